@@ -1,0 +1,15 @@
+// The five control functions as the dynamics step reads them, and the idle-up / throttle-hold state.
+#pragma once
+#include <cstdint>
+
+enum ControlFunction : int32_t { Roll = 0, Pitch = 1, Yaw = 2, Throttle = 3, Collective = 4 };
+
+// Roll, pitch, yaw and collective in -1..+1; throttle 0..1 with the simulator curves.
+float GetControlInput(ControlFunction f);
+bool IsIdleUpOn();
+bool IsThrottleHoldOn();
+float GetCollectiveStick();
+extern float LastControlInputs[5];
+
+// Exponential rate (percent, normally 0..35) applied to a stick value in -1..+1.
+float ApplyExpo(float x, int32_t percent);
