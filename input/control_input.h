@@ -13,3 +13,10 @@ extern float LastControlInputs[5];
 
 // Exponential rate (percent, normally 0..35) applied to a stick value in -1..+1.
 float ApplyExpo(float x, int32_t percent);
+
+// Scripted control source for whole flights flown without a joystick (tests, benchmarks).
+// When set, GetControlInput returns its value for every function (after playback, which always wins),
+// and IsIdleUpOn / IsThrottleHoldOn return ScriptedIdleUp / ScriptedThrottleHold.
+extern float (*ScriptedControlInput)(ControlFunction f);
+extern bool ScriptedIdleUp;
+extern bool ScriptedThrottleHold;

@@ -1,0 +1,22 @@
+// The in-program file chooser that stands in for the desktop's open and save dialogs.
+#pragma once
+#include <functional>
+#include <string>
+
+struct FileChooserOptions {
+    std::string title;            // e.g. "Load Parameters"
+    std::string filterText;       // e.g. "Parameter File (*.par)"
+    std::string pattern;          // e.g. "*.par"
+    std::string initialFolder;    // folder shown first
+    std::string fileName;         // pre-filled name (a full path or a bare name)
+    std::string defaultExtension; // added when the typed name has none, e.g. "par"
+    bool mustExist = false;       // the chosen file must exist (open dialogs)
+    bool save = false;            // a save dialog (asks before replacing nothing; shows "Save")
+};
+
+// Opens the chooser over everything else. onChosen runs later on the main thread, with the full path,
+// when the user confirms; nothing runs when the user cancels.
+void OpenFileChooser(const FileChooserOptions& options, std::function<void(const std::string&)> onChosen);
+bool FileChooserIsOpen();
+// Drawn by the main loop inside the ImGui frame.
+void DrawFileChooser();
