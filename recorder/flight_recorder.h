@@ -1,12 +1,87 @@
 // The flight recorder: one frame per simulation step to or from the scratch file temporary.rec.
 #pragma once
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 // The calls the dynamics step and the controls make into the recorder; the recorder's own
 // record (FlightRecorder, one global instance) and its other operations are declared below them.
 bool RecorderRecording();
 bool RecorderPlaying();
+// Called by StepHelicopter with SimMutex held: write one frame while recording, read one while playing.
 void RecordFrame();
 void PlayFrame(bool seeking);
+// The recorded control input of the current frame (function 0..4) and flag (0 idle-up, 1 throttle hold).
 float GetRecordedInput(int32_t function);
 bool GetRecordedFlag(int32_t index);
+
+// .rec file layout, little-endian: an 8-byte header, then 88-byte frames back to back.
+constexpr uint32_t RecordingMagic = 0x12123225;
+
+struct RecordingHeader {
+    uint32_t magic;
+    uint32_t frameCount; // 0 until the recording is stopped
+};
+static_assert(sizeof(RecordingHeader) == 8);
+static_assert(offsetof(RecordingHeader, frameCount) == 4);
+
+struct RecordingFrame {
+    uint8_t heliState[64]; // the HeliState record exactly as held in memory
+    float controls[5];     // Roll, Pitch, Yaw, Throttle, Collective as GetControlInput returned them
+    uint8_t flags[4];      // idle-up, throttle hold, 0, 0
+};
+static_assert(sizeof(RecordingFrame) == 88);
+static_assert(offsetof(RecordingFrame, controls) == 64);
+static_assert(offsetof(RecordingFrame, flags) == 84);
+
+// The recorder's state. Fields read by other threads (the step, the controls, the bar) are atomic;
+// the stream is only touched with SimMutex held.
+struct FlightRecorder {
+    bool visible = false; // the record/play bar is shown
+    std::atomic<bool> recording{false};
+    std::atomic<bool> playing{false};
+    std::atomic<uint32_t> frameCount{0};   // frames written (recording) or the header's count (playback)
+    std::atomic<uint32_t> currentFrame{0}; // index of the next frame to read in playback
+    std::atomic<float> frameControls[5] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    std::atomic<uint8_t> frameFlags[4] = {0, 0, 0, 0};
+    FILE* file = nullptr;
+    bool fileWritable = false; // the stream was opened for a recording
+    std::string tempPath;      // ProgramDir + "/temporary.rec"
+    // The bar's position slider: enabled unless recording, range 0..sliderMax.
+    std::atomic<bool> sliderEnabled{true};
+    std::atomic<uint32_t> sliderMax{0};
+    std::atomic<uint32_t> sliderPos{0};
+    std::string statusText; // a line the bar shows after a failed action; empty when all is well
+};
+
+extern FlightRecorder Recorder;
+
+// Sets tempPath to tempPath (normally ProgramPath("temporary.rec")); all else starts idle.
+void InitFlightRecorder(const std::string& tempPath);
+
+// Main-thread operations. Each takes SimMutex itself: never call them with it held.
+bool StartRecording(); // false when the scratch file cannot be created (recording does not start)
+void StopRecorder();
+void StartPlayback();
+void SeekToSliderPosition(); // seeks to Recorder.sliderPos and shows that frame, paused
+void ToggleBar();            // shows or hides the record/play bar; the recorder keeps running
+// Stops a recording still running at exit (its header gets the real count) and closes the stream.
+void ShutdownRecorder();
+
+// SaveRecording and LoadRecording (recorder/record_play_bar_dialog.h) ask for a file with the chooser.
+// Before that: pauses the simulation and makes sure the recordings folder exists; returns that folder.
+std::string PrepareRecordingChooser();
+// The copies done once a file has been chosen; false (with the bar's status text set) on failure.
+bool SaveRecordingTo(const std::string& path);
+bool LoadRecordingFrom(const std::string& path);
+
+// The bar's button actions.
+void RecorderPlayPressed();
+void RecorderSlowMotionPressed();
+void RecorderPausePressed();
+void RecorderStopPressed();
+void RecorderRecordPressed();
+// The thumb was dragged to position p: while playing this seeks; otherwise it only moves the thumb.
+void RecorderSliderDragged(uint32_t p);

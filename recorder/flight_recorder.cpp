@@ -1,0 +1,347 @@
+// The flight recorder: writes and reads the scratch recording, one 88-byte frame per simulation step.
+#include "recorder/flight_recorder.h"
+
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <sys/types.h>
+
+#include "app/program_paths.h"
+#include "app/shared_flags.h"
+#include "flight/heli_state.h"
+#include "input/control_input.h"
+
+FlightRecorder Recorder;
+
+bool RecorderRecording() {
+    return Recorder.recording.load();
+}
+bool RecorderPlaying() {
+    return Recorder.playing.load();
+}
+
+float GetRecordedInput(int32_t function) {
+    if (function < 0 || function >= 5) return 0.0f;
+    return Recorder.frameControls[function].load();
+}
+
+bool GetRecordedFlag(int32_t index) {
+    if (index < 0 || index >= 4) return false;
+    return Recorder.frameFlags[index].load() != 0;
+}
+
+// Everything below that starts with "Locked" expects SimMutex to be held by the caller.
+
+static void CloseStream() {
+    if (Recorder.file) std::fclose(Recorder.file);
+    Recorder.file = nullptr;
+    Recorder.fileWritable = false;
+}
+
+static std::string ScratchName() {
+    return std::filesystem::path(Recorder.tempPath).filename().string();
+}
+
+static bool LockedStartRecording() {
+    if (Recorder.recording || Recorder.playing) return false;
+    // A playback that ran to its end keeps its stream open; it is of no further use.
+    CloseStream();
+    FILE* f = std::fopen(Recorder.tempPath.c_str(), "wb");
+    RecordingHeader header{RecordingMagic, 0};
+    if (f && std::fwrite(&header, sizeof header, 1, f) != 1) {
+        std::fclose(f);
+        f = nullptr;
+    }
+    if (!f) {
+        Recorder.statusText = "Unable to create " + ScratchName() + ": recording not started";
+        return false;
+    }
+    Recorder.file = f;
+    Recorder.fileWritable = true;
+    Recorder.statusText.clear();
+    Recorder.frameCount = 0;
+    Recorder.recording = true;
+    SimPaused = false;
+    SlowMotionPlayback = false;
+    Recorder.sliderEnabled = false;
+    Recorder.sliderPos = 0;
+    return true;
+}
+
+void RecordFrame() {
+    if (!Recorder.recording || !Recorder.file) return;
+    RecordingFrame frame;
+    std::memcpy(frame.heliState, &Heli, sizeof frame.heliState);
+    for (int i = 0; i < 5; i++) {
+        frame.controls[i] = LastControlInputs[i];
+        Recorder.frameControls[i] = frame.controls[i];
+    }
+    frame.flags[0] = IsIdleUpOn() ? 1 : 0;
+    frame.flags[1] = IsThrottleHoldOn() ? 1 : 0;
+    frame.flags[2] = 0;
+    frame.flags[3] = 0;
+    for (int i = 0; i < 4; i++)
+        Recorder.frameFlags[i] = frame.flags[i];
+    // Only frames that reached the stream are counted, so the header never promises more than is there.
+    if (std::fwrite(&frame, sizeof frame, 1, Recorder.file) == 1) Recorder.frameCount += 1;
+}
+
+static void LockedStopRecorder() {
+    if (!Recorder.recording && !Recorder.playing) return;
+    if (Recorder.file) {
+        bool ok = true;
+        if (Recorder.fileWritable) {
+            RecordingHeader header{RecordingMagic, Recorder.frameCount};
+            ok = std::fseek(Recorder.file, 0, SEEK_SET) == 0 &&
+                 std::fwrite(&header, sizeof header, 1, Recorder.file) == 1 &&
+                 std::fflush(Recorder.file) == 0;
+        }
+        bool closed = std::fclose(Recorder.file) == 0;
+        if (Recorder.fileWritable && !(ok && closed))
+            Recorder.statusText = "Unable to finish " + ScratchName() + ": the recording may be incomplete";
+        Recorder.file = nullptr;
+        Recorder.fileWritable = false;
+    }
+    // The stream is complete and closed before the step can see that recording has ended.
+    Recorder.recording = false;
+    Recorder.playing = false;
+    SimPaused = false;
+    SlowMotionPlayback = false;
+    Recorder.sliderEnabled = true;
+    Recorder.sliderMax = Recorder.frameCount.load();
+    Recorder.sliderPos = 0;
+}
+
+// Reads the next frame over HeliState and the recorded controls. A frame cut short after its state
+// keeps the previous controls for the bytes it does not hold.
+static void LockedPlayFrame(bool seeking) {
+    if (!Recorder.file) {
+        Recorder.playing = false;
+        return;
+    }
+    RecordingFrame frame;
+    for (int i = 0; i < 5; i++)
+        frame.controls[i] = Recorder.frameControls[i];
+    for (int i = 0; i < 4; i++)
+        frame.flags[i] = Recorder.frameFlags[i];
+    size_t got = std::fread(&frame, 1, sizeof frame, Recorder.file);
+    if (got < sizeof frame.heliState) {
+        // End of the recording: the last frame stays on screen and the simulation waits.
+        Recorder.playing = false;
+        SimPaused = true;
+        SlowMotionPlayback = false;
+        return;
+    }
+    if (got < sizeof frame) {
+        RecordingFrame previous;
+        for (int i = 0; i < 5; i++)
+            previous.controls[i] = Recorder.frameControls[i];
+        for (int i = 0; i < 4; i++)
+            previous.flags[i] = Recorder.frameFlags[i];
+        std::memcpy(reinterpret_cast<uint8_t*>(&frame) + got, reinterpret_cast<uint8_t*>(&previous) + got,
+                    sizeof frame - got);
+    }
+    std::memcpy(&Heli, frame.heliState, sizeof frame.heliState);
+    for (int i = 0; i < 5; i++)
+        Recorder.frameControls[i] = frame.controls[i];
+    for (int i = 0; i < 4; i++)
+        Recorder.frameFlags[i] = frame.flags[i];
+    Recorder.currentFrame += 1;
+    if (!seeking) Recorder.sliderPos = Recorder.currentFrame.load();
+}
+
+void PlayFrame(bool seeking) {
+    LockedPlayFrame(seeking);
+}
+
+static void LockedStartPlayback() {
+    ResetHelicopter();
+    if (Recorder.recording) LockedStopRecorder();
+    CloseStream();
+    FILE* f = std::fopen(Recorder.tempPath.c_str(), "rb");
+    if (!f) {
+        Recorder.playing = false;
+        Recorder.statusText = "No recording to play: unable to open " + ScratchName();
+        return;
+    }
+    // The magic is not checked: a file of another kind plays as frames until its end.
+    RecordingHeader header{0, 0};
+    (void)std::fread(&header, 1, sizeof header, f);
+    Recorder.file = f;
+    Recorder.fileWritable = false;
+    Recorder.statusText.clear();
+    Recorder.frameCount = header.frameCount;
+    Recorder.currentFrame = 0;
+    Recorder.recording = false;
+    Recorder.playing = true;
+    SimPaused = false;
+    SlowMotionPlayback = false;
+    Recorder.sliderEnabled = true;
+    Recorder.sliderMax = header.frameCount;
+    Recorder.sliderPos = 0;
+    LockedPlayFrame(true);
+}
+
+static void LockedSeekToSliderPosition() {
+    SimPaused = true;
+    if (!Recorder.playing || !Recorder.file) return;
+    uint32_t p = Recorder.sliderPos;
+    Recorder.currentFrame = p;
+    off_t offset =
+        static_cast<off_t>(sizeof(RecordingHeader)) + static_cast<off_t>(sizeof(RecordingFrame)) * p;
+    if (fseeko(Recorder.file, offset, SEEK_SET) != 0) std::clearerr(Recorder.file);
+    LockedPlayFrame(true);
+    SimPaused = true;
+}
+
+void InitFlightRecorder(const std::string& tempPath) {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    CloseStream();
+    Recorder.tempPath = tempPath;
+    Recorder.visible = false;
+    Recorder.recording = false;
+    Recorder.playing = false;
+    Recorder.frameCount = 0;
+    Recorder.currentFrame = 0;
+    for (auto& c : Recorder.frameControls)
+        c = 0.0f;
+    for (auto& b : Recorder.frameFlags)
+        b = 0;
+    Recorder.sliderEnabled = true;
+    Recorder.sliderMax = 0;
+    Recorder.sliderPos = 0;
+    Recorder.statusText.clear();
+}
+
+bool StartRecording() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    return LockedStartRecording();
+}
+
+void StopRecorder() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    LockedStopRecorder();
+}
+
+void StartPlayback() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    LockedStartPlayback();
+}
+
+void SeekToSliderPosition() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    LockedSeekToSliderPosition();
+}
+
+void ToggleBar() {
+    Recorder.visible = !Recorder.visible;
+}
+
+void ShutdownRecorder() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    if (Recorder.recording) LockedStopRecorder();
+    CloseStream();
+    Recorder.playing = false;
+}
+
+std::string PrepareRecordingChooser() {
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        SimPaused = true;
+    }
+    std::string folder = ProgramPath("recordings");
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder;
+}
+
+static bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+bool SaveRecordingTo(const std::string& path) {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    // A recording in progress is copied as far as it has been written (its header still says 0).
+    if (Recorder.file && Recorder.fileWritable) std::fflush(Recorder.file);
+    if (SameFile(path, Recorder.tempPath)) return true;
+    std::error_code ec;
+    bool ok = std::filesystem::is_regular_file(Recorder.tempPath, ec) &&
+              std::filesystem::copy_file(Recorder.tempPath, path,
+                                         std::filesystem::copy_options::overwrite_existing, ec) &&
+              !ec;
+    if (!ok) Recorder.statusText = "Unable to save recording";
+    return ok;
+}
+
+bool LoadRecordingFrom(const std::string& path) {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        Recorder.statusText = "Unable to load recording";
+        return false;
+    }
+    // The scratch file is about to be replaced: finish whatever uses it first.
+    if (Recorder.recording || Recorder.playing) LockedStopRecorder();
+    CloseStream();
+    if (!SameFile(path, Recorder.tempPath)) {
+        bool ok = std::filesystem::copy_file(path, Recorder.tempPath,
+                                             std::filesystem::copy_options::overwrite_existing, ec) &&
+                  !ec;
+        if (!ok) {
+            Recorder.statusText = "Unable to load recording";
+            SimPaused = true;
+            return false;
+        }
+    }
+    LockedStartPlayback();
+    SimPaused = true;
+    Recorder.sliderMax = Recorder.frameCount.load();
+    return true;
+}
+
+void RecorderPlayPressed() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    if (Recorder.recording) return;
+    if (Recorder.playing) {
+        SimPaused = false;
+        SlowMotionPlayback = false;
+        return;
+    }
+    LockedStartPlayback();
+}
+
+void RecorderSlowMotionPressed() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    SimPaused = false;
+    SlowMotionPlayback = true;
+}
+
+void RecorderPausePressed() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    SimPaused = !SimPaused;
+    SlowMotionPlayback = false;
+}
+
+void RecorderStopPressed() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    if (!Recorder.recording && !Recorder.playing) return;
+    LockedStopRecorder();
+    SimPaused = false;
+    SlowMotionPlayback = false;
+}
+
+void RecorderRecordPressed() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    if (Recorder.recording || Recorder.playing) return;
+    LockedStartRecording();
+}
+
+void RecorderSliderDragged(uint32_t p) {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    Recorder.sliderPos = p;
+    if (!Recorder.playing) return;
+    SimPaused = true;
+    LockedSeekToSliderPosition();
+}
