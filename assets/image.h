@@ -1,0 +1,65 @@
+// Decoded pictures (RgbImage), the file and resource loaders, the JPEG/BMP/PCX/PSD decoders and the
+// small picture operations used to prepare textures.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Rows top first; pixels blue, green, red after decoding (red, green, blue after SwapRedBlue); every
+// row starts on a 4-byte boundary: stride = (3 x width + 3) with the two low bits cleared.
+struct RgbImage {
+    int32_t height;
+    int32_t width;
+    int32_t stride;
+    int32_t bytesPerPixel;
+    int32_t decoded; // a decoder filled the picture; SwapRedBlue acts only when set
+    int32_t failed;  // the last load failed
+    uint8_t* pixels; // height x stride bytes, owned by the image
+};
+
+// Largest picture a decoder accepts: at most this many pixels on a side and this many pixel bytes.
+constexpr int32_t MaxImageSide = 16384;
+constexpr int64_t MaxImageBytes = int64_t(256) << 20;
+
+// (3 x width + 3) with the two low bits cleared.
+constexpr int32_t ImageStride(int32_t width) {
+    return (3 * width + 3) & ~3;
+}
+
+// Tries JPEG, BMP, PCX, then PSD. On return either failed is clear and width, height >= 1, or failed is
+// set and pixels is null.
+void LoadImageFile(RgbImage& image, const std::string& path);
+
+// Decodes the JPEG held in the built-in resource with that id (e.g. 121, the stock skin).
+void LoadImageResource(RgbImage& image, int id);
+
+// File decoders: read the open file from its start, set failed when the file is not theirs or damaged.
+void DecodeJpegFile(RgbImage& image, std::FILE* file);
+void DecodeBmp(RgbImage& image, std::FILE* file);
+void DecodePcx(RgbImage& image, std::FILE* file);
+void DecodePsd(RgbImage& image, std::FILE* file);
+
+// Decodes a JPEG in memory, scaled by 1/denominator (1, 2, 4 or 8). Sets width, height and stride.
+// Returns -1 on a decoding error, the number of bytes needed (stride x height) when bufferSize is too
+// small (nothing is written), or 0 when the picture was written into buffer.
+int64_t DecodeJpegMemory(const uint8_t* data, size_t length, int denominator, uint8_t* buffer,
+                         size_t bufferSize, int32_t* width, int32_t* height, int32_t* stride);
+
+// Exchanges the first and third byte of every pixel (only when decoded, not failed, height >= 1).
+void SwapRedBlue(RgbImage& image);
+// Halves both sides, averaging 2 x 2 blocks (truncated); an odd last row or column is dropped.
+void HalveImage(RgbImage& image);
+// Halves while width > limit.
+void ShrinkToWidth(RgbImage& image, int32_t limit);
+// Frees the pixels and clears decoded and failed; the sizes stay.
+void FreeImage(RgbImage& image);
+
+// Lattice colour conversions used by the PSD decoder. Packed result: red in the lowest byte, then green,
+// then blue. CMYK inputs are stored PSD values, 255 meaning no ink.
+uint32_t LabToRgb(uint8_t L, uint8_t a, uint8_t b);
+uint32_t CmykToRgb(uint8_t c, uint8_t m, uint8_t y, uint8_t k);
+
+// PackBits expansion of one row. Returns true when the row FAILED, i.e. did not come out exactly
+// destinationLength bytes long; never writes past the destination nor reads past the source.
+bool UnpackBits(uint8_t* destination, size_t destinationLength, const uint8_t* source, size_t sourceLength);
