@@ -8,7 +8,7 @@ std::string ProgramDir = ".";
 
 std::string DeriveProgramDir(const std::string& programFile) {
     size_t slash = programFile.find_last_of('/');
-    if (slash == std::string::npos || slash == 0) return ".";
+    if (slash == std::string::npos) return ".";
     return programFile.substr(0, slash);
 }
 

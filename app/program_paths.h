@@ -2,7 +2,8 @@
 #pragma once
 #include <string>
 
-// Folder of the program file without a trailing '/'; "." when the path has no usable separator.
+// Folder of the program file without a trailing '/' ("" for the root folder, so paths become "/x");
+// "." when the path has no separator at all.
 std::string DeriveProgramDir(const std::string& programFile);
 
 extern std::string ProgramDir;

@@ -1,0 +1,181 @@
+// The menu table, its check marks and HandleMenuCommand.
+#include "app/menu.h"
+
+#include "app/menu_actions.h"
+#include "app/shared_flags.h"
+#include "app/user_prefs.h"
+#include "flight/heli_state.h"
+
+const MenuEntry MainMenu[] = {
+    {"Simulation", nullptr, "Pause \t (P)", CmdPause},
+    {"Simulation", nullptr, "Reset \t (Space Bar)", CmdReset},
+    {"Simulation", nullptr, "Auto Reset", CmdAutoReset},
+    {"Simulation", nullptr, nullptr, 0},
+    {"Simulation", nullptr, "Wind / Turbulence", CmdWind},
+    {"Simulation", "Speed", "1/4 speed", CmdSpeedQuarter},
+    {"Simulation", "Speed", "1/2 speed", CmdSpeedHalf},
+    {"Simulation", "Speed", "3/4 speed", CmdSpeedThreeQuarter},
+    {"Simulation", "Speed", "1X  (normal)", CmdSpeedNormal},
+    {"Simulation", "Speed", "1.2 speed", CmdSpeed12},
+    {"Simulation", "Speed", "1.5 speed", CmdSpeed15},
+    {"Simulation", "Speed", "2.0 speed", CmdSpeed20},
+    {"Simulation", "Trails", "None", CmdTrailsNone},
+    {"Simulation", "Trails", "3 second", CmdTrails3s},
+    {"Simulation", "Trails", "10 second", CmdTrails10s},
+    {"Simulation", "Trails", "30 second", CmdTrails30s},
+    {"Simulation", "Trails", "1 minute", CmdTrails1m},
+    {"Simulation", "Trails", "2 minute", CmdTrails2m},
+    {"Simulation", "Trails", "5 minute", CmdTrails5m},
+    {"Simulation", "Trails", nullptr, 0},
+    {"Simulation", "Trails", "Dotted", CmdTrailsDotted},
+    {"Simulation", "Training Modes", "Lock XYZ position", CmdLockXYZ},
+    {"Simulation", "Training Modes", "Lock XY position", CmdLockXY},
+    {"Simulation", "Training Modes", "Random Attitudes", CmdRandomAttitudes},
+    {"Simulation", "Log", "View session times", CmdViewSessionTimes},
+    {"Simulation", "Log", "Append session to log", CmdAppendSession},
+    {"Simulation", "Log", "View log", CmdViewLog},
+    {"Simulation", "Log", "Reset Session", CmdResetSession},
+    {"Simulation", "Log", "Reset Entire Log", CmdResetEntireLog},
+    {"Simulation", nullptr, nullptr, 0},
+    {"Simulation", nullptr, "Exit", CmdExit},
+    {"Graphics", nullptr, "Stock 450 Geometry", CmdStockGeometry},
+    {"Graphics", nullptr, "450 Canopy Graphics", CmdCanopyGraphics},
+    {"Graphics", nullptr, "Load Heli Geometry", CmdLoadHeliGeometry},
+    {"Graphics", nullptr, nullptr, 0},
+    {"Graphics", nullptr, "Scale 450 Size", CmdScale450},
+    {"Graphics", nullptr, "Large", CmdScaleLarge},
+    {"Graphics", nullptr, "Jumbo", CmdScaleJumbo},
+    {"Graphics", nullptr, nullptr, 0},
+    {"Graphics", "Background Resolution", "High", CmdBackgroundHigh},
+    {"Graphics", "Background Resolution", "Medium", CmdBackgroundMedium},
+    {"Graphics", "Background Resolution", "Low", CmdBackgroundLow},
+    {"Graphics", nullptr, "Show School Building", CmdShowSchool},
+    {"Model", nullptr, "Load Model Setup", CmdLoadModelSetup},
+    {"Model", nullptr, "Save Model Setup", CmdSaveModelSetup},
+    {"Model", nullptr, nullptr, 0},
+    {"Model", nullptr, "Exponential Rates", CmdExpoRates},
+    {"Model", nullptr, "Gyro settings", CmdGyroSettings},
+    {"Model", nullptr, "Normal Pitch Curve", CmdNormalPitchCurve},
+    {"Model", nullptr, "Normal Throttle Curve", CmdNormalThrottleCurve},
+    {"Model", nullptr, "IdleUp Pitch Curve", CmdIdleUpPitchCurve},
+    {"Model", nullptr, "IdleUp Throttle Curve", CmdIdleUpThrottleCurve},
+    {"Model", nullptr, "Model Parameters", CmdModelParameters},
+    {"Model", nullptr, "Swash Imperfections", CmdSwashImperfections},
+    {"View", nullptr, "Instruments", CmdInstruments},
+    {"View", nullptr, "Record/Play Bar\t(R)", CmdRecordPlayBar},
+    {"View", nullptr, "Lower Camera Angle", CmdLowerCamera},
+    {"View", nullptr, "Smooth camera follow", CmdSmoothCamera},
+    {"Sound", nullptr, "Motor", CmdMotorSound},
+    {"Sound", nullptr, "Crash", CmdCrashSound},
+    {"Joystick", nullptr, "Controller Select", CmdControllerSelect},
+    {"Joystick", nullptr, "Calibrate", CmdCalibrate},
+    {"Joystick", nullptr, "Mapping", CmdMapping},
+    {"Joystick", nullptr, "Reset,Pause", CmdResetPauseSwitches},
+    {"Help", nullptr, "Index", CmdHelpIndex},
+    {"Help", nullptr, "About", CmdAbout},
+};
+const int MainMenuCount = sizeof(MainMenu) / sizeof(MainMenu[0]);
+
+namespace {
+const int SpeedIds[7] = {CmdSpeedQuarter, CmdSpeedHalf, CmdSpeedThreeQuarter, CmdSpeedNormal,
+                         CmdSpeed12, CmdSpeed15, CmdSpeed20};
+
+struct TrailChoice {
+    int id;
+    uint32_t capacity;
+};
+const TrailChoice TrailChoices[6] = {{CmdTrails3s, 60},   {CmdTrails10s, 200},  {CmdTrails30s, 600},
+                                     {CmdTrails1m, 1200}, {CmdTrails2m, 2400}, {CmdTrails5m, 6000}};
+
+void ChooseTrails(bool on, uint32_t capacity) {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    trailsOn = on;
+    if (on) TrailCapacity = capacity;
+}
+
+void SetFlightStateLocked(int32_t state) {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    FlightState = state;
+}
+} // namespace
+
+int ScaleMenuChoice(float scale) {
+    if (scale > 1.6f) return CmdScaleJumbo;
+    if (scale > 1.1f) return CmdScaleLarge;
+    return CmdScale450;
+}
+
+bool MenuItemChecked(int id) {
+    for (int i = 0; i < 7; ++i)
+        if (SpeedIds[i] == id) return SimSpeed == i || (i == 6 && (SimSpeed < 0 || SimSpeed > 6));
+    for (const TrailChoice& t : TrailChoices)
+        if (t.id == id) return trailsOn && TrailCapacity == t.capacity;
+    switch (id) {
+    case CmdTrailsNone: return !trailsOn;
+    case CmdTrailsDotted: return trailsDotted;
+    case CmdScale450:
+    case CmdScaleLarge:
+    case CmdScaleJumbo: return ScaleMenuChoice(heliScale) == id;
+    case CmdBackgroundHigh: return backgroundResolution >= 3;
+    case CmdBackgroundMedium: return backgroundResolution == 2;
+    case CmdBackgroundLow: return backgroundResolution == 1;
+    case CmdAutoReset: return autoReset;
+    case CmdShowSchool: return showSchoolBuilding;
+    case CmdLowerCamera: return lowerCameraAngle;
+    case CmdSmoothCamera: return smoothCameraFollow;
+    case CmdMotorSound: return MotorSoundEnabled;
+    case CmdCrashSound: return CrashSoundEnabled;
+    default: return false;
+    }
+}
+
+void PauseCommand() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    if (FlightState == FlightCrashed || FlightState == FlightCrashShown) {
+        ResetHelicopter();
+        SimPaused = false;
+    } else {
+        SlowMotionPlayback = false;
+        SimPaused = !SimPaused;
+    }
+}
+
+void ResetCommand() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    ResetHelicopter();
+    SimPaused = false;
+    SlowMotionPlayback = false;
+}
+
+void HandleMenuCommand(int id) {
+    if (id < 40001 || id > 40099) return;
+    for (int i = 0; i < 7; ++i)
+        if (SpeedIds[i] == id) {
+            std::lock_guard<std::mutex> lock(SimMutex);
+            SimSpeed = i;
+            return;
+        }
+    for (const TrailChoice& t : TrailChoices)
+        if (t.id == id) return ChooseTrails(true, t.capacity);
+    switch (id) {
+    case CmdPause: PauseCommand(); break;
+    case CmdReset: ResetCommand(); break;
+    case CmdAutoReset: autoReset = !autoReset; break;
+    case CmdTrailsNone: ChooseTrails(false, 0); break;
+    case CmdTrailsDotted: trailsDotted = !trailsDotted; break;
+    case CmdLockXYZ: SetFlightStateLocked(FlightLockXYZ); break;
+    case CmdLockXY: SetFlightStateLocked(FlightLockXY); break;
+    case CmdExit: QuitRequested = true; break;
+    case CmdShowSchool: {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        showSchoolBuilding = !showSchoolBuilding;
+        break;
+    }
+    case CmdInstruments: showInstruments = !showInstruments; break;
+    case CmdLowerCamera: lowerCameraAngle = !lowerCameraAngle; break;
+    case CmdSmoothCamera: smoothCameraFollow = !smoothCameraFollow; break;
+    case CmdLoadModelSetup: LoadModelSetupCommand(); break;
+    case CmdSaveModelSetup: SaveModelSetupCommand(); break;
+    default: RunSubsystemCommand(id); break;
+    }
+}

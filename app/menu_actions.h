@@ -1,0 +1,11 @@
+// Menu commands that open dialogs or reach into other subsystems.
+#pragma once
+
+// "Load Model Setup" / "Save Model Setup": pause, then the file chooser in models/.
+void LoadModelSetupCommand();
+void SaveModelSetupCommand();
+
+// Every command whose work belongs to another subsystem (dialogs, graphics, sound, log, joystick).
+void RunSubsystemCommand(int id);
+// False for an item whose command is not available in this build.
+bool MenuItemEnabled(int id);

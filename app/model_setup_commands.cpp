@@ -1,0 +1,58 @@
+// The Model menu's file commands: the chooser in models/ and the two error messages.
+#include <filesystem>
+#include <system_error>
+
+#include "app/menu_actions.h"
+#include "app/model_setup.h"
+#include "app/program_paths.h"
+#include "app/shared_flags.h"
+#include "flight/heli_state.h"
+#include "platform/file_chooser.h"
+#include "platform/message_box.h"
+
+namespace {
+FileChooserOptions ParameterFileOptions(const char* title, bool save) {
+    std::string folder = ProgramPath("models");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) std::filesystem::create_directory(folder, ec);
+    FileChooserOptions options;
+    options.title = title;
+    options.filterText = "Parameter File (*.par)";
+    options.pattern = "*.par";
+    options.initialFolder = folder;
+    options.fileName = folder + "/HeliParams.par";
+    options.defaultExtension = "par";
+    options.mustExist = true;
+    options.save = save;
+    return options;
+}
+
+void PauseSimulation() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    SimPaused = true;
+}
+} // namespace
+
+void SaveModelSetupCommand() {
+    PauseSimulation();
+    OpenFileChooser(ParameterFileOptions("Save Parameters", true), [](const std::string& path) {
+        bool failed;
+        {
+            std::lock_guard<std::mutex> lock(SimMutex);
+            failed = SaveModelSetup(Model, path);
+        }
+        if (failed) ShowMessageBox("Unable to save parameter file", "Error...");
+    });
+}
+
+void LoadModelSetupCommand() {
+    PauseSimulation();
+    OpenFileChooser(ParameterFileOptions("Load Parameters", false), [](const std::string& path) {
+        bool failed;
+        {
+            std::lock_guard<std::mutex> lock(SimMutex);
+            failed = LoadModelSetup(Model, path);
+        }
+        if (failed) ShowMessageBox("Unable to load parameter file", "Error...");
+    });
+}

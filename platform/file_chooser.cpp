@@ -1,0 +1,211 @@
+// The in-program open/save chooser: a modal ImGui window listing folders and the files that match.
+#include "platform/file_chooser.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <imgui.h>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+struct ChooserState {
+    bool requested = false;
+    bool open = false;
+    FileChooserOptions options;
+    std::function<void(const std::string&)> onChosen;
+    std::string folder;
+    char name[4096] = {};
+    std::vector<std::string> folders;
+    std::vector<std::string> files;
+    std::string error;
+    int selected = -1;
+};
+ChooserState chooser;
+
+// Matches "*.ext" style patterns (several may be separated by ';'), case-insensitively.
+bool MatchesPattern(const std::string& fileName, const std::string& pattern) {
+    if (pattern.empty() || pattern == "*" || pattern == "*.*") return true;
+    size_t start = 0;
+    while (start <= pattern.size()) {
+        size_t end = pattern.find(';', start);
+        std::string one = pattern.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (one.size() > 1 && one[0] == '*') {
+            std::string suffix = one.substr(1);
+            if (fileName.size() >= suffix.size() &&
+                std::equal(suffix.begin(), suffix.end(), fileName.end() - suffix.size(),
+                           [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+                return true;
+        } else if (one == fileName) {
+            return true;
+        }
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return false;
+}
+
+void ReadFolder() {
+    chooser.folders.clear();
+    chooser.files.clear();
+    chooser.selected = -1;
+    std::error_code ec;
+    for (fs::directory_iterator it(chooser.folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string leaf = it->path().filename().string();
+        if (leaf.empty() || leaf[0] == '.') continue;
+        std::error_code typeError;
+        if (it->is_directory(typeError))
+            chooser.folders.push_back(leaf);
+        else if (MatchesPattern(leaf, chooser.options.pattern))
+            chooser.files.push_back(leaf);
+    }
+    std::sort(chooser.folders.begin(), chooser.folders.end());
+    std::sort(chooser.files.begin(), chooser.files.end());
+}
+
+void SetName(const std::string& text) {
+    std::strncpy(chooser.name, text.c_str(), sizeof chooser.name - 1);
+    chooser.name[sizeof chooser.name - 1] = '\0';
+}
+
+void EnterFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::path canonical = fs::weakly_canonical(folder, ec);
+    chooser.folder = (ec ? folder : canonical).string();
+    chooser.error.clear();
+    ReadFolder();
+}
+
+// Turns the typed name into a full path; false when the user only changed folder.
+bool ResolveChoice(std::string& result) {
+    std::string typed = chooser.name;
+    while (!typed.empty() && typed.back() == ' ') typed.pop_back();
+    if (typed.empty()) return false;
+    fs::path path(typed);
+    if (path.is_relative()) path = fs::path(chooser.folder) / path;
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        EnterFolder(path);
+        SetName("");
+        return false;
+    }
+    if (!path.has_extension() && !chooser.options.defaultExtension.empty())
+        path += "." + chooser.options.defaultExtension;
+    if (chooser.options.mustExist && !chooser.options.save && !fs::exists(path, ec)) {
+        chooser.error = path.filename().string() + "\nFile not found.\nCheck the file name and try again.";
+        return false;
+    }
+    result = path.string();
+    return true;
+}
+
+void Finish(bool confirmed, const std::string& path) {
+    auto callback = std::move(chooser.onChosen);
+    chooser.onChosen = nullptr;
+    chooser.open = false;
+    ImGui::CloseCurrentPopup();
+    if (confirmed && callback) callback(path);
+}
+} // namespace
+
+void OpenFileChooser(const FileChooserOptions& options, std::function<void(const std::string&)> onChosen) {
+    chooser.options = options;
+    chooser.onChosen = std::move(onChosen);
+    chooser.requested = true;
+    fs::path preset(options.fileName);
+    fs::path folder = options.initialFolder.empty() ? fs::current_path() : fs::path(options.initialFolder);
+    if (preset.has_parent_path() && preset.is_absolute()) {
+        std::error_code ec;
+        if (fs::is_directory(preset.parent_path(), ec) && options.initialFolder.empty())
+            folder = preset.parent_path();
+    }
+    SetName(preset.filename().string());
+    EnterFolder(folder);
+}
+
+bool FileChooserIsOpen() { return chooser.requested || chooser.open; }
+
+void DrawFileChooser() {
+    const std::string id = chooser.options.title + "###filechooser";
+    if (chooser.requested) {
+        ImGui::OpenPopup(id.c_str());
+        chooser.requested = false;
+        chooser.open = true;
+    }
+    if (!chooser.open) return;
+    ImGui::SetNextWindowSize(ImVec2(600, 430), ImGuiCond_Appearing);
+    ImGui::SetNextWindowPos(ImGui::GetMainViewport()->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+    bool keepOpen = true;
+    if (!ImGui::BeginPopupModal(id.c_str(), &keepOpen)) {
+        chooser.open = false;
+        chooser.onChosen = nullptr;
+        return;
+    }
+    if (!keepOpen) {
+        Finish(false, "");
+        ImGui::EndPopup();
+        return;
+    }
+    ImGui::TextUnformatted(chooser.options.save ? "Save in:" : "Look in:");
+    ImGui::SameLine();
+    if (ImGui::Button("Up")) EnterFolder(fs::path(chooser.folder).parent_path());
+    ImGui::SameLine();
+    ImGui::TextWrapped("%s", chooser.folder.c_str());
+
+    float footer = ImGui::GetFrameHeightWithSpacing() * 3 + ImGui::GetTextLineHeightWithSpacing() * 2;
+    std::string chosen;
+    bool confirm = false;
+    if (ImGui::BeginListBox("##entries", ImVec2(-FLT_MIN, -footer))) {
+        int index = 0;
+        for (const std::string& folderName : chooser.folders) {
+            std::string label = "[" + folderName + "]";
+            if (ImGui::Selectable(label.c_str(), chooser.selected == index, ImGuiSelectableFlags_AllowDoubleClick)) {
+                chooser.selected = index;
+                if (ImGui::IsMouseDoubleClicked(0)) {
+                    EnterFolder(fs::path(chooser.folder) / folderName);
+                    ImGui::EndListBox();
+                    ImGui::EndPopup();
+                    return;
+                }
+            }
+            ++index;
+        }
+        for (const std::string& fileName : chooser.files) {
+            if (ImGui::Selectable(fileName.c_str(), chooser.selected == index, ImGuiSelectableFlags_AllowDoubleClick)) {
+                chooser.selected = index;
+                SetName(fileName);
+                if (ImGui::IsMouseDoubleClicked(0)) confirm = true;
+            }
+            ++index;
+        }
+        ImGui::EndListBox();
+    }
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted("File name:    ");
+    ImGui::SameLine();
+    ImGui::SetNextItemWidth(-110);
+    if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
+    if (ImGui::InputText("##name", chooser.name, sizeof chooser.name, ImGuiInputTextFlags_EnterReturnsTrue))
+        confirm = true;
+    ImGui::SameLine();
+    if (ImGui::Button(chooser.options.save ? "Save" : "Open", ImVec2(100, 0))) confirm = true;
+    ImGui::AlignTextToFramePadding();
+    ImGui::Text("%s", chooser.options.save ? "Save as type:" : "Files of type:");
+    ImGui::SameLine();
+    ImGui::SetNextItemWidth(-110);
+    if (ImGui::BeginCombo("##type", chooser.options.filterText.c_str())) {
+        ImGui::Selectable(chooser.options.filterText.c_str(), true);
+        ImGui::EndCombo();
+    }
+    ImGui::SameLine();
+    bool cancel = ImGui::Button("Cancel", ImVec2(100, 0)) || ImGui::IsKeyPressed(ImGuiKey_Escape);
+    if (!chooser.error.empty()) ImGui::TextColored(ImVec4(1, 0.4f, 0.4f, 1), "%s", chooser.error.c_str());
+
+    if (cancel)
+        Finish(false, "");
+    else if (confirm && ResolveChoice(chosen))
+        Finish(true, chosen);
+    ImGui::EndPopup();
+}

@@ -1,0 +1,36 @@
+// Key latches set by SDL key-down events and cleared when read.
+#include "platform/key_latch.h"
+
+#include <SDL.h>
+
+namespace {
+bool latched[LatchKeyCount] = {};
+
+int LatchIndex(int keycode) {
+    switch (keycode) {
+    case SDLK_LCTRL: return KeyLeftCtrl;
+    case SDLK_RCTRL: return KeyRightCtrl;
+    case SDLK_SPACE: return KeySpace;
+    case SDLK_p: return KeyP;
+    case SDLK_r: return KeyR;
+    case SDLK_i: return KeyI;
+    case SDLK_h: return KeyH;
+    default: return -1;
+    }
+}
+} // namespace
+
+void LatchKeyPress(int sdlKeycode, bool repeat) {
+    int index = LatchIndex(sdlKeycode);
+    if (index >= 0 && !repeat) latched[index] = true;
+}
+
+bool KeyPressedSinceLastQuery(LatchKey key) {
+    bool was = latched[key];
+    latched[key] = false;
+    return was;
+}
+
+void ClearKeyLatches() {
+    for (bool& k : latched) k = false;
+}

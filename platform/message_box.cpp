@@ -1,0 +1,49 @@
+// Message boxes queued by commands and shown one after another as ImGui modals.
+#include "platform/message_box.h"
+
+#include <deque>
+#include <imgui.h>
+
+namespace {
+struct PendingMessage {
+    std::string text;
+    std::string caption;
+};
+std::deque<PendingMessage> messages;
+bool popupOpen = false;
+} // namespace
+
+void ShowMessageBox(const std::string& text, const std::string& caption) { messages.push_back({text, caption}); }
+
+bool MessageBoxIsOpen() { return !messages.empty(); }
+
+void DrawMessageBoxes() {
+    if (messages.empty()) return;
+    const PendingMessage& m = messages.front();
+    std::string id = m.caption + "###messagebox";
+    if (!popupOpen) {
+        ImGui::OpenPopup(id.c_str());
+        popupOpen = true;
+    }
+    ImVec2 centre = ImGui::GetMainViewport()->GetCenter();
+    ImGui::SetNextWindowPos(centre, ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+    if (ImGui::BeginPopupModal(id.c_str(), nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+        ImGui::Spacing();
+        ImGui::TextUnformatted(m.text.c_str());
+        ImGui::Spacing();
+        ImGui::Separator();
+        float width = 90.0f;
+        ImGui::SetCursorPosX(ImGui::GetWindowContentRegionMax().x - width);
+        if (ImGui::Button("OK", ImVec2(width, 0)) || ImGui::IsKeyPressed(ImGuiKey_Enter) ||
+            ImGui::IsKeyPressed(ImGuiKey_Escape)) {
+            ImGui::CloseCurrentPopup();
+            messages.pop_front();
+            popupOpen = false;
+        }
+        ImGui::EndPopup();
+    } else {
+        // Closed some other way: drop it so the next message can appear.
+        messages.pop_front();
+        popupOpen = false;
+    }
+}
