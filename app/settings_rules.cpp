@@ -71,7 +71,9 @@ void FormatWindBox(SettingsBoxText& box, float value) {
     std::snprintf(box.data(), box.size(), "%4.1f", static_cast<double>(value));
 }
 
-void FormatIntBox(SettingsBoxText& box, int32_t value) { std::snprintf(box.data(), box.size(), "%i", value); }
+void FormatIntBox(SettingsBoxText& box, int32_t value) {
+    std::snprintf(box.data(), box.size(), "%i", value);
+}
 
 void ReadClampedField(float& field, const char* text, float low, float fallback, float high) {
     float v = 0.0f;
