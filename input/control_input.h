@@ -9,10 +9,15 @@ float GetControlInput(ControlFunction f);
 bool IsIdleUpOn();
 bool IsThrottleHoldOn();
 float GetCollectiveStick();
+// The value GetControlInput last returned per function (the recorder stores them). Main-thread callers
+// of GetControlInput / GetCollectiveStick hold SimMutex, so these are only written under it.
 extern float LastControlInputs[5];
 
 // Exponential rate (percent, normally 0..35) applied to a stick value in -1..+1.
 float ApplyExpo(float x, int32_t percent);
+// Five-point curve (percent at stick -1, -0.5, 0, +0.5, +1) applied to a stick value in -1..+1;
+// points outside 0..100 extrapolate linearly.
+float ApplyCurve(float x, const int32_t points[5]);
 
 // Scripted control source for whole flights flown without a joystick (tests, benchmarks).
 // When set, GetControlInput returns its value for every function (after playback, which always wins),

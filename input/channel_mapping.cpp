@@ -1,0 +1,136 @@
+// The channel mapping record, its file, the raw switch test, keyboard states and the mapping dialog rules.
+#include "input/channel_mapping.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "input/joystick_calibration.h"
+#include "input/shared_field.h"
+
+ChannelMapping Mapping = [] {
+    ChannelMapping map{};
+    SetChannelMappingDefaults(map);
+    return map;
+}();
+
+void SetChannelMappingDefaults(ChannelMapping& map) {
+    std::memset(&map, 0, sizeof map);
+    map.axis[Roll] = 1;
+    map.axis[Pitch] = 0;
+    map.axis[Yaw] = 3;
+    map.axis[Throttle] = 2;
+    map.axis[Collective] = 4;
+    map.useSimCurves = 1;
+    map.keyboardIdleUp = 1;
+    map.keyboardThrottleHold = 1;
+}
+
+bool LoadChannelMapping(ChannelMapping& map, const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    unsigned char bytes[ChannelMappingFileSize];
+    size_t got = std::fread(bytes, 1, sizeof bytes, f);
+    std::fclose(f);
+    std::memcpy(&map, bytes, got);
+    return true;
+}
+
+bool SaveChannelMapping(const ChannelMapping& map, const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    ChannelMapping copy;
+    std::memcpy(&copy, &map, sizeof copy);
+    copy.keyIdleUpOn = LoadShared(map.keyIdleUpOn);
+    copy.keyThrottleHoldOn = LoadShared(map.keyThrottleHoldOn);
+    bool ok = std::fwrite(&copy, 1, ChannelMappingFileSize, f) == ChannelMappingFileSize;
+    return std::fclose(f) == 0 && ok;
+}
+
+bool IsSwitchOn(int32_t source) {
+    if (source >= 0 && source < JoystickAxisCount) return LoadShared(Calibration.raw[source]) > 30000;
+    if (static_cast<uint32_t>(source) & SwitchButtonBase) {
+        uint32_t mask = static_cast<uint32_t>(LoadShared(Calibration.buttons));
+        return (mask >> (static_cast<uint32_t>(source) & 31u)) & 1u;
+    }
+    return false;
+}
+
+void ToggleKeyboardIdleUp() {
+    StoreShared(Mapping.keyIdleUpOn, static_cast<uint8_t>(LoadShared(Mapping.keyIdleUpOn) ? 0 : 1));
+}
+
+void ToggleKeyboardThrottleHold() {
+    StoreShared(Mapping.keyThrottleHoldOn,
+                static_cast<uint8_t>(LoadShared(Mapping.keyThrottleHoldOn) ? 0 : 1));
+}
+
+const char* ChannelChooserName(ControlFunction f) {
+    switch (f) {
+    case Roll:
+        return "Roll Cyclic";
+    case Pitch:
+        return "Pitch Cyclic";
+    case Yaw:
+        return "Yaw";
+    case Throttle:
+        return "Throttle";
+    case Collective:
+        return "Collective";
+    }
+    return "";
+}
+
+MappingEnables GetMappingEnables(const ChannelMapping& map) {
+    return {map.keyboardIdleUp == 0, map.keyboardThrottleHold == 0, map.useSimCurves == 0};
+}
+
+MappingReverseBoxes GetMappingReverseBoxes(const ChannelMapping& map) {
+    MappingReverseBoxes b{};
+    for (int f = Roll; f <= Collective; ++f)
+        b.box[f] = map.reverse[f] != 0;
+    if (map.useSimCurves) b.box[Collective] = map.reverse[Throttle] != 0;
+    b.box[5] = map.idleUpReverse != 0;
+    b.box[6] = map.throttleHoldReverse != 0;
+    return b;
+}
+
+static uint8_t Byte(bool b) {
+    return b ? 1 : 0;
+}
+
+void ApplyMappingReverseBoxes(ChannelMapping& map, const MappingReverseBoxes& boxes) {
+    for (int f = Roll; f <= Collective; ++f)
+        StoreShared(map.reverse[f], Byte(boxes.box[f]));
+    StoreShared(map.idleUpReverse, Byte(boxes.box[5]));
+    StoreShared(map.throttleHoldReverse, Byte(boxes.box[6]));
+    if (map.useSimCurves) StoreShared(map.reverse[Collective], map.reverse[Throttle]);
+}
+
+void SetUseSimCurves(ChannelMapping& map, bool on) {
+    StoreShared(map.useSimCurves, Byte(on));
+    if (on) StoreShared(map.reverse[Collective], map.reverse[Throttle]);
+}
+
+void SetKeyboardIdleUp(ChannelMapping& map, bool on) {
+    StoreShared(map.keyboardIdleUp, Byte(on));
+}
+
+void SetKeyboardThrottleHold(ChannelMapping& map, bool on) {
+    StoreShared(map.keyboardThrottleHold, Byte(on));
+}
+
+void StoreChosenChannel(ChannelMapping& map, ControlFunction f, int32_t axis) {
+    if (f < Roll || f > Collective) return;
+    StoreShared(map.axis[f], std::clamp(axis, 0, JoystickAxisCount - 1));
+}
+
+void StoreChosenSwitch(int32_t& field, int32_t source) {
+    if (source >= 0) StoreShared(field, source);
+}
+
+int MappingBarValue(float input) {
+    float v = input * 1000.0f;
+    if (!(v == v)) return 0;
+    return static_cast<int>(std::clamp(v, -1.0e6f, 1.0e6f));
+}

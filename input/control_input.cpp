@@ -1,0 +1,81 @@
+// The control inputs as the dynamics step reads them: mapping, reversing, curves, idle-up and hold.
+#include "input/control_input.h"
+
+#include <algorithm>
+
+#include "app/model_setup.h"
+#include "input/channel_mapping.h"
+#include "input/joystick_calibration.h"
+#include "input/shared_field.h"
+#include "recorder/flight_recorder.h"
+
+float LastControlInputs[5] = {};
+float (*ScriptedControlInput)(ControlFunction f) = nullptr;
+bool ScriptedIdleUp = false;
+bool ScriptedThrottleHold = false;
+
+static bool ValidFunction(int f) {
+    return f >= Roll && f <= Collective;
+}
+
+// The idle-up or hold state from the keyboard or a switch; only with the simulator curves.
+static bool SwitchFunctionOn(const uint8_t& keyboard, const uint8_t& keyState, const int32_t& source,
+                             const uint8_t& reverse) {
+    if (!LoadShared(Mapping.useSimCurves)) return false;
+    if (LoadShared(keyboard)) return LoadShared(keyState) != 0;
+    return IsSwitchOn(LoadShared(source)) != (LoadShared(reverse) != 0);
+}
+
+bool IsIdleUpOn() {
+    if (RecorderPlaying()) return GetRecordedFlag(0);
+    if (ScriptedControlInput) return ScriptedIdleUp;
+    return SwitchFunctionOn(Mapping.keyboardIdleUp, Mapping.keyIdleUpOn, Mapping.idleUpSwitch,
+                            Mapping.idleUpReverse);
+}
+
+bool IsThrottleHoldOn() {
+    if (RecorderPlaying()) return GetRecordedFlag(1);
+    if (ScriptedControlInput) return ScriptedThrottleHold;
+    return SwitchFunctionOn(Mapping.keyboardThrottleHold, Mapping.keyThrottleHoldOn,
+                            Mapping.throttleHoldSwitch, Mapping.throttleHoldReverse);
+}
+
+// The reversed, clamped stick of a function before any curve.
+static float StickValue(ControlFunction f, bool simCurves) {
+    int32_t a = LoadShared(Mapping.axis[(simCurves && f == Collective) ? Throttle : f]);
+    float v = NormalizeAxis(a);
+    if (LoadShared(Mapping.reverse[f])) v = -v;
+    return std::clamp(v, -1.0f, 1.0f);
+}
+
+float GetControlInput(ControlFunction f) {
+    if (!ValidFunction(f)) return 0.0f;
+    if (RecorderPlaying()) return GetRecordedInput(f);
+    float v;
+    if (ScriptedControlInput) {
+        v = ScriptedControlInput(f);
+    } else {
+        bool simCurves = LoadShared(Mapping.useSimCurves) != 0;
+        v = StickValue(f, simCurves);
+        if (simCurves && f == Throttle) {
+            v = (ApplyCurve(v, IsIdleUpOn() ? Model.idleUpThrottleCurve : Model.normalThrottleCurve) + 1.0f) *
+                0.5f;
+            if (IsThrottleHoldOn()) v = 0.0f;
+            if (v < 0.18f) v = 0.0f;
+        } else if (simCurves && f == Collective) {
+            v = ApplyCurve(v, IsIdleUpOn() ? Model.idleUpPitchCurve : Model.normalPitchCurve);
+        }
+    }
+    LastControlInputs[f] = v;
+    return v;
+}
+
+float GetCollectiveStick() {
+    if (RecorderPlaying()) return GetRecordedInput(Collective);
+    float collective = GetControlInput(Collective);
+    if (ScriptedControlInput) return collective;
+    if (!LoadShared(Mapping.useSimCurves))
+        return LoadShared(Mapping.reverse[Collective]) ? -collective : collective;
+    float v = NormalizeAxis(LoadShared(Mapping.axis[Throttle]));
+    return LoadShared(Mapping.reverse[Throttle]) ? -v : v;
+}

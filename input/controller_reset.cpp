@@ -1,0 +1,18 @@
+// The 50 ms controller switch watch: carries out a reset or pause asked for by the switches.
+#include <mutex>
+
+#include "app/shared_flags.h"
+#include "flight/heli_state.h"
+#include "input/controller_switches.h"
+
+void PollControllerSwitches() {
+    ControllerSwitchActions a = CheckControllerSwitches();
+    if (!a.reset && !a.setPause) return;
+    std::lock_guard<std::mutex> lock(SimMutex);
+    if (a.reset) {
+        ResetHelicopter();
+        SimPaused = false;
+        SlowMotionPlayback = false;
+    }
+    if (a.setPause) SimPaused = a.pauseState;
+}
