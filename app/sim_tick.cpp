@@ -1,13 +1,9 @@
-// The tick thread. Deadlines are absolute (start + n x 50 ms), so the rate does not drift; when a tick
-// overruns by more than a period (a crash sound playing to its end), the schedule restarts from now
-// instead of firing the missed ticks in a burst.
+// The simulation tick and its 50 ms clock.
 #include "app/sim_tick.h"
 
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
-#include <thread>
 
+#include "app/periodic_clock.h"
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
 #include "flight/wind.h"
@@ -16,30 +12,6 @@
 #include "sound/motor_sound.h"
 
 std::atomic<uint64_t> TicksRun{0};
-
-namespace {
-std::thread clockThread;
-std::mutex stopMutex;
-std::condition_variable stopSignal;
-bool stopRequested = false;
-
-void ClockLoop() {
-    using clock = std::chrono::steady_clock;
-    const auto period = std::chrono::milliseconds(TickPeriodMs);
-    auto next = clock::now() + period;
-    std::unique_lock<std::mutex> lock(stopMutex);
-    while (!stopRequested) {
-        if (stopSignal.wait_until(lock, next, [] { return stopRequested; })) break;
-        lock.unlock();
-        SimulationTick();
-        TicksRun.fetch_add(1, std::memory_order_relaxed);
-        lock.lock();
-        next += period;
-        auto now = clock::now();
-        if (now > next + period) next = now + period;
-    }
-}
-} // namespace
 
 void SimulationTick() {
     {
@@ -50,20 +22,11 @@ void SimulationTick() {
         StepTurbulence(SimTimeStep);
         PublishSoundInputs(Heli.rotorRpm, Heli.pilotDistance, Heli.dopplerFactor);
     }
+    // A crash sound picked by the step plays to its end here, with the lock released.
     PlayPendingCrashSound();
+    TicksRun.fetch_add(1, std::memory_order_relaxed);
 }
 
-void StartSimulationClock() {
-    if (clockThread.joinable()) return;
-    stopRequested = false;
-    clockThread = std::thread(ClockLoop);
-}
+void StartSimulationClock() { StartPeriodicClock(SimulationTick, std::chrono::milliseconds(TickPeriodMs)); }
 
-void StopSimulationClock() {
-    {
-        std::lock_guard<std::mutex> lock(stopMutex);
-        stopRequested = true;
-    }
-    stopSignal.notify_all();
-    if (clockThread.joinable()) clockThread.join();
-}
+void StopSimulationClock() { StopPeriodicClock(); }

@@ -1,0 +1,44 @@
+// Entry point: start-up in a fixed order, the main loop (events, timers, one frame), shutdown saves.
+#include <mutex>
+#include <string>
+
+#include "app/main_menu_ui.h"
+#include "app/menu.h"
+#include "app/app_wiring.h"
+#include "app/model_setup.h"
+#include "app/program_paths.h"
+#include "app/shared_flags.h"
+#include "app/sim_tick.h"
+#include "app/user_prefs.h"
+#include "flight/heli_state.h"
+#include "platform/key_latch.h"
+#include "platform/window.h"
+
+int main() {
+    InitProgramDir();
+    StartUpBeforeWindow();
+
+    if (!CreateMainWindow(1024, 768)) {
+        // Nothing is saved when there is no window.
+        return 0;
+    }
+    DisableScreenSaverForRun();
+    StartUpWithWindow();
+    StartSimulationClock();
+
+    PlatformEvents events;
+    events.keyDown = [](int keycode, bool repeat) {
+        // Keys typed into a dialog's text box or while a modal dialog is open are not shortcuts.
+        if (!UiOwnsKeyboard()) LatchKeyPress(keycode, repeat);
+    };
+    events.joystickAdded = JoystickDeviceAdded;
+    events.joystickRemoved = JoystickDeviceRemoved;
+
+    RunMainLoop(events);
+
+    StopSimulationClock();
+    ShutdownSaves();
+    RestoreScreenSaver();
+    DestroyMainWindow();
+    return 0;
+}
