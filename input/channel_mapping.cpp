@@ -81,6 +81,16 @@ const char* ChannelChooserName(ControlFunction f) {
     return "";
 }
 
+const int32_t SwitchChooserSources[SwitchChooserCount] = {
+    0, 1, 2, 3, 4, 5, 0x10001, 0x10002, 0x10003, 0x10004, 0x10005, 0x10006, 0x10007, 0x10008};
+
+const char* SwitchChooserLabel(int index) {
+    static const char* const labels[SwitchChooserCount] = {
+        "Axis 0",   "Axis 1",   "Axis 2",   "Axis 3",   "Axis 4",   "Axis 5",   "Button 1",
+        "Button 2", "Button 3", "Button 4", "Button 5", "Button 6", "Button 7", "Button 8"};
+    return index >= 0 && index < SwitchChooserCount ? labels[index] : "";
+}
+
 MappingEnables GetMappingEnables(const ChannelMapping& map) {
     return {map.keyboardIdleUp == 0, map.keyboardThrottleHold == 0, map.useSimCurves == 0};
 }

@@ -75,6 +75,12 @@ void ToggleKeyboardThrottleHold();
 // Display names the pickers are called with, by ControlFunction.
 const char* ChannelChooserName(ControlFunction f);
 
+// The "Choose Switch" indicators: axes 0..5, then buttons 0x10001..0x10008.
+constexpr int SwitchChooserCount = 14;
+extern const int32_t SwitchChooserSources[SwitchChooserCount];
+// "Axis 0".."Axis 5", "Button 1".."Button 8".
+const char* SwitchChooserLabel(int index);
+
 // "Controller Mapping" dialog rules.
 struct MappingEnables {
     bool idleUpSwitchControls;       // "Choose" 1070 and "Reverse" 1013: off while keyboardIdleUp

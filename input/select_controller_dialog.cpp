@@ -1,0 +1,48 @@
+// "Select Controller": lists the devices with at least four axes; the selection becomes the device in use.
+#include <imgui.h>
+
+#include <vector>
+
+#include "input/input_dialogs.h"
+#include "input/joystick_calibration.h"
+#include "platform/joystick_device.h"
+
+namespace {
+constexpr const char* Title = "Select Controller";
+bool requested = false;
+std::vector<JoystickDeviceInfo> listed;
+int selected = -1;
+} // namespace
+
+void ShowSelectControllerDialog() {
+    requested = true;
+}
+
+void DrawSelectControllerDialog() {
+    if (requested) {
+        requested = false;
+        listed = ListSelectableControllers(PresentJoystickDevices());
+        selected = -1; // the device in use is not preselected
+        ImGui::OpenPopup(Title);
+    }
+    if (!ImGui::BeginPopupModal(Title, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
+    bool close = false;
+    if (ImGui::BeginListBox("##controllers", ImVec2(320.0f, 8 * ImGui::GetTextLineHeightWithSpacing()))) {
+        for (int i = 0; i < static_cast<int>(listed.size()); ++i) {
+            ImGui::PushID(i);
+            if (ImGui::Selectable(listed[i].name.c_str(), selected == i,
+                                  ImGuiSelectableFlags_AllowDoubleClick)) {
+                if (selected != i) {
+                    selected = i;
+                    SelectListedController(Calibration, i);
+                }
+                if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left)) close = true;
+            }
+            ImGui::PopID();
+        }
+        ImGui::EndListBox();
+    }
+    if (ImGui::Button("OK", ImVec2(120.0f, 0.0f))) close = true;
+    if (close) ImGui::CloseCurrentPopup();
+    ImGui::EndPopup();
+}
