@@ -1,0 +1,111 @@
+// Graphics menu commands, with the file chooser and the message box of the platform layer.
+#include "render/graphics_commands.h"
+
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+#include "app/program_paths.h"
+#include "app/shared_flags.h"
+#include "assets/xmesh.h"
+#include "flight/heli_state.h"
+#include "platform/file_chooser.h"
+#include "platform/message_box.h"
+#include "render/heli_model.h"
+
+namespace {
+enum : int {
+    CmdCanopyGraphics = 40066,
+    CmdScale450 = 40046,
+    CmdScaleLarge = 40047,
+    CmdScaleJumbo = 40048,
+    CmdBackgroundHigh = 40079,
+    CmdBackgroundMedium = 40080,
+    CmdBackgroundLow = 40081,
+    CmdLoadHeliGeometry = 40082,
+    CmdStockGeometry = 40083,
+};
+
+void ResetHelicopterLocked() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    ResetHelicopter();
+}
+
+std::string EnsureFolder(const char* name) {
+    std::string folder = ProgramPath(name);
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder;
+}
+} // namespace
+
+void ChooseCanopyImage() {
+    std::string folder = EnsureFolder("canopies");
+    FileChooserOptions options;
+    options.title = "Select Canopy Image";
+    options.filterText = "Canopies (*.jpg)";
+    options.pattern = "*.jpg";
+    options.initialFolder = folder;
+    options.fileName = folder + "/canopy.jpg";
+    options.defaultExtension = "jpg";
+    options.mustExist = true;
+    OpenFileChooser(options, [](const std::string& path) {
+        InstallCanopyPicture(path);
+        ResetHelicopterLocked();
+    });
+}
+
+void ChooseHeliGeometry() {
+    std::string folder = EnsureFolder("ModelGeometries");
+    FileChooserOptions options;
+    options.title = "Load Heli Geometry";
+    options.filterText = "Heli Geometries (*.x)";
+    options.pattern = "*.x";
+    options.initialFolder = folder;
+    options.fileName = folder + "/bell206.x";
+    options.defaultExtension = "x";
+    options.mustExist = true;
+    OpenFileChooser(options, [](const std::string& path) {
+        bool ok = LoadHeliGeometryFile(path);
+        ResetHelicopterLocked();
+        reloadHeliTexture = true;
+        // Code 1 (file not opened) sets no text of its own, so the message comes from the code.
+        if (!ok) ShowMessageBox(XMeshErrorMessage(HeliMesh.errorCode), "Error...");
+    });
+}
+
+bool RunGraphicsCommand(int id) {
+    switch (id) {
+    case CmdStockGeometry:
+        UseStockGeometry();
+        ResetHelicopterLocked();
+        reloadHeliTexture = true;
+        return true;
+    case CmdCanopyGraphics:
+        ChooseCanopyImage();
+        return true;
+    case CmdLoadHeliGeometry:
+        ChooseHeliGeometry();
+        return true;
+    case CmdScale450:
+        SetHeliScale(1.0f);
+        return true;
+    case CmdScaleLarge:
+        SetHeliScale(1.5f);
+        return true;
+    case CmdScaleJumbo:
+        SetHeliScale(2.0f);
+        return true;
+    case CmdBackgroundHigh:
+        SetBackgroundResolution(3);
+        return true;
+    case CmdBackgroundMedium:
+        SetBackgroundResolution(2);
+        return true;
+    case CmdBackgroundLow:
+        SetBackgroundResolution(1);
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,129 @@
+// GL set-up, the frame in its fixed order, the camera and the resize.
+#include "render/render_frame.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <cmath>
+
+#include "app/user_prefs.h"
+#include "render/helicopter.h"
+#include "render/instruments.h"
+#include "render/render_snapshot.h"
+#include "render/scenery.h"
+#include "render/textures.h"
+
+int32_t clientWidth = 1;
+int32_t clientHeight = 1;
+float aspectRatio = 1.0f;
+Vec3 renderHeliPosition = {0.0f, 0.0f, 0.0f};
+
+namespace {
+const GLfloat GlobalAmbient[4] = {0.1f, 0.1f, 0.1f, 0.52f};
+
+void SetGlobalAmbient() {
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, GlobalAmbient);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+}
+
+void SetPerspective() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(27.0, aspectRatio, 0.2, 300.0);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+// A minimised window reports a zero side; the view keeps a 1-pixel side so the aspect stays finite.
+void StoreClientSize(int32_t width, int32_t height) {
+    clientWidth = width > 0 ? width : 1;
+    clientHeight = height > 0 ? height : 1;
+    aspectRatio = static_cast<float>(clientWidth) / static_cast<float>(clientHeight);
+}
+} // namespace
+
+void InitGL() {
+    glEnable(GL_TEXTURE_2D);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+
+    // These go to the default texture object only; the six named textures keep the library defaults.
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+
+    glGenTextures(SceneTextureCount, SceneTexture);
+    LoadSceneTextures();
+
+    // Light 1, given while the model-view matrix is the identity: its direction stays fixed in eye space.
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    const GLfloat position[4] = {0.1f, 1000.0f, 0.0f, 0.0f};
+    const GLfloat specular[4] = {0.8f, 0.8f, 0.8f, 0.8f};
+    const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    const GLfloat diffuse[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    glLightfv(GL_LIGHT1, GL_POSITION, position);
+    glLightfv(GL_LIGHT1, GL_SPECULAR, specular);
+    glLightfv(GL_LIGHT1, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse);
+    glPopMatrix();
+    glEnable(GL_LIGHT1);
+    SetGlobalAmbient();
+}
+
+void ResizeView(int32_t width, int32_t height) {
+    StoreClientSize(width, height);
+    SetPerspective();
+    glViewport(0, 0, clientWidth, clientHeight);
+    glEnable(GL_DEPTH_TEST);
+}
+
+Vec3 CameraLookTarget(Vec3 position, Vec3 smoothedTarget, bool smoothFollow, bool lowerAngle) {
+    Vec3 t = smoothFollow ? smoothedTarget : position;
+    if (lowerAngle) {
+        float d = std::sqrt(t.x * t.x + t.y * t.y) + 0.1f;
+        t.z = std::tan(std::atan(t.z / d) - 0.08f) * d;
+    }
+    // Looking exactly along the up vector leaves the view matrix undefined; a millimetre off keeps it.
+    if (std::fabs(t.x - PilotEye.x) < 1e-4f && std::fabs(t.y - PilotEye.y) < 1e-4f) t.y = PilotEye.y + 1e-3f;
+    return t;
+}
+
+void RenderFrame(int32_t width, int32_t height) {
+    const RenderSnapshot& snap = FrameSnapshot;
+    if (width != clientWidth || height != clientHeight) StoreClientSize(width, height);
+
+    SetPerspective();
+    glViewport(0, 0, clientWidth, clientHeight);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+
+    renderHeliPosition = snap.heli.position;
+    Vec3 target =
+        CameraLookTarget(snap.heli.position, snap.smoothedCameraTarget, smoothCameraFollow, lowerCameraAngle);
+    gluLookAt(PilotEye.x, PilotEye.y, PilotEye.z, target.x, target.y, target.z, 0.0, 0.0, 1.0);
+
+    SetGlobalAmbient();
+    DrawScenery();
+    DrawWindsock(snap.windType, snap.windVelocity);
+
+    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
+    DrawHelicopter(snap);
+    SetGlobalAmbient();
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, clientWidth, clientHeight, 0.0, -1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    DrawInstruments(snap, clientWidth, clientHeight);
+    DrawSwitchLamps(snap, clientWidth, clientHeight);
+    DrawStatusMarks(snap, clientWidth);
+
+    glFinish();
+}

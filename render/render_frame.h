@@ -1,0 +1,26 @@
+// Fixed GL state, the frame in its fixed order, the camera rules and the reaction to a resize.
+#pragma once
+#include <cstdint>
+#include "flight/vec_math.h"
+
+extern int32_t clientWidth;
+extern int32_t clientHeight;
+extern float aspectRatio;
+// The helicopter position of the current frame; the model and its shadow are drawn there.
+extern Vec3 renderHeliPosition;
+
+// Sets the state that stays for the whole run, makes the six texture names and loads every texture.
+// Needs the GL context current (the platform layer creates it); leaves it current.
+void InitGL();
+
+// Window client area changed (the area below the menu bar). A zero side counts as 1 pixel.
+// Needs the GL context current.
+void ResizeView(int32_t width, int32_t height);
+
+// Draws one frame from FrameSnapshot (take CaptureRenderSnapshot first) into a client area of this size.
+// Ends with glFinish; the caller swaps the buffers.
+void RenderFrame(int32_t width, int32_t height);
+
+// Where the camera looks: the smoothed or the live position, lowered by 0.08 rad of elevation when
+// lowerAngle is on; a target straight above the eye is nudged so the view stays defined.
+Vec3 CameraLookTarget(Vec3 position, Vec3 smoothedTarget, bool smoothFollow, bool lowerAngle);

@@ -1,0 +1,55 @@
+// Copying what a frame draws out of the simulation globals, under the simulation lock.
+#include "render/render_snapshot.h"
+
+#include "app/shared_flags.h"
+#include "flight/wind.h"
+#include "input/control_input.h"
+#include "recorder/flight_recorder.h"
+
+RenderSnapshot FrameSnapshot;
+
+void CopyTrailParts(const Vec3* ring, uint32_t head, uint32_t count, uint32_t capacity,
+                    std::vector<Vec3>& older, std::vector<Vec3>& newer) {
+    older.clear();
+    newer.clear();
+    // Never read past the ring, whatever the counters say.
+    const int64_t ringSize = TrailRingSize;
+    int64_t start = head;
+    int64_t used = capacity > count ? count : capacity;
+    int64_t olderCount = used - start;
+    if (olderCount > 0 && start < ringSize) {
+        if (start + olderCount > ringSize) olderCount = ringSize - start;
+        older.assign(ring + start, ring + start + olderCount);
+    }
+    int64_t newerCount = start < ringSize ? start : ringSize;
+    if (newerCount > 0) newer.assign(ring, ring + newerCount);
+}
+
+void CaptureRenderSnapshot() {
+    RenderSnapshot& s = FrameSnapshot;
+    std::lock_guard<std::mutex> lock(SimMutex);
+    s.heli = Heli;
+    s.smoothedCameraTarget = smoothedCameraTarget;
+    s.airspeedMph = airspeedMph;
+    s.flightState = FlightState;
+    s.windType = Wind.windType;
+    s.windVelocity = Wind.windVelocity;
+    s.rollInput = GetControlInput(Roll);
+    s.pitchInput = GetControlInput(Pitch);
+    s.yawInput = GetControlInput(Yaw);
+    s.collectiveStick = GetCollectiveStick();
+    s.idleUpOn = IsIdleUpOn();
+    s.throttleHoldOn = IsThrottleHoldOn();
+    s.simPaused = SimPaused;
+    s.slowMotionPlayback = SlowMotionPlayback;
+    s.recorderPlaying = RecorderPlaying();
+    s.recorderRecording = RecorderRecording();
+    s.trailsOn = trailsOn;
+    s.trailsDotted = trailsDotted;
+    if (s.trailsOn) {
+        CopyTrailParts(trailRing, trailHead, trailCount, TrailCapacity, s.trailOlder, s.trailNewer);
+    } else {
+        s.trailOlder.clear();
+        s.trailNewer.clear();
+    }
+}
