@@ -29,8 +29,8 @@ static_assert(offsetof(HeliState, dopplerFactor) == 60);
 enum : int32_t {
     FlightFlying = 0,
     FlightResting = 1,
-    FlightCrashed = 2,       // report not yet drawn
-    FlightCrashShown = 3,    // report drawn, picture frozen
+    FlightCrashed = 2,    // report not yet drawn
+    FlightCrashShown = 3, // report drawn, picture frozen
     FlightLockXY = 4,
     FlightLockXYZ = 5,
 };
@@ -40,6 +40,10 @@ constexpr int TrailRingSize = 10000;
 extern HeliState Heli;
 extern int32_t FlightState;
 extern const Vec3 PilotEye;
+extern Vec3 HeliStartPosition; // (0, 6, z); z becomes MeshLowestPoint at every reset
+// Lowest vertical coordinate of the helicopter mesh after scaling, written by the mesh loader (main thread,
+// under SimMutex); the ground contact uses it every step.
+extern float MeshLowestPoint;
 extern Vec3 smoothedCameraTarget;
 extern float airspeedMph;
 extern Vec3 trailRing[TrailRingSize];
@@ -53,5 +57,13 @@ extern bool trailsDotted;
 // command that writes simulation state takes it; a frame copies what it draws under it.
 extern std::mutex SimMutex;
 
+// One step of the flight model (simulation thread, SimMutex held). Reads the controls, may record or play a
+// recorder frame, classifies flight time, and after a crash calls PlayCrashSound (which only picks a sound).
 void StepHelicopter(float dt);
+// Puts the helicopter back on its pad and ends a position lock or a crash. Callers hold SimMutex.
 void ResetHelicopter();
+// Times the step found a non-finite state (from unusable setup values) and put the helicopter back on its
+// pad.
+extern uint32_t NonFiniteResets;
+// True when every component of the state is a finite number.
+bool IsFiniteState(const HeliState& state);

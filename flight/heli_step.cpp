@@ -1,0 +1,302 @@
+// StepHelicopter and ResetHelicopter: the fixed order of one step of the flight model.
+#include "flight/heli_state.h"
+
+#include <cmath>
+
+#include "app/model_setup.h"
+#include "app/shared_flags.h"
+#include "app/user_prefs.h"
+#include "flight/ground.h"
+#include "flight/gyro.h"
+#include "flight/rotor.h"
+#include "flight/training.h"
+#include "flight/wind.h"
+#include "input/control_input.h"
+#include "log/flight_log.h"
+#include "recorder/flight_recorder.h"
+#include "sound/crash_sounds.h"
+
+uint32_t NonFiniteResets = 0;
+
+namespace {
+int32_t slowMotionCounter = 0;
+
+// A control value that is not a number counts as the stick centred.
+float Finite(float v) {
+    return std::isfinite(v) ? v : 0.0f;
+}
+
+// rotationAxis, but the identity for an axis without length (no direction to turn about).
+Mat4 RotationAbout(Vec3 axis, float t) {
+    float len = length(axis);
+    if (!(len > 0.0f) || !std::isfinite(len)) return identity();
+    return rotationAxis(axis, t);
+}
+
+// What the ground contact needs from the force part of the step and may change for the attitude update.
+struct ContactWork {
+    Vec3 rightAtStart;
+    float weight;        // N
+    float thrustZ;       // z of the rotor thrust vector, N
+    float accelerationZ; // z of net force / mass, m/s^2
+    float rollIncrement;
+    float pitchIncrement;
+    float yawStep;
+};
+
+// Resting or locked on the ground: stand on the skids, stop, level; a rotor pushing down hard stops the yaw.
+void ClampToGround(HeliState& h, ContactWork& work) {
+    h.position.z = RestHeight();
+    h.velocity = WorldZero;
+    h.noseAxis = LevelledNose(h.noseAxis, h.upAxis);
+    h.upAxis = WorldUnitZ;
+    work.rollIncrement = 0.0f;
+    work.pitchIncrement = 0.0f;
+    float load = work.weight - work.thrustZ;
+    if (load < 0.0f) load = 0.0f;
+    if (3.0f * work.weight < load) work.yawStep = 0.0f;
+}
+
+// Collisions and ground contact after the position update. Returns true when the step ends in a crash.
+bool GroundContact(HeliState& h, ContactWork& work) {
+    int32_t kind = CollisionKind(h.position, h.velocity, showSchoolBuilding);
+    float restHeight = RestHeight();
+    if (!(h.position.z <= restHeight) && kind == CrashGround) return false;
+
+    switch (FlightState) {
+    case FlightFlying: {
+        FlightState = FlightResting;
+        Touchdown t;
+        t.vz = h.velocity.z;
+        t.hs = std::sqrt(h.velocity.x * h.velocity.x + h.velocity.y * h.velocity.y);
+        t.pitchDeg = TiltFromHorizontalDeg(h.noseAxis);
+        t.rollDeg = TiltFromHorizontalDeg(work.rightAtStart);
+        t.upsideDown = h.upAxis.z < 0.0f;
+        t.crashKind = kind;
+        if (IsCrash(t)) {
+            CrashCount += 1;
+            FlightState = FlightCrashed;
+            CrashTicks = 0;
+            WriteCrashReport(t);
+            PlayCrashSound();
+            return true;
+        }
+        if (RandomAttitude.randomAttitudesEnabled) {
+            GenerateRandomAttitude();
+            FlightState = FlightFlying;
+            h.position = RandomAttitude.startPosition;
+            h.velocity = RandomAttitude.startVelocity;
+            h.upAxis = RandomAttitude.startUp;
+            h.noseAxis = RandomAttitude.startNose;
+        } else {
+            h.position.z = restHeight;
+            h.velocity = WorldZero;
+            h.noseAxis = LevelledNose(h.noseAxis, h.upAxis);
+            h.upAxis = WorldUnitZ;
+        }
+        return false;
+    }
+    case FlightResting:
+        if (work.accelerationZ > 0.0f) {
+            FlightState = FlightFlying; // lift-off: nothing is clamped
+            return false;
+        }
+        ClampToGround(h, work);
+        return false;
+    case FlightLockXY:
+    case FlightLockXYZ:
+        ClampToGround(h, work);
+        return false;
+    default:
+        return false;
+    }
+}
+
+// A setup value that is not finite (a hand-edited .par file, say) must not leave a poisoned state
+// behind: the helicopter goes back to its pad instead.
+void GuardState(HeliState& h) {
+    if (IsFiniteState(h)) return;
+    NonFiniteResets += 1;
+    ResetHelicopter();
+}
+} // namespace
+
+void StepHelicopter(float dt) {
+    HeliState& h = Heli;
+    const ModelSetup& m = Model;
+
+    // 1. Camera target filter, on every call.
+    smoothedCameraTarget = add(scale(smoothedCameraTarget, 0.5f), scale(h.position, 0.5f));
+
+    // 2. Crash countdown (before the pause test, so it runs while paused too).
+    if (FlightState == FlightCrashed || FlightState == FlightCrashShown) {
+        CrashTicks += 1;
+        if (CrashTicks >= 60) ResetHelicopter();
+        return;
+    }
+    // 3.-4. Pause, and one step in eight during slow-motion playback.
+    if (SimPaused) return;
+    if (SlowMotionPlayback && RecorderPlaying()) {
+        slowMotionCounter += 1;
+        if (slowMotionCounter < 8) return;
+        slowMotionCounter = 0;
+    }
+
+    // 5.-7.
+    ClassifyFlightTime(h, dt);
+    SimClock += dt;
+    float driftWave = std::sin(SimClock * Pi / 300.0f);
+    Vec3 right = cross(h.noseAxis, h.upAxis);
+
+    // 8. Controls, in this call order.
+    float roll = Finite(ApplyExpo(Finite(GetControlInput(Roll)), m.expoRoll));
+    float pitch = Finite(ApplyExpo(Finite(GetControlInput(Pitch)), m.expoPitch));
+    float yaw = Finite(ApplyExpo(Finite(GetControlInput(Yaw)), m.expoYaw));
+    float throttle = Finite(GetControlInput(Throttle));
+    float collective = Finite(GetControlInput(Collective));
+
+    // 9. Dead band of the cyclic.
+    if (roll > -0.01f && roll < 0.01f) roll = 0.0f;
+    if (pitch > -0.01f && pitch < 0.01f) pitch = 0.0f;
+
+    // 10. Swash-plate crosstalk.
+    roll += Swash.elevToAileron * pitch;
+    pitch += Swash.aileronToElev * roll;
+    if (collective > 0.0f) {
+        roll += Swash.posCollToAileron * collective;
+        pitch += Swash.posCollToElev * collective;
+    } else {
+        roll += Swash.negCollToAileron * collective;
+        pitch += Swash.negCollToElev * collective;
+    }
+
+    // 11.-12. Rotor speed relative to 2500 rpm; velocity relative to the air.
+    float w = h.rotorRpm / 2500.0f;
+    Vec3 airVel = add(sub(h.velocity, scale(Wind.windVelocity, 0.447f)), Turbulence.turbVelocity);
+
+    // 13. Cyclic increments, yaw command, translation and gust terms, blade pitch and inflow.
+    float rollIncrement =
+        CyclicIncrement(CyclicCarry.roll, m.rollCyclicRate, roll, w, dt, m.cyclicInstability);
+    float pitchIncrement =
+        CyclicIncrement(CyclicCarry.pitch, m.elevCyclicRate, pitch, w, dt, m.cyclicInstability);
+    float yawCmd = YawCommand(m.yawRate, yaw, w, dt);
+    float rollTranslation = -0.001f * m.translationPitchUp * dot(airVel, right);
+    float pitchTranslation = -0.001f * m.translationPitchUp * dot(airVel, h.noseAxis);
+    Vec3 gust = add(Wind.windRate, Turbulence.turbKick);
+    float rollGust = 0.001f * m.gustPitchUp * dot(gust, right);
+    float pitchGust = 0.001f * m.gustPitchUp * dot(gust, h.noseAxis);
+    float bladePitchDeg = m.maxCollective * collective;
+    float vAxial = dot(airVel, h.upAxis);
+
+    // 14. Angle of attack, descent lift, motor and drag torques, rotor speed.
+    float aoa = BladeAngleOfAttack(h.rotorRpm, m.rotorDiameter, bladePitchDeg, vAxial);
+    float lift = DescentLiftFactor(vAxial);
+    float motor = MotorTorqueAtRotor(m, h.voltageFactor, throttle, h.rotorRpm);
+    float rotorTorque = motor + ProfileDragTorque(m, h.rotorRpm, aoa) +
+                        InducedDragTorque(m, h.rotorRpm, aoa, bladePitchDeg) +
+                        RotorBrakeTorque(h.rotorRpm, throttle);
+    h.rotorRpm = NextRotorRpm(h.rotorRpm, rotorTorque, UsableRotorInertia(m), dt);
+
+    // 15. Forces.
+    float mass = UsableMass(m);
+    float weightN = mass * 9.8f;
+    Vec3 weight{0.0f, 0.0f, -weightN};
+    vAxial = dot(airVel, h.upAxis);
+    Vec3 inPlane = sub(airVel, scale(h.upAxis, vAxial));
+    airspeedMph = length(airVel) * 2.24f;
+    float inPlaneSpeed = length(inPlane);
+    Vec3 translationalLift = scale(h.upAxis, aoa * m.translationalLift * inPlaneSpeed * w);
+    float ge = GroundEffectFactor(h.position.z, heliScale, m.groundEffect);
+    Vec3 thrust = scale(h.upAxis, aoa * m.liftAtFullCollective * w * w * ge * lift);
+    Vec3 sideForce = scale(right, -length(thrust) * m.sideThrustPercent / 100.0f);
+    Vec3 drag = BodyDrag(m, airVel, h.noseAxis, right, h.upAxis);
+
+    // 16. Yaw of the step from the gyro.
+    float yawStep =
+        GyroYawStep(m, FlightState, h.rotorRpm, yawCmd, driftWave, motor, Weathervane(right, inPlane));
+
+    // 17. Semi-implicit Euler: velocity first.
+    Vec3 force = add(add(add(add(thrust, translationalLift), weight), drag), sideForce);
+    Vec3 acceleration = scale(force, 1.0f / mass);
+    h.velocity = add(h.velocity, scale(acceleration, dt));
+
+    // 18. Position by flight state.
+    if (FlightState == FlightLockXYZ) {
+        h.position = Vec3{0.0f, 4.0f, 2.0f};
+    } else if (FlightState == FlightFlying || FlightState == FlightLockXY) {
+        h.position = add(h.position, scale(h.velocity, dt));
+        if (FlightState == FlightLockXY) {
+            h.position.x = 0.0f;
+            h.position.y = 4.0f;
+        }
+    }
+
+    // 19. Collisions and ground contact; a crash ends the step here.
+    ContactWork work{right, weightN, thrust.z, acceleration.z, rollIncrement, pitchIncrement, yawStep};
+    if (GroundContact(h, work)) {
+        GuardState(h);
+        return;
+    }
+
+    // 20.-21. Heading bookkeeping and the attitude update about the axes of the start of the update.
+    LastYawStep = work.yawStep;
+    HeadingAngle += work.yawStep;
+    float phi = rollTranslation + work.rollIncrement + rollGust;
+    float theta = pitchTranslation + work.pitchIncrement + pitchGust;
+    Vec3 left = cross(h.upAxis, h.noseAxis);
+    Mat4 turn = multiply(multiply(RotationAbout(left, theta), RotationAbout(h.noseAxis, phi)),
+                         RotationAbout(h.upAxis, work.yawStep));
+    h.upAxis = transform(h.upAxis, turn);
+    h.noseAxis = transform(h.noseAxis, turn);
+    normalize(h.upAxis);
+    normalize(h.noseAxis);
+
+    // 22. Distance and Doppler factor for the motor sound.
+    Vec3 fromPilot = sub(h.position, PilotEye);
+    h.pilotDistance = length(fromPilot);
+    if (h.pilotDistance > 0.0f) {
+        normalize(fromPilot);
+        h.dopplerFactor = 1.0f - dot(h.velocity, fromPilot) / 344.0f;
+    } else {
+        h.dopplerFactor = 1.0f;
+    }
+    GuardState(h);
+
+    // 23. Recorder.
+    if (RecorderRecording())
+        RecordFrame();
+    else if (RecorderPlaying())
+        PlayFrame(false);
+
+    // 24. Trail sample.
+    if (trailHead >= static_cast<uint32_t>(TrailRingSize)) trailHead = 0;
+    trailRing[trailHead] = h.position;
+    trailHead += 1;
+    if (trailHead > trailCount) trailCount = trailHead;
+    if (trailHead >= TrailCapacity) trailHead = 0;
+}
+
+void ResetHelicopter() {
+    EndCrashSound();
+    HeliStartPosition.z = MeshLowestPoint;
+    Heli.position = HeliStartPosition;
+    Vec3 nose = WorldUnitY;
+    Vec3 up = WorldUnitZ;
+    normalize(nose);
+    normalize(up);
+    Heli.noseAxis = nose;
+    Heli.upAxis = up;
+    Heli.velocity = WorldZero;
+    Heli.rotorRpm = 0.0f;
+    Heli.voltageFactor = 1.0f;
+    Heli.pilotDistance = length(sub(Heli.position, PilotEye));
+    Heli.dopplerFactor = 1.0f;
+    trailHead = 0;
+    trailCount = 0;
+    HeadingAngle = 0.0f;
+    HeadingError = 0.0f;
+    HeadingTarget = 0.0f;
+    FlightState = FlightFlying;
+    SimClock = 0.0f;
+    TailTrim = 1.0f;
+}
