@@ -57,6 +57,41 @@ const RadioChoice GyroGainChoices[] = {
     {1053, "Low", 2},
 };
 
+const RadioChoice WindTypeChoices[] = {
+    {1035, "No wind", 0},
+    {1036, "Steady wind", 1},
+    {1037, "Gradual gusts", 2},
+    {1038, "Sudden gusts", 3},
+};
+const RadioChoice WindDirectionChoices[] = {
+    {1041, "N", 0}, {1042, "NE", 1}, {1045, "E", 2}, {1044, "SE", 3},
+    {1043, "S", 4}, {1046, "SW", 5}, {1047, "W", 6}, {1048, "NW", 7},
+};
+const RadioChoice DirectionShiftsChoices[] = {
+    {1054, "None ", 0}, {1055, "Small", 1}, {1056, "Medium", 2}, {1057, "Large", 3}, {1063, "Huge", 4},
+};
+const RadioChoice TurbulenceChoices[] = {
+    {1058, "None ", 0}, {1059, "Very small", 1}, {1062, "Small", 2}, {1060, "Medium", 3}, {1061, "Large", 4},
+};
+
+const RadioChoice AltitudeChoices[] = {
+    {1075, "High", 0},
+    {1076, "Medium", 1},
+    {1050, "Low", 2},
+};
+const RadioChoice OrientationChoices[] = {
+    {1077, "Simple", 0},
+    {1078, "Medium", 1},
+    {1079, "Hard", 2},
+    {1080, "Crazy", 3},
+};
+const RadioChoice MotionChoices[] = {
+    {1081, "None", 0},
+    {1082, "Easy", 1},
+    {1083, "Medium", 2},
+    {1058, "Hard ", 3},
+};
+
 template <int N> constexpr RadioGroup MakeGroup(const char* caption, const RadioChoice (&choices)[N]) {
     return RadioGroup{caption, choices, N};
 }
@@ -234,4 +269,49 @@ void ConfirmGyroForm(const GyroForm& form, ModelSetup& setup) {
     setup.gyroMode = ChooseRadioValue(GyroModeGroup, form.mode);
     setup.gyroDrift = ChooseRadioValue(GyroDriftGroup, form.drift);
     setup.gyroGain = ChooseRadioValue(GyroGainGroup, form.gain);
+}
+
+// ---- Wind Settings ----
+
+const RadioGroup WindTypeGroup = MakeGroup(" Wind Type ", WindTypeChoices);
+const RadioGroup WindDirectionGroup = MakeGroup(" Direction ", WindDirectionChoices);
+const RadioGroup DirectionShiftsGroup = MakeGroup(" Direction Shifts  ", DirectionShiftsChoices);
+const RadioGroup TurbulenceGroup = MakeGroup(" Turbulence   ", TurbulenceChoices);
+
+void FillWindForm(WindForm& form, const WindState& wind, const TurbulenceState& turbulence) {
+    form.windType = wind.windType;
+    form.windDirection = wind.windDirection;
+    form.directionShifts = wind.directionShifts;
+    form.turbLevel = turbulence.turbLevel;
+    FormatWindBox(form.windSpeed, wind.windSpeed);
+    FormatWindBox(form.gustLullDifference, wind.gustLullDifference);
+}
+
+void ConfirmWindForm(const WindForm& form, WindState& wind, TurbulenceState& turbulence) {
+    wind.windType = ChooseRadioValue(WindTypeGroup, form.windType);
+    wind.windDirection = ChooseRadioValue(WindDirectionGroup, form.windDirection);
+    wind.directionShifts = ChooseRadioValue(DirectionShiftsGroup, form.directionShifts);
+    turbulence.turbLevel = ChooseRadioValue(TurbulenceGroup, form.turbLevel);
+    ReadFloatBox(form.windSpeed.data(), wind.windSpeed);
+    ReadFloatBox(form.gustLullDifference.data(), wind.gustLullDifference);
+}
+
+// ---- Random Attitude ----
+
+const RadioGroup AltitudeGroup = MakeGroup(" Altitude", AltitudeChoices);
+const RadioGroup OrientationGroup = MakeGroup(" Orientations", OrientationChoices);
+const RadioGroup MotionGroup = MakeGroup(" Motion ", MotionChoices);
+
+void FillRandomAttitudeForm(RandomAttitudeForm& form, const RandomAttitudeSettings& settings) {
+    form.altitudeLevel = settings.altitudeLevel;
+    form.orientationLevel = settings.orientationLevel;
+    form.motionLevel = settings.motionLevel;
+    form.enabled = settings.randomAttitudesEnabled != 0;
+}
+
+void ConfirmRandomAttitudeForm(const RandomAttitudeForm& form, RandomAttitudeSettings& settings) {
+    settings.altitudeLevel = ChooseRadioValue(AltitudeGroup, form.altitudeLevel);
+    settings.orientationLevel = ChooseRadioValue(OrientationGroup, form.orientationLevel);
+    settings.motionLevel = ChooseRadioValue(MotionGroup, form.motionLevel);
+    settings.randomAttitudesEnabled = form.enabled ? 1 : 0;
 }

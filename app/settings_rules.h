@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "app/model_setup.h"
+#include "flight/training.h"
+#include "flight/wind.h"
 
 // A box hands over at most this many characters of its text.
 constexpr int SettingsBoxChars = 100;
@@ -132,3 +134,39 @@ struct GyroForm {
 
 void FillGyroForm(GyroForm& form, const ModelSetup& setup);
 void ConfirmGyroForm(const GyroForm& form, ModelSetup& setup);
+
+// ---- Wind Settings ----
+
+extern const RadioGroup WindTypeGroup;
+extern const RadioGroup WindDirectionGroup; // listed N, NE, E, SE, S, SW, W, NW
+extern const RadioGroup DirectionShiftsGroup;
+extern const RadioGroup TurbulenceGroup;
+
+struct WindForm {
+    int32_t windType;
+    int32_t windDirection;
+    int32_t directionShifts;
+    int32_t turbLevel;
+    SettingsBoxText windSpeed;          // box 1039, "%4.1f"
+    SettingsBoxText gustLullDifference; // box 1040, "%4.1f"
+};
+
+void FillWindForm(WindForm& form, const WindState& wind, const TurbulenceState& turbulence);
+// OK: the four groups by the radio rule, then the two boxes; a box without a number keeps its field.
+void ConfirmWindForm(const WindForm& form, WindState& wind, TurbulenceState& turbulence);
+
+// ---- Random Attitude ----
+
+extern const RadioGroup AltitudeGroup;
+extern const RadioGroup OrientationGroup;
+extern const RadioGroup MotionGroup;
+
+struct RandomAttitudeForm {
+    int32_t altitudeLevel;
+    int32_t orientationLevel;
+    int32_t motionLevel;
+    bool enabled; // check box 1074 "Enable Random Attitudes"
+};
+
+void FillRandomAttitudeForm(RandomAttitudeForm& form, const RandomAttitudeSettings& settings);
+void ConfirmRandomAttitudeForm(const RandomAttitudeForm& form, RandomAttitudeSettings& settings);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <gtest/gtest.h>
 
 namespace {
@@ -221,4 +222,61 @@ TEST(SettingsRules, RadioGroupChoiceRule) {
     EXPECT_EQ(m.gyroMode, 0);
     EXPECT_EQ(m.gyroDrift, 3);
     EXPECT_EQ(m.gyroGain, 2);
+}
+
+TEST(SettingsRules, WindBoxesAndGroups) {
+    WindState wind;
+    TurbulenceState turbulence;
+    WindForm form{};
+    FillWindForm(form, wind, turbulence);
+    EXPECT_STREQ(form.windSpeed.data(), " 4.0"); // field width 4
+    EXPECT_STREQ(form.gustLullDifference.data(), "10.0");
+
+    SetBox(form.windSpeed, "12");
+    SetBox(form.gustLullDifference, ""); // emptied: the old value stays
+    form.windType = 3;
+    form.windDirection = 5;
+    form.directionShifts = 4;
+    form.turbLevel = 2;
+    ConfirmWindForm(form, wind, turbulence);
+    EXPECT_EQ(wind.windSpeed, 12.0f);
+    EXPECT_EQ(wind.gustLullDifference, 10.0f);
+    EXPECT_EQ(wind.windType, 3);
+    EXPECT_EQ(wind.windDirection, 5);
+    EXPECT_EQ(wind.directionShifts, 4);
+    EXPECT_EQ(turbulence.turbLevel, 2);
+
+    // No clamp on the boxes; no finite number keeps the old value (a run of digits too long for a float).
+    SetBox(form.windSpeed, "2.5");
+    SetBox(form.gustLullDifference, std::string(60, '9').c_str());
+    ConfirmWindForm(form, wind, turbulence);
+    EXPECT_EQ(wind.windSpeed, 2.5f);
+    EXPECT_EQ(wind.gustLullDifference, 10.0f);
+
+    // A direction none of the buttons stands for becomes "NW", the last of the listed order.
+    wind.windDirection = 11;
+    FillWindForm(form, wind, turbulence);
+    ConfirmWindForm(form, wind, turbulence);
+    EXPECT_EQ(wind.windDirection, 7);
+}
+
+TEST(SettingsRules, RandomAttitudeGroupsAndCheckBox) {
+    RandomAttitudeSettings settings;
+    RandomAttitudeForm form{};
+    FillRandomAttitudeForm(form, settings);
+    EXPECT_FALSE(form.enabled);
+    form.altitudeLevel = 2;
+    form.orientationLevel = 3;
+    form.motionLevel = 1;
+    form.enabled = true;
+    ConfirmRandomAttitudeForm(form, settings);
+    EXPECT_EQ(settings.altitudeLevel, 2);
+    EXPECT_EQ(settings.orientationLevel, 3);
+    EXPECT_EQ(settings.motionLevel, 1);
+    EXPECT_EQ(settings.randomAttitudesEnabled, 1);
+    form.motionLevel = -4;
+    form.enabled = false;
+    ConfirmRandomAttitudeForm(form, settings);
+    EXPECT_EQ(settings.motionLevel, 3);
+    EXPECT_EQ(settings.randomAttitudesEnabled, 0);
 }
