@@ -1,0 +1,127 @@
+// The SDL audio devices on SDL's disk driver: the motor output follows the rotor and the menu flag, and a
+// crash sound is played to its end.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <unistd.h>
+
+#include "app/program_paths.h"
+#include "app/user_prefs.h"
+#include "platform/audio_device.h"
+#include "sound/crash_sounds.h"
+#include "sound/motor_sound.h"
+#include "tests/sound/wave_bytes.h"
+
+namespace fs = std::filesystem;
+using namespace wavetest;
+
+namespace {
+constexpr int Rate = 16000;
+
+void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<int16_t> ReadRaw(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+bool AnySound(const std::vector<int16_t>& v, size_t from, size_t to) {
+    for (size_t i = from; i < std::min(to, v.size()); ++i)
+        if (v[i] != 0) return true;
+    return false;
+}
+
+void Sleep(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+class AudioDevice : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("rv_audio_" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        ProgramDir = dir.string();
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        WriteFile(dir / "data" / "motorsound.wav", WaveFile(PcmMono16(Rate), SineLoop(Rate / 2, 200, 8000)));
+    }
+    void TearDown() override {
+        CloseAudioDevices();
+        fs::remove_all(dir);
+    }
+    void Capture(const char* name) { setenv("SDL_DISKAUDIOFILE", (dir / name).string().c_str(), 1); }
+    fs::path dir;
+};
+} // namespace
+
+TEST_F(AudioDevice, MotorOutputFollowsRotorAndMenu) {
+    Capture("motor.raw");
+    ASSERT_TRUE(InitAudioDevices());
+    MotorSoundEnabled = false;
+    PublishSoundInputs(2500.0f, 1.0f, 1.0f);
+    ToggleMotorSound(); // on: loads data/motorsound.wav and opens the output
+    EXPECT_TRUE(MotorSoundEnabled);
+    Sleep(400);
+    PublishSoundInputs(0.0f, 1.0f, 1.0f); // rotor stopped
+    Sleep(600);
+    CloseAudioDevices();
+    std::vector<int16_t> a = ReadRaw(dir / "motor.raw");
+    ASSERT_GT(a.size(), size_t(Rate / 2)) << "the disk driver wrote too little";
+    EXPECT_TRUE(AnySound(a, 0, Rate / 2));
+    EXPECT_FALSE(AnySound(a, a.size() - Rate / 8, a.size())) << "silent while the rotor is stopped";
+
+    // Switched off from the menu: the output keeps running and writes silence.
+    Capture("motor_off.raw");
+    ASSERT_TRUE(InitAudioDevices());
+    PublishSoundInputs(2500.0f, 1.0f, 1.0f);
+    StartMotorSound();
+    Sleep(300);
+    ToggleMotorSound(); // off
+    EXPECT_FALSE(MotorSoundEnabled);
+    Sleep(600);
+    CloseAudioDevices();
+    std::vector<int16_t> b = ReadRaw(dir / "motor_off.raw");
+    ASSERT_GT(b.size(), size_t(Rate / 2));
+    EXPECT_TRUE(AnySound(b, 0, Rate / 4));
+    EXPECT_FALSE(AnySound(b, b.size() - Rate / 8, b.size())) << "silent after Motor was switched off";
+}
+
+TEST_F(AudioDevice, CrashSoundPlaysToItsEnd) {
+    WriteFile(dir / "crashsounds" / "bang.wav", WaveFile(PcmMono16(Rate), SineLoop(Rate * 3 / 10, 90, 9000)));
+    Capture("crash.raw");
+    ASSERT_TRUE(InitAudioDevices());
+    ScanCrashSounds(ProgramPath("crashsounds"));
+    ASSERT_EQ(CrashSoundList.size(), 1u);
+    CrashSoundEnabled = true;
+    PlayCrashSound();
+    auto start = std::chrono::steady_clock::now();
+    PlayPendingCrashSound();
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(250)) << "returned before the sound was heard";
+    EXPECT_LT(elapsed, std::chrono::seconds(5));
+    EndCrashSound();
+    std::vector<int16_t> c = ReadRaw(dir / "crash.raw");
+    EXPECT_GE(c.size(), size_t(Rate * 3 / 10));
+    EXPECT_TRUE(AnySound(c, 0, c.size()));
+
+    // A damaged file is skipped without a sound.
+    WriteFile(dir / "crashsounds" / "bang.wav", {'R', 'I', 'F', 'F', 1, 2});
+    PlayCrashSound();
+    start = std::chrono::steady_clock::now();
+    PlayPendingCrashSound();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EndCrashSound();
+}
