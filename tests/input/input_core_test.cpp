@@ -2,12 +2,14 @@
 // control inputs, the reset and pause switches and the rules the controller dialogs apply.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/model_setup.h"
@@ -623,3 +625,40 @@ TEST_F(Controls, SelectControllerRules) {
 }
 
 } // namespace
+
+// The poll and the controller dialogs write the records while the step reads them on the tick thread;
+// run under ThreadSanitizer this shows every shared field is accessed as one atomic value.
+TEST(ControlsThreads, PollAndDialogsWhileTheStepReads) {
+    SetJoystickCalibrationDefaults(Calibration);
+    SetChannelMappingDefaults(Mapping);
+    std::atomic<bool> stop{false};
+    std::thread step([&] {
+        float sum = 0.0f;
+        while (!stop.load()) {
+            for (int f = Roll; f <= Collective; ++f)
+                sum += GetControlInput(static_cast<ControlFunction>(f));
+            sum += IsIdleUpOn() + IsThrottleHoldOn();
+        }
+        EXPECT_FALSE(std::isnan(sum));
+    });
+    CalibrationSession session;
+    BeginCalibration(Calibration, session);
+    for (int i = 0; i < 300; ++i) {
+        int32_t raw[6] = {i * 100, 65535 - i, 32768, i, 0, 40000};
+        StoreJoystickPoll(Calibration, i % 7 != 0, raw, i);
+        CalibrationTick(Calibration, session);
+        if (i == 100) CalibrationOk(Calibration, session);
+        ToggleKeyboardIdleUp();
+        ToggleKeyboardThrottleHold();
+        MappingReverseBoxes boxes = GetMappingReverseBoxes(Mapping);
+        boxes.box[i % 7] = !boxes.box[i % 7];
+        ApplyMappingReverseBoxes(Mapping, boxes);
+        SetUseSimCurves(Mapping, i % 3 != 0);
+        SetKeyboardIdleUp(Mapping, i % 2 == 0);
+        StoreChosenChannel(Mapping, Yaw, i % 6);
+        StoreChosenSwitch(Mapping.idleUpSwitch, 0x10001 + i % 8);
+        SelectListedController(Calibration, 0);
+    }
+    stop.store(true);
+    step.join();
+}
