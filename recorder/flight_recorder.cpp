@@ -113,6 +113,9 @@ static void LockedStopRecorder() {
     Recorder.sliderPos = 0;
 }
 
+// The state of the frame read last, shown again when the playback reaches the end.
+static uint8_t lastState[sizeof(HeliState)];
+
 // Reads the next frame over HeliState and the recorded controls. A frame cut short after its state
 // keeps the previous controls for the bytes it does not hold.
 static void LockedPlayFrame(bool seeking) {
@@ -127,7 +130,9 @@ static void LockedPlayFrame(bool seeking) {
         frame.flags[i] = Recorder.frameFlags[i];
     size_t got = std::fread(&frame, 1, sizeof frame, Recorder.file);
     if (got < sizeof frame.heliState) {
-        // End of the recording: the last frame stays on screen and the simulation waits.
+        // End of the recording: the last frame stays on screen (the step has just moved the state on
+        // from it) and the simulation waits.
+        if (!seeking && Recorder.currentFrame > 0) std::memcpy(&Heli, lastState, sizeof lastState);
         Recorder.playing = false;
         SimPaused = true;
         SlowMotionPlayback = false;
@@ -143,6 +148,7 @@ static void LockedPlayFrame(bool seeking) {
                     sizeof frame - got);
     }
     std::memcpy(&Heli, frame.heliState, sizeof frame.heliState);
+    std::memcpy(lastState, frame.heliState, sizeof lastState);
     for (int i = 0; i < 5; i++)
         Recorder.frameControls[i] = frame.controls[i];
     for (int i = 0; i < 4; i++)
