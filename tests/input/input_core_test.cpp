@@ -632,15 +632,19 @@ TEST(ControlsThreads, PollAndDialogsWhileTheStepReads) {
     SetJoystickCalibrationDefaults(Calibration);
     SetChannelMappingDefaults(Mapping);
     std::atomic<bool> stop{false};
+    std::atomic<bool> started{false};
     std::thread step([&] {
         float sum = 0.0f;
         while (!stop.load()) {
+            started.store(true);
             for (int f = Roll; f <= Collective; ++f)
                 sum += GetControlInput(static_cast<ControlFunction>(f));
             sum += IsIdleUpOn() + IsThrottleHoldOn();
         }
         EXPECT_FALSE(std::isnan(sum));
     });
+    while (!started.load())
+        std::this_thread::yield();
     CalibrationSession session;
     BeginCalibration(Calibration, session);
     for (int i = 0; i < 300; ++i) {
