@@ -120,6 +120,9 @@ void RenderFrame(int32_t width, int32_t height) {
     glOrtho(0.0, clientWidth, clientHeight, 0.0, -1.0, 100.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    // The overlay is flat: later marks cover earlier ones (the record square over the pause bars, needles
+    // over rings), which equal depths under the depth test would not allow. The next frame turns it on.
+    glDisable(GL_DEPTH_TEST);
 
     DrawInstruments(snap, clientWidth, clientHeight);
     DrawSwitchLamps(snap, clientWidth, clientHeight);

@@ -1,0 +1,136 @@
+// SDL window and GL context for the render tests; BMP writer and pixel read-back helpers.
+#include "tests/render/gl_test_context.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+SDL_Window* TestWindow = nullptr;
+SDL_GLContext TestContext = nullptr;
+
+void Put16(std::vector<uint8_t>& b, uint32_t v) {
+    b.push_back(v & 0xFF);
+    b.push_back((v >> 8) & 0xFF);
+}
+void Put32(std::vector<uint8_t>& b, uint32_t v) {
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
+} // namespace
+
+bool CreateTestGLContext(int width, int height, std::string& error) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        error = std::string("SDL_Init failed (run under xvfb-run): ") + SDL_GetError();
+        return false;
+    }
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    TestWindow =
+        SDL_CreateWindow("Rotorvane render test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    if (!TestWindow) {
+        error = std::string("SDL_CreateWindow failed: ") + SDL_GetError();
+        return false;
+    }
+    TestContext = SDL_GL_CreateContext(TestWindow);
+    if (!TestContext) {
+        error = std::string("SDL_GL_CreateContext failed: ") + SDL_GetError();
+        return false;
+    }
+    SDL_GL_MakeCurrent(TestWindow, TestContext);
+    SDL_GL_SetSwapInterval(0);
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(TestWindow, &w, &h);
+    if (w != width || h != height) {
+        error = "window came out " + std::to_string(w) + "x" + std::to_string(h);
+        return false;
+    }
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    return true;
+}
+
+void DestroyTestGLContext() {
+    if (TestContext) SDL_GL_DeleteContext(TestContext);
+    if (TestWindow) SDL_DestroyWindow(TestWindow);
+    TestContext = nullptr;
+    TestWindow = nullptr;
+    SDL_Quit();
+}
+
+void SwapTestWindow() {
+    if (TestWindow) SDL_GL_SwapWindow(TestWindow);
+}
+
+Rgb ReadPixel(int x, int yFromTop, int clientHeight) {
+    uint8_t p[3] = {0, 0, 0};
+    glReadPixels(x, clientHeight - 1 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+}
+
+std::vector<Rgb> ReadFrame(int width, int height) {
+    std::vector<uint8_t> raw(static_cast<size_t>(width) * height * 3);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, raw.data());
+    std::vector<Rgb> out(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* p = &raw[(static_cast<size_t>(height - 1 - y) * width + x) * 3];
+            out[static_cast<size_t>(y) * width + x] = {p[0], p[1], p[2]};
+        }
+    return out;
+}
+
+void WriteBmp(const std::string& path, int width, int height, Rgb (*pixel)(int, int, void*), void* user) {
+    const uint32_t rowBytes = (3 * width + 3) & ~3u;
+    const uint32_t imageBytes = rowBytes * height;
+    std::vector<uint8_t> b;
+    b.push_back('B');
+    b.push_back('M');
+    Put32(b, 54 + imageBytes); // file size
+    Put32(b, 0);               // reserved
+    Put32(b, 54);              // offset of the bits
+    Put32(b, 40);              // information header size
+    Put32(b, width);
+    Put32(b, height); // positive: rows bottom first
+    Put16(b, 1);      // planes
+    Put16(b, 24);     // bits per pixel
+    Put32(b, 0);      // no compression
+    Put32(b, imageBytes);
+    Put32(b, 2835);
+    Put32(b, 2835);
+    Put32(b, 0);
+    Put32(b, 0);
+    for (int row = height - 1; row >= 0; --row) {
+        size_t start = b.size();
+        for (int x = 0; x < width; ++x) {
+            Rgb c = pixel(row, x, user);
+            b.push_back(static_cast<uint8_t>(c.b));
+            b.push_back(static_cast<uint8_t>(c.g));
+            b.push_back(static_cast<uint8_t>(c.r));
+        }
+        while (b.size() - start < rowBytes)
+            b.push_back(0);
+    }
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    std::fwrite(b.data(), 1, b.size(), f);
+    std::fclose(f);
+}
+
+void WriteSolidBmp(const std::string& path, int width, int height, Rgb colour) {
+    WriteBmp(
+        path, width, height, [](int, int, void* user) { return *static_cast<Rgb*>(user); }, &colour);
+}
+
+bool Near(Rgb a, Rgb b, int tolerance) {
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+           std::abs(a.b - b.b) <= tolerance;
+}
+
+std::string Describe(Rgb c) {
+    return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) + ")";
+}
