@@ -1,0 +1,117 @@
+// The "Time Log" dialog (the session's flight times, tab-aligned) and the other Simulation > Log commands.
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/dialog_widgets.h"
+#include "app/program_paths.h"
+#include "app/settings_dialogs.h"
+#include "flight/heli_state.h"
+#include "log/flight_log.h"
+#include "platform/shell_open.h"
+
+namespace {
+
+const char* const PopupId = "Time Log";
+
+// One line of the text split at its first tab: the label, and what stands at the tab stop.
+struct TimeLogLine {
+    std::string label;
+    std::string value;
+    bool hasTab;
+};
+std::vector<TimeLogLine> lines;
+
+void SplitIntoLines(const std::string& text) {
+    lines.clear();
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos)
+            lines.push_back({line, std::string(), false});
+        else
+            lines.push_back({line.substr(0, tab), line.substr(tab + 1), true});
+        start = end + 1;
+    }
+}
+
+std::string LogPath() {
+    return ProgramPath("FlightLogData.log");
+}
+
+} // namespace
+
+void ShowTimeLogDialog() {
+    std::string text;
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        text = SessionTimesText();
+    }
+    SplitIntoLines(text);
+    RequestDialog(DialogKind::TimeLog);
+}
+
+void DrawTimeLogDialog() {
+    bool closeBox = true;
+    if (!BeginDialog(DialogKind::TimeLog, PopupId, &closeBox)) return;
+
+    // The tab stop: past the widest label, as a tab would land in the static text.
+    float tabStop = 0.0f;
+    float widestValue = 0.0f;
+    for (const TimeLogLine& line : lines) {
+        const float w = ImGui::CalcTextSize(line.label.c_str()).x;
+        if (w > tabStop) tabStop = w;
+        const float v = ImGui::CalcTextSize(line.value.c_str()).x;
+        if (v > widestValue) widestValue = v;
+    }
+    tabStop += ImGui::CalcTextSize("  ").x;
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float lineHeight = ImGui::GetTextLineHeight();
+    const float inner = tabStop + widestValue;
+    const ImVec2 boxSize(inner + style.WindowPadding.x * 2.0f,
+                         lineHeight * static_cast<float>(lines.size()) + style.WindowPadding.y * 2.0f);
+
+    // The sunken static text: a framed, shaded area.
+    const ImVec2 at = ImGui::GetCursorScreenPos();
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    draw->AddRectFilled(at, ImVec2(at.x + boxSize.x, at.y + boxSize.y), ImGui::GetColorU32(ImGuiCol_FrameBg));
+    draw->AddRect(at, ImVec2(at.x + boxSize.x, at.y + boxSize.y), ImGui::GetColorU32(ImGuiCol_Border));
+    const ImU32 ink = ImGui::GetColorU32(ImGuiCol_Text);
+    float y = at.y + style.WindowPadding.y;
+    for (const TimeLogLine& line : lines) {
+        const float x = at.x + style.WindowPadding.x;
+        draw->AddText(ImVec2(x, y), ink, line.label.c_str());
+        if (line.hasTab) draw->AddText(ImVec2(x + tabStop, y), ink, line.value.c_str());
+        y += lineHeight;
+    }
+    ImGui::Dummy(boxSize);
+    const float rightEdge = ImGui::GetItemRectMax().x;
+
+    ImGui::Spacing();
+    const char* const buttons[] = {"OK"};
+    const bool ok = RightAlignedButtons(rightEdge, buttons, 1) == 0;
+    if (ok || !closeBox || DialogEnterPressed() || DialogEscapePressed()) ImGui::CloseCurrentPopup();
+    EndDialog();
+}
+
+void AppendSessionCommand() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    AppendSessionToLog(LogPath());
+}
+
+void ViewLogCommand() {
+    const std::string textPath = ProgramPath("FlightLog.txt");
+    if (ViewLog(LogPath(), textPath)) OpenWithDesktopViewer(textPath);
+}
+
+void ResetSessionCommand() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    ResetSession();
+}
+
+void ResetEntireLogCommand() {
+    DeleteFlightLog(LogPath());
+}
