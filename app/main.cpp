@@ -11,6 +11,7 @@
 #include "app/sim_tick.h"
 #include "app/user_prefs.h"
 #include "flight/heli_state.h"
+#include "platform/joystick_device.h"
 #include "platform/key_latch.h"
 #include "platform/window.h"
 

@@ -9,3 +9,6 @@ void SaveModelSetupCommand();
 void RunSubsystemCommand(int id);
 // False for an item whose command is not available in this build.
 bool MenuItemEnabled(int id);
+
+// The dialogs of the other subsystems, drawn every frame inside the ImGui frame.
+void DrawSubsystemDialogs();

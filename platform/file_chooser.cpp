@@ -200,7 +200,7 @@ void DrawFileChooser() {
         ImGui::EndCombo();
     }
     ImGui::SameLine();
-    bool cancel = ImGui::Button("Cancel", ImVec2(100, 0)) || ImGui::IsKeyPressed(ImGuiKey_Escape);
+    bool cancel = ImGui::Button("Cancel", ImVec2(100, 0)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape));
     if (!chooser.error.empty()) ImGui::TextColored(ImVec4(1, 0.4f, 0.4f, 1), "%s", chooser.error.c_str());
 
     if (cancel)

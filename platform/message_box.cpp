@@ -34,8 +34,8 @@ void DrawMessageBoxes() {
         ImGui::Separator();
         float width = 90.0f;
         ImGui::SetCursorPosX(ImGui::GetWindowContentRegionMax().x - width);
-        if (ImGui::Button("OK", ImVec2(width, 0)) || ImGui::IsKeyPressed(ImGuiKey_Enter) ||
-            ImGui::IsKeyPressed(ImGuiKey_Escape)) {
+        if (ImGui::Button("OK", ImVec2(width, 0)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) ||
+            ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape))) {
             ImGui::CloseCurrentPopup();
             messages.pop_front();
             popupOpen = false;

@@ -1,0 +1,190 @@
+// How the subsystems are started, driven each frame and saved, in their fixed order.
+#include "app/app_wiring.h"
+
+#include <SDL.h>
+#include <imgui.h>
+#include <algorithm>
+#include <cfloat>
+#include <mutex>
+#include <string>
+
+#include "app/main_menu_ui.h"
+#include "app/menu.h"
+#include "app/menu_actions.h"
+#include "app/model_setup.h"
+#include "app/program_paths.h"
+#include "app/shared_flags.h"
+#include "app/user_prefs.h"
+#include "assets/xmesh.h"
+#include "flight/ground.h"
+#include "flight/heli_state.h"
+#include "input/channel_mapping.h"
+#include "input/controller_switches.h"
+#include "input/input_dialogs.h"
+#include "input/joystick_calibration.h"
+#include "log/flight_log.h"
+#include "platform/audio_device.h"
+#include "platform/file_chooser.h"
+#include "platform/joystick_device.h"
+#include "platform/key_latch.h"
+#include "platform/message_box.h"
+#include "recorder/flight_recorder.h"
+#include "recorder/record_play_bar_dialog.h"
+#include "render/render_frame.h"
+#include "render/render_snapshot.h"
+#include "render/scenery.h"
+#include "render/textures.h"
+#include "sound/crash_sounds.h"
+#include "sound/motor_sound.h"
+
+namespace {
+constexpr uint64_t WatchPeriodMs = 50;
+
+void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
+    std::string text;
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        text = CrashReportText;
+    }
+    if (text.empty()) return;
+    ImDrawList* draw = ImGui::GetForegroundDrawList();
+    ImFont* font = ImGui::GetFont();
+    // Large enough to read across the field, small enough to fit a small window.
+    float size = std::clamp(clientHeight / 28.0f, 14.0f, 30.0f);
+    ImVec2 extent = font->CalcTextSizeA(size, FLT_MAX, 0.0f, text.c_str());
+    if (extent.x > clientWidth - 20.0f && extent.x > 0) {
+        size *= (clientWidth - 20.0f) / extent.x;
+        extent = font->CalcTextSizeA(size, FLT_MAX, 0.0f, text.c_str());
+    }
+    ImVec2 centre(clientWidth * 0.5f, menuHeight + clientHeight * 0.5f);
+    ImVec2 topLeft(centre.x - extent.x * 0.5f, centre.y - extent.y * 0.5f);
+    draw->AddRectFilled(ImVec2(topLeft.x - 16, topLeft.y - 12), ImVec2(topLeft.x + extent.x + 16, topLeft.y + extent.y + 12),
+                        IM_COL32(0, 0, 0, 150), 6.0f);
+    // Each line centred on its own, as centred text is drawn.
+    float y = topLeft.y;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        ImVec2 lineSize = font->CalcTextSizeA(size, FLT_MAX, 0.0f, line.c_str());
+        draw->AddText(font, size, ImVec2(centre.x - lineSize.x * 0.5f, y), IM_COL32(255, 255, 255, 255), line.c_str());
+        y += size * 1.15f;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+}
+
+void DrawDialogs() {
+    DrawControllerDialogs();
+    DrawRecordPlayBar();
+    DrawSubsystemDialogs();
+    DrawFileChooser();
+    DrawMessageBoxes();
+}
+
+// One frame: the scene (or the frozen crash picture), then the menu and dialogs over it.
+void DrawOneFrame() {
+    int width, height;
+    GetWindowPixelSize(width, height);
+    BeginUiFrame();
+    int menuHeight = DrawMainMenuBar();
+    DrawDialogs();
+    int clientW = width;
+    int clientH = std::max(1, height - menuHeight);
+
+    int32_t state;
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        state = FlightState;
+    }
+    if (state != FlightCrashShown) {
+        ServeTextureReloads();
+        CaptureRenderSnapshot();
+        RenderFrame(clientW, clientH);
+        bool justCrashed = false;
+        {
+            std::lock_guard<std::mutex> lock(SimMutex);
+            // The crash seen by this frame's snapshot freezes this very picture.
+            if (FlightState == FlightCrashed && FrameSnapshot.flightState == FlightCrashed) {
+                FlightState = FlightCrashShown;
+                justCrashed = true;
+            }
+        }
+        if (justCrashed) FreezeCurrentFrame(clientW, clientH);
+        if (justCrashed) state = FlightCrashShown;
+    } else {
+        DrawFrozenFrame(clientW, clientH);
+    }
+    if (state == FlightCrashShown) DrawCrashReport(menuHeight, clientW, clientH);
+    EndUiFrame();
+    SwapMainWindow();
+}
+} // namespace
+
+void StartUpBeforeWindow() {
+    BuildSceneryGeometry();
+    LoadUserPrefs(ProgramPath("UserPrefs.dat"));
+    LoadXMesh("", HeliMesh, false);
+    BuildShadowCircle();
+    ResetSession();
+    LoadJoystickCalibration(Calibration, ProgramPath("JoystickCalibration.dat"));
+    LoadChannelMapping(Mapping, ProgramPath("JoystickMapping.dat"));
+    LoadModelSetup(Model, ProgramPath("data/StartUp.par"));
+    InitFlightRecorder(ProgramPath("temporary.rec"));
+}
+
+void StartUpWithWindow() {
+    InitJoystickDevices();
+    InitGL();
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        ResetHelicopter();
+    }
+    ResetSwitchChanged();
+    InitAudioDevices();
+    ScanCrashSounds(ProgramPath("crashsounds"));
+    if (MotorSoundEnabled) {
+        LoadMotorSound(ProgramPath("data/motorsound.wav"));
+        StartMotorSound();
+    }
+}
+
+void WatchSwitchesAndKeys() {
+    PollControllerSwitches();
+    if (KeyPressedSinceLastQuery(KeyLeftCtrl)) return ToggleKeyboardIdleUp();
+    if (KeyPressedSinceLastQuery(KeyRightCtrl)) return ToggleKeyboardThrottleHold();
+    if (KeyPressedSinceLastQuery(KeySpace)) return ResetCommand();
+    if (KeyPressedSinceLastQuery(KeyP)) return PauseCommand();
+    if (KeyPressedSinceLastQuery(KeyR)) return ToggleBar();
+    if (KeyPressedSinceLastQuery(KeyI)) return ToggleKeyboardIdleUp();
+    if (KeyPressedSinceLastQuery(KeyH)) return ToggleKeyboardThrottleHold();
+}
+
+void RunMainLoop(const PlatformEvents& events) {
+    uint64_t nextWatch = SDL_GetTicks64() + WatchPeriodMs;
+    while (!QuitRequested) {
+        if (!PumpEvents(events)) {
+            QuitRequested = true;
+            break;
+        }
+        ServiceJoystickPoll();
+        uint64_t now = SDL_GetTicks64();
+        if (now >= nextWatch) {
+            WatchSwitchesAndKeys();
+            nextWatch += WatchPeriodMs;
+            if (nextWatch <= now) nextWatch = now + WatchPeriodMs;
+        }
+        DrawOneFrame();
+    }
+}
+
+void ShutdownSaves() {
+    ShutdownRecorder();
+    SaveUserPrefs(ProgramPath("UserPrefs.dat"));
+    SaveJoystickCalibration(Calibration, ProgramPath("JoystickCalibration.dat"));
+    SaveChannelMapping(Mapping, ProgramPath("JoystickMapping.dat"));
+    SaveModelSetup(Model, ProgramPath("data/StartUp.par"));
+    AppendSessionToLog(ProgramPath("FlightLogData.log"));
+    CloseAudioDevices();
+    ShutdownJoystickDevices();
+}

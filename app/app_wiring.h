@@ -1,0 +1,17 @@
+// Start-up, the main loop and shutdown: the order in which the subsystems are brought up and saved.
+#pragma once
+#include "platform/window.h"
+
+// Steps before the window exists: scenery tables, preferences, stock mesh, session, calibration,
+// mapping, model setup, recorder.
+void StartUpBeforeWindow();
+// Steps once the window and its GL context exist: GL state and textures, reset, switch priming,
+// crash sounds, motor sound, record/play bar.
+void StartUpWithWindow();
+// Events, the 100 ms joystick poll, the 50 ms switch and key watch, and one frame, until QuitRequested.
+void RunMainLoop(const PlatformEvents& events);
+// After the clock was stopped: preferences, calibration, mapping, model setup, then the log append.
+void ShutdownSaves();
+
+// The 50 ms watch: controller switches first, then the first key pressed since the last look.
+void WatchSwitchesAndKeys();

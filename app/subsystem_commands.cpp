@@ -1,0 +1,53 @@
+// Menu commands carried out by the other subsystems' dialogs and functions, and their frame drawing.
+#include <mutex>
+
+#include "app/menu.h"
+#include "app/menu_actions.h"
+#include "app/model_setup.h"
+#include "app/program_paths.h"
+#include "app/settings_dialogs.h"
+#include "flight/heli_state.h"
+#include "flight/training.h"
+#include "flight/wind.h"
+#include "input/input_dialogs.h"
+#include "platform/audio_device.h"
+#include "platform/shell_open.h"
+#include "recorder/flight_recorder.h"
+#include "recorder/record_play_bar_dialog.h"
+#include "render/graphics_commands.h"
+#include "sound/crash_sounds.h"
+
+void RunSubsystemCommand(int id) {
+    if (RunGraphicsCommand(id)) return;
+    switch (id) {
+    case CmdWind: ShowWindSettingsDialog(Wind, Turbulence); break;
+    case CmdRandomAttitudes: ShowRandomAttitudeDialog(RandomAttitude); break;
+    case CmdViewSessionTimes: ShowTimeLogDialog(); break;
+    case CmdAppendSession: AppendSessionCommand(); break;
+    case CmdViewLog: ViewLogCommand(); break;
+    case CmdResetSession: ResetSessionCommand(); break;
+    case CmdResetEntireLog: ResetEntireLogCommand(); break;
+    case CmdExpoRates: ShowExponentialRatesDialog(Model); break;
+    case CmdGyroSettings: ShowGyroSettingsDialog(Model); break;
+    case CmdNormalPitchCurve: ShowCurveEditorDialog(Model.normalPitchCurve, "Normal Pitch"); break;
+    case CmdNormalThrottleCurve: ShowCurveEditorDialog(Model.normalThrottleCurve, "Normal Throttle"); break;
+    case CmdIdleUpPitchCurve: ShowCurveEditorDialog(Model.idleUpPitchCurve, "Idle Up Pitch"); break;
+    case CmdIdleUpThrottleCurve: ShowCurveEditorDialog(Model.idleUpThrottleCurve, "Idle Up Throttle"); break;
+    case CmdModelParameters: ShowHelicopterSettingsDialog(Model); break;
+    case CmdSwashImperfections: ShowSwashImperfectionsDialog(Swash); break;
+    case CmdRecordPlayBar: ToggleBar(); break;
+    case CmdMotorSound: ToggleMotorSound(); break;
+    case CmdCrashSound: ToggleCrashSound(); break;
+    case CmdControllerSelect: ShowSelectControllerDialog(); break;
+    case CmdCalibrate: ShowCalibrateDialog(); break;
+    case CmdMapping: ShowControllerMapping(); break;
+    case CmdResetPauseSwitches: ShowResetPauseDialog(); break;
+    case CmdHelpIndex: OpenWithDesktopViewer(ProgramPath("help/index.html")); break;
+    case CmdAbout: ShowAboutDialog(); break;
+    default: break;
+    }
+}
+
+bool MenuItemEnabled(int) { return true; }
+
+void DrawSubsystemDialogs() { DrawSettingsDialogs(); }
