@@ -15,6 +15,7 @@
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
 #include "platform/resources.h"
+#include "render/heli_model.h"
 #include "render/helicopter.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"
@@ -379,6 +380,77 @@ TEST(RenderFrame, HelicopterDrawnAtItsProjectedPosition) {
     // The centre of the model is covered.
     size_t centre = static_cast<size_t>(py) * W + static_cast<size_t>(px);
     EXPECT_FALSE(Near(empty[centre], withHeli[centre], 4));
+}
+
+namespace {
+// A box body with a wide flat rotor on top, in the text mesh dialect: two materials, the body textured.
+std::string BoxMeshText() {
+    const float v[12][3] = {{-0.3f, 0.0f, -0.5f}, {0.3f, 0.0f, -0.5f}, {0.3f, 0.3f, -0.5f},
+                            {-0.3f, 0.3f, -0.5f}, {-0.3f, 0.0f, 0.5f}, {0.3f, 0.0f, 0.5f},
+                            {0.3f, 0.3f, 0.5f},   {-0.3f, 0.3f, 0.5f}, {-1.0f, 0.35f, -0.1f},
+                            {1.0f, 0.35f, -0.1f}, {1.0f, 0.35f, 0.1f}, {-1.0f, 0.35f, 0.1f}};
+    const int f[7][4] = {{0, 1, 2, 3}, {5, 4, 7, 6}, {4, 0, 3, 7},  {1, 5, 6, 2},
+                         {3, 2, 6, 7}, {4, 5, 1, 0}, {8, 9, 10, 11}};
+    std::string t = "xof 0302txt 0064\r\nHeader {\r\n 1;\r\n 0;\r\n 1;\r\n}\r\nMesh {\r\n 12;\r\n";
+    char line[128];
+    for (int i = 0; i < 12; ++i) {
+        std::snprintf(line, sizeof line, " %.2f;%.2f;%.2f;%s\r\n", v[i][0], v[i][1], v[i][2],
+                      i < 11 ? "," : ";");
+        t += line;
+    }
+    t += " 7;\r\n";
+    for (int i = 0; i < 7; ++i) {
+        std::snprintf(line, sizeof line, " 4;%d,%d,%d,%d;%s\r\n", f[i][0], f[i][1], f[i][2], f[i][3],
+                      i < 6 ? "," : ";");
+        t += line;
+    }
+    t += " MeshMaterialList {\r\n  2;\r\n  7;\r\n  0,\r\n  0,\r\n  0,\r\n  0,\r\n  0,\r\n  0,\r\n  1;;\r\n"
+         "  Material {\r\n   1.0;1.0;1.0;1.0;;\r\n   5.0;\r\n   0.0;0.0;0.0;;\r\n   0.0;0.0;0.0;;\r\n"
+         "   TextureFilename {\r\n    \"skin.bmp\";\r\n   }\r\n  }\r\n"
+         "  Material {\r\n   0.0;0.0;1.0;1.0;;\r\n   5.0;\r\n   0.0;0.0;0.0;;\r\n   0.0;0.0;0.0;;\r\n  }\r\n "
+         "}\r\n"
+         " MeshTextureCoords {\r\n  12;\r\n";
+    for (int i = 0; i < 12; ++i)
+        t += "  0.5;0.5;\r\n";
+    t += " }\r\n}\r\n";
+    return t;
+}
+} // namespace
+
+TEST(RenderFrame, GeometryFromAFileWithShadowAndRotorDisc) {
+    const std::string path = DataDir + "/box.x";
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::string text = BoxMeshText();
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+    WriteSolidBmp(DataDir + "/box.bmp", 8, 8, {250, 0, 250}); // the skin beside the geometry
+    ASSERT_TRUE(LoadHeliGeometryFile(path)) << XMeshErrorText;
+    ASSERT_EQ(HeliMesh.batchCount, 2);
+    ServeTextureReloads();
+    EXPECT_NEAR(rotorSpan, 2.0f * 0.76f * heliScale, 1e-3f); // the rotor quad spans 2 of the box's 1 m length
+
+    // Hovering half a metre up between the pads: the body shows its skin, the shadow darkens the gravel.
+    Vec3 where = set(0.0f, 8.0f, 0.5f);
+    RenderSnapshot s = Scene(where);
+    s.heli.position = where;
+    Draw(s);
+    Rgb body = PixelAt(s.smoothedCameraTarget, set(0.0f, 8.0f, 0.6f));
+    EXPECT_TRUE(Near(body, {250, 0, 250}, 3)) << Describe(body);
+    Rgb shaded = PixelAt(s.smoothedCameraTarget, set(0.2f, 8.0f, 0.02f));
+    EXPECT_TRUE(Near(shaded, Mix(Black, PebblesColour, 0.2f), 2)) << Describe(shaded);
+    // The rotor disc is a faint translucent film (drawn unlit for a file geometry) over the backdrop.
+    Rgb disc = PixelAt(s.smoothedCameraTarget, set(0.8f, 8.0f, 0.5f + 0.35f * 0.76f * heliScale));
+    Draw(Scene(where));
+    Rgb noDisc = PixelAt(s.smoothedCameraTarget, set(0.8f, 8.0f, 0.5f + 0.35f * 0.76f * heliScale));
+    EXPECT_FALSE(Near(disc, noDisc, 1)) << Describe(disc) << " vs " << Describe(noDisc);
+    EXPECT_TRUE(Near(disc, noDisc, 60)) << Describe(disc) << " vs " << Describe(noDisc);
+
+    // Back to the built-in model for the other tests.
+    LoadXMesh(std::string(), HeliMesh, false);
+    BuildShadowCircle();
 }
 
 TEST(RenderFrame, WindsockOnlyWithWind) {
