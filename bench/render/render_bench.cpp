@@ -1,0 +1,123 @@
+// Frames per second of RenderFrame with the full scene and the stock helicopter at 1280 x 720 on this
+// machine's GL (Mesa's software renderer under Xvfb), and the time from start to the first frame.
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <string>
+
+#include "app/program_paths.h"
+#include "app/user_prefs.h"
+#include "assets/xmesh.h"
+#include "flight/heli_state.h"
+#include "flight/wind.h"
+#include "render/render_frame.h"
+#include "render/render_snapshot.h"
+#include "render/scenery.h"
+#include "render/textures.h"
+#include "tests/render/gl_test_context.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
+
+// Puts the helicopter in a hover 5 m in front of the pilot with a trail, wind and the instruments.
+void SetUpScene() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    Heli.position = set(1.0f, 8.0f, 3.0f);
+    Heli.noseAxis = set(0.0f, 1.0f, 0.0f);
+    Heli.upAxis = set(0.0f, 0.0f, 1.0f);
+    Heli.rotorRpm = 2600.0f;
+    smoothedCameraTarget = Heli.position;
+    trailsOn = true;
+    TrailCapacity = 1200;
+    for (uint32_t i = 0; i < 1200; ++i) {
+        float a = static_cast<float>(i) * 0.01f;
+        trailRing[i] = set(5.0f * std::cos(a), 10.0f + 5.0f * std::sin(a), 3.0f);
+    }
+    trailHead = 0;
+    trailCount = 1200;
+    Wind.windType = WindSteady;
+    Wind.windVelocity = set(6.0f, 2.0f, 0.0f);
+}
+
+void Measure(const char* label, int width, int height, double seconds, bool swap) {
+    ResizeView(width, height);
+    int frames = 0;
+    Clock::time_point start = Clock::now(), now = start;
+    while (Seconds(start, now) < seconds) {
+        CaptureRenderSnapshot();
+        ServeTextureReloads();
+        RenderFrame(width, height);
+        if (swap) SwapTestWindow();
+        ++frames;
+        now = Clock::now();
+    }
+    double s = Seconds(start, now);
+    std::printf("%-44s %7.1f frames/s  (%d frames, %.2f ms/frame)\n", label, frames / s, frames,
+                1000.0 * s / frames);
+}
+} // namespace
+
+int main() {
+    Clock::time_point launch = Clock::now();
+    std::string error;
+    if (!CreateTestGLContext(1280, 720, error)) {
+        std::fprintf(stderr, "render_bench: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("GL renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    ProgramDir = RV_PROGRAM_DIR;
+    if (!std::filesystem::exists(ProgramPath("data/backdrop.jpg")))
+        std::printf("note: %s has no pictures; textures are grey\n", ProgramPath("data").c_str());
+
+    Clock::time_point t0 = Clock::now();
+    BuildSceneryGeometry();
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        LoadXMesh(std::string(), HeliMesh, false);
+        BuildShadowCircle();
+    }
+    Clock::time_point t1 = Clock::now();
+    InitGL();
+    ResizeView(1280, 720);
+    Clock::time_point t2 = Clock::now();
+    SetUpScene();
+    CaptureRenderSnapshot();
+    RenderFrame(1280, 720);
+    SwapTestWindow();
+    Clock::time_point t3 = Clock::now();
+
+    std::printf("stock mesh: %d batches, rotor span %.3f m, error \"%s\"\n", HeliMesh.batchCount, rotorSpan,
+                XMeshErrorMessage(HeliMesh.errorCode));
+    std::printf("window and GL context            %8.1f ms\n", 1000.0 * Seconds(launch, t0));
+    std::printf("scenery tables and stock mesh    %8.1f ms\n", 1000.0 * Seconds(t0, t1));
+    std::printf("InitGL (all pictures, textures)  %8.1f ms\n", 1000.0 * Seconds(t1, t2));
+    std::printf("first frame                      %8.1f ms\n", 1000.0 * Seconds(t2, t3));
+    std::printf("launch to first frame shown      %8.1f ms\n", 1000.0 * Seconds(launch, t3));
+
+    Measure("1280x720 full scene, stock heli, swap", 1280, 720, 3.0, true);
+    Measure("1280x720 full scene, stock heli, no swap", 1280, 720, 3.0, false);
+    trailsOn = false;
+    Measure("1280x720 without trail", 1280, 720, 2.0, true);
+    trailsOn = true;
+    Measure("800x600 full scene", 800, 600, 2.0, true);
+
+    // Background resolution switch: reload and upload of the panorama at each setting.
+    for (int r : {3, 2, 1}) {
+        backgroundResolution = r;
+        Clock::time_point a = Clock::now();
+        ReloadBackdrop();
+        glFinish();
+        std::printf("backdrop reload at resolution %d: %4d px wide, %7.1f ms\n", r, backdropImage.width,
+                    1000.0 * Seconds(a, Clock::now()));
+    }
+    DestroyTestGLContext();
+    return 0;
+}
