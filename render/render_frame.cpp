@@ -94,6 +94,8 @@ void RenderFrame(int32_t width, int32_t height) {
     const RenderSnapshot& snap = FrameSnapshot;
     if (width != clientWidth || height != clientHeight) StoreClientSize(width, height);
 
+    // The menu and dialogs drawn after the previous frame may have changed the texture environment.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
     SetPerspective();
     glViewport(0, 0, clientWidth, clientHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

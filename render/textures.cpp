@@ -35,6 +35,7 @@ const uint8_t* ImagePixel(const RgbImage& image, int32_t row, int32_t column) {
 void UploadTexture(const RgbImage& image, uint32_t texture, bool rebuild) {
     if (rebuild) glDeleteTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // the buffer rows are tight, whatever other code set
 
     if (!ImageUsable(image)) {
         const uint8_t grey[3] = {128, 128, 128};
