@@ -7,7 +7,6 @@ HeliState Heli;
 int32_t FlightState = FlightFlying;
 const Vec3 PilotEye{0.0f, 0.0f, 1.8f};
 Vec3 HeliStartPosition{0.0f, 6.0f, 0.0f};
-float MeshLowestPoint = 0.0f;
 Vec3 smoothedCameraTarget;
 float airspeedMph = 0.0f;
 Vec3 trailRing[TrailRingSize];

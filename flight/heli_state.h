@@ -41,8 +41,8 @@ extern HeliState Heli;
 extern int32_t FlightState;
 extern const Vec3 PilotEye;
 extern Vec3 HeliStartPosition; // (0, 6, z); z becomes MeshLowestPoint at every reset
-// Lowest vertical coordinate of the helicopter mesh after scaling, written by the mesh loader (main thread,
-// under SimMutex); the ground contact uses it every step.
+// Lowest vertical coordinate of the helicopter mesh after scaling; defined and written by the mesh loader
+// (assets/xmesh.cpp, main thread, under SimMutex); the ground contact reads it every step.
 extern float MeshLowestPoint;
 extern Vec3 smoothedCameraTarget;
 extern float airspeedMph;
