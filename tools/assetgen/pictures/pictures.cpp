@@ -1,0 +1,565 @@
+// Procedural pictures: grass, gravel, brick wall, door and window atlas, the panorama, canopy designs,
+// the helicopter skins, the canopy mask and the program icon.
+#include "pictures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "heli_models.h"
+
+namespace {
+
+constexpr float Pi = std::numbers::pi_v<float>;
+
+// Antialiased line of width w between two points, blended onto the canvas (wrapping when asked).
+void Stroke(Canvas& c, float x0, float y0, float x1, float y1, float w, Rgb col, float alpha, bool wrap) {
+    float minx = std::floor(std::min(x0, x1) - w - 1), maxx = std::ceil(std::max(x0, x1) + w + 1);
+    float miny = std::floor(std::min(y0, y1) - w - 1), maxy = std::ceil(std::max(y0, y1) + w + 1);
+    float dx = x1 - x0, dy = y1 - y0, len2 = std::max(dx * dx + dy * dy, 1e-6f);
+    for (int y = int(miny); y <= int(maxy); ++y)
+        for (int x = int(minx); x <= int(maxx); ++x) {
+            float t = Clamp01(((float(x) + 0.5f - x0) * dx + (float(y) + 0.5f - y0) * dy) / len2);
+            float px = x0 + dx * t - (float(x) + 0.5f), py = y0 + dy * t - (float(y) + 0.5f);
+            float d = std::sqrt(px * px + py * py);
+            float a = Clamp01(w * 0.5f + 0.5f - d) * alpha;
+            if (a <= 0) continue;
+            if (wrap)
+                c.BlendWrap(x, y, col, a);
+            else
+                c.Blend(x, y, col, a);
+        }
+}
+
+void FillRect(Canvas& c, float x0, float y0, float x1, float y1, Rgb col, float alpha = 1) {
+    for (int y = std::max(0, int(std::floor(y0))); y < std::min(c.height, int(std::ceil(y1))); ++y)
+        for (int x = std::max(0, int(std::floor(x0))); x < std::min(c.width, int(std::ceil(x1))); ++x) {
+            float cx = Clamp01(std::min(float(x) + 1, x1) - std::max(float(x), x0));
+            float cy = Clamp01(std::min(float(y) + 1, y1) - std::max(float(y), y0));
+            c.Blend(x, y, col, cx * cy * alpha);
+        }
+}
+
+} // namespace
+
+// ---- Grass: dense blades of mixed greens, tileable -------------------------------------------
+
+Canvas MakeGrass() {
+    const int n = 512;
+    Canvas c(n, n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            float fx = float(x) / n, fy = float(y) / n;
+            float broad = TileFbm(fx * 4, fy * 4, 4, 4, 4, 11);
+            float fine = TileFbm(fx * 32, fy * 32, 32, 32, 3, 12);
+            Rgb dark = Hex(0x2E4A17), mid = Hex(0x4C6E25), dry = Hex(0x7C8038);
+            Rgb base = Mix(dark, mid, Clamp01(broad * 1.4f - 0.1f));
+            base = Mix(base, dry, Smooth(0.62f, 0.8f, TileFbm(fx * 3, fy * 3, 3, 3, 3, 13)) * 0.45f);
+            c.at(x, y) = base * (0.8f + 0.35f * fine);
+        }
+    Random rnd(7);
+    const Rgb blades[] = {Hex(0x2A4514), Hex(0x3F6120), Hex(0x56802C),
+                          Hex(0x6E963A), Hex(0x8DAE4E), Hex(0x9A9A4A)};
+    // Layers from dark (deep in the sward) to light (tips in the sun).
+    for (int layer = 0; layer < 6; ++layer) {
+        int count = layer < 2 ? 9000 : 7000 - layer * 700;
+        for (int i = 0; i < count; ++i) {
+            float x = rnd.Range(0, n), y = rnd.Range(0, n);
+            float angle = rnd.Range(-0.9f, 0.9f) + (rnd.Unit() < 0.5f ? 0 : Pi);
+            float len = rnd.Range(3, 9);
+            float bend = rnd.Range(-0.3f, 0.3f);
+            float mx = x + std::sin(angle) * len * 0.5f, my = y - std::cos(angle) * len * 0.5f;
+            float ex = x + std::sin(angle + bend) * len, ey = y - std::cos(angle + bend) * len;
+            Rgb col = blades[layer] * rnd.Range(0.85f, 1.12f);
+            float a = layer == 5 ? 0.5f : 0.8f;
+            Stroke(c, x, y, mx, my, 1.1f, col, a, true);
+            Stroke(c, mx, my, ex, ey, 0.8f, col, a, true);
+        }
+    }
+    return c;
+}
+
+// ---- Gravel: rounded stones of greys and browns in a dark bed, tileable ----------------------
+
+Canvas MakePebbles() {
+    const int n = 512, cells = 56;
+    const float cell = float(n) / cells;
+    Random rnd(21);
+    struct Stone {
+        float x, y, size;
+        Rgb col;
+    };
+    std::vector<Stone> stones(size_t(cells) * cells);
+    const Rgb tones[] = {Hex(0x9C968C), Hex(0xB4AEA2), Hex(0x8A8176), Hex(0xC8C0B0),
+                         Hex(0x7A746E), Hex(0xA89478), Hex(0x6E6A66), Hex(0xBFB6A6)};
+    for (int j = 0; j < cells; ++j)
+        for (int i = 0; i < cells; ++i) {
+            Stone& s = stones[size_t(j) * cells + size_t(i)];
+            s.x = (float(i) + rnd.Range(0.15f, 0.85f)) * cell;
+            s.y = (float(j) + rnd.Range(0.15f, 0.85f)) * cell;
+            s.size = rnd.Range(0.75f, 1.25f);
+            s.col = tones[rnd.Next() % 8] * rnd.Range(0.85f, 1.1f);
+        }
+    std::vector<float> height(size_t(n) * n);
+    Canvas c(n, n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            int ci = int(float(x) / cell), cj = int(float(y) / cell);
+            float best = 1e9f, second = 1e9f;
+            const Stone* nearest = nullptr;
+            for (int dj = -2; dj <= 2; ++dj)
+                for (int di = -2; di <= 2; ++di) {
+                    int ii = (ci + di + cells) % cells, jj = (cj + dj + cells) % cells;
+                    const Stone& s = stones[size_t(jj) * cells + size_t(ii)];
+                    float sx = s.x + float(ci + di - ii) * cell, sy = s.y + float(cj + dj - jj) * cell;
+                    float d = std::hypot(float(x) + 0.5f - sx, float(y) + 0.5f - sy) / s.size;
+                    if (d < best)
+                        second = best, best = d, nearest = &s;
+                    else if (d < second)
+                        second = d;
+                }
+            float edge = (second - best) * 0.5f; // distance to the border between two stones
+            float h = Smooth(0.6f, 3.2f, edge);
+            height[size_t(y) * n + size_t(x)] = std::sqrt(h);
+            float grain = TileFbm(float(x) / 6, float(y) / 6, n / 6 + 1, n / 6 + 1, 2, 23);
+            Rgb bed = Hex(0x4A4238) * (0.7f + 0.5f * grain);
+            Rgb stone = nearest->col * (0.88f + 0.25f * grain);
+            c.at(x, y) = Mix(bed, stone, Smooth(0.0f, 0.25f, h));
+        }
+    // Light from the upper left: brighten slopes that face it, darken the others.
+    Canvas lit = c;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            auto H = [&](int xx, int yy) { return height[size_t((yy + n) % n) * n + size_t((xx + n) % n)]; };
+            float gx = H(x + 1, y) - H(x - 1, y), gy = H(x, y + 1) - H(x, y - 1);
+            float shade = 1.0f - 1.6f * (gx + gy) * 0.5f;
+            shade = std::clamp(shade, 0.45f, 1.45f);
+            lit.at(x, y) = c.at(x, y) * (shade * (0.75f + 0.3f * H(x, y)));
+        }
+    return lit;
+}
+
+// ---- Brick wall: four bricks by ten courses per tile, running bond ----------------------------
+
+Canvas MakeBricks() {
+    const int n = 512;
+    const int perRow = 4, courses = 10;
+    Canvas c(n, n);
+    Random rnd(31);
+    std::vector<Rgb> brickCol(size_t(perRow) * courses);
+    for (Rgb& b : brickCol) {
+        const Rgb reds[] = {Hex(0x9A4530), Hex(0xA8523A), Hex(0x8A3C2A),
+                            Hex(0xB0603F), Hex(0x7E3828), Hex(0x9E5A44)};
+        b = reds[rnd.Next() % 6] * rnd.Range(0.88f, 1.1f);
+        if (rnd.Unit() < 0.08f) b = b * 0.7f; // an odd dark, over-fired brick
+    }
+    const float bw = float(n) / perRow, ch = float(n) / courses;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            float fy = (float(y) + 0.5f) / ch;
+            int course = int(fy);
+            float vy = (fy - float(course)) * ch; // pixels from the course's top
+            float fx = (float(x) + 0.5f) / bw + (course % 2 ? 0.5f : 0.0f);
+            int brick = int(std::floor(fx));
+            float vx = (fx - float(brick)) * bw;
+            brick = ((brick % perRow) + perRow) % perRow;
+            const float mortar = 3.2f;
+            float edgeX = std::min(vx, bw - vx), edgeY = std::min(vy, ch - vy);
+            float m = std::min(edgeX, edgeY);
+            float grain = TileFbm(float(x) / 5, float(y) / 5, n / 5 + 1, n / 5 + 1, 3, 32);
+            float blot = TileFbm(float(x) / 40, float(y) / 40, 13, 13, 3, 33);
+            Rgb brickC = brickCol[size_t(course) * perRow + size_t(brick)] * (0.82f + 0.3f * grain) *
+                         (0.92f + 0.16f * blot);
+            Rgb mortarC = Hex(0xB8B0A2) * (0.8f + 0.3f * grain);
+            // Mortar is recessed: the joint under each brick is in shadow.
+            if (vy > ch - mortar * 1.2f && edgeX > mortar) mortarC = mortarC * 0.78f;
+            float inBrick = Smooth(mortar * 0.7f, mortar * 1.25f, m);
+            Rgb col = Mix(mortarC, brickC, inBrick);
+            // Rounded arris: lighter top edge, darker lower edge.
+            if (inBrick > 0.5f) {
+                if (vy < mortar + 2.5f) col = col * 1.08f;
+                if (vy > ch - mortar - 2.5f) col = col * 0.9f;
+            }
+            c.at(x, y) = col;
+        }
+    return c;
+}
+
+// ---- Door, eave and window atlas ---------------------------------------------------------------
+// Rows from the top: window 0..160 (t 1..0.6875), eave 160..188 (t 0.6875..0.633), door below.
+
+namespace {
+
+void Glass(Canvas& c, float x0, float y0, float x1, float y1, uint32_t seed) {
+    for (int y = int(y0); y < int(y1); ++y)
+        for (int x = int(x0); x < int(x1); ++x) {
+            float t = (float(y) - y0) / (y1 - y0), s = (float(x) - x0) / (x1 - x0);
+            Rgb sky = Mix(Hex(0x9CB8D8), Hex(0x3C506A), t);
+            // Soft diagonal reflections and the dim room behind.
+            float streak =
+                Smooth(0.0f, 0.08f, 0.1f - std::fabs(std::fmod(s * 1.3f + t * 0.8f + 0.15f, 1.0f) - 0.5f));
+            float room = TileFbm(float(x) / 30, float(y) / 30, 64, 64, 2, seed);
+            Rgb col = Mix(sky * 0.8f, Hex(0x2A3440), 0.35f + 0.2f * room) +
+                      Rgb{0.25f, 0.27f, 0.3f} * (streak * 0.6f);
+            c.Blend(x, y, col, 1);
+        }
+}
+
+} // namespace
+
+Canvas MakeDoorWindow() {
+    const int n = 512;
+    Canvas c(n, n, Hex(0x8A8276));
+    const float eaveTop = 160, doorTop = 188;
+    // Window: white frame, four lights with a transom, stone sill at the bottom.
+    FillRect(c, 0, 0, n, eaveTop, Hex(0xEDEDE8));
+    Glass(c, 12, 12, n - 12, eaveTop - 22, 41);
+    for (int i = 1; i < 4; ++i)
+        FillRect(c, float(i) * n / 4 - 4, 12, float(i) * n / 4 + 4, eaveTop - 22, Hex(0xEDEDE8));
+    FillRect(c, 12, 52, n - 12, 59, Hex(0xEDEDE8));
+    FillRect(c, 12, 12, n - 12, 15, Hex(0xB8B8B2));
+    FillRect(c, 0, eaveTop - 22, n, eaveTop - 12, Hex(0xC9C3B5));
+    FillRect(c, 0, eaveTop - 12, n, eaveTop, Hex(0xA39D90));
+    // Eave: shadowed soffit next to the wall (row 160 meets the wall top), white fascia, grey gutter.
+    for (int y = int(eaveTop); y < int(doorTop); ++y) {
+        float t = (float(y) - eaveTop) / (doorTop - eaveTop);
+        Rgb col = t < 0.25f  ? Mix(Hex(0x3A3632), Hex(0x7A766E), t / 0.25f)
+                  : t < 0.8f ? Mix(Hex(0xF0F0EA), Hex(0xD8D8D2), (t - 0.25f) / 0.55f)
+                             : Hex(0x8E9296) * (1.1f - 0.3f * (t - 0.8f) / 0.2f);
+        for (int x = 0; x < n; ++x)
+            c.at(x, y) = col * (0.97f + 0.06f * TileNoise(float(x) / 9, float(y), 57, 29, 43));
+    }
+    // Door: dark aluminium frame, two blue leaves with tall glass and kick plates, push bars.
+    FillRect(c, 0, doorTop, n, n, Hex(0x3C4046));
+    const float leafTop = doorTop + 14, floor = n - 4;
+    for (int leaf = 0; leaf < 2; ++leaf) {
+        float x0 = leaf ? n / 2 + 4.0f : 14, x1 = leaf ? n - 14.0f : n / 2 - 4.0f;
+        FillRect(c, x0, leafTop, x1, floor, Hex(0x1F4E8C));
+        Glass(c, x0 + 18, leafTop + 18, x1 - 18, leafTop + 190, 44 + uint32_t(leaf));
+        FillRect(c, x0 + 18, leafTop + 206, x1 - 18, floor - 16, Hex(0x1A447C));
+        FillRect(c, x0 + 18, floor - 40, x1 - 18, floor - 16, Hex(0xA8ACB0));
+        FillRect(c, x0, leafTop, x1, leafTop + 3, Hex(0x3A6AA8));
+        float bx = leaf ? x0 + 22 : x1 - 30;
+        FillRect(c, x0 + 24, leafTop + 196, x1 - 24, leafTop + 202, Hex(0xC8CCD0));
+        FillRect(c, bx, leafTop + 120, bx + 8, leafTop + 230, Hex(0xD0D4D8));
+    }
+    FillRect(c, n / 2.0f - 4, leafTop, n / 2.0f + 4, floor, Hex(0x2C3036));
+    FillRect(c, 0, floor, n, n, Hex(0x9A968E));
+    return c;
+}
+
+// ---- Panorama: sky with clouds, distant hills, tree lines, field edge; seamless left to right --
+
+Canvas MakeBackdrop(int w, int h) {
+    Canvas c(w, h);
+    const float pxPerM = float(h) / 200.0f; // the picture stands 200 m high on the cylinder
+    auto rowOf = [&](float z) { return float(h) - z * pxPerM; };
+    const Rgb zenith = Hex(0x4F80D1); // matches the sky disc's rim colour
+    const Rgb horizon = Hex(0xC6D6E6);
+    const int periodX = 8;
+    // Sky and clouds.
+    for (int y = 0; y < h; ++y) {
+        float z = (float(h) - float(y) - 0.5f) / pxPerM;
+        float t = std::pow(Clamp01((z - 2) / 198), 0.45f);
+        Rgb sky = Mix(horizon, zenith, t);
+        for (int x = 0; x < w; ++x) {
+            float fx = float(x) / float(w) * periodX;
+            // Clouds flatten and thin towards the horizon, as they do in the distance.
+            float stretch = 1.0f + 3.0f * (1 - Clamp01((z - 15) / 110));
+            float fy = z / (18.0f * stretch);
+            float d = TileFbm(fx * 3, fy, periodX * 3, 1 << 20, 5, 51, 0.55f);
+            float band = Smooth(14, 40, z) * (1 - Smooth(120, 185, z));
+            float dens = Smooth(0.56f, 0.74f, d) * band;
+            float below = TileFbm(fx * 3, fy - 0.12f, periodX * 3, 1 << 20, 5, 51, 0.55f);
+            float lightTop = Clamp01(0.55f + (d - below) * 6.0f);
+            Rgb cloud = Mix(Hex(0x9AA4B4), Hex(0xF8F8F6), lightTop);
+            c.at(x, y) = Mix(sky, cloud, dens * 0.95f);
+        }
+    }
+    // Layer helper: a ridge profile from periodic noise, filled below with a colour function.
+    auto ridge = [&](float baseZ, float amp, float freq, uint32_t seed, int x) {
+        float fx = float(x) / float(w) * float(periodX) * freq;
+        return baseZ + amp * TileFbm(fx, 0.5f, periodX * int(freq), 4, 5, seed, 0.5f);
+    };
+    // Far hills, blue with haze.
+    for (int x = 0; x < w; ++x) {
+        float top = ridge(4, 26, 1, 61, x);
+        for (int y = int(rowOf(top)); y < h; ++y) {
+            if (y < 0) continue;
+            float z = (float(h) - float(y)) / pxPerM;
+            float shade = TileFbm(float(x) / 60, z / 4, w / 60 + 1, 1 << 20, 3, 62);
+            Rgb col = Mix(Hex(0x7D93A2), Hex(0x94A6B0), shade) * (0.95f + 0.05f * Clamp01((top - z) / 10));
+            c.Blend(x, y, col, Smooth(0, 1.2f, rowOf(top) - float(y) + 1.2f) > 0 ? 1 : 0);
+        }
+    }
+    // Nearer wooded hills, green-grey.
+    for (int x = 0; x < w; ++x) {
+        float top = ridge(3, 14, 2, 71, x);
+        for (int y = std::max(0, int(rowOf(top))); y < h; ++y) {
+            float z = (float(h) - float(y)) / pxPerM;
+            float tex = TileFbm(float(x) / 7, z / 1.4f, w / 7 + 1, 1 << 20, 3, 72);
+            Rgb col = Mix(Hex(0x52665A), Hex(0x6E8070), tex);
+            c.at(x, y) = Mix(col, horizon, 0.25f);
+        }
+    }
+    // Tree crowns: back rows hazier and smaller; every crown lit from the upper left.
+    Random rnd(81);
+    const Rgb greens[] = {Hex(0x2F4A22), Hex(0x3B5A28), Hex(0x466A2E),
+                          Hex(0x2A4226), Hex(0x55703A), Hex(0x3E5530)};
+    for (int row = 0; row < 3; ++row) {
+        int count = row == 0 ? 900 : row == 1 ? 700 : 260;
+        float haze = row == 0 ? 0.35f : row == 1 ? 0.18f : 0.05f;
+        for (int i = 0; i < count; ++i) {
+            float cx = rnd.Range(0, float(w));
+            float size = (row == 0   ? rnd.Range(3.5f, 6.5f)
+                          : row == 1 ? rnd.Range(5.0f, 9.0f)
+                                     : rnd.Range(6.0f, 12.0f));
+            bool poplar = row > 0 && rnd.Unit() < 0.1f;
+            float rx = size * pxPerM * (poplar ? 0.38f : rnd.Range(0.7f, 1.1f));
+            float ry = size * pxPerM * (poplar ? 1.5f : rnd.Range(0.75f, 1.0f));
+            float baseZ = (row == 0 ? 4.0f : row == 1 ? 2.5f : 1.2f) + rnd.Range(0, 2);
+            float cy = rowOf(baseZ + ry / pxPerM * 0.9f + (row == 0 ? rnd.Range(0, 4) : rnd.Range(0, 2)));
+            Rgb base = greens[rnd.Next() % 6] * rnd.Range(0.85f, 1.1f);
+            uint32_t seed = rnd.Next();
+            // Trunk under the crown.
+            if (row == 2) FillRect(c, cx - 1.2f, cy, cx + 1.2f, rowOf(baseZ - 1), Hex(0x3A3228));
+            for (int y = int(cy - ry * 1.3f); y <= int(cy + ry * 1.3f); ++y) {
+                if (y < 0 || y >= h) continue;
+                for (int xi = int(cx - rx * 1.3f); xi <= int(cx + rx * 1.3f); ++xi) {
+                    float dx = (float(xi) - cx) / rx, dy = (float(y) - cy) / ry;
+                    float ang = std::atan2(dy, dx);
+                    float edge =
+                        1.0f +
+                        0.22f * (TileNoise(ang * 3 + 10, float(seed % 97), 1 << 20, 1 << 20, seed) - 0.5f) *
+                            2;
+                    float r = std::sqrt(dx * dx + dy * dy);
+                    if (dy > 0.55f) edge *= 0.85f; // flatter underside
+                    if (r > edge) continue;
+                    float leaf = TileFbm(float(xi) / 2.2f, float(y) / 2.2f, 1 << 20, 1 << 20, 3, seed);
+                    if (r > edge * 0.82f && leaf < 0.42f) continue; // ragged outline
+                    float nz = std::sqrt(Clamp01(1 - r * r / (edge * edge)));
+                    float light = Clamp01(0.5f + 0.5f * (-0.45f * dx - 0.6f * dy + 0.65f * nz));
+                    Rgb col = base * (0.45f + 0.75f * light) * (0.75f + 0.5f * leaf);
+                    col = Mix(col, horizon, haze);
+                    c.BlendWrap(xi, y, col, 1);
+                }
+            }
+        }
+    }
+    // Field edge in front of the trees: meadow green with mown stripes, hedge shadow at its back.
+    for (int y = int(rowOf(2.4f)); y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            float z = (float(h) - float(y) - 0.5f) / pxPerM;
+            float tex = TileFbm(float(x) / 5, z * 4, w / 5 + 1, 1 << 20, 3, 91);
+            Rgb col = Mix(Hex(0x4E6A2A), Hex(0x6A8636), tex) * (1 - 0.3f * Smooth(1.6f, 2.4f, z));
+            c.at(x, y) = col;
+        }
+    return c;
+}
+
+// ---- Canopies -----------------------------------------------------------------------------------
+
+namespace {
+
+// Skin pixel (column, row) to canopy coordinates: s along the canopy (0 nose .. 1 rear) and f down its
+// side (0 at the top edge, 1 at the bottom); false outside the canopy's side view.
+bool CanopyAtPixel(float column, float row, float& s, float& f) {
+    s = (column - CanopyU0) / (CanopyU1 - CanopyU0);
+    float y = CanopyMaxY - (row - CanopyV0) / (CanopyV1 - CanopyV0) * (CanopyMaxY - CanopyMinY);
+    CanopySection cs = CanopyAt(s);
+    f = (cs.top - y) / std::max(cs.top - cs.bottom, 1e-4f);
+    return s >= 0 && s <= 1 && f >= 0 && f <= 1;
+}
+
+struct CanopyColours {
+    Rgb main, second, trim;
+};
+
+} // namespace
+
+Canvas MakeCanopy(CanopyStyle style) {
+    const int w = 512, h = 256;
+    CanopyColours k{};
+    switch (style) {
+    case CanopyStyle::RedFlames:
+        k = {Hex(0xC81818), Hex(0xF4C020), Hex(0xFFFFFF)};
+        break;
+    case CanopyStyle::YellowHornet:
+        k = {Hex(0xF2C814), Hex(0x141414), Hex(0xFFFFFF)};
+        break;
+    case CanopyStyle::BlueSilver:
+        k = {Hex(0x1848B0), Hex(0xC8CCD4), Hex(0xF0F0F0)};
+        break;
+    case CanopyStyle::BlackCarbon:
+        k = {Hex(0x1C1C1E), Hex(0xE03010), Hex(0xD0D0D0)};
+        break;
+    case CanopyStyle::GreenOrange:
+        k = {Hex(0x20A040), Hex(0xF07818), Hex(0xFFFFFF)};
+        break;
+    }
+    Canvas c(w, h, k.main);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            float s = 0, f = 0;
+            bool inside = CanopyAtPixel(float(x) + 0.5f, float(y) + 0.5f, s, f);
+            Rgb col = k.main;
+            if (style == CanopyStyle::BlackCarbon) {
+                int wx = (x / 4 + y / 4) % 2;
+                col = col * (wx ? 1.15f : 0.85f);
+            }
+            // Gloss: a soft highlight band along the upper side.
+            float gloss = std::exp(-std::pow((f - 0.3f) / 0.12f, 2.0f));
+            if (inside) {
+                float wave = 0.08f * std::sin(s * 9.0f);
+                switch (style) {
+                case CanopyStyle::RedFlames: {
+                    float tongue = 0.55f + 0.12f * std::sin(s * 40) * (1 - s) + wave;
+                    if (f > tongue && s < 0.9f - 0.5f * (f - tongue))
+                        col = Mix(k.second, Hex(0xF06010), Clamp01((f - tongue) * 3));
+                    break;
+                }
+                case CanopyStyle::YellowHornet:
+                    if (std::fmod(s * 9 + f * 0.6f, 1.0f) < 0.42f && s > 0.45f) col = k.second;
+                    break;
+                case CanopyStyle::BlueSilver:
+                    if (f > 0.55f + wave && f < 0.72f + wave) col = k.second;
+                    if (f > 0.74f + wave && f < 0.78f + wave) col = k.trim;
+                    break;
+                case CanopyStyle::BlackCarbon:
+                    if (f > 0.6f + wave && f < 0.66f + wave) col = k.second;
+                    break;
+                case CanopyStyle::GreenOrange:
+                    if (f > 0.5f - wave && f < 0.68f - wave) col = k.second;
+                    if (std::fabs(f - 0.5f + wave) < 0.02f || std::fabs(f - 0.68f + wave) < 0.02f)
+                        col = k.trim;
+                    break;
+                }
+                // Windscreen: smoked and glossy over the upper front.
+                float screenEdge = 0.42f - 0.25f * s;
+                if (s < 0.62f && f < screenEdge + 0.04f * std::sin(s * 6)) {
+                    Rgb glass = Mix(Hex(0x1A2430), Hex(0x4A6078), Clamp01(1 - f / screenEdge));
+                    col = glass +
+                          Rgb{0.3f, 0.3f, 0.32f} * (std::exp(-std::pow((s - 0.3f) / 0.05f, 2.0f)) * 0.7f);
+                    if (f > screenEdge - 0.02f) col = k.trim;
+                }
+                col = col + Rgb{0.22f, 0.22f, 0.22f} * (gloss * 0.6f);
+            }
+            c.at(x, y) = col;
+        }
+    return c;
+}
+
+std::vector<uint8_t> MakeCanopyMask(int width, int height) {
+    std::vector<uint8_t> white(size_t(width) * size_t(height), 1);
+    // Black over the canopy's side view, grown by two pixels so the shell's edge texels are covered.
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int dy = -2; dy <= 2 && white[size_t(y) * size_t(width) + size_t(x)]; ++dy)
+                for (int dx = -2; dx <= 2; ++dx) {
+                    float s = 0, f = 0;
+                    if (CanopyAtPixel(float(x + dx) + 0.5f, float(y + dy) + 0.5f, s, f)) {
+                        white[size_t(y) * size_t(width) + size_t(x)] = 0;
+                        break;
+                    }
+                }
+    return white;
+}
+
+// ---- Skins ---------------------------------------------------------------------------------------
+
+Canvas MakeStockSkin(const Canvas& canopy) {
+    Canvas c(SkinSize, SkinSize, Hex(0x808488));
+    // Canopy area: the default design (the program pastes the chosen canopy over it through the mask).
+    for (int y = 0; y < 176; ++y)
+        for (int x = 0; x < 460; ++x)
+            c.at(x, y) = canopy.at(x, y);
+    // Tail boom: brushed aluminium with a coloured band and black rings.
+    for (int y = int(BoomV0) - 4; y < int(BoomV1) + 4; ++y)
+        for (int x = 0; x < SkinSize; ++x) {
+            float t = (float(y) - BoomV0) / (BoomV1 - BoomV0);
+            Rgb col = Hex(0xC4C8CC) * (0.9f + 0.12f * TileNoise(float(x) / 2, float(y) / 20, 256, 8, 101) +
+                                       0.1f * std::sin(t * Pi));
+            if (x > 200 && x < 330 && t > 0.55f) col = canopy.at(270, 1);
+            if ((x > 60 && x < 70) || (x > 440 && x < 452)) col = Hex(0x181818);
+            c.at(x, y) = col;
+        }
+    // Carbon-fibre weave for the frame plates.
+    for (int y = int(CarbonV0) - 4; y < int(CarbonV1) + 4; ++y)
+        for (int x = int(CarbonU0) - 4; x < int(CarbonU1) + 4; ++x) {
+            int cx = x / 6, cy = y / 6;
+            float tx = float(x % 6) / 6, ty = float(y % 6) / 6;
+            bool horizontal = (cx + cy) % 2 == 0;
+            float sheen = horizontal ? std::sin(ty * Pi) : std::sin(tx * Pi);
+            c.at(x, y) = Hex(0x1A1A1C) + Rgb{0.16f, 0.16f, 0.17f} * sheen;
+        }
+    // The block that takes the canopy's main colour (fin and stabiliser).
+    Rgb patch = canopy.at(270, 1);
+    for (int y = 438; y < SkinSize; ++y)
+        for (int x = 225; x <= 321; ++x)
+            c.at(x, y) = patch;
+    return c;
+}
+
+Canvas MakeBellSkin() {
+    Canvas c(SkinSize, SkinSize, Hex(0xF2F2F0));
+    // Fuselage side view: white with red and navy cheat lines, tinted cabin glazing and doors.
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < SkinSize; ++x) {
+            float z =
+                BellNoseZ + (float(x) - BellBodyU0) / (BellBodyU1 - BellBodyU0) * (BellTailZ - BellNoseZ);
+            float yy = BellMaxY - (float(y) - BellBodyV0) / (BellBodyV1 - BellBodyV0) * (BellMaxY - BellMinY);
+            Rgb col = Hex(0xF4F4F2);
+            if (yy < -0.18f && yy > -0.3f) col = Hex(0xC81E28);
+            if (yy <= -0.3f && yy > -0.36f) col = Hex(0x1E2A5A);
+            if (yy < -0.5f) col = Hex(0xB8BCC0);
+            // Windscreen and chin windows in the bubble nose.
+            float noseWin = (z + 2.9f) / 1.4f;
+            if (z < -1.5f && yy > -0.1f - 0.25f * (1 - noseWin) && yy < 0.85f) col = Hex(0x2C3A48);
+            if (z < -2.0f && yy < -0.2f && yy > -0.45f) col = Hex(0x2C3A48);
+            // Cabin door windows.
+            if (z > -1.35f && z < -0.25f && yy > 0.05f && yy < 0.7f) col = Hex(0x34424E);
+            if (z > -0.1f && z < 0.95f && yy > 0.05f && yy < 0.62f) col = Hex(0x34424E);
+            if (std::fabs(z + 1.42f) < 0.025f || std::fabs(z + 0.17f) < 0.025f ||
+                std::fabs(z - 1.05f) < 0.025f)
+                if (yy < 0.8f && yy > -0.5f) col = col * 0.6f;
+            float glint = std::exp(-std::pow((yy - 0.45f) / 0.08f, 2.0f));
+            c.at(x, y) = col + Rgb{0.12f, 0.12f, 0.12f} * (glint * (col.r < 0.3f ? 1.0f : 0.0f));
+        }
+    // Tail boom: white with a red and navy stripe and a registration-like band.
+    for (int y = 266; y < 334; ++y)
+        for (int x = 0; x < SkinSize; ++x) {
+            float t = (float(y) - 270) / 60;
+            Rgb col = Hex(0xF2F2F0);
+            if (t > 0.45f && t < 0.58f) col = Hex(0xC81E28);
+            if (t >= 0.58f && t < 0.64f) col = Hex(0x1E2A5A);
+            c.at(x, y) = col;
+        }
+    return c;
+}
+
+Canvas MakeIcon(int size) {
+    Canvas c(size, size, Hex(0x3E7CC8));
+    float k = float(size) / 32.0f;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            c.at(x, y) = Mix(Hex(0x5A96DC), Hex(0x6AA84A), Smooth(22 * k, 25 * k, float(y)));
+    const Rgb body = Hex(0xD82020), dark = Hex(0x202020);
+    auto ellipse = [&](float cx, float cy, float rx, float ry, Rgb col) {
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                float dx = (float(x) + 0.5f - cx * k) / (rx * k), dy = (float(y) + 0.5f - cy * k) / (ry * k);
+                float d = std::sqrt(dx * dx + dy * dy);
+                c.Blend(x, y, col, Clamp01((1 - d) * rx * k + 0.5f));
+            }
+    };
+    Stroke(c, 14 * k, 15 * k, 29 * k, 13 * k, 2.2f * k, dark, 1, false);      // tail boom
+    Stroke(c, 29 * k, 13 * k, 30 * k, 9 * k, 1.6f * k, dark, 1, false);       // fin
+    ellipse(12, 15.5f, 7.5f, 5.0f, body);                                     // cabin
+    ellipse(9.5f, 14, 3.2f, 2.6f, Hex(0x9CC8EC));                             // windscreen
+    Stroke(c, 12 * k, 10.5f * k, 12 * k, 8 * k, 1.6f * k, dark, 1, false);    // mast
+    Stroke(c, 1 * k, 7.5f * k, 27 * k, 7.5f * k, 1.4f * k, dark, 1, false);   // main rotor
+    Stroke(c, 6 * k, 21.5f * k, 19 * k, 21.5f * k, 1.3f * k, dark, 1, false); // skid
+    Stroke(c, 9 * k, 20 * k, 9 * k, 21.5f * k, 1.1f * k, dark, 1, false);
+    Stroke(c, 16 * k, 20 * k, 16 * k, 21.5f * k, 1.1f * k, dark, 1, false);
+    return c;
+}
