@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
+#include <atomic>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "app/program_paths.h"
@@ -364,4 +367,38 @@ TEST_F(GraphicsFiles, ScaleAndResolutionCommands) {
     EXPECT_EQ(BackdropWidthLimit(2), 2048);
     EXPECT_EQ(BackdropWidthLimit(3), 0);
     SetBackgroundResolution(1);
+}
+
+TEST(Snapshot, CaptureNeverRacesTheTick) {
+    // A stand-in for the 50 ms tick that writes the state the frame copies, under SimMutex.
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        trailsOn = true;
+        TrailCapacity = 60;
+        trailHead = 0;
+        trailCount = 0;
+    }
+    std::atomic<bool> stop{false};
+    std::thread tick([&stop] {
+        for (int i = 0; i < 3000 && !stop; ++i) {
+            std::lock_guard<std::mutex> lock(SimMutex);
+            Heli.position = set(static_cast<float>(i), static_cast<float>(i), static_cast<float>(i));
+            trailRing[trailHead] = Heli.position;
+            trailHead += 1;
+            if (trailHead > trailCount) trailCount = trailHead;
+            if (trailHead >= TrailCapacity) trailHead = 0;
+        }
+    });
+    for (int i = 0; i < 3000; ++i) {
+        CaptureRenderSnapshot();
+        const RenderSnapshot& s = FrameSnapshot;
+        ASSERT_EQ(s.heli.position.x, s.heli.position.y);
+        ASSERT_LE(s.trailOlder.size() + s.trailNewer.size(), 60u);
+    }
+    stop = true;
+    tick.join();
+    std::lock_guard<std::mutex> lock(SimMutex);
+    trailsOn = false;
+    trailHead = trailCount = 0;
+    TrailCapacity = 400;
 }
