@@ -84,6 +84,11 @@ class Program:
             raise
         return self.proc.returncode
 
+    def cleanup(self):
+        """Removes the temporary program folder after a passing run (RV_KEEP_E2E=1 keeps it)."""
+        if not os.environ.get("RV_KEEP_E2E"):
+            shutil.rmtree(self.dir, ignore_errors=True)
+
     def kill(self):
         if self.proc and self.proc.poll() is None:
             self.proc.kill()

@@ -65,6 +65,7 @@ def main():
     assert len(log) == 104, len(log)
     assert log[:52] == old_record
     print("keys: pause, reset, lamps and bar behave; log has two records")
+    program.cleanup()
 
 
 if __name__ == "__main__":

@@ -41,6 +41,7 @@ def main():
     # 20 ticks of 0.05 s each second: the simulated time follows the wall clock.
     assert abs(total - ran) < 1.5, (total, ran)
     print("startup: ran %.1f s, simulated %.2f s" % (ran, total))
+    program.cleanup()
 
 
 if __name__ == "__main__":
