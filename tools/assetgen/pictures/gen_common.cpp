@@ -121,7 +121,7 @@ bool WriteBmp24(const std::string& path, const Canvas& c) {
 }
 
 bool WritePcxMono(const std::string& path, int width, int height, const std::vector<uint8_t>& white) {
-    const int bpl = ((width + 15) / 16) * 2; // even number of bytes per line
+    const int bpl = ((width + 1 + 15) / 16) * 2; // even number of bytes per line, room for one more column
     std::vector<uint8_t> file(128, 0);
     file[0] = 10; // manufacturer
     file[1] = 5;  // version
@@ -138,10 +138,13 @@ bool WritePcxMono(const std::string& path, int width, int height, const std::vec
     PutLe16(file, 66, uint32_t(bpl));
     PutLe16(file, 68, 1);
     std::vector<uint8_t> row(static_cast<size_t>(bpl));
-    for (int y = 0; y < height; ++y) {
+    // Most readers add 1 to Xmax and Ymax; one more white row and column keeps the file whole for them,
+    // while this program reads exactly width x height.
+    for (int y = 0; y <= height; ++y) {
         std::fill(row.begin(), row.end(), 0);
-        for (int x = 0; x < width; ++x)
-            if (white[size_t(y) * size_t(width) + size_t(x)]) row[size_t(x / 8)] |= uint8_t(0x80 >> (x % 8));
+        for (int x = 0; x < bpl * 8; ++x)
+            if (y == height || x >= width || white[size_t(y) * size_t(width) + size_t(x)])
+                row[size_t(x / 8)] |= uint8_t(0x80 >> (x % 8));
         // Runs never cross the end of a row.
         for (int i = 0; i < bpl;) {
             int n = 1;

@@ -118,13 +118,15 @@ Canvas MakePebbles() {
                     else if (d < second)
                         second = d;
                 }
-            float edge = (second - best) * 0.5f; // distance to the border between two stones
-            float h = Smooth(0.6f, 3.2f, edge);
+            // Rounded stones: a dome over each nearest point, the bed showing where none reaches.
+            float radius = cell * 0.62f;
+            float hd = Clamp01(1 - (best / radius) * (best / radius));
+            float h = hd * Smooth(0.0f, 1.2f, second - best);
             height[size_t(y) * n + size_t(x)] = std::sqrt(h);
             float grain = TileFbm(float(x) / 6, float(y) / 6, n / 6 + 1, n / 6 + 1, 2, 23);
             Rgb bed = Hex(0x4A4238) * (0.7f + 0.5f * grain);
             Rgb stone = nearest->col * (0.88f + 0.25f * grain);
-            c.at(x, y) = Mix(bed, stone, Smooth(0.0f, 0.25f, h));
+            c.at(x, y) = Mix(bed, stone, Smooth(0.0f, 0.12f, h));
         }
     // Light from the upper left: brighten slopes that face it, darken the others.
     Canvas lit = c;
@@ -132,8 +134,8 @@ Canvas MakePebbles() {
         for (int x = 0; x < n; ++x) {
             auto H = [&](int xx, int yy) { return height[size_t((yy + n) % n) * n + size_t((xx + n) % n)]; };
             float gx = H(x + 1, y) - H(x - 1, y), gy = H(x, y + 1) - H(x, y - 1);
-            float shade = 1.0f - 1.6f * (gx + gy) * 0.5f;
-            shade = std::clamp(shade, 0.45f, 1.45f);
+            float shade = 1.0f - 0.9f * (gx + gy) * 0.5f;
+            shade = std::clamp(shade, 0.6f, 1.3f);
             lit.at(x, y) = c.at(x, y) * (shade * (0.75f + 0.3f * H(x, y)));
         }
     return lit;
@@ -250,109 +252,147 @@ Canvas MakeDoorWindow() {
 
 // ---- Panorama: sky with clouds, distant hills, tree lines, field edge; seamless left to right --
 
+namespace {
+
+// A fair-weather cumulus: soft puffs piled on a flat base, lit from above, wrapped around the edges.
+void Cumulus(Canvas& c, Random& rnd, float cx, float baseRow, float width, float height, Rgb skyHaze) {
+    struct Puff {
+        float x, y, r;
+    };
+    std::vector<Puff> puffs;
+    int count = 4 + int(width / (height * 0.45f));
+    for (int i = 0; i < count; ++i) {
+        float t = rnd.Range(-0.5f, 0.5f);
+        float r = height * rnd.Range(0.45f, 0.75f) * (1 - 1.4f * t * t);
+        puffs.push_back({cx + t * width * 0.8f, baseRow - r * rnd.Range(0.55f, 0.95f), r});
+    }
+    uint32_t seed = rnd.Next();
+    int x0 = int(cx - width), x1 = int(cx + width), y0 = int(baseRow - height * 2.2f), y1 = int(baseRow + 3);
+    for (int y = std::max(0, y0); y < std::min(c.height, y1); ++y)
+        for (int x = x0; x <= x1; ++x) {
+            float dens = -1e9f, top = 1e9f;
+            for (const Puff& p : puffs) {
+                float d = std::hypot(float(x) - p.x, (float(y) - p.y) * 1.1f) / p.r;
+                dens = std::max(dens, (1 - d) * p.r);
+                top = std::min(top, p.y - p.r);
+            }
+            if (dens < -6) continue;
+            float edge = TileFbm(float(x) / 7, float(y) / 7, 1 << 20, 1 << 20, 3, seed);
+            dens = Clamp01((dens + (edge - 0.5f) * 8.0f) / 5.0f);
+            dens *= Smooth(baseRow + 1.5f, baseRow - 2.5f, float(y)); // flat base
+            if (dens <= 0) continue;
+            float lift = Clamp01((baseRow - float(y)) / std::max(baseRow - top, 1.0f));
+            Rgb col =
+                Mix(Hex(0xA4AEBE), Hex(0xFBFBF8), std::pow(lift, 0.7f) * (0.85f + 0.3f * (edge - 0.5f)));
+            col = Mix(col, skyHaze, 0.12f);
+            c.BlendWrap(x, y, col, dens);
+        }
+}
+
+} // namespace
+
 Canvas MakeBackdrop(int w, int h) {
     Canvas c(w, h);
     const float pxPerM = float(h) / 200.0f; // the picture stands 200 m high on the cylinder
     auto rowOf = [&](float z) { return float(h) - z * pxPerM; };
     const Rgb zenith = Hex(0x4F80D1); // matches the sky disc's rim colour
-    const Rgb horizon = Hex(0xC6D6E6);
+    const Rgb horizon = Hex(0xC8D7E4);
     const int periodX = 8;
-    // Sky and clouds.
     for (int y = 0; y < h; ++y) {
         float z = (float(h) - float(y) - 0.5f) / pxPerM;
-        float t = std::pow(Clamp01((z - 2) / 198), 0.45f);
-        Rgb sky = Mix(horizon, zenith, t);
-        for (int x = 0; x < w; ++x) {
-            float fx = float(x) / float(w) * periodX;
-            // Clouds flatten and thin towards the horizon, as they do in the distance.
-            float stretch = 1.0f + 3.0f * (1 - Clamp01((z - 15) / 110));
-            float fy = z / (18.0f * stretch);
-            float d = TileFbm(fx * 3, fy, periodX * 3, 1 << 20, 5, 51, 0.55f);
-            float band = Smooth(14, 40, z) * (1 - Smooth(120, 185, z));
-            float dens = Smooth(0.56f, 0.74f, d) * band;
-            float below = TileFbm(fx * 3, fy - 0.12f, periodX * 3, 1 << 20, 5, 51, 0.55f);
-            float lightTop = Clamp01(0.55f + (d - below) * 6.0f);
-            Rgb cloud = Mix(Hex(0x9AA4B4), Hex(0xF8F8F6), lightTop);
-            c.at(x, y) = Mix(sky, cloud, dens * 0.95f);
-        }
+        Rgb sky = Mix(horizon, zenith, std::pow(Clamp01((z - 2) / 198), 0.4f));
+        for (int x = 0; x < w; ++x)
+            c.at(x, y) = sky;
     }
-    // Layer helper: a ridge profile from periodic noise, filled below with a colour function.
-    auto ridge = [&](float baseZ, float amp, float freq, uint32_t seed, int x) {
-        float fx = float(x) / float(w) * float(periodX) * freq;
-        return baseZ + amp * TileFbm(fx, 0.5f, periodX * int(freq), 4, 5, seed, 0.5f);
-    };
-    // Far hills, blue with haze.
-    for (int x = 0; x < w; ++x) {
-        float top = ridge(4, 26, 1, 61, x);
-        for (int y = int(rowOf(top)); y < h; ++y) {
-            if (y < 0) continue;
-            float z = (float(h) - float(y)) / pxPerM;
-            float shade = TileFbm(float(x) / 60, z / 4, w / 60 + 1, 1 << 20, 3, 62);
-            Rgb col = Mix(Hex(0x7D93A2), Hex(0x94A6B0), shade) * (0.95f + 0.05f * Clamp01((top - z) / 10));
-            c.Blend(x, y, col, Smooth(0, 1.2f, rowOf(top) - float(y) + 1.2f) > 0 ? 1 : 0);
-        }
-    }
-    // Nearer wooded hills, green-grey.
-    for (int x = 0; x < w; ++x) {
-        float top = ridge(3, 14, 2, 71, x);
-        for (int y = std::max(0, int(rowOf(top))); y < h; ++y) {
-            float z = (float(h) - float(y)) / pxPerM;
-            float tex = TileFbm(float(x) / 7, z / 1.4f, w / 7 + 1, 1 << 20, 3, 72);
-            Rgb col = Mix(Hex(0x52665A), Hex(0x6E8070), tex);
-            c.at(x, y) = Mix(col, horizon, 0.25f);
-        }
-    }
-    // Tree crowns: back rows hazier and smaller; every crown lit from the upper left.
+    // Clouds: small and flat near the horizon (far away), larger higher up.
     Random rnd(81);
-    const Rgb greens[] = {Hex(0x2F4A22), Hex(0x3B5A28), Hex(0x466A2E),
-                          Hex(0x2A4226), Hex(0x55703A), Hex(0x3E5530)};
+    for (int i = 0; i < 55; ++i) {
+        float z = 14 + 150 * std::pow(rnd.Unit(), 1.6f);
+        float scale = 0.35f + z / 110;
+        Rgb haze = Mix(horizon, zenith, std::pow(Clamp01((z - 2) / 198), 0.4f));
+        Cumulus(c, rnd, rnd.Range(0, float(w)), rowOf(z), rnd.Range(160, 420) * scale,
+                rnd.Range(22, 44) * scale, haze);
+    }
+    // Ridges from periodic noise.
+    auto ridge = [&](float baseZ, float amp, int freq, uint32_t seed, int x) {
+        float fx = float(x) / float(w) * float(periodX * freq);
+        return baseZ + amp * TileFbm(fx, 0.5f, periodX * freq, 4, 5, seed, 0.55f);
+    };
+    // Far hills, blue-grey in the haze; nearer hills greener, with a faint wood texture.
+    for (int x = 0; x < w; ++x) {
+        float far = ridge(2, 60, 1, 61, x) - 14;
+        float near = ridge(1, 22, 2, 71, x) - 3;
+        for (int y = std::max(0, int(rowOf(far))); y < h; ++y) {
+            float z = (float(h) - float(y) - 0.5f) / pxPerM;
+            float tex = TileFbm(float(x) / 12, z / 2, w / 12 + 1, 1 << 20, 3, 62);
+            Rgb farCol = Mix(Hex(0x8399AE), Hex(0x97A9B8), tex);
+            float a = Clamp01(far - z + 0.5f);
+            Rgb col = Mix(c.at(x, y), farCol, a);
+            if (z < near) {
+                float t2 = TileFbm(float(x) / 4, z / 1.2f, w / 4 + 1, 1 << 20, 3, 72);
+                Rgb nearCol = Mix(Hex(0x5A6E62), Hex(0x768A78), t2) * (0.9f + 0.1f * Clamp01((near - z) / 6));
+                col = Mix(col, nearCol, Clamp01(near - z + 0.5f));
+            }
+            c.at(x, y) = col;
+        }
+    }
+    // Woods come and go along the horizon; where they thin out, the hills show through.
+    auto woods = [&](float x) {
+        float fx = x / float(w) * float(periodX * 3);
+        return TileFbm(fx, 0.25f, periodX * 3, 4, 4, 83, 0.5f);
+    };
+    const Rgb greens[] = {Hex(0x2F4A22), Hex(0x3B5A28), Hex(0x466A2E), Hex(0x2A4226),
+                          Hex(0x55703A), Hex(0x3E5530), Hex(0x4A5E2A), Hex(0x36502E)};
     for (int row = 0; row < 3; ++row) {
-        int count = row == 0 ? 900 : row == 1 ? 700 : 260;
-        float haze = row == 0 ? 0.35f : row == 1 ? 0.18f : 0.05f;
+        int count = row == 0 ? 1400 : row == 1 ? 900 : 160;
+        float haze = row == 0 ? 0.38f : row == 1 ? 0.2f : 0.06f;
         for (int i = 0; i < count; ++i) {
             float cx = rnd.Range(0, float(w));
-            float size = (row == 0   ? rnd.Range(3.5f, 6.5f)
-                          : row == 1 ? rnd.Range(5.0f, 9.0f)
-                                     : rnd.Range(6.0f, 12.0f));
-            bool poplar = row > 0 && rnd.Unit() < 0.1f;
-            float rx = size * pxPerM * (poplar ? 0.38f : rnd.Range(0.7f, 1.1f));
-            float ry = size * pxPerM * (poplar ? 1.5f : rnd.Range(0.75f, 1.0f));
-            float baseZ = (row == 0 ? 4.0f : row == 1 ? 2.5f : 1.2f) + rnd.Range(0, 2);
-            float cy = rowOf(baseZ + ry / pxPerM * 0.9f + (row == 0 ? rnd.Range(0, 4) : rnd.Range(0, 2)));
-            Rgb base = greens[rnd.Next() % 6] * rnd.Range(0.85f, 1.1f);
+            float density = woods(cx);
+            if (row < 2 && rnd.Unit() > Smooth(0.3f, 0.6f, density)) continue;
+            float size = (row == 0   ? rnd.Range(3.5f, 6.0f)
+                          : row == 1 ? rnd.Range(4.5f, 8.5f)
+                                     : rnd.Range(7.0f, 13.0f));
+            size *= row < 2 ? 0.7f + 0.6f * density : 1.0f;
+            bool poplar = row > 0 && rnd.Unit() < 0.12f;
+            float rx = size * pxPerM * (poplar ? 0.36f : rnd.Range(0.75f, 1.15f));
+            float ry = size * pxPerM * (poplar ? 1.6f : rnd.Range(0.7f, 0.95f));
+            float baseZ = (row == 0 ? 3.0f : row == 1 ? 2.0f : 1.0f) + rnd.Range(0, 1.5f);
+            float cy = rowOf(baseZ + ry / pxPerM * 0.85f +
+                             (row == 0 ? rnd.Range(0, 5) * density : rnd.Range(0, 1.5f)));
+            Rgb base = greens[rnd.Next() % 8] * rnd.Range(0.85f, 1.1f);
             uint32_t seed = rnd.Next();
-            // Trunk under the crown.
-            if (row == 2) FillRect(c, cx - 1.2f, cy, cx + 1.2f, rowOf(baseZ - 1), Hex(0x3A3228));
+            if (row == 2) FillRect(c, cx - 1.5f, cy, cx + 1.5f, rowOf(baseZ - 1.5f), Hex(0x3A3228));
             for (int y = int(cy - ry * 1.3f); y <= int(cy + ry * 1.3f); ++y) {
                 if (y < 0 || y >= h) continue;
                 for (int xi = int(cx - rx * 1.3f); xi <= int(cx + rx * 1.3f); ++xi) {
                     float dx = (float(xi) - cx) / rx, dy = (float(y) - cy) / ry;
                     float ang = std::atan2(dy, dx);
-                    float edge =
-                        1.0f +
-                        0.22f * (TileNoise(ang * 3 + 10, float(seed % 97), 1 << 20, 1 << 20, seed) - 0.5f) *
-                            2;
+                    float leaf = TileFbm(float(xi) / 2.5f, float(y) / 2.5f, 1 << 20, 1 << 20, 3, seed);
+                    float clump = TileFbm(float(xi) / 7.0f, float(y) / 7.0f, 1 << 20, 1 << 20, 2, seed + 5);
+                    float edge = 1.0f + 0.35f * (TileNoise(ang * 2.5f + 10, 0.5f, 1 << 20, 4, seed) - 0.5f) +
+                                 0.3f * (clump - 0.5f) + 0.12f * (leaf - 0.5f);
                     float r = std::sqrt(dx * dx + dy * dy);
-                    if (dy > 0.55f) edge *= 0.85f; // flatter underside
-                    if (r > edge) continue;
-                    float leaf = TileFbm(float(xi) / 2.2f, float(y) / 2.2f, 1 << 20, 1 << 20, 3, seed);
-                    if (r > edge * 0.82f && leaf < 0.42f) continue; // ragged outline
+                    if (dy > 0.5f) edge *= 0.9f; // flatter underside
+                    float alpha = Clamp01((edge - r) * std::min(rx, ry) * 0.8f);
+                    if (alpha <= 0) continue;
                     float nz = std::sqrt(Clamp01(1 - r * r / (edge * edge)));
-                    float light = Clamp01(0.5f + 0.5f * (-0.45f * dx - 0.6f * dy + 0.65f * nz));
-                    Rgb col = base * (0.45f + 0.75f * light) * (0.75f + 0.5f * leaf);
+                    float light = Clamp01(0.45f + 0.55f * (-0.5f * dx - 0.65f * dy + 0.55f * nz));
+                    Rgb col = base * (0.4f + 0.8f * light) * (0.65f + 0.4f * leaf + 0.3f * clump);
                     col = Mix(col, horizon, haze);
-                    c.BlendWrap(xi, y, col, 1);
+                    c.BlendWrap(xi, y, col, alpha);
                 }
             }
         }
     }
-    // Field edge in front of the trees: meadow green with mown stripes, hedge shadow at its back.
-    for (int y = int(rowOf(2.4f)); y < h; ++y)
+    // Hedge and field edge in front of the trees.
+    for (int y = int(rowOf(3.0f)); y < h; ++y)
         for (int x = 0; x < w; ++x) {
             float z = (float(h) - float(y) - 0.5f) / pxPerM;
-            float tex = TileFbm(float(x) / 5, z * 4, w / 5 + 1, 1 << 20, 3, 91);
-            Rgb col = Mix(Hex(0x4E6A2A), Hex(0x6A8636), tex) * (1 - 0.3f * Smooth(1.6f, 2.4f, z));
-            c.at(x, y) = col;
+            float hedge = 1.4f + 1.4f * TileFbm(float(x) / 30, 0.5f, w / 30, 4, 3, 92);
+            float tex = TileFbm(float(x) / 3, z * 3, w / 3 + 1, 1 << 20, 3, 91);
+            if (z < hedge) c.at(x, y) = Mix(Hex(0x2C4020), Hex(0x46602E), tex) * (0.8f + 0.25f * (z / hedge));
+            if (z < 1.0f) c.at(x, y) = Mix(Hex(0x4E6A2A), Hex(0x6A8636), tex);
         }
     return c;
 }
