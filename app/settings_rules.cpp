@@ -1,7 +1,6 @@
 // The settings dialogs' rules: box reading and formatting, radio-group choice, and the dialog forms.
 #include "app/settings_rules.h"
 
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -132,7 +131,6 @@ bool ReadFloatBox(const char* text, float& value) {
 bool ReadCurveBox(const char* text, int32_t& value) {
     const SettingsBoxText copy = BoxCopy(text);
     char* end = nullptr;
-    errno = 0;
     const long long v = std::strtoll(copy.data(), &end, 10);
     if (end == copy.data()) return false;
     if (v > INT32_MAX)
