@@ -223,7 +223,7 @@ struct Builder {
         s += "\n MeshMaterialList {\n";
         add("  %d;\n  %d;\n", int(mats.size()), int(tris.size()));
         for (size_t i = 0; i < tris.size(); ++i)
-            add("  %d%s\n", tris[i].m, i + 1 < tris.size() ? "," : ";");
+            add("  %d%s\n", tris[i].m, i + 1 < tris.size() ? "," : ";;");
         for (const Material& m : mats) {
             s += "  Material {\n";
             add("   %.6f;%.6f;%.6f;%.6f;;\n", double(m.r), double(m.g), double(m.b), double(m.a));
