@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/program_paths.h"
 #include "app/user_prefs.h"
@@ -47,6 +48,33 @@ void SetUpScene() {
     Wind.windVelocity = set(6.0f, 2.0f, 0.0f);
 }
 
+// Writes the current back buffer as a binary PPM picture.
+void WriteShot(const std::string& path, int width, int height) {
+    std::vector<Rgb> frame = ReadFrame(width, height);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    std::fprintf(f, "P6 %d %d 255\n", width, height);
+    for (const Rgb& c : frame) {
+        const unsigned char p[3] = {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
+                                    static_cast<unsigned char>(c.b)};
+        std::fwrite(p, 1, 3, f);
+    }
+    std::fclose(f);
+}
+
+void Shot(const std::string& folder, const char* name, Vec3 position, Vec3 nose) {
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        Heli.position = position;
+        Heli.noseAxis = nose;
+        Heli.upAxis = set(0.0f, 0.0f, 1.0f);
+        smoothedCameraTarget = position;
+    }
+    CaptureRenderSnapshot();
+    RenderFrame(1280, 720);
+    WriteShot(folder + "/" + name + ".ppm", 1280, 720);
+}
+
 void Measure(const char* label, int width, int height, double seconds, bool swap) {
     ResizeView(width, height);
     int frames = 0;
@@ -65,7 +93,9 @@ void Measure(const char* label, int width, int height, double seconds, bool swap
 }
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // --shots FOLDER: also keep pictures of a few scenes (as PPM files) for looking at.
+    std::string shots = argc == 3 && std::string(argv[1]) == "--shots" ? argv[2] : "";
     Clock::time_point launch = Clock::now();
     std::string error;
     if (!CreateTestGLContext(1280, 720, error)) {
@@ -108,6 +138,18 @@ int main() {
     Measure("1280x720 without trail", 1280, 720, 2.0, true);
     trailsOn = true;
     Measure("800x600 full scene", 800, 600, 2.0, true);
+
+    if (!shots.empty()) {
+        ResizeView(1280, 720);
+        Shot(shots, "hover_trail", set(1.0f, 8.0f, 5.0f), set(0.0f, 1.0f, 0.0f));
+        trailsOn = false;
+        Shot(shots, "side_view", set(0.0f, 3.0f, 1.8f), set(1.0f, 0.0f, 0.0f));
+        Shot(shots, "front_quarter", set(0.5f, 3.0f, 1.5f), set(-0.6f, -0.8f, 0.0f));
+        Shot(shots, "rear_view", set(0.0f, 3.0f, 1.5f), set(0.0f, 1.0f, 0.0f));
+        showSchoolBuilding = true;
+        Shot(shots, "high_up", set(-10.0f, 30.0f, 25.0f), set(0.0f, 1.0f, 0.0f));
+        trailsOn = true;
+    }
 
     // Background resolution switch: reload and upload of the panorama at each setting.
     for (int r : {3, 2, 1}) {
