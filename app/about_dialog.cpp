@@ -1,8 +1,11 @@
 // "About Rotorvane": the program's name and version, its icon, and the terms of use from resource 144.
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/dialog_widgets.h"
 #include "app/settings_dialogs.h"
+#include "assets/image.h"
 #include "platform/resources.h"
 
 namespace {
@@ -11,6 +14,64 @@ const char* const PopupId = "About Rotorvane";
 
 std::string termsText;
 bool termsLoaded = false;
+
+// The program icon from resource 101 (a BMP), as colours row by row, top row first.
+struct IconPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<ImU32> colours;
+};
+IconPicture icon;
+bool iconLoaded = false;
+constexpr int MaxIconSide = 256;
+
+void LoadIcon() {
+    if (iconLoaded) return;
+    iconLoaded = true;
+    const ResourceData data = FindResourceData(ResourceIcon);
+    if (!data.data || data.size == 0) return;
+    std::FILE* file = fmemopen(const_cast<unsigned char*>(data.data), data.size, "rb");
+    if (!file) return;
+    RgbImage image{};
+    DecodeBmp(image, file);
+    std::fclose(file);
+    if (!image.failed && image.pixels && image.width >= 1 && image.height >= 1 &&
+        image.width <= MaxIconSide && image.height <= MaxIconSide) {
+        SwapRedBlue(image);
+        icon.width = image.width;
+        icon.height = image.height;
+        icon.colours.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
+        for (int y = 0; y < image.height; ++y) {
+            const uint8_t* row = image.pixels + static_cast<size_t>(y) * static_cast<size_t>(image.stride);
+            for (int x = 0; x < image.width; ++x)
+                icon.colours[static_cast<size_t>(y) * static_cast<size_t>(image.width) +
+                             static_cast<size_t>(x)] =
+                    IM_COL32(row[3 * x], row[3 * x + 1], row[3 * x + 2], 255);
+        }
+    }
+    FreeImage(image);
+}
+
+// Draws the icon picture at a whole number of screen pixels per icon pixel; runs of one colour in a row
+// become one rectangle.
+void DrawIconPicture(ImVec2 origin, float scale) {
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    for (int y = 0; y < icon.height; ++y) {
+        const ImU32* row = &icon.colours[static_cast<size_t>(y) * static_cast<size_t>(icon.width)];
+        int x = 0;
+        while (x < icon.width) {
+            int end = x + 1;
+            while (end < icon.width && row[end] == row[x])
+                ++end;
+            draw->AddRectFilled(
+                ImVec2(origin.x + static_cast<float>(x) * scale, origin.y + static_cast<float>(y) * scale),
+                ImVec2(origin.x + static_cast<float>(end) * scale,
+                       origin.y + static_cast<float>(y + 1) * scale),
+                row[x]);
+            x = end;
+        }
+    }
+}
 
 // The terms as they lie in the resource: up to the first NUL, line breaks CR LF or LF.
 void LoadTerms() {
@@ -23,8 +84,9 @@ void LoadTerms() {
         if (terms.data[i] != '\r') termsText.push_back(static_cast<char>(terms.data[i]));
 }
 
-// The program icon: a small electric helicopter hovering over grass, in a rounded tile.
-void DrawProgramIcon(ImVec2 origin, float size) {
+// Stands in for the icon when the program holds no usable resource 101: a small electric helicopter
+// hovering over grass, in a rounded tile.
+void DrawFallbackIcon(ImVec2 origin, float size) {
     ImDrawList* draw = ImGui::GetWindowDrawList();
     auto at = [&](float x, float y) { return ImVec2(origin.x + x * size, origin.y + y * size); };
     const float round = size * 0.16f;
@@ -62,6 +124,7 @@ void DrawProgramIcon(ImVec2 origin, float size) {
 
 void ShowAboutDialog() {
     LoadTerms();
+    LoadIcon();
     RequestDialog(DialogKind::About);
 }
 
@@ -69,14 +132,24 @@ void DrawAboutDialog() {
     bool closeBox = true;
     if (!BeginDialog(DialogKind::About, PopupId, &closeBox)) return;
 
-    const float iconSize = ImGui::GetFontSize() * 4.0f;
+    float iconSize = ImGui::GetFontSize() * 4.0f;
+    float iconScale = 1.0f;
+    if (icon.width > 0) {
+        const int side = icon.width > icon.height ? icon.width : icon.height;
+        iconScale = static_cast<float>(static_cast<int>(iconSize / static_cast<float>(side) + 0.5f));
+        if (iconScale < 1.0f) iconScale = 1.0f;
+        iconSize = iconScale * static_cast<float>(side);
+    }
     const float boxWidth = ImGui::CalcTextSize("M").x * 80.0f + ImGui::GetStyle().WindowPadding.x * 2.0f +
                            ImGui::GetStyle().ScrollbarSize;
     const float boxHeight = ImGui::GetTextLineHeightWithSpacing() * 14.0f;
 
     ImGui::BeginGroup();
     const ImVec2 iconAt = ImGui::GetCursorScreenPos();
-    DrawProgramIcon(iconAt, iconSize);
+    if (icon.width > 0)
+        DrawIconPicture(iconAt, iconScale);
+    else
+        DrawFallbackIcon(iconAt, iconSize);
     ImGui::Dummy(ImVec2(iconSize, iconSize));
     ImGui::SameLine(0.0f, ImGui::GetFontSize() * 1.5f);
     ImGui::BeginGroup();
