@@ -92,11 +92,17 @@ TEST_F(AudioDevice, MotorOutputFollowsRotorAndMenu) {
     ToggleMotorSound(); // off
     EXPECT_FALSE(MotorSoundEnabled);
     Sleep(600);
-    CloseAudioDevices();
     std::vector<int16_t> b = ReadRaw(dir / "motor_off.raw");
     ASSERT_GT(b.size(), size_t(Rate / 2));
     EXPECT_TRUE(AnySound(b, 0, Rate / 4));
     EXPECT_FALSE(AnySound(b, b.size() - Rate / 8, b.size())) << "silent after Motor was switched off";
+
+    // On again while the output runs: the loop is reloaded under it and the same output plays it.
+    ToggleMotorSound();
+    Sleep(500);
+    CloseAudioDevices();
+    std::vector<int16_t> c = ReadRaw(dir / "motor_off.raw");
+    EXPECT_TRUE(AnySound(c, b.size(), c.size())) << "sound again after Motor was switched back on";
 }
 
 TEST_F(AudioDevice, CrashSoundPlaysToItsEnd) {
