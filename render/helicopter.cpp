@@ -156,10 +156,13 @@ void DrawTrails(const RenderSnapshot& snap) {
 void DrawHelicopter(const RenderSnapshot& snap) {
     glEnable(GL_LIGHTING);
 
-    glPushMatrix();
-    glTranslatef(renderHeliPosition.x, renderHeliPosition.y, 0.02f);
-    DrawShadow();
-    glPopMatrix();
+    // A mesh that failed to load has no batches: no model, so no shadow either.
+    if (HeliMesh.batchCount > 0) {
+        glPushMatrix();
+        glTranslatef(renderHeliPosition.x, renderHeliPosition.y, 0.02f);
+        DrawShadow();
+        glPopMatrix();
+    }
 
     glPushMatrix();
     glTranslatef(renderHeliPosition.x, renderHeliPosition.y, renderHeliPosition.z);

@@ -449,6 +449,25 @@ TEST(RenderFrame, GeometryFromAFileWithShadowAndRotorDisc) {
     EXPECT_FALSE(Near(disc, noDisc, 1)) << Describe(disc) << " vs " << Describe(noDisc);
     EXPECT_TRUE(Near(disc, noDisc, 60)) << Describe(disc) << " vs " << Describe(noDisc);
 
+    // A geometry file the reader stops on: nothing is drawn, not even a shadow, and nothing breaks.
+    {
+        std::FILE* f = std::fopen((DataDir + "/named.x").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("xof 0302txt 0064\r\nHeader {\r\n}\r\nMesh heli {\r\n 1;\r\n", f);
+        std::fclose(f);
+    }
+    EXPECT_FALSE(LoadHeliGeometryFile(DataDir + "/named.x"));
+    ServeTextureReloads();
+    Draw(Scene(where));
+    std::vector<Rgb> without = ReadFrame(W, H);
+    s.heli.position = where;
+    Draw(s);
+    std::vector<Rgb> broken = ReadFrame(W, H);
+    int changed = 0;
+    for (size_t i = 0; i < without.size(); ++i)
+        changed += Near(without[i], broken[i], 1) ? 0 : 1;
+    EXPECT_EQ(changed, 0);
+
     // Back to the built-in model for the other tests.
     LoadXMesh(std::string(), HeliMesh, false);
     BuildShadowCircle();
