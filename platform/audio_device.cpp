@@ -57,14 +57,14 @@ void FillBothBlocks() {
 
 // Plays one file on its own device and waits until it has been heard, or until stop is set.
 void PlayCrashFile(const std::string& path, const std::atomic<bool>& stop) {
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wanted;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &buffer, &length)) return;
-    spec.callback = nullptr;
-    spec.userdata = nullptr;
+    if (!SDL_LoadWAV(path.c_str(), &wanted, &buffer, &length)) return;
+    wanted.callback = nullptr;
+    wanted.userdata = nullptr;
     SDL_AudioSpec obtained;
-    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &spec, &obtained, 0);
+    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (device == 0) {
         SDL_FreeWAV(buffer);
         return;
