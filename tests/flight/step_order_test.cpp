@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "app/model_setup.h"
@@ -247,4 +248,32 @@ TEST(Step, FlightTimeIsClassifiedBeforeThePhysics) {
     RunTicks(3, 0.1f);
     EXPECT_NEAR(FlightTimeTotals[ClassOnGround], 0.3f, 1e-6f);
     EXPECT_NEAR(FlightTimeTotals[ClassTotal], 0.35f, 1e-6f);
+}
+
+TEST(Step, RecordingFramesAndTheCrashStep) {
+    FreshSimulation();
+    Recorder.file = std::tmpfile();
+    ASSERT_NE(Recorder.file, nullptr);
+    Recorder.frameCount = 0;
+    Recorder.recording = true;
+    RunTicks(3);
+    EXPECT_EQ(Recorder.frameCount.load(), 3u);
+
+    // Straight into the pilot: the crash step writes no frame and no trail point.
+    uint32_t trail = trailCount;
+    Heli.position = Vec3{0.0f, 0.0f, 1.0f};
+    FlightState = FlightFlying;
+    RunTicks(1);
+    EXPECT_EQ(FlightState, FlightCrashed);
+    EXPECT_EQ(CrashCount, 1u);
+    EXPECT_EQ(Recorder.frameCount.load(), 3u);
+    EXPECT_EQ(trailCount, trail);
+    RunTicks(10); // crashed: nothing recorded, the count does not grow
+    EXPECT_EQ(Recorder.frameCount.load(), 3u);
+    EXPECT_EQ(CrashCount, 1u);
+
+    Recorder.recording = false;
+    std::fclose(Recorder.file);
+    Recorder.file = nullptr;
+    Recorder.frameCount = 0;
 }
