@@ -16,7 +16,7 @@ inline void PutU32(std::vector<uint8_t>& b, uint32_t v) {
         b.push_back(static_cast<uint8_t>((v >> (8 * i)) & 0xFF));
 }
 inline void PutId(std::vector<uint8_t>& b, const char* id) {
-    b.insert(b.end(), id, id + 4);
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(id[i]));
 }
 
 // A chunk: 4-byte id, 32-bit little-endian size, contents, a pad byte after odd contents.

@@ -115,7 +115,9 @@ bool WriteWave(const std::filesystem::path& path, const Signal& s) {
         u16(v & 0xFFFF);
         u16(v >> 16);
     };
-    auto id = [&b](const char* t) { b.insert(b.end(), t, t + 4); };
+    auto id = [&b](const char* t) {
+        for (int i = 0; i < 4; ++i) b.push_back(uint8_t(t[i]));
+    };
     const uint32_t dataBytes = uint32_t(s.size() * 2);
     id("RIFF");
     u32(36 + dataBytes);
