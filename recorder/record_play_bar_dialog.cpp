@@ -138,9 +138,8 @@ void DrawRecordPlayBar() {
     bool playing = Recorder.playing;
 
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
-    ImGui::SetNextWindowPos(
-        ImVec2(viewport->WorkPos.x + 20.0f, viewport->WorkPos.y + viewport->WorkSize.y - 90.0f),
-        ImGuiCond_FirstUseEver);
+    // First shown near the top left, clear of the instruments along the bottom edge and of the lamps.
+    ImGui::SetNextWindowPos(ImVec2(viewport->WorkPos.x + 40.0f, viewport->WorkPos.y + 30.0f), ImGuiCond_FirstUseEver);
     bool open = true;
     if (!ImGui::Begin("Record Playback", &open,
                       ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse |

@@ -66,7 +66,8 @@ class Program:
     def click(self, x, y, pause=0.4):
         subprocess.run(["xdotool", "mousemove", "--window", self.window, str(x), str(y)], check=True)
         time.sleep(0.15)
-        subprocess.run(["xdotool", "click", "--window", self.window, "1"], check=True)
+        # A real pointer click at the pointer position (a click sent to the window is synthetic and ignored).
+        subprocess.run(["xdotool", "click", "1"], check=True)
         time.sleep(pause)
 
     def screenshot(self, name):
