@@ -7,6 +7,7 @@
 #include <cfloat>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/main_menu_ui.h"
 #include "app/menu.h"
@@ -47,30 +48,40 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
         text = CrashReportText;
     }
     if (text.empty()) return;
-    ImDrawList* draw = ImGui::GetForegroundDrawList();
-    ImFont* font = ImGui::GetFont();
-    // Large enough to read across the field, small enough to fit a small window.
-    float size = std::clamp(clientHeight / 28.0f, 14.0f, 30.0f);
-    ImVec2 extent = font->CalcTextSizeA(size, FLT_MAX, 0.0f, text.c_str());
-    if (extent.x > clientWidth - 20.0f && extent.x > 0) {
-        size *= (clientWidth - 20.0f) / extent.x;
-        extent = font->CalcTextSizeA(size, FLT_MAX, 0.0f, text.c_str());
-    }
-    ImVec2 centre(clientWidth * 0.5f, menuHeight + clientHeight * 0.5f);
-    ImVec2 topLeft(centre.x - extent.x * 0.5f, centre.y - extent.y * 0.5f);
-    draw->AddRectFilled(ImVec2(topLeft.x - 16, topLeft.y - 12), ImVec2(topLeft.x + extent.x + 16, topLeft.y + extent.y + 12),
-                        IM_COL32(0, 0, 0, 150), 6.0f);
-    // Each line centred on its own, as centred text is drawn.
-    float y = topLeft.y;
-    size_t start = 0;
-    while (start <= text.size()) {
+    std::vector<std::string> lines;
+    for (size_t start = 0;;) {
         size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        ImVec2 lineSize = font->CalcTextSizeA(size, FLT_MAX, 0.0f, line.c_str());
-        draw->AddText(font, size, ImVec2(centre.x - lineSize.x * 0.5f, y), IM_COL32(255, 255, 255, 255), line.c_str());
-        y += size * 1.15f;
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
         if (end == std::string::npos) break;
         start = end + 1;
+    }
+    ImDrawList* draw = ImGui::GetForegroundDrawList();
+    ImFont* font = ImGui::GetFont();
+    auto widest = [&](float size) {
+        float width = 0.0f;
+        for (const std::string& line : lines)
+            width = std::max(width, font->CalcTextSizeA(size, FLT_MAX, 0.0f, line.c_str()).x);
+        return width;
+    };
+    // Large enough to read across the field, shrunk to fit a small window.
+    const float spacing = 1.2f;
+    float size = std::clamp(clientHeight / 28.0f, 13.0f, 30.0f);
+    float width = widest(size);
+    if (width > clientWidth - 40.0f && width > 0.0f) {
+        size *= (clientWidth - 40.0f) / width;
+        width = widest(size);
+    }
+    float height = size * spacing * static_cast<float>(lines.size());
+    ImVec2 centre(clientWidth * 0.5f, menuHeight + clientHeight * 0.5f);
+    ImVec2 topLeft(centre.x - width * 0.5f, centre.y - height * 0.5f);
+    draw->AddRectFilled(ImVec2(topLeft.x - 18, topLeft.y - 12), ImVec2(topLeft.x + width + 18, topLeft.y + height + 12),
+                        IM_COL32(0, 0, 0, 120), 6.0f);
+    // Each line centred on its own, as centred text is drawn.
+    float y = topLeft.y;
+    for (const std::string& line : lines) {
+        float lineWidth = font->CalcTextSizeA(size, FLT_MAX, 0.0f, line.c_str()).x;
+        draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255), line.c_str());
+        y += size * spacing;
     }
 }
 
