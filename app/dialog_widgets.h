@@ -1,6 +1,7 @@
 // Pieces the settings dialogs share: the modal frame, captioned group boxes, aligned rows of boxes,
 // the button row, and the per-dialog draw functions that DrawSettingsDialogs calls each frame.
 #pragma once
+#include <functional>
 #include <imgui.h>
 
 #include "app/settings_rules.h"
@@ -45,6 +46,13 @@ float ButtonRowWidth(const char* const* labels, int count);
 // Lays out buttons right-aligned to rightEdge (a screen x) on the current line. Returns the index of the
 // pressed button, or -1.
 int RightAlignedButtons(float rightEdge, const char* const* labels, int count);
+
+// The OK / Cancel pair at the bottom right of a settings dialog (Enter is OK, Escape or the close box
+// is Cancel). On OK, confirm runs under the simulation lock; either button closes the popup.
+void OkCancelButtons(float rightEdge, bool closeBoxOpen, const std::function<void()>& confirm);
+
+// Settings dialogs that edit what the step reads pause the simulation when they open.
+void PauseForDialog();
 
 // Width of a number box that holds "%4.2f" text up to the given number of characters.
 float NumberBoxWidth(int characters);

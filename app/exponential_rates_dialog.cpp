@@ -16,10 +16,7 @@ ExpoForm form;
 } // namespace
 
 void ShowExponentialRatesDialog(ModelSetup& setup) {
-    {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        SimPaused = true;
-    }
+    PauseForDialog();
     editedSetup = &setup;
     FillExpoForm(form, setup);
     RequestDialog(DialogKind::Expo);
@@ -44,14 +41,6 @@ void DrawExponentialRatesDialog() {
     const float rightEdge = ImGui::GetItemRectMax().x;
 
     ImGui::Spacing();
-    const char* const buttons[] = {"OK", "Cancel"};
-    const int pressed = RightAlignedButtons(rightEdge, buttons, 2);
-    const bool ok = pressed == 0 || DialogEnterPressed();
-    const bool cancel = !closeBox || pressed == 1 || DialogEscapePressed();
-    if (ok) {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        ConfirmExpoForm(form, *editedSetup);
-    }
-    if (ok || cancel) ImGui::CloseCurrentPopup();
+    OkCancelButtons(rightEdge, closeBox, [] { ConfirmExpoForm(form, *editedSetup); });
     EndDialog();
 }

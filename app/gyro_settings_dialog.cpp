@@ -40,14 +40,6 @@ void DrawGyroSettingsDialog() {
     const float rightEdge = ImGui::GetItemRectMax().x;
 
     ImGui::Spacing();
-    const char* const buttons[] = {"OK", "Cancel"};
-    const int pressed = RightAlignedButtons(rightEdge, buttons, 2);
-    const bool ok = pressed == 0 || DialogEnterPressed();
-    const bool cancel = !closeBox || pressed == 1 || DialogEscapePressed();
-    if (ok) {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        ConfirmGyroForm(form, *editedSetup);
-    }
-    if (ok || cancel) ImGui::CloseCurrentPopup();
+    OkCancelButtons(rightEdge, closeBox, [] { ConfirmGyroForm(form, *editedSetup); });
     EndDialog();
 }

@@ -68,10 +68,7 @@ void DrawColumn(const int* groups, int count, float extraHeight) {
 } // namespace
 
 void ShowHelicopterSettingsDialog(ModelSetup& setup) {
-    {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        SimPaused = true;
-    }
+    PauseForDialog();
     editedSetup = &setup;
     FillHelicopterSettingsForm(form, setup);
     RequestDialog(DialogKind::HelicopterSettings);
@@ -91,22 +88,11 @@ void DrawHelicopterSettingsDialog() {
     const float rightEdge = ImGui::GetItemRectMax().x;
 
     ImGui::Spacing();
-    bool ok = false;
-    bool cancel = !closeBox;
     if (DialogButton("Defaults")) {
         std::lock_guard<std::mutex> lock(SimMutex);
         PressHelicopterSettingsDefaults(form, *editedSetup);
     }
     ImGui::SameLine();
-    const char* const buttons[] = {"OK", "Cancel"};
-    const int pressed = RightAlignedButtons(rightEdge, buttons, 2);
-    ok = pressed == 0 || DialogEnterPressed();
-    cancel = cancel || pressed == 1 || DialogEscapePressed();
-
-    if (ok) {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        ConfirmHelicopterSettings(form, *editedSetup);
-    }
-    if (ok || cancel) ImGui::CloseCurrentPopup();
+    OkCancelButtons(rightEdge, closeBox, [] { ConfirmHelicopterSettings(form, *editedSetup); });
     EndDialog();
 }

@@ -1,9 +1,12 @@
 // The dialogs' shared frame and widgets (group boxes, aligned boxes, button rows) and the per-frame entry.
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "app/dialog_widgets.h"
 #include "app/settings_dialogs.h"
+#include "app/shared_flags.h"
+#include "flight/heli_state.h"
 
 namespace {
 
@@ -220,4 +223,21 @@ void DrawSettingsDialogs() {
 
 bool SettingsDialogIsOpen() {
     return dialogShownLastFrame || pendingDialog != DialogKind::None;
+}
+
+void OkCancelButtons(float rightEdge, bool closeBoxOpen, const std::function<void()>& confirm) {
+    const char* const buttons[] = {"OK", "Cancel"};
+    const int pressed = RightAlignedButtons(rightEdge, buttons, 2);
+    const bool ok = pressed == 0 || DialogEnterPressed();
+    const bool cancel = !closeBoxOpen || pressed == 1 || DialogEscapePressed();
+    if (ok) {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        confirm();
+    }
+    if (ok || cancel) ImGui::CloseCurrentPopup();
+}
+
+void PauseForDialog() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    SimPaused = true;
 }

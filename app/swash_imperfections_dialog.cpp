@@ -17,10 +17,7 @@ SwashForm form;
 } // namespace
 
 void ShowSwashImperfectionsDialog(SwashImperfections& swash) {
-    {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        SimPaused = true;
-    }
+    PauseForDialog();
     editedSwash = &swash;
     FillSwashForm(form, swash);
     RequestDialog(DialogKind::Swash);
@@ -58,14 +55,6 @@ void DrawSwashImperfectionsDialog() {
         PressSwashDefaults(form, *editedSwash);
     }
     ImGui::SameLine();
-    const char* const buttons[] = {"OK", "Cancel"};
-    const int pressed = RightAlignedButtons(rightEdge, buttons, 2);
-    const bool ok = pressed == 0 || DialogEnterPressed();
-    const bool cancel = !closeBox || pressed == 1 || DialogEscapePressed();
-    if (ok) {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        ConfirmSwashForm(form, *editedSwash);
-    }
-    if (ok || cancel) ImGui::CloseCurrentPopup();
+    OkCancelButtons(rightEdge, closeBox, [] { ConfirmSwashForm(form, *editedSwash); });
     EndDialog();
 }

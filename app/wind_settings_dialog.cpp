@@ -129,14 +129,6 @@ void DrawWindSettingsDialog() {
 
     // OK and Cancel on the line of the last box, at the right edge.
     ImGui::SameLine();
-    const char* const buttons[] = {"OK", "Cancel"};
-    const int pressed = RightAlignedButtons(rightEdge, buttons, 2);
-    const bool ok = pressed == 0 || DialogEnterPressed();
-    const bool cancel = !closeBox || pressed == 1 || DialogEscapePressed();
-    if (ok) {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        ConfirmWindForm(form, *editedWind, *editedTurbulence);
-    }
-    if (ok || cancel) ImGui::CloseCurrentPopup();
+    OkCancelButtons(rightEdge, closeBox, [] { ConfirmWindForm(form, *editedWind, *editedTurbulence); });
     EndDialog();
 }
