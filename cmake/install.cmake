@@ -9,7 +9,7 @@ foreach(dir data crashsounds help ModelGeometries canopies)
           PATTERN "StartUp.par" EXCLUDE)
 endforeach()
 install(DIRECTORY DESTINATION models)
-install(DIRECTORY DESTINATION recordings)
+install(FILES "${RV_PROGRAM_DIR}/recordings/Demo Flight.rec" DESTINATION recordings)
 
 # Icon for the desktop entry, made from the program's own icon picture.
 find_program(RV_CONVERT convert)

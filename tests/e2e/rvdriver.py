@@ -60,7 +60,14 @@ class Program:
         raise RuntimeError("no Rotorvane window within %s s" % timeout)
 
     def key(self, name, pause=0.3):
-        subprocess.run(["xdotool", "key", "--window", self.window, name], check=True)
+        """Presses and releases a key as a finger does, held for a few frames."""
+        subprocess.run(["xdotool", "keydown", "--window", self.window, name], check=True)
+        time.sleep(0.08)
+        subprocess.run(["xdotool", "keyup", "--window", self.window, name], check=True)
+        time.sleep(pause)
+
+    def type(self, text, pause=0.3):
+        subprocess.run(["xdotool", "type", "--delay", "40", text], check=True)
         time.sleep(pause)
 
     def click(self, x, y, pause=0.4):

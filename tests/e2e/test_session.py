@@ -1,6 +1,6 @@
 """A whole session on the real program: motor sound on, a recording made, played back and played in
-slow motion from the record/play bar, the settings dialogs opened from the menu and confirmed, then
-SIGTERM. Run by ctest on the normal build and by scripts/sanitize on the ThreadSanitizer build, where
+slow motion from the record/play bar, the settings dialogs opened from the menu and confirmed, the
+shipped demo flight loaded through the file chooser and played with its motor sound, then SIGTERM. Run by ctest on the normal build and by scripts/sanitize on the ThreadSanitizer build, where
 any sanitizer report fails the run.
 
 usage: test_session.py PROGRAM_DIR [SECONDS]"""
@@ -13,7 +13,7 @@ sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
 BAR_Y = 95  # the record/play bar's buttons, where it first appears (window coordinates)
-PLAY, SLOW, PAUSE, STOP, RECORD = 64, 100, 136, 172, 436
+PLAY, SLOW, PAUSE, STOP, RECORD, LOAD = 64, 100, 136, 172, 436, 472
 MENUS = {"Simulation": 48, "Model": 188}
 ITEM_Y = {"Wind / Turbulence": 98, "Exponential Rates": 79, "Gyro settings": 98,
           "Model Parameters": 193, "Swash Imperfections": 212, "Normal Pitch Curve": 117}
@@ -37,6 +37,7 @@ def main():
         program.click(RECORD, BAR_Y, pause=4.0)
         program.click(STOP, BAR_Y, pause=0.5)
         recorded = os.path.getsize(program.path("temporary.rec"))
+        magic, frames = struct.unpack("<II", open(program.path("temporary.rec"), "rb").read(8))
         program.click(PLAY, BAR_Y, pause=2.0)
         program.click(SLOW, BAR_Y, pause=2.0)
         program.screenshot("slow-motion.png")
@@ -50,6 +51,23 @@ def main():
             program.screenshot("dialog-%s.png" % item.replace(" ", "-").replace("/", ""))
             program.key("Return", pause=0.8)
         program.key("p", pause=0.3)  # the dialogs paused the simulation; resume it
+
+        # The rotor has not turned yet: the motor sound so far is silence.
+        audio = program.path("audio.raw")
+        silent_bytes = os.path.getsize(audio)
+        assert silent_bytes > 0 and not any(open(audio, "rb").read()), "sound while the rotor stands still"
+
+        # Load the demo flight through the chooser and play it: the motor sound follows its rotor.
+        program.key("r", pause=0.8)
+        program.click(LOAD, BAR_Y, pause=1.0)
+        program.key("ctrl+a", pause=0.2)
+        program.type("Demo Flight.rec")
+        program.key("Return", pause=0.5)
+        program.click(PLAY, BAR_Y, pause=8.0)
+        program.screenshot("demo-flight.png")
+        with open(audio, "rb") as f:
+            f.seek(silent_bytes)
+            assert any(f.read()), "no motor sound during the demo flight"
         left = seconds - (time.time() - begin)
         if left > 0:
             time.sleep(left)
@@ -58,17 +76,13 @@ def main():
         log = output.read().decode(errors="replace")
     finally:
         program.kill()
-    if "ThreadSanitizer" in log or "AddressSanitizer" in log or "runtime error" in log:
+    if "WARNING: ThreadSanitizer" in log or "ERROR: AddressSanitizer" in log or "runtime error:" in log:
         print(log)
         raise SystemExit("sanitizer report")
     assert code == 0, (code, log[-2000:])
     # At 20 frames a second for about 4 s: a header and well over 40 frames of 88 bytes.
     assert recorded >= 8 + 88 * 40 and (recorded - 8) % 88 == 0, recorded
-    header = open(program.path("temporary.rec"), "rb").read(8)
-    magic, frames = struct.unpack("<II", header)
     assert magic == 0x12123225 and frames == (recorded - 8) // 88, (hex(magic), frames)
-    audio = program.path("audio.raw")
-    assert os.path.exists(audio) and os.path.getsize(audio) > 0, "no audio output"
     print("session: %.0f s, recording of %d frames, dialogs confirmed, exit 0" % (time.time() - begin, frames))
     program.cleanup()
 

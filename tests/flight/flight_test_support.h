@@ -1,14 +1,9 @@
 // Shared set-up for the flight tests: a fresh simulation and scripted sticks in place of the joystick.
 #pragma once
 #include "flight/heli_state.h"
+#include "flight/hover_pilot.h"
 
-struct TestSticks {
-    float roll = 0.0f;
-    float pitch = 0.0f;
-    float yaw = 0.0f;
-    float throttle = 0.0f;
-    float collective = 0.0f;
-};
+using TestSticks = PilotSticks;
 extern TestSticks Sticks;
 
 // The mesh's lowest point used by the tests (the stock mesh at scale 1.5 lies about here).

@@ -11,46 +11,15 @@
 #include "flight/ground.h"
 #include "flight/gyro.h"
 #include "flight/training.h"
+#include "flight/hover_pilot.h"
 #include "flight/wind.h"
 #include "flight_test_support.h"
 #include "log/flight_log.h"
 
 namespace {
-float Clamp(float v, float lo, float hi) {
-    return v < lo ? lo : (v > hi ? hi : v);
-}
-
-// A simple pilot: holds a height with the collective and a spot with the cyclic, by tilting the rotor
-// toward the acceleration it wants.
-struct HoverPilot {
-    float targetZ = 1.5f;
-    float targetX = 0.0f;
-    float targetY = 6.0f;
-    float sumX = 0.0f;
-    float sumY = 0.0f;
-
-    void Fly() {
-        const HeliState& h = Heli;
-        Sticks.throttle = 0.9f;
-        float climb = Clamp(1.2f * (targetZ - h.position.z) - 1.0f * h.velocity.z, -1.5f, 1.5f);
-        Sticks.collective = Clamp(0.36f + 0.25f * climb, -1.0f, 1.0f);
-        // Wanted horizontal acceleration, as a wanted horizontal part of the up axis.
-        // The integral takes out the steady push of the tail rotor's side thrust.
-        sumX = Clamp(sumX + 0.05f * (h.position.x - targetX), -5.0f, 5.0f);
-        sumY = Clamp(sumY + 0.05f * (h.position.y - targetY), -5.0f, 5.0f);
-        float ax = Clamp(-0.6f * (h.position.x - targetX) - 1.2f * h.velocity.x - 0.3f * sumX, -3.0f, 3.0f);
-        float ay = Clamp(-0.6f * (h.position.y - targetY) - 1.2f * h.velocity.y - 0.3f * sumY, -3.0f, 3.0f);
-        Vec3 err{ax / 9.8f - h.upAxis.x, ay / 9.8f - h.upAxis.y, 0.0f};
-        Vec3 right = cross(h.noseAxis, h.upAxis);
-        Sticks.roll = Clamp(2.0f * dot(err, right), -1.0f, 1.0f);
-        Sticks.pitch = Clamp(2.0f * dot(err, h.noseAxis), -1.0f, 1.0f);
-        Sticks.yaw = 0.0f;
-    }
-};
-
 void PilotTicks(HoverPilot& pilot, int n) {
     for (int i = 0; i < n; ++i) {
-        pilot.Fly();
+        Sticks = FlyHover(pilot, Heli);
         RunTicks(1);
     }
 }
@@ -169,7 +138,7 @@ TEST(WholeFlight, IntoTheSchoolBuildingAndIntoThePilot) {
     pilot.targetZ = 2.5f;
     int steps = 0;
     while (FlightState == FlightFlying && steps < 100) {
-        pilot.Fly();
+        Sticks = FlyHover(pilot, Heli);
         pilot.targetY = Heli.position.y - 10.0f; // keep pulling backwards
         RunTicks(1);
         ++steps;
@@ -185,7 +154,7 @@ TEST(WholeFlight, IntoTheSchoolBuildingAndIntoThePilot) {
     pilot = HoverPilot{};
     pilot.targetZ = 2.5f;
     for (int i = 0; i < 40; ++i) {
-        pilot.Fly();
+        Sticks = FlyHover(pilot, Heli);
         pilot.targetY = Heli.position.y - 10.0f;
         RunTicks(1);
     }
