@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/menu.h"
-#include "app/menu_actions.h"
 
 namespace {
 void DrawItem(const MenuEntry& e, int& chosen) {
@@ -17,12 +16,12 @@ void DrawItem(const MenuEntry& e, int& chosen) {
     const char* tab = std::strchr(e.text, '\t');
     std::string label = tab ? std::string(e.text, tab) : std::string(e.text);
     std::string shortcut = tab ? std::string(tab + 1) : std::string();
-    while (!label.empty() && label.back() == ' ') label.pop_back();
+    while (!label.empty() && label.back() == ' ')
+        label.pop_back();
     size_t lead = shortcut.find_first_not_of(' ');
     shortcut = lead == std::string::npos ? std::string() : shortcut.substr(lead);
     label += "##" + std::to_string(e.id);
-    if (ImGui::MenuItem(label.c_str(), shortcut.empty() ? nullptr : shortcut.c_str(), MenuItemChecked(e.id),
-                        MenuItemEnabled(e.id)))
+    if (ImGui::MenuItem(label.c_str(), shortcut.empty() ? nullptr : shortcut.c_str(), MenuItemChecked(e.id)))
         chosen = e.id;
 }
 

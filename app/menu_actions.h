@@ -7,8 +7,6 @@ void SaveModelSetupCommand();
 
 // Every command whose work belongs to another subsystem (dialogs, graphics, sound, log, joystick).
 void RunSubsystemCommand(int id);
-// False for an item whose command is not available in this build.
-bool MenuItemEnabled(int id);
 
 // The dialogs of the other subsystems, drawn every frame inside the ImGui frame.
 void DrawSubsystemDialogs();

@@ -48,6 +48,4 @@ void RunSubsystemCommand(int id) {
     }
 }
 
-bool MenuItemEnabled(int) { return true; }
-
 void DrawSubsystemDialogs() { DrawSettingsDialogs(); }

@@ -1,5 +1,9 @@
 // "Calibrate": six live axis bars; the first OK takes the centres, the second ends the extent tracking.
 #include <imgui.h>
+#include <mutex>
+
+#include "app/shared_flags.h"
+#include "flight/heli_state.h"
 
 #include "input/input_dialogs.h"
 #include "input/input_ui_widgets.h"
@@ -14,6 +18,12 @@ const char* const AxisNames[JoystickAxisCount] = {"X", "Y", "Z", "R", "U", "V"};
 } // namespace
 
 void ShowCalibrateDialog() {
+    // While the old calibration is discarded every axis reads full deflection; the model must not fly
+    // on that, so the simulation pauses (P or Space resumes it afterwards).
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        SimPaused = true;
+    }
     requested = true;
 }
 

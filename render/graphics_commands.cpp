@@ -5,6 +5,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "app/menu.h"
 #include "app/program_paths.h"
 #include "app/shared_flags.h"
 #include "assets/xmesh.h"
@@ -14,18 +15,6 @@
 #include "render/heli_model.h"
 
 namespace {
-enum : int {
-    CmdCanopyGraphics = 40066,
-    CmdScale450 = 40046,
-    CmdScaleLarge = 40047,
-    CmdScaleJumbo = 40048,
-    CmdBackgroundHigh = 40079,
-    CmdBackgroundMedium = 40080,
-    CmdBackgroundLow = 40081,
-    CmdLoadHeliGeometry = 40082,
-    CmdStockGeometry = 40083,
-};
-
 void ResetHelicopterLocked() {
     std::lock_guard<std::mutex> lock(SimMutex);
     ResetHelicopter();
