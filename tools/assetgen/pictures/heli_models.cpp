@@ -250,15 +250,15 @@ struct Builder {
     }
 };
 
-Material Plain(uint32_t rgb, float power = 20, float spec = 0.3f, float alpha = 1) {
+Material Plain(uint32_t rgb, float power = 20, float shine = 0.3f, float alpha = 1) {
     return {float((rgb >> 16) & 255) / 255,
             float((rgb >> 8) & 255) / 255,
             float(rgb & 255) / 255,
             alpha,
             power,
-            spec,
-            spec,
-            spec,
+            shine,
+            shine,
+            shine,
             0,
             0,
             0,
