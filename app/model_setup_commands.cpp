@@ -15,16 +15,7 @@ FileChooserOptions ParameterFileOptions(const char* title, bool save) {
     std::string folder = ProgramPath("models");
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) std::filesystem::create_directory(folder, ec);
-    FileChooserOptions options;
-    options.title = title;
-    options.filterText = "Parameter File (*.par)";
-    options.pattern = "*.par";
-    options.initialFolder = folder;
-    options.fileName = folder + "/HeliParams.par";
-    options.defaultExtension = "par";
-    options.mustExist = true;
-    options.save = save;
-    return options;
+    return ChooserInFolder(title, "Parameter File (*.par)", "*.par", folder, "HeliParams.par", true, save);
 }
 
 void PauseSimulation() {

@@ -81,7 +81,8 @@ void EnterFolder(const fs::path& folder) {
 // Turns the typed name into a full path; false when the user only changed folder.
 bool ResolveChoice(std::string& result) {
     std::string typed = chooser.name;
-    while (!typed.empty() && typed.back() == ' ') typed.pop_back();
+    while (!typed.empty() && typed.back() == ' ')
+        typed.pop_back();
     if (typed.empty()) return false;
     fs::path path(typed);
     if (path.is_relative()) path = fs::path(chooser.folder) / path;
@@ -110,6 +111,21 @@ void Finish(bool confirmed, const std::string& path) {
 }
 } // namespace
 
+FileChooserOptions ChooserInFolder(const std::string& title, const std::string& filterText,
+                                   const std::string& pattern, const std::string& folder,
+                                   const std::string& fileName, bool mustExist, bool save) {
+    FileChooserOptions options;
+    options.title = title;
+    options.filterText = filterText;
+    options.pattern = pattern;
+    options.initialFolder = folder;
+    options.fileName = folder + "/" + fileName;
+    options.defaultExtension = pattern.rfind("*.", 0) == 0 ? pattern.substr(2) : std::string();
+    options.mustExist = mustExist;
+    options.save = save;
+    return options;
+}
+
 void OpenFileChooser(const FileChooserOptions& options, std::function<void(const std::string&)> onChosen) {
     chooser.options = options;
     chooser.onChosen = std::move(onChosen);
@@ -125,7 +141,9 @@ void OpenFileChooser(const FileChooserOptions& options, std::function<void(const
     EnterFolder(folder);
 }
 
-bool FileChooserIsOpen() { return chooser.requested || chooser.open; }
+bool FileChooserIsOpen() {
+    return chooser.requested || chooser.open;
+}
 
 void DrawFileChooser() {
     const std::string id = chooser.options.title + "###filechooser";
@@ -161,7 +179,8 @@ void DrawFileChooser() {
         int index = 0;
         for (const std::string& folderName : chooser.folders) {
             std::string label = "[" + folderName + "]";
-            if (ImGui::Selectable(label.c_str(), chooser.selected == index, ImGuiSelectableFlags_AllowDoubleClick)) {
+            if (ImGui::Selectable(label.c_str(), chooser.selected == index,
+                                  ImGuiSelectableFlags_AllowDoubleClick)) {
                 chooser.selected = index;
                 if (ImGui::IsMouseDoubleClicked(0)) {
                     EnterFolder(fs::path(chooser.folder) / folderName);
@@ -173,7 +192,8 @@ void DrawFileChooser() {
             ++index;
         }
         for (const std::string& fileName : chooser.files) {
-            if (ImGui::Selectable(fileName.c_str(), chooser.selected == index, ImGuiSelectableFlags_AllowDoubleClick)) {
+            if (ImGui::Selectable(fileName.c_str(), chooser.selected == index,
+                                  ImGuiSelectableFlags_AllowDoubleClick)) {
                 chooser.selected = index;
                 SetName(fileName);
                 if (ImGui::IsMouseDoubleClicked(0)) confirm = true;
@@ -200,7 +220,8 @@ void DrawFileChooser() {
         ImGui::EndCombo();
     }
     ImGui::SameLine();
-    bool cancel = ImGui::Button("Cancel", ImVec2(100, 0)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape));
+    bool cancel =
+        ImGui::Button("Cancel", ImVec2(100, 0)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape));
     if (!chooser.error.empty()) ImGui::TextColored(ImVec4(1, 0.4f, 0.4f, 1), "%s", chooser.error.c_str());
 
     if (cancel)

@@ -14,6 +14,12 @@ struct FileChooserOptions {
     bool save = false;            // a save dialog (asks before replacing nothing; shows "Save")
 };
 
+// Options for a chooser in a folder with one pre-filled file name; the default extension is taken from
+// a "*.ext" pattern.
+FileChooserOptions ChooserInFolder(const std::string& title, const std::string& filterText,
+                                   const std::string& pattern, const std::string& folder,
+                                   const std::string& fileName, bool mustExist, bool save);
+
 // Opens the chooser over everything else. onChosen runs later on the main thread, with the full path,
 // when the user confirms; nothing runs when the user cancels.
 void OpenFileChooser(const FileChooserOptions& options, std::function<void(const std::string&)> onChosen);

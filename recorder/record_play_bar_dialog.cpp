@@ -94,15 +94,8 @@ bool KeyPressed(ImGuiKey key) {
 
 void SaveRecording() {
     std::string folder = PrepareRecordingChooser();
-    FileChooserOptions options;
-    options.title = "Save Recording";
-    options.filterText = "Recordings (*.rec)";
-    options.pattern = "*.rec";
-    options.initialFolder = folder;
-    options.fileName = folder + "/Recording.rec";
-    options.defaultExtension = "rec";
-    options.mustExist = false;
-    options.save = true;
+    FileChooserOptions options = ChooserInFolder("Save Recording", "Recordings (*.rec)", "*.rec", folder,
+                                                 "Recording.rec", false, true);
     OpenFileChooser(options, [](const std::string& path) {
         if (!SaveRecordingTo(path)) ShowMessageBox("Unable to save recording", "Error...");
     });
@@ -110,15 +103,8 @@ void SaveRecording() {
 
 void LoadRecording() {
     std::string folder = PrepareRecordingChooser();
-    FileChooserOptions options;
-    options.title = "Load Recording";
-    options.filterText = "Recordings (*.rec)";
-    options.pattern = "*.rec";
-    options.initialFolder = folder;
-    options.fileName = folder + "/Recording.rec";
-    options.defaultExtension = "rec";
-    options.mustExist = true;
-    options.save = false;
+    FileChooserOptions options = ChooserInFolder("Load Recording", "Recordings (*.rec)", "*.rec", folder,
+                                                 "Recording.rec", true, false);
     OpenFileChooser(options, [](const std::string& path) {
         if (!LoadRecordingFrom(path)) ShowMessageBox("Unable to load recording", "Error...");
     });
@@ -139,7 +125,8 @@ void DrawRecordPlayBar() {
 
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
     // First shown near the top left, clear of the instruments along the bottom edge and of the lamps.
-    ImGui::SetNextWindowPos(ImVec2(viewport->WorkPos.x + 40.0f, viewport->WorkPos.y + 30.0f), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowPos(ImVec2(viewport->WorkPos.x + 40.0f, viewport->WorkPos.y + 30.0f),
+                            ImGuiCond_FirstUseEver);
     bool open = true;
     if (!ImGui::Begin("Record Playback", &open,
                       ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse |

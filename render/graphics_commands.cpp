@@ -30,14 +30,8 @@ std::string EnsureFolder(const char* name) {
 
 void ChooseCanopyImage() {
     std::string folder = EnsureFolder("canopies");
-    FileChooserOptions options;
-    options.title = "Select Canopy Image";
-    options.filterText = "Canopies (*.jpg)";
-    options.pattern = "*.jpg";
-    options.initialFolder = folder;
-    options.fileName = folder + "/canopy.jpg";
-    options.defaultExtension = "jpg";
-    options.mustExist = true;
+    FileChooserOptions options = ChooserInFolder("Select Canopy Image", "Canopies (*.jpg)", "*.jpg", folder,
+                                                 "canopy.jpg", true, false);
     OpenFileChooser(options, [](const std::string& path) {
         InstallCanopyPicture(path);
         ResetHelicopterLocked();
@@ -46,14 +40,8 @@ void ChooseCanopyImage() {
 
 void ChooseHeliGeometry() {
     std::string folder = EnsureFolder("ModelGeometries");
-    FileChooserOptions options;
-    options.title = "Load Heli Geometry";
-    options.filterText = "Heli Geometries (*.x)";
-    options.pattern = "*.x";
-    options.initialFolder = folder;
-    options.fileName = folder + "/bell206.x";
-    options.defaultExtension = "x";
-    options.mustExist = true;
+    FileChooserOptions options = ChooserInFolder("Load Heli Geometry", "Heli Geometries (*.x)", "*.x", folder,
+                                                 "bell206.x", true, false);
     OpenFileChooser(options, [](const std::string& path) {
         bool ok = LoadHeliGeometryFile(path);
         ResetHelicopterLocked();

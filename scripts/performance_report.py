@@ -94,11 +94,7 @@ def main():
                                                                    SDL_DISKAUDIOFILE=os.path.join(home, "a.raw")))
         shutil.rmtree(home, ignore_errors=True)
 
-    renderer = "unknown"
-    try:
-        renderer = grab(r"OpenGL renderer string: (.*)", run(["glxinfo", "-B"]))
-    except (OSError, subprocess.CalledProcessError):
-        pass
+    renderer = grab(r"GL renderer: (.*)", render)
 
     lines = ["# Rotorvane performance", "",
              "Produced by `scripts/performance` (benchmarks under `bench/` and the real program, under one Xvfb).",
