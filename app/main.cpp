@@ -14,6 +14,7 @@
 #include "platform/joystick_device.h"
 #include "platform/key_latch.h"
 #include "platform/window.h"
+#include "sound/crash_sounds.h"
 
 int main() {
     InitProgramDir();
@@ -37,6 +38,8 @@ int main() {
 
     RunMainLoop(events);
 
+    // A crash sound still playing is cut short, so the clock's thread can be joined at once.
+    EndCrashSound();
     StopSimulationClock();
     ShutdownSaves();
     RestoreScreenSaver();
