@@ -1,7 +1,6 @@
 // How the subsystems are started, driven each frame and saved, in their fixed order.
 #include "app/app_wiring.h"
 
-#include <SDL.h>
 #include <imgui.h>
 #include <algorithm>
 #include <cfloat>
@@ -121,8 +120,10 @@ void DrawOneFrame() {
                 justCrashed = true;
             }
         }
-        if (justCrashed) FreezeCurrentFrame(clientW, clientH);
-        if (justCrashed) state = FlightCrashShown;
+        if (justCrashed) {
+            FreezeCurrentFrame(clientW, clientH);
+            state = FlightCrashShown;
+        }
     } else {
         DrawFrozenFrame(clientW, clientH);
     }
@@ -172,14 +173,14 @@ void WatchSwitchesAndKeys() {
 }
 
 void RunMainLoop(const PlatformEvents& events) {
-    uint64_t nextWatch = SDL_GetTicks64() + WatchPeriodMs;
+    uint64_t nextWatch = MillisecondsNow() + WatchPeriodMs;
     while (!QuitRequested) {
         if (!PumpEvents(events)) {
             QuitRequested = true;
             break;
         }
         ServiceJoystickPoll();
-        uint64_t now = SDL_GetTicks64();
+        uint64_t now = MillisecondsNow();
         if (now >= nextWatch) {
             WatchSwitchesAndKeys();
             nextWatch += WatchPeriodMs;

@@ -198,6 +198,8 @@ void DrawFrozenFrame(int clientWidth, int clientHeight) {
     glMatrixMode(GL_MODELVIEW);
 }
 
+uint64_t MillisecondsNow() { return SDL_GetTicks64(); }
+
 void DisableScreenSaverForRun() {
     screenSaverWasEnabled = SDL_IsScreenSaverEnabled() == SDL_TRUE;
     SDL_DisableScreenSaver();

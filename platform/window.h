@@ -1,5 +1,6 @@
 // The main window: SDL window with an OpenGL context, Dear ImGui on top, the frozen-frame texture.
 #pragma once
+#include <cstdint>
 #include <functional>
 
 // Creates the window titled "Rotorvane" (double buffer, 24-bit colour, depth buffer, resizable, icon)
@@ -29,6 +30,9 @@ bool UiOwnsKeyboard();
 // Keeps a copy of the area below the menu bar (call right after drawing the scene) and draws it again.
 void FreezeCurrentFrame(int clientWidth, int clientHeight);
 void DrawFrozenFrame(int clientWidth, int clientHeight);
+
+// Milliseconds since the program started, for the main loop's timers.
+uint64_t MillisecondsNow();
 
 void DisableScreenSaverForRun();
 void RestoreScreenSaver();
