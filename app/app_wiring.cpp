@@ -3,6 +3,7 @@
 
 #include <imgui.h>
 #include <algorithm>
+#include <atomic>
 #include <cfloat>
 #include <mutex>
 #include <string>
@@ -84,6 +85,33 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     }
 }
 
+// Whether the transmitter chosen in "Select Controller" is plugged in; looked up twice a second.
+bool ControllerPresent() {
+    static uint64_t nextLook = 0;
+    static bool present = true;
+    uint64_t now = MillisecondsNow();
+    if (now >= nextLook) {
+        nextLook = now + 500;
+        present = false;
+        int32_t chosen = std::atomic_ref<int32_t>(Calibration.joystickId).load(std::memory_order_relaxed);
+        for (const JoystickDeviceInfo& device : PresentJoystickDevices())
+            if (device.id == chosen) present = true;
+    }
+    return present;
+}
+
+// A line above the stick boxes telling a new pilot why nothing moves yet.
+void DrawControllerHint(int menuHeight, int clientWidth, int clientHeight) {
+    if (ControllerPresent()) return;
+    const char* text = "No transmitter found: connect it, then choose Joystick > Controller Select";
+    ImDrawList* draw = ImGui::GetForegroundDrawList();
+    ImVec2 size = ImGui::CalcTextSize(text);
+    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f - size.y);
+    draw->AddRectFilled(ImVec2(at.x - 8, at.y - 4), ImVec2(at.x + size.x + 8, at.y + size.y + 4),
+                        IM_COL32(0, 0, 0, 110), 4.0f);
+    draw->AddText(at, IM_COL32(255, 255, 255, 255), text);
+}
+
 void DrawDialogs() {
     DrawControllerDialogs();
     DrawRecordPlayBar();
@@ -127,7 +155,10 @@ void DrawOneFrame() {
     } else {
         DrawFrozenFrame(clientW, clientH);
     }
-    if (state == FlightCrashShown) DrawCrashReport(menuHeight, clientW, clientH);
+    if (state == FlightCrashShown)
+        DrawCrashReport(menuHeight, clientW, clientH);
+    else
+        DrawControllerHint(menuHeight, clientW, clientH);
     EndUiFrame();
     SwapMainWindow();
 }
