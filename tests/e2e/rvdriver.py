@@ -2,6 +2,7 @@
 import os
 import shutil
 import signal
+import sys
 import struct
 import subprocess
 import tempfile
@@ -41,6 +42,15 @@ class Program:
         return os.path.join(self.dir, *parts)
 
     def start(self, timeout=30):
+        """Starts the program and waits for its window. A start that shows no window in time is
+        reported with the program's thread stacks, then tried once more."""
+        try:
+            return self._start(timeout)
+        except TimeoutError as e:
+            print("first start failed: %s" % e, file=sys.stderr)
+            return self._start(timeout)
+
+    def _start(self, timeout):
         self.proc = subprocess.Popen([self.path("rotorvane")], cwd="/", env=self.env,
                                      stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         deadline = time.time() + timeout
@@ -57,7 +67,14 @@ class Program:
                 time.sleep(1.0)  # first frames
                 return self
             time.sleep(0.2)
-        raise RuntimeError("no Rotorvane window within %s s" % timeout)
+        stacks = ""
+        if shutil.which("gdb"):
+            stacks = subprocess.run(["gdb", "-p", str(self.proc.pid), "-batch", "-ex", "thread apply all bt 12"],
+                                    capture_output=True, text=True).stdout
+        windows = subprocess.run(["xdotool", "search", "--name", "."], capture_output=True, text=True)
+        self.kill()
+        raise TimeoutError("no Rotorvane window within %s s (windows: %r %r)\n%s"
+                           % (timeout, windows.stdout, windows.stderr, stacks))
 
     def key(self, name, pause=0.3):
         """Presses and releases a key as a finger does, held for a few frames."""
