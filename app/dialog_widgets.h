@@ -51,9 +51,6 @@ int RightAlignedButtons(float rightEdge, const char* const* labels, int count);
 // is Cancel). On OK, confirm runs under the simulation lock; either button closes the popup.
 void OkCancelButtons(float rightEdge, bool closeBoxOpen, const std::function<void()>& confirm);
 
-// Settings dialogs that edit what the step reads pause the simulation when they open.
-void PauseForDialog();
-
 // Width of a number box that holds "%4.2f" text up to the given number of characters.
 float NumberBoxWidth(int characters);
 

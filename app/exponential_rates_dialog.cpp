@@ -16,7 +16,7 @@ ExpoForm form;
 } // namespace
 
 void ShowExponentialRatesDialog(ModelSetup& setup) {
-    PauseForDialog();
+    PauseSimulation();
     editedSetup = &setup;
     FillExpoForm(form, setup);
     RequestDialog(DialogKind::Expo);

@@ -68,7 +68,7 @@ void DrawColumn(const int* groups, int count, float extraHeight) {
 } // namespace
 
 void ShowHelicopterSettingsDialog(ModelSetup& setup) {
-    PauseForDialog();
+    PauseSimulation();
     editedSetup = &setup;
     FillHelicopterSettingsForm(form, setup);
     RequestDialog(DialogKind::HelicopterSettings);

@@ -17,11 +17,6 @@ FileChooserOptions ParameterFileOptions(const char* title, bool save) {
     if (!std::filesystem::is_directory(folder, ec)) std::filesystem::create_directory(folder, ec);
     return ChooserInFolder(title, "Parameter File (*.par)", "*.par", folder, "HeliParams.par", true, save);
 }
-
-void PauseSimulation() {
-    std::lock_guard<std::mutex> lock(SimMutex);
-    SimPaused = true;
-}
 } // namespace
 
 void SaveModelSetupCommand() {

@@ -236,8 +236,3 @@ void OkCancelButtons(float rightEdge, bool closeBoxOpen, const std::function<voi
     }
     if (ok || cancel) ImGui::CloseCurrentPopup();
 }
-
-void PauseForDialog() {
-    std::lock_guard<std::mutex> lock(SimMutex);
-    SimPaused = true;
-}

@@ -11,8 +11,6 @@
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
 
-std::atomic<uint64_t> TicksRun{0};
-
 void SimulationTick() {
     {
         std::lock_guard<std::mutex> lock(SimMutex);
@@ -24,9 +22,12 @@ void SimulationTick() {
     }
     // A crash sound picked by the step plays to its end here, with the lock released.
     PlayPendingCrashSound();
-    TicksRun.fetch_add(1, std::memory_order_relaxed);
 }
 
-void StartSimulationClock() { StartPeriodicClock(SimulationTick, std::chrono::milliseconds(TickPeriodMs)); }
+void StartSimulationClock() {
+    StartPeriodicClock(SimulationTick, std::chrono::milliseconds(TickPeriodMs));
+}
 
-void StopSimulationClock() { StopPeriodicClock(); }
+void StopSimulationClock() {
+    StopPeriodicClock();
+}

@@ -1,7 +1,5 @@
 // The 50 ms simulation clock: a thread that wakes at absolute deadlines and runs SimulationTick.
 #pragma once
-#include <atomic>
-#include <cstdint>
 
 // One tick: choose the time step, then the dynamics step, the wind and the turbulence (in that order,
 // under the simulation lock), then a crash sound picked by the step plays to its end without the lock.
@@ -12,5 +10,3 @@ constexpr int TickPeriodMs = 50;
 void StartSimulationClock();
 // Stops the clock and joins its thread; no tick runs after this returns.
 void StopSimulationClock();
-
-extern std::atomic<uint64_t> TicksRun;

@@ -17,7 +17,7 @@ SwashForm form;
 } // namespace
 
 void ShowSwashImperfectionsDialog(SwashImperfections& swash) {
-    PauseForDialog();
+    PauseSimulation();
     editedSwash = &swash;
     FillSwashForm(form, swash);
     RequestDialog(DialogKind::Swash);

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "app/shared_flags.h"
+
 HeliState Heli;
 int32_t FlightState = FlightFlying;
 const Vec3 PilotEye{0.0f, 0.0f, 1.8f};
@@ -25,4 +27,9 @@ bool IsFiniteState(const HeliState& s) {
     for (float v : values)
         if (!std::isfinite(v)) return false;
     return true;
+}
+
+void PauseSimulation() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    SimPaused = true;
 }

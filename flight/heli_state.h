@@ -59,6 +59,9 @@ extern std::mutex SimMutex;
 
 // One step of the flight model (simulation thread, SimMutex held). Reads the controls, may record or play a
 // recorder frame, classifies flight time, and after a crash calls PlayCrashSound (which only picks a sound).
+// Main thread: sets SimPaused under SimMutex (dialogs and file choosers that pause on opening).
+void PauseSimulation();
+
 void StepHelicopter(float dt);
 // Puts the helicopter back on its pad and ends a position lock or a crash. Callers hold SimMutex.
 void ResetHelicopter();

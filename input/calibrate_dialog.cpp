@@ -20,10 +20,7 @@ const char* const AxisNames[JoystickAxisCount] = {"X", "Y", "Z", "R", "U", "V"};
 void ShowCalibrateDialog() {
     // While the old calibration is discarded every axis reads full deflection; the model must not fly
     // on that, so the simulation pauses (P or Space resumes it afterwards).
-    {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        SimPaused = true;
-    }
+    PauseSimulation();
     requested = true;
 }
 

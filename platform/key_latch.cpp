@@ -8,14 +8,22 @@ bool latched[LatchKeyCount] = {};
 
 int LatchIndex(int keycode) {
     switch (keycode) {
-    case SDLK_LCTRL: return KeyLeftCtrl;
-    case SDLK_RCTRL: return KeyRightCtrl;
-    case SDLK_SPACE: return KeySpace;
-    case SDLK_p: return KeyP;
-    case SDLK_r: return KeyR;
-    case SDLK_i: return KeyI;
-    case SDLK_h: return KeyH;
-    default: return -1;
+    case SDLK_LCTRL:
+        return KeyLeftCtrl;
+    case SDLK_RCTRL:
+        return KeyRightCtrl;
+    case SDLK_SPACE:
+        return KeySpace;
+    case SDLK_p:
+        return KeyP;
+    case SDLK_r:
+        return KeyR;
+    case SDLK_i:
+        return KeyI;
+    case SDLK_h:
+        return KeyH;
+    default:
+        return -1;
     }
 }
 } // namespace
@@ -29,8 +37,4 @@ bool KeyPressedSinceLastQuery(LatchKey key) {
     bool was = latched[key];
     latched[key] = false;
     return was;
-}
-
-void ClearKeyLatches() {
-    for (bool& k : latched) k = false;
 }

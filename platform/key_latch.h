@@ -7,5 +7,3 @@ enum LatchKey { KeyLeftCtrl, KeyRightCtrl, KeySpace, KeyP, KeyR, KeyI, KeyH, Lat
 void LatchKeyPress(int sdlKeycode, bool repeat);
 // True when the key was pressed since the last query; clears the latch.
 bool KeyPressedSinceLastQuery(LatchKey key);
-// Forgets every latched press (keys typed while a dialog had the keyboard).
-void ClearKeyLatches();

@@ -13,9 +13,9 @@ std::deque<PendingMessage> messages;
 bool popupOpen = false;
 } // namespace
 
-void ShowMessageBox(const std::string& text, const std::string& caption) { messages.push_back({text, caption}); }
-
-bool MessageBoxIsOpen() { return !messages.empty(); }
+void ShowMessageBox(const std::string& text, const std::string& caption) {
+    messages.push_back({text, caption});
+}
 
 void DrawMessageBoxes() {
     if (messages.empty()) return;
@@ -34,7 +34,8 @@ void DrawMessageBoxes() {
         ImGui::Separator();
         float width = 90.0f;
         ImGui::SetCursorPosX(ImGui::GetWindowContentRegionMax().x - width);
-        if (ImGui::Button("OK", ImVec2(width, 0)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) ||
+        if (ImGui::Button("OK", ImVec2(width, 0)) ||
+            ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) ||
             ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape))) {
             ImGui::CloseCurrentPopup();
             messages.pop_front();

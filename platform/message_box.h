@@ -3,6 +3,5 @@
 #include <string>
 
 void ShowMessageBox(const std::string& text, const std::string& caption);
-bool MessageBoxIsOpen();
 // Drawn by the main loop inside the ImGui frame.
 void DrawMessageBoxes();

@@ -252,10 +252,7 @@ void ShutdownRecorder() {
 }
 
 std::string PrepareRecordingChooser() {
-    {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        SimPaused = true;
-    }
+    PauseSimulation();
     std::string folder = ProgramPath("recordings");
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);

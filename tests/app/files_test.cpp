@@ -32,7 +32,8 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 }
 
 void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 void PutF32(std::vector<uint8_t>& b, size_t at, float f) {
     uint32_t v;
@@ -70,21 +71,25 @@ TEST(ModelSetupFile, DefaultsSavedAtTheirOffsets) {
     ASSERT_FALSE(SaveModelSetup(m, path));
     std::vector<uint8_t> b = ReadBytes(path);
     ASSERT_EQ(b.size(), 196u);
-    const int32_t curves[20] = {40, 45, 50, 75, 100, 0, 25, 50, 75, 100, 0, 70, 80, 90, 100, 100, 90, 85, 90, 100};
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(static_cast<int32_t>(GetU32(b, 4 * i)), curves[i]) << i;
+    const int32_t curves[20] = {40, 45, 50, 75, 100, 0,   25, 50, 75, 100,
+                                0,  70, 80, 90, 100, 100, 90, 85, 90, 100};
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(static_cast<int32_t>(GetU32(b, 4 * i)), curves[i]) << i;
     struct {
         size_t offset;
         float value;
-    } floats[] = {{80, 1.0f},    {84, 1.0f},     {88, 1.0f},     {92, 11.0f},   {96, 7.0f},   {100, 0.8f},
-                  {104, 2.0f},   {108, 0.55f},   {112, 11.4f},   {116, 0.2f},   {120, 0.7f},  {124, 0.6f},
-                  {128, 3550.f}, {132, 0.1f},    {136, 0.007f},  {140, 0.017f}, {144, 12.0f}, {148, 0.685f},
-                  {164, 1.0f},   {168, 1.0f},    {172, 1.0f},    {188, 0.1f},   {192, 0.4f}};
-    for (auto& f : floats) EXPECT_EQ(GetF32(b, f.offset), f.value) << f.offset;
+    } floats[] = {{80, 1.0f},    {84, 1.0f},   {88, 1.0f},    {92, 11.0f},   {96, 7.0f},   {100, 0.8f},
+                  {104, 2.0f},   {108, 0.55f}, {112, 11.4f},  {116, 0.2f},   {120, 0.7f},  {124, 0.6f},
+                  {128, 3550.f}, {132, 0.1f},  {136, 0.007f}, {140, 0.017f}, {144, 12.0f}, {148, 0.685f},
+                  {164, 1.0f},   {168, 1.0f},  {172, 1.0f},   {188, 0.1f},   {192, 0.4f}};
+    for (auto& f : floats)
+        EXPECT_EQ(GetF32(b, f.offset), f.value) << f.offset;
     struct {
         size_t offset;
         int32_t value;
     } ints[] = {{152, 1}, {156, 0}, {160, 1}, {176, 20}, {180, 20}, {184, 20}};
-    for (auto& i : ints) EXPECT_EQ(static_cast<int32_t>(GetU32(b, i.offset)), i.value) << i.offset;
+    for (auto& i : ints)
+        EXPECT_EQ(static_cast<int32_t>(GetU32(b, i.offset)), i.value) << i.offset;
 }
 
 TEST(ModelSetupFile, ShortEmptyLongAndMissingFiles) {
@@ -128,7 +133,8 @@ TEST(ModelSetupFile, ShortEmptyLongAndMissingFiles) {
 
 TEST(ModelSetupFile, RoundTripKeepsEveryByte) {
     std::vector<uint8_t> b(196);
-    for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<uint8_t>(i * 7 + 3);
+    for (size_t i = 0; i < b.size(); ++i)
+        b[i] = static_cast<uint8_t>(i * 7 + 3);
     std::string in = TempFile("pattern.par");
     WriteBytes(in, b);
     ModelSetup m{};
@@ -250,13 +256,14 @@ TEST(ProgramFolder, DerivedFromTheExecutablePath) {
     ProgramDir = "";
     EXPECT_EQ(ProgramPath("UserPrefs.dat"), "/UserPrefs.dat");
     InitProgramDir();
-    EXPECT_TRUE(std::filesystem::exists(ProgramPath("app_files_test")) ||
-                std::filesystem::exists(ProgramDir));
+    // The folder of the running executable, which is this test program.
+    EXPECT_TRUE(std::filesystem::exists(ProgramPath("app_files_test")));
 }
 
 TEST(SpeedTable, StepPerTick) {
     const float expected[7] = {0.0125f, 0.025f, 0.0375f, 0.05f, 0.06f, 0.075f, 0.1f};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(TimeStepForSpeed(i), expected[i]);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(TimeStepForSpeed(i), expected[i]);
     EXPECT_EQ(TimeStepForSpeed(-1), 0.1f);
     EXPECT_EQ(TimeStepForSpeed(42), 0.1f);
 }

@@ -127,6 +127,12 @@ def pixel(png, x, y):
     return tuple(out[:3])
 
 
+def differing_pixels(a, b):
+    """How many pixels two pictures of one size differ in, through ImageMagick."""
+    out = subprocess.run(["compare", "-metric", "AE", a, b, "null:"], capture_output=True, text=True)
+    return int(float(out.stderr.split()[0]))
+
+
 def image_size(png):
     out = subprocess.run(["identify", "-format", "%w %h", png], capture_output=True, text=True,
                          check=True).stdout.split()

@@ -3,7 +3,6 @@ I and H light the idle-up and throttle-hold lamps, R shows the record/play bar; 
 is appended to an existing log."""
 import os
 import struct
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(__file__))
@@ -11,11 +10,6 @@ import rvdriver  # noqa: E402
 
 MENU = 19  # the menu bar's height: the client area, and its overlay, start below it
 RED = (204, 0, 0)
-
-
-def differing_pixels(a, b):
-    out = subprocess.run(["compare", "-metric", "AE", a, b, "null:"], capture_output=True, text=True)
-    return int(float(out.stderr.split()[0]))
 
 
 def near(colour, expected, tolerance=40):
@@ -55,7 +49,7 @@ def main():
         before_bar = program.screenshot("before-bar.png")
         program.key("r", pause=0.6)
         bar = program.screenshot("bar.png")
-        assert differing_pixels(before_bar, bar) > 2000, "R showed no record/play bar"
+        assert rvdriver.differing_pixels(before_bar, bar) > 2000, "R showed no record/play bar"
         program.key("r", pause=0.6)
         code = program.stop()
     finally:
