@@ -14,6 +14,8 @@
 #include "app/menu_actions.h"
 #include "app/model_setup.h"
 #include "app/program_paths.h"
+#include "app/safe_file.h"
+#include "app/settings_ini.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
@@ -117,6 +119,7 @@ void DrawDialogs() {
     DrawRecordPlayBar();
     DrawSubsystemDialogs();
     DrawFileChooser();
+    for (const std::string& message : TakeUserMessages()) ShowMessageBox(message, FilesCaption);
     DrawMessageBoxes();
 }
 
@@ -166,14 +169,15 @@ void DrawOneFrame() {
 
 void StartUpBeforeWindow() {
     BuildSceneryGeometry();
-    LoadUserPrefs(ProgramPath("UserPrefs.dat"));
+    LoadUserPrefs(ReadPath("UserPrefs.dat"));
+    LoadSettingsFile(Settings, ReadPath("Settings.ini"));
     LoadXMesh("", HeliMesh, false);
     BuildShadowCircle();
     ResetSession();
-    LoadJoystickCalibration(Calibration, ProgramPath("JoystickCalibration.dat"));
-    LoadChannelMapping(Mapping, ProgramPath("JoystickMapping.dat"));
-    LoadModelSetup(Model, ProgramPath("data/StartUp.par"));
-    InitFlightRecorder(ProgramPath("temporary.rec"));
+    LoadJoystickCalibration(Calibration, ReadPath("JoystickCalibration.dat"));
+    LoadChannelMapping(Mapping, ReadPath("JoystickMapping.dat"));
+    LoadModelSetup(Model, ReadPath("data/StartUp.par"));
+    InitFlightRecorder(WritePath("temporary.rec"));
 }
 
 void StartUpWithWindow() {
@@ -187,7 +191,7 @@ void StartUpWithWindow() {
     InitAudioDevices();
     ScanCrashSounds(ProgramPath("crashsounds"));
     if (MotorSoundEnabled) {
-        LoadMotorSound(ProgramPath("data/motorsound.wav"));
+        LoadMotorSound(ReadPath("data/motorsound.wav"));
         StartMotorSound();
     }
 }
@@ -223,11 +227,12 @@ void RunMainLoop(const PlatformEvents& events) {
 
 void ShutdownSaves() {
     ShutdownRecorder();
-    SaveUserPrefs(ProgramPath("UserPrefs.dat"));
-    SaveJoystickCalibration(Calibration, ProgramPath("JoystickCalibration.dat"));
-    SaveChannelMapping(Mapping, ProgramPath("JoystickMapping.dat"));
-    SaveModelSetup(Model, ProgramPath("data/StartUp.par"));
-    AppendSessionToLog(ProgramPath("FlightLogData.log"));
+    SaveUserPrefs(WritePath("UserPrefs.dat"));
+    SaveJoystickCalibration(Calibration, WritePath("JoystickCalibration.dat"));
+    SaveChannelMapping(Mapping, WritePath("JoystickMapping.dat"));
+    SaveModelSetup(Model, WritePath("data/StartUp.par"));
+    AppendSessionToLog(WritePath("FlightLogData.log"));
+    SaveSettingsFile(Settings, WritePath("Settings.ini"));
     CloseAudioDevices();
     ShutdownJoystickDevices();
 }

@@ -1,4 +1,5 @@
 // Model setup defaults and the .par file load and save.
+#include "app/safe_file.h"
 #include "app/model_setup.h"
 
 #include <cmath>
@@ -77,11 +78,7 @@ bool LoadModelSetup(ModelSetup& setup, const std::string& path) {
 }
 
 bool SaveModelSetup(const ModelSetup& setup, const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return true;
-    bool ok = std::fwrite(&setup, sizeof setup, 1, f) == 1;
-    ok = (std::fclose(f) == 0) && ok;
-    return !ok;
+    return !WriteFileAtomically(path, &setup, sizeof setup);
 }
 
 float UsableMass(const ModelSetup& setup) { return UsableOrBound(setup.massKg, 0.01f); }

@@ -1,15 +1,41 @@
-// The program folder and the fixed file locations built from it.
+// Where the program reads and writes its files: the program folder, or the pilot's own folder when the
+// program folder cannot be written (an installed package).
 #pragma once
 #include <string>
+#include <vector>
 
 // Folder of the program file without a trailing '/' ("" for the root folder, so paths become "/x");
 // "." when the path has no separator at all.
 std::string DeriveProgramDir(const std::string& programFile);
 
+// The folder the program file lives in; shipped data is read from here.
 extern std::string ProgramDir;
+// The folder every file the program writes goes to: ProgramDir while it is writable, else the pilot's
+// folder ($XDG_DATA_HOME/rotorvane, default ~/.local/share/rotorvane). Always set by InitProgramDir.
+extern std::string UserDir;
 
-// Sets ProgramDir from the running executable (/proc/self/exe).
+// Sets ProgramDir from the running executable (/proc/self/exe), then chooses UserDir.
 void InitProgramDir();
+// Chooses UserDir for the current ProgramDir: ProgramDir when a file can be created there, else the
+// pilot's folder, created with its sub-folders. Returns false when the chosen folder cannot be written
+// either (nothing will be kept); UserDir is then still set.
+bool ChooseUserDir();
+// The pilot's folder when the program folder cannot be written: $XDG_DATA_HOME/rotorvane (an absolute
+// XDG_DATA_HOME only), else $HOME/.local/share/rotorvane.
+std::string PilotDataDir();
+// Whether a file can be created in folder (the folder is created first when missing).
+bool FolderWritable(const std::string& folder);
+// True when UserDir is not the program folder.
+bool UsingPilotFolder();
 
-// ProgramDir + "/" + relative, e.g. ProgramPath("data/StartUp.par").
+// Where to read relative (e.g. "data/canopy.jpg"): the pilot's own copy in UserDir when there is one,
+// else the shipped file in ProgramDir.
+std::string ReadPath(const std::string& relative);
+// Where to write relative: always in UserDir (its parent folder is created when missing).
+std::string WritePath(const std::string& relative);
+// The folders a listing of relative (e.g. "crashsounds") looks in: UserDir first, then ProgramDir when
+// that differs. Both may be missing.
+std::vector<std::string> ListingFolders(const std::string& relative);
+
+// ProgramDir + "/" + relative: a shipped file, whatever the pilot's folder holds.
 std::string ProgramPath(const std::string& relative);

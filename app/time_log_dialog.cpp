@@ -39,7 +39,7 @@ void SplitIntoLines(const std::string& text) {
 }
 
 std::string LogPath() {
-    return ProgramPath("FlightLogData.log");
+    return ReadPath("FlightLogData.log");
 }
 
 } // namespace
@@ -103,7 +103,7 @@ void AppendSessionCommand() {
 }
 
 void ViewLogCommand() {
-    const std::string textPath = ProgramPath("FlightLog.txt");
+    const std::string textPath = WritePath("FlightLog.txt");
     if (ViewLog(LogPath(), textPath)) OpenWithDesktopViewer(textPath);
 }
 

@@ -1,4 +1,5 @@
 // UserPrefs.dat: a layout tag, then each value with its own size, little-endian, no padding.
+#include "app/safe_file.h"
 #include "app/user_prefs.h"
 
 #include <cstdio>
@@ -58,8 +59,9 @@ void LoadUserPrefs(const std::string& path) {
 }
 
 void SaveUserPrefs(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
+    AtomicWrite save;
+    if (!BeginAtomicWrite(save, path)) return;
+    std::FILE* f = save.file;
     WriteValue(f, PrefsTagCurrent);
     WriteValue(f, heliScale);
     WriteBool(f, showInstruments);
@@ -70,5 +72,5 @@ void SaveUserPrefs(const std::string& path) {
     WriteBool(f, showSchoolBuilding);
     WriteBool(f, autoReset);
     WriteBool(f, lowerCameraAngle);
-    std::fclose(f);
+    FinishAtomicWrite(save);
 }

@@ -1,4 +1,5 @@
 // The channel mapping record, its file, the raw switch test, keyboard states and the mapping dialog rules.
+#include "app/safe_file.h"
 #include "input/channel_mapping.h"
 
 #include <algorithm>
@@ -37,14 +38,11 @@ bool LoadChannelMapping(ChannelMapping& map, const std::string& path) {
 }
 
 bool SaveChannelMapping(const ChannelMapping& map, const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
     ChannelMapping copy;
     std::memcpy(&copy, &map, sizeof copy);
     copy.keyIdleUpOn = LoadShared(map.keyIdleUpOn);
     copy.keyThrottleHoldOn = LoadShared(map.keyThrottleHoldOn);
-    bool ok = std::fwrite(&copy, 1, ChannelMappingFileSize, f) == ChannelMappingFileSize;
-    return std::fclose(f) == 0 && ok;
+    return WriteFileAtomically(path, &copy, ChannelMappingFileSize);
 }
 
 bool IsSwitchOn(int32_t source) {

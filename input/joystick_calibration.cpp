@@ -1,4 +1,5 @@
 // The joystick record, its file, axis normalisation and the calibration and device-selection rules.
+#include "app/safe_file.h"
 #include "input/joystick_calibration.h"
 
 #include <algorithm>
@@ -42,15 +43,12 @@ bool LoadJoystickCalibration(JoystickCalibration& cal, const std::string& path) 
 }
 
 bool SaveJoystickCalibration(const JoystickCalibration& cal, const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
     JoystickCalibration copy;
     std::memcpy(&copy, &cal, sizeof copy);
     for (int i = 0; i < JoystickAxisCount; ++i)
         copy.raw[i] = LoadShared(cal.raw[i]);
     copy.buttons = LoadShared(cal.buttons);
-    bool ok = std::fwrite(&copy, 1, CalibrationFileSize, f) == CalibrationFileSize;
-    return std::fclose(f) == 0 && ok;
+    return WriteFileAtomically(path, &copy, CalibrationFileSize);
 }
 
 float NormalizeAxis(int axis) {

@@ -139,7 +139,7 @@ void StartMotorSound() {
 void ToggleMotorSound() {
     MotorSoundEnabled = !MotorSoundEnabled;
     if (MotorSoundEnabled) {
-        LoadMotorSound(ProgramPath("data/motorsound.wav"));
+        LoadMotorSound(ReadPath("data/motorsound.wav"));
         StartMotorSound();
     } else {
         MotorSoundAudible = false;

@@ -58,7 +58,7 @@ bool LoadHeliGeometryFile(const std::string& path) {
 bool InstallCanopyPicture(const std::string& chosenPath) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::path target = ProgramPath("data/canopy.jpg");
+    fs::path target = WritePath("data/canopy.jpg");
     bool ok = true;
     // Choosing data/canopy.jpg itself leaves the file as it is.
     if (!fs::equivalent(chosenPath, target, ec))

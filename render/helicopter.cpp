@@ -198,7 +198,7 @@ void CompositeCanopy(RgbImage& skin, const RgbImage& mask, const RgbImage& canop
 
 void RebuildCanopySkin() {
     RgbImage canopy{};
-    LoadImageFile(canopy, ProgramPath("data/canopy.jpg"));
+    LoadImageFile(canopy, ReadPath("data/canopy.jpg"));
     SwapRedBlue(canopy);
     CompositeCanopy(heliSkinImage, canopyMaskImage, canopy);
     FreeImage(canopy);

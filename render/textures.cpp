@@ -59,7 +59,7 @@ int32_t BackdropWidthLimit(int32_t resolution) {
 }
 
 void ReloadBackdrop() {
-    LoadImageFile(backdropImage, ProgramPath("data/backdrop.jpg"));
+    LoadImageFile(backdropImage, ReadPath("data/backdrop.jpg"));
     SwapRedBlue(backdropImage);
     int32_t limit = BackdropWidthLimit(backgroundResolution);
     if (limit > 0) ShrinkToWidth(backdropImage, limit);
@@ -68,7 +68,7 @@ void ReloadBackdrop() {
 
 namespace {
 void LoadPicture(RgbImage& image, const char* name) {
-    LoadImageFile(image, ProgramPath(std::string("data/") + name));
+    LoadImageFile(image, ReadPath(std::string("data/") + name));
     SwapRedBlue(image);
 }
 } // namespace
