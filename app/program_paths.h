@@ -14,8 +14,9 @@ extern std::string ProgramDir;
 // folder ($XDG_DATA_HOME/rotorvane, default ~/.local/share/rotorvane). Always set by InitProgramDir.
 extern std::string UserDir;
 
-// Sets ProgramDir from the running executable (/proc/self/exe), then chooses UserDir.
-void InitProgramDir();
+// Sets ProgramDir from the running executable (/proc/self/exe), then chooses UserDir. False when the
+// folder chosen for writing cannot be written (as ChooseUserDir).
+bool InitProgramDir();
 // Chooses UserDir for the current ProgramDir: ProgramDir when a file can be created there, else the
 // pilot's folder, created with its sub-folders. Returns false when the chosen folder cannot be written
 // either (nothing will be kept); UserDir is then still set.

@@ -7,6 +7,8 @@
 #include <backends/imgui_impl_sdl.h>
 #include <imgui.h>
 #include <imgui_internal.h>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/resources.h"
 
@@ -30,8 +32,26 @@ void SetWindowIcon() {
 
 int NextPowerOfTwo(int v) {
     int p = 1;
-    while (p < v) p <<= 1;
+    while (p < v)
+        p <<= 1;
     return p;
+}
+
+// SDL falls back to its off-screen and dummy drivers when no display is reachable; the program would then
+// run unseen. Only a real window system is accepted: one stderr line says why otherwise.
+bool RealWindowSystemVideo() {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "Rotorvane: no window system (X11 or Wayland) could be opened: %s\n",
+                     SDL_GetError());
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0)) return true;
+    std::fprintf(stderr,
+                 "Rotorvane: no window system (X11 or Wayland) found, only SDL's \"%s\" video driver\n",
+                 driver ? driver : "none");
+    SDL_Quit();
+    return false;
 }
 
 void StyleUi() {
@@ -48,6 +68,7 @@ void StyleUi() {
 bool CreateMainWindow(int width, int height) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    if (!RealWindowSystemVideo()) return false;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_TIMER) != 0) return false;
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
@@ -56,9 +77,10 @@ bool CreateMainWindow(int width, int height) {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     window = SDL_CreateWindow("Rotorvane", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
-    if (!window) return false;
-    context = SDL_GL_CreateContext(window);
-    if (!context) return false;
+    if (!window || !(context = SDL_GL_CreateContext(window))) {
+        std::fprintf(stderr, "Rotorvane: the OpenGL window could not be created: %s\n", SDL_GetError());
+        return false;
+    }
     SDL_GL_MakeCurrent(window, context);
     SDL_GL_SetSwapInterval(1);
     SetWindowIcon();
@@ -93,7 +115,9 @@ bool PumpEvents(const PlatformEvents& handlers) {
     while (SDL_PollEvent(&event)) {
         ImGui_ImplSDL2_ProcessEvent(&event);
         switch (event.type) {
-        case SDL_QUIT: keepRunning = false; break;
+        case SDL_QUIT:
+            keepRunning = false;
+            break;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) keepRunning = false;
             break;
@@ -106,7 +130,8 @@ bool PumpEvents(const PlatformEvents& handlers) {
         case SDL_JOYDEVICEREMOVED:
             if (handlers.joystickRemoved) handlers.joystickRemoved(event.jdevice.which);
             break;
-        default: break;
+        default:
+            break;
         }
     }
     return keepRunning;
@@ -132,7 +157,9 @@ void EndUiFrame() {
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
 }
 
-void SwapMainWindow() { SDL_GL_SwapWindow(window); }
+void SwapMainWindow() {
+    SDL_GL_SwapWindow(window);
+}
 
 bool UiOwnsKeyboard() {
     if (!ImGui::GetCurrentContext()) return false;
@@ -198,7 +225,9 @@ void DrawFrozenFrame(int clientWidth, int clientHeight) {
     glMatrixMode(GL_MODELVIEW);
 }
 
-uint64_t MillisecondsNow() { return SDL_GetTicks64(); }
+uint64_t MillisecondsNow() {
+    return SDL_GetTicks64();
+}
 
 void DisableScreenSaverForRun() {
     screenSaverWasEnabled = SDL_IsScreenSaverEnabled() == SDL_TRUE;
