@@ -35,83 +35,32 @@ void OpenHelpPage() {
 void RunSubsystemCommand(int id) {
     if (RunGraphicsCommand(id)) return;
     switch (id) {
-    case CmdWind:
-        ShowWindSettingsDialog(Wind, Turbulence);
-        break;
-    case CmdRandomAttitudes:
-        ShowRandomAttitudeDialog(RandomAttitude);
-        break;
-    case CmdViewSessionTimes:
-        ShowTimeLogDialog();
-        break;
-    case CmdAppendSession:
-        AppendSessionCommand();
-        break;
-    case CmdViewLog:
-        ViewLogCommand();
-        break;
-    case CmdResetSession:
-        ResetSessionCommand();
-        break;
-    case CmdResetEntireLog:
-        ResetEntireLogCommand();
-        break;
-    case CmdExpoRates:
-        ShowExponentialRatesDialog(Model);
-        break;
-    case CmdGyroSettings:
-        ShowGyroSettingsDialog(Model);
-        break;
-    case CmdNormalPitchCurve:
-        ShowCurveEditorDialog(Model.normalPitchCurve, "Normal Pitch");
-        break;
-    case CmdNormalThrottleCurve:
-        ShowCurveEditorDialog(Model.normalThrottleCurve, "Normal Throttle");
-        break;
-    case CmdIdleUpPitchCurve:
-        ShowCurveEditorDialog(Model.idleUpPitchCurve, "Idle Up Pitch");
-        break;
-    case CmdIdleUpThrottleCurve:
-        ShowCurveEditorDialog(Model.idleUpThrottleCurve, "Idle Up Throttle");
-        break;
-    case CmdModelParameters:
-        ShowHelicopterSettingsDialog(Model);
-        break;
-    case CmdSwashImperfections:
-        ShowSwashImperfectionsDialog(Swash);
-        break;
-    case CmdRecordPlayBar:
-        ToggleBar();
-        break;
-    case CmdMotorSound:
-        ToggleMotorSound();
-        break;
-    case CmdCrashSound:
-        ToggleCrashSound();
-        break;
-    case CmdControllerSelect:
-        ShowSelectControllerDialog();
-        break;
-    case CmdCalibrate:
-        ShowCalibrateDialog();
-        break;
-    case CmdMapping:
-        ShowControllerMapping();
-        break;
-    case CmdResetPauseSwitches:
-        ShowResetPauseDialog();
-        break;
-    case CmdHelpIndex:
-        OpenHelpPage();
-        break;
-    case CmdAbout:
-        ShowAboutDialog();
-        break;
-    default:
-        break;
+    case CmdWind: ShowWindSettingsDialog(Wind, Turbulence); break;
+    case CmdRandomAttitudes: ShowRandomAttitudeDialog(RandomAttitude); break;
+    case CmdViewSessionTimes: ShowTimeLogDialog(); break;
+    case CmdAppendSession: AppendSessionCommand(); break;
+    case CmdViewLog: ViewLogCommand(); break;
+    case CmdResetSession: ResetSessionCommand(); break;
+    case CmdResetEntireLog: ResetEntireLogCommand(); break;
+    case CmdExpoRates: ShowExponentialRatesDialog(Model); break;
+    case CmdGyroSettings: ShowGyroSettingsDialog(Model); break;
+    case CmdNormalPitchCurve: ShowCurveEditorDialog(Model.normalPitchCurve, "Normal Pitch"); break;
+    case CmdNormalThrottleCurve: ShowCurveEditorDialog(Model.normalThrottleCurve, "Normal Throttle"); break;
+    case CmdIdleUpPitchCurve: ShowCurveEditorDialog(Model.idleUpPitchCurve, "Idle Up Pitch"); break;
+    case CmdIdleUpThrottleCurve: ShowCurveEditorDialog(Model.idleUpThrottleCurve, "Idle Up Throttle"); break;
+    case CmdModelParameters: ShowHelicopterSettingsDialog(Model); break;
+    case CmdSwashImperfections: ShowSwashImperfectionsDialog(Swash); break;
+    case CmdRecordPlayBar: ToggleBar(); break;
+    case CmdMotorSound: ToggleMotorSound(); break;
+    case CmdCrashSound: ToggleCrashSound(); break;
+    case CmdControllerSelect: ShowSelectControllerDialog(); break;
+    case CmdCalibrate: ShowCalibrateDialog(); break;
+    case CmdMapping: ShowControllerMapping(); break;
+    case CmdResetPauseSwitches: ShowResetPauseDialog(); break;
+    case CmdHelpIndex: OpenHelpPage(); break;
+    case CmdAbout: ShowAboutDialog(); break;
+    default: break;
     }
 }
 
-void DrawSubsystemDialogs() {
-    DrawSettingsDialogs();
-}
+void DrawSubsystemDialogs() { DrawSettingsDialogs(); }

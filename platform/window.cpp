@@ -32,8 +32,7 @@ void SetWindowIcon() {
 
 int NextPowerOfTwo(int v) {
     int p = 1;
-    while (p < v)
-        p <<= 1;
+    while (p < v) p <<= 1;
     return p;
 }
 
@@ -115,9 +114,7 @@ bool PumpEvents(const PlatformEvents& handlers) {
     while (SDL_PollEvent(&event)) {
         ImGui_ImplSDL2_ProcessEvent(&event);
         switch (event.type) {
-        case SDL_QUIT:
-            keepRunning = false;
-            break;
+        case SDL_QUIT: keepRunning = false; break;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) keepRunning = false;
             break;
@@ -130,8 +127,7 @@ bool PumpEvents(const PlatformEvents& handlers) {
         case SDL_JOYDEVICEREMOVED:
             if (handlers.joystickRemoved) handlers.joystickRemoved(event.jdevice.which);
             break;
-        default:
-            break;
+        default: break;
         }
     }
     return keepRunning;
@@ -157,9 +153,7 @@ void EndUiFrame() {
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
 }
 
-void SwapMainWindow() {
-    SDL_GL_SwapWindow(window);
-}
+void SwapMainWindow() { SDL_GL_SwapWindow(window); }
 
 bool UiOwnsKeyboard() {
     if (!ImGui::GetCurrentContext()) return false;
@@ -225,9 +219,7 @@ void DrawFrozenFrame(int clientWidth, int clientHeight) {
     glMatrixMode(GL_MODELVIEW);
 }
 
-uint64_t MillisecondsNow() {
-    return SDL_GetTicks64();
-}
+uint64_t MillisecondsNow() { return SDL_GetTicks64(); }
 
 void DisableScreenSaverForRun() {
     screenSaverWasEnabled = SDL_IsScreenSaverEnabled() == SDL_TRUE;
