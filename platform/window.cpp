@@ -39,6 +39,17 @@ int NextPowerOfTwo(int v) {
 // SDL falls back to its off-screen and dummy drivers when no display is reachable; the program would then
 // run unseen. Only a real window system is accepted: one stderr line says why otherwise.
 bool RealWindowSystemVideo() {
+    const char* display = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    const bool haveX11 = display && display[0], haveWayland = wayland && wayland[0];
+    if (!SDL_getenv("SDL_VIDEODRIVER")) {
+        if (!haveX11 && !haveWayland) {
+            std::fprintf(stderr, "Rotorvane: no window system: neither DISPLAY nor WAYLAND_DISPLAY is set\n");
+            return false;
+        }
+        // Only the window system the session names is tried, so no other prints its own complaints.
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, haveX11 ? "x11" : "wayland");
+    }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "Rotorvane: no window system (X11 or Wayland) could be opened: %s\n",
                      SDL_GetError());
