@@ -167,8 +167,15 @@ void EndUiFrame() {
 void SwapMainWindow() { SDL_GL_SwapWindow(window); }
 
 bool UiOwnsKeyboard() {
-    if (!ImGui::GetCurrentContext()) return false;
-    return ImGui::GetIO().WantTextInput || ImGui::GetTopMostPopupModal() != nullptr;
+    return TextBoxHasKeyboard() || ModalDialogOpen();
+}
+
+bool TextBoxHasKeyboard() {
+    return ImGui::GetCurrentContext() && ImGui::GetIO().WantTextInput;
+}
+
+bool ModalDialogOpen() {
+    return ImGui::GetCurrentContext() && ImGui::GetTopMostPopupModal() != nullptr;
 }
 
 void FreezeCurrentFrame(int clientWidth, int clientHeight) {
