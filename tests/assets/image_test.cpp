@@ -255,10 +255,20 @@ TEST(Bmp, DamagedFilesFailCleanly) {
     Bytes minHeight = InfoHeader(1, int(0x80000000u), 24);
     Load(l, minHeight.v);
     EXPECT_TRUE(l.image.failed);
-    // Shorter than the rows it claims.
+    // Shorter than the rows it claims: the missing bytes are black (rows stored bottom first, so the
+    // top row is the one cut: 4 of its 12 bytes are there).
     Bytes shortFile = InfoHeader(4, 4, 24);
     shortFile.fill(40, 1);
     Load(l, shortFile.v);
+    ASSERT_FALSE(l.image.failed);
+    ExpectBgr(l.px(0, 0), 1, 1, 1);
+    ExpectBgr(l.px(1, 0), 1, 0, 0);
+    ExpectBgr(l.px(3, 0), 0, 0, 0);
+    ExpectBgr(l.px(3, 1), 1, 1, 1);
+    // A header claiming 16000 x 5000 pixels (240 MB) over 100 bytes is refused at once.
+    Bytes claim = InfoHeader(16000, 5000, 24);
+    claim.fill(100, 7);
+    Load(l, claim.v);
     EXPECT_TRUE(l.image.failed);
     // A file header pointing past the end, and a palette count past the end.
     Bytes offset = BmpFileHeader(1u << 30);
@@ -295,6 +305,22 @@ Bytes PcxHeader(int version, int bits, int xmax, int ymax, int planes, int bpl) 
     b.u8(0).u8(planes).le16(bpl).le16(1);
     b.fill(128 - b.v.size(), 0);
     return b;
+}
+
+TEST(Bmp, WidePanoramaLoadsAndShrinks) {
+    // 17000 x 800 at 24 bits: 51000 bytes a row; the bottom 20 rows are in the file, the rest is black.
+    Loaded l;
+    Bytes wide = InfoHeader(17000, 800, 24);
+    wide.fill(51000 * 20, 200);
+    Load(l, wide.v);
+    ASSERT_FALSE(l.image.failed);
+    EXPECT_EQ(l.image.width, 17000);
+    EXPECT_EQ(l.image.height, 800);
+    ExpectBgr(l.px(16999, 799), 200, 200, 200);
+    ExpectBgr(l.px(0, 0), 0, 0, 0);
+    ShrinkToWidth(l.image, 2048);
+    EXPECT_EQ(l.image.width, 1062);
+    EXPECT_EQ(l.image.height, 50);
 }
 
 TEST(Pcx, ThirdAttemptEveryKind) {
