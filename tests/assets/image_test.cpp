@@ -520,6 +520,17 @@ TEST(Lattice, TwelveResults) {
     EXPECT_EQ(rgb(CmykToRgb(0, 255, 255, 255)), (std::vector<int>{0, 160, 221}));
     EXPECT_EQ(rgb(CmykToRgb(255, 0, 255, 255)), (std::vector<int>{198, 0, 104}));
     EXPECT_EQ(rgb(CmykToRgb(255, 255, 0, 255)), (std::vector<int>{255, 236, 0}));
+    // The table is never darker for a lighter L, at every lattice point of a and b.
+    for (int a = 0; a < 256; a += 17)
+        for (int b = 0; b < 256; b += 17)
+            for (int L = 17; L < 256; L += 17)
+                for (int shift : {0, 8, 16})
+                    ASSERT_GE((LabToRgb(uint8_t(L), uint8_t(a), uint8_t(b)) >> shift) & 255,
+                              (LabToRgb(uint8_t(L - 17), uint8_t(a), uint8_t(b)) >> shift) & 255)
+                        << L << " " << a << " " << b << " " << shift;
+    // A real conversion: +a is red against green, +b yellow against blue.
+    EXPECT_GT(rgb(LabToRgb(128, 200, 128))[0], rgb(LabToRgb(128, 200, 128))[1] + 40);
+    EXPECT_GT(rgb(LabToRgb(128, 128, 200))[1], rgb(LabToRgb(128, 128, 200))[2] + 40);
     // UnpackBits: -128 is skipped, output never passes the row.
     uint8_t out[4] = {};
     const uint8_t src[] = {0x80, 0xFD, 9, 0x00, 1};
