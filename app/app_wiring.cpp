@@ -180,6 +180,18 @@ void StartUpBeforeWindow() {
     InitFlightRecorder(WritePath("temporary.rec"));
 }
 
+namespace {
+// The crash sounds of the pilot's folder and of the install folder, as one list.
+void ScanAllCrashSounds() {
+    std::vector<std::string> found;
+    for (const std::string& folder : ListingFolders("crashsounds")) {
+        ScanCrashSounds(folder);
+        found.insert(found.end(), CrashSoundList.begin(), CrashSoundList.end());
+    }
+    CrashSoundList = MergeListings(found, static_cast<size_t>(MaxCrashSounds));
+}
+} // namespace
+
 void StartUpWithWindow() {
     InitJoystickDevices();
     InitGL();
@@ -189,7 +201,7 @@ void StartUpWithWindow() {
     }
     ResetSwitchChanged();
     InitAudioDevices();
-    ScanCrashSounds(ProgramPath("crashsounds"));
+    ScanAllCrashSounds();
     if (MotorSoundEnabled) {
         LoadMotorSound(ReadPath("data/motorsound.wav"));
         StartMotorSound();
