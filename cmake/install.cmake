@@ -67,7 +67,7 @@ file(CREATE_LINK ../lib/rotorvane/rotorvane ${deb_out}/rotorvane SYMBOLIC)
 install(FILES ${deb_out}/rotorvane DESTINATION ${CMAKE_INSTALL_BINDIR} ${rv_system_component})
 install(FILES ${deb_src}/rotorvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications ${rv_system_component})
 install(FILES ${deb_src}/rotorvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
-        RENAME org.rotorvane.Rotorvane.metainfo.xml ${rv_system_component})
+        RENAME org.rotorvane.rotorvane.metainfo.xml ${rv_system_component})
 install(FILES ${deb_src}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/rotorvane ${rv_system_component})
 # The manual page and the changelog, compressed as Debian expects (no name or time stamp inside).
 find_program(RV_GZIP gzip REQUIRED)
@@ -90,7 +90,9 @@ set(CPACK_PACKAGE_FILE_NAME rotorvane-${PROJECT_VERSION}-linux-x86_64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# Section misc: Debian keeps the "games" section for programs under /usr/games, and this one is a
+# command in /usr/bin.
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The summary above is the description's first line; this is the rest.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Plug an RC transmitter in as a joystick and practise flying a 450-size
