@@ -170,6 +170,10 @@ TEST_F(PathsTest, ShippedCounterpartOfAFolderInThePilotsFolder) {
     fs::create_directories(root / "share/rotorvane2");
     for (const Case& c : cases)
         EXPECT_EQ(ShippedCounterpart(c.folder.string()), c.expected) << c.folder;
+
+    // The pilot's folder itself named through a link, the folder by its real path.
+    UserDir = (root / "link").string();
+    EXPECT_EQ(ShippedCounterpart((pilot / "models").string()), (install / "models").string());
 }
 
 TEST(MergedListing, PilotsCopyHidesTheShippedOneSortedAndLimited) {
