@@ -1,6 +1,7 @@
 """The Debian package, installed with dpkg as root: an unprivileged pilot starts the installed program, which
-keeps that pilot's files in ~/.local/share/rotorvane; a reinstall leaves them untouched and removing the
-package leaves nothing of it behind outside that folder. Needs root (skipped otherwise) and cleans up.
+keeps that pilot's files in ~/.local/share/rotorvane; a reinstall and an upgrade leave them untouched, and
+removing the package leaves nothing of it behind outside that folder. Needs root (skipped otherwise) and
+cleans up after itself.
 
 usage: test_deb_package.py BUILD_DIR"""
 import hashlib
@@ -40,6 +41,18 @@ def folder_state(folder):
                 state[os.path.relpath(path, folder)] = (hashlib.sha256(f.read()).hexdigest(),
                                                         os.stat(path).st_mtime_ns)
     return state
+
+
+def newer_version(deb, scratch):
+    """The same package with a higher version number, to install as an upgrade."""
+    tree = os.path.join(scratch, "newer")
+    run("dpkg-deb", "-R", deb, tree)
+    control = os.path.join(tree, "DEBIAN", "control")
+    text = open(control).read().replace("Version: 2.0\n", "Version: 2.0+1\n")
+    open(control, "w").write(text)
+    newer = os.path.join(scratch, "rotorvane_2.0+1_amd64.deb")
+    run("dpkg-deb", "-Zgzip", "--root-owner-group", "-b", tree, newer)
+    return newer
 
 
 class Session:
@@ -216,10 +229,13 @@ def main():
         assert set(os.listdir("/usr/lib/rotorvane")) == shipped, "the program wrote into its install folder"
         before = folder_state(pilot)
 
-        # Reinstalling keeps every file of the pilot's folder as it was.
+        # Reinstalling, and upgrading to a newer version, keep every file of the pilot's folder as it was.
         time.sleep(1.1)
         run("dpkg", "-i", deb)
         assert folder_state(pilot) == before, "reinstall changed the pilot's folder"
+        run("dpkg", "-i", newer_version(deb, session.scratch))
+        assert "2.0+1" in run("dpkg-query", "-W", PACKAGE)
+        assert folder_state(pilot) == before, "upgrade changed the pilot's folder"
 
         # Removing the package leaves no file of it, and the pilot's folder alone.
         run("dpkg", "--purge", PACKAGE)
@@ -230,7 +246,7 @@ def main():
     finally:
         session.cleanup()
     assert not installed()
-    print("deb package: installed, run by %s with files in ~/.local/share/rotorvane, reinstalled and removed"
+    print("deb package: installed, run by %s with files in ~/.local/share/rotorvane, reinstalled, upgraded, removed"
           % USER)
     return 0
 
