@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cfloat>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@
 #include "platform/joystick_device.h"
 #include "platform/key_latch.h"
 #include "platform/message_box.h"
+#include "platform/quit_signals.h"
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
 #include "render/render_frame.h"
@@ -39,6 +41,7 @@
 #include "render/textures.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
+#include "sound/riff_wave.h"
 
 namespace {
 constexpr uint64_t WatchPeriodMs = 50;
@@ -85,6 +88,25 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
         draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255), line.c_str());
         y += size * spacing;
     }
+}
+
+// Crash sounds that are no RIFF WAVE file are named once at start, with the folder they were looked for in.
+void ReportUnreadableCrashSounds(const std::string& folder) {
+    if (CrashSoundList.empty()) return ReportReadFailure(folder, "any crash sound (.wav)");
+    std::string unreadable;
+    for (const std::string& path : CrashSoundList) {
+        std::vector<uint8_t> bytes(1 << 16);
+        size_t got = 0;
+        if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+            got = std::fread(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+        // The first 64 KiB hold the headers; a data chunk running past them is read as far as it goes.
+        WaveChunks chunks;
+        if (!ParseRiffWave(bytes.data(), got, chunks))
+            unreadable += (unreadable.empty() ? "" : ", ") + path.substr(path.find_last_of('/') + 1);
+    }
+    if (!unreadable.empty()) ReportReadFailure(folder, "the crash sounds " + unreadable);
 }
 
 // Whether the transmitter chosen in "Select Controller" is plugged in; looked up twice a second.
@@ -202,8 +224,14 @@ void StartUpWithWindow() {
     ResetSwitchChanged();
     InitAudioDevices();
     ScanAllCrashSounds();
+    {
+        std::string folders;
+        for (const std::string& folder : ListingFolders("crashsounds")) folders += (folders.empty() ? "" : " or ") + folder;
+        ReportUnreadableCrashSounds(folders);
+    }
     if (MotorSoundEnabled) {
-        LoadMotorSound(ReadPath("data/motorsound.wav"));
+        const std::string motorPath = ReadPath("data/motorsound.wav");
+        if (!LoadMotorSound(motorPath)) ReportReadFailure(motorPath, "the motor sound");
         StartMotorSound();
     }
 }
@@ -222,7 +250,8 @@ void WatchSwitchesAndKeys() {
 void RunMainLoop(const PlatformEvents& events) {
     uint64_t nextWatch = MillisecondsNow() + WatchPeriodMs;
     while (!QuitRequested) {
-        if (!PumpEvents(events)) {
+        // Closing the window, Exit, or SIGHUP/SIGINT/SIGQUIT/SIGTERM all end in the same shutdown.
+        if (!PumpEvents(events) || QuitSignalReceived()) {
             QuitRequested = true;
             break;
         }

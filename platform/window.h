@@ -4,7 +4,8 @@
 #include <functional>
 
 // Creates the window titled "Rotorvane" (double buffer, 24-bit colour, depth buffer, resizable, icon)
-// and sets up ImGui. Returns false when no window or context could be made.
+// and sets up ImGui. Returns false when no window or context could be made, or when SDL found no real
+// window system (X11, Wayland); the latter is said in one line on stderr.
 bool CreateMainWindow(int width, int height);
 void DestroyMainWindow();
 
