@@ -63,8 +63,11 @@ float NormalizeAxis(int axis) {
     return static_cast<float>(d) / static_cast<float>(span);
 }
 
+int32_t JoystickHats = 0;
+
 void StoreJoystickPoll(JoystickCalibration& cal, bool ok, const int32_t raw[JoystickAxisCount],
-                       int32_t buttons) {
+                       int32_t buttons, int32_t hats) {
+    StoreShared(JoystickHats, ok ? hats : 0);
     for (int i = 0; i < JoystickAxisCount; ++i)
         StoreShared(cal.raw[i], ok ? raw[i] : 0);
     StoreShared(cal.buttons, ok ? buttons : 0);

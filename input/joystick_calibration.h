@@ -41,9 +41,14 @@ bool SaveJoystickCalibration(const JoystickCalibration& cal, const std::string& 
 // Axis indices outside 0..5 are clamped into that range.
 float NormalizeAxis(int axis);
 
-// Stores one poll result: the six raw axes and the button mask, or all zero when the read failed.
+// Hat directions of the last poll, beside the record (the calibration file has no room for them):
+// bit 4 x hat + direction, direction 0 up, 1 right, 2 down, 3 left; hats 0..3.
+extern int32_t JoystickHats;
+
+// Stores one poll result: the six raw axes, the button mask and the hat bits, or all zero when the
+// read failed.
 void StoreJoystickPoll(JoystickCalibration& cal, bool ok, const int32_t raw[JoystickAxisCount],
-                       int32_t buttons);
+                       int32_t buttons, int32_t hats = 0);
 
 // Calibration that needs no dialog: centre 32768, extents 0 and 65535, the whole travel of an SDL axis
 // (raw = SDL value + 32768). Used when no calibration file exists, so centred sticks read 0.

@@ -154,7 +154,12 @@ void PollJoystick() {
     int buttons = SDL_JoystickNumButtons(joystick);
     for (int b = 0; b < 32 && b < buttons; ++b)
         if (SDL_JoystickGetButton(joystick, b)) mask |= 1u << b;
-    StoreJoystickPoll(Calibration, true, raw, static_cast<int32_t>(mask));
+    // SDL's hat bits (up 1, right 2, down 4, left 8) are the four directions of each hat in turn.
+    uint32_t hats = 0;
+    int hatCount = SDL_JoystickNumHats(joystick);
+    for (int h = 0; h < 4 && h < hatCount; ++h)
+        hats |= static_cast<uint32_t>(SDL_JoystickGetHat(joystick, h) & 0x0F) << (4 * h);
+    StoreJoystickPoll(Calibration, true, raw, static_cast<int32_t>(mask), static_cast<int32_t>(hats));
 }
 
 void ServiceJoystickPoll() {
