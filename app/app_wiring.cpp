@@ -114,6 +114,13 @@ void DrawControllerHint(int menuHeight, int clientWidth, int clientHeight) {
 
 // With no transmitter remembered, the first device with four or more axes becomes the one in use when
 // the device at the saved id is missing or has fewer axes.
+// Without a transmitter remembered yet, the device in use (when plugged in) becomes it.
+void RememberTransmitterInUse() {
+    if (!RememberedTransmitter().guid.empty()) return;
+    TransmitterIdentity inUse = TransmitterIdentityOf(Calibration.joystickId);
+    if (!inUse.guid.empty()) SetRememberedTransmitter(inUse);
+}
+
 // Returns the device in use when it has four or more axes.
 bool ChooseFirstTransmitter() {
     std::vector<JoystickDeviceInfo> usable;
@@ -131,6 +138,7 @@ bool ChooseFirstTransmitter() {
 void OfferFirstCalibration() {
     if (!calibrationMissing || !ChooseFirstTransmitter()) return;
     calibrationMissing = false;
+    RememberTransmitterInUse();
     ShowFirstCalibration();
 }
 
@@ -267,6 +275,7 @@ void ShutdownSaves() {
     SaveChannelMapping(Mapping, WritePath("JoystickMapping.dat"));
     SaveModelSetup(Model, WritePath("data/StartUp.par"));
     AppendSessionToLog(WritePath("FlightLogData.log"));
+    RememberTransmitterInUse();
     const TransmitterIdentity& transmitter = RememberedTransmitter();
     if (!transmitter.guid.empty()) {
         SetSetting("TransmitterGuid", transmitter.guid);
