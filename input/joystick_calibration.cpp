@@ -130,7 +130,7 @@ bool CalibrationOk(JoystickCalibration& cal, CalibrationSession& session) {
 
 void CalibrationGoOn(JoystickCalibration& cal, CalibrationSession& session) {
     for (int i = 0; i < JoystickAxisCount; ++i) {
-        if (!session.unmoved[i]) continue;
+        if (!session.unmoved[i]) continue; // moved enough: keeps its new calibration
         StoreShared(cal.maxRaw[i], session.oldMax[i]);
         StoreShared(cal.centreRaw[i], session.oldCentre[i]);
         StoreShared(cal.minRaw[i], session.oldMin[i]);
@@ -139,9 +139,9 @@ void CalibrationGoOn(JoystickCalibration& cal, CalibrationSession& session) {
 
 void CalibrationRedo(JoystickCalibration& cal, CalibrationSession& session) {
     for (int i = 0; i < JoystickAxisCount; ++i) {
-        if (!session.unmoved[i]) continue;
+        if (!session.unmoved[i]) continue; // moved enough: keeps its extents
         StoreShared(cal.maxRaw[i], 0);
-        StoreShared(cal.minRaw[i], 65535);
+        StoreShared(cal.minRaw[i], 65535); // cleared for another try
         session.unmoved[i] = false;
     }
     session.phase = CalibrationExtentPhase;
