@@ -8,6 +8,7 @@
 #include "input/input_dialogs.h"
 #include "input/input_ui_widgets.h"
 #include "input/joystick_calibration.h"
+#include "input/shared_field.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void ReadSwitches(SwitchChooser& c) {
     for (int i = 0; i < SwitchChooserCount; ++i)
         c.on[i] = IsSwitchOn(SwitchChooserSources[i]);
     for (int i = 0; i < JoystickAxisCount; ++i)
-        c.raw[i] = Calibration.raw[i];
+        c.raw[i] = LoadShared(Calibration.raw[i]); // the tick polls too
 }
 
 void DrawChannelChooser() {
