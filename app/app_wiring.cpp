@@ -18,6 +18,7 @@
 #include "app/safe_file.h"
 #include "app/settings_ini.h"
 #include "app/shared_flags.h"
+#include "app/sim_tick.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
 #include "flight/ground.h"
@@ -79,13 +80,15 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     float height = size * spacing * static_cast<float>(lines.size());
     ImVec2 centre(clientWidth * 0.5f, menuHeight + clientHeight * 0.5f);
     ImVec2 topLeft(centre.x - width * 0.5f, centre.y - height * 0.5f);
-    draw->AddRectFilled(ImVec2(topLeft.x - 18, topLeft.y - 12), ImVec2(topLeft.x + width + 18, topLeft.y + height + 12),
-                        IM_COL32(0, 0, 0, 120), 6.0f);
+    draw->AddRectFilled(ImVec2(topLeft.x - 18, topLeft.y - 12),
+                        ImVec2(topLeft.x + width + 18, topLeft.y + height + 12), IM_COL32(0, 0, 0, 120),
+                        6.0f);
     // Each line centred on its own, as centred text is drawn.
     float y = topLeft.y;
     for (const std::string& line : lines) {
         float lineWidth = font->CalcTextSizeA(size, FLT_MAX, 0.0f, line.c_str()).x;
-        draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255), line.c_str());
+        draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255),
+                      line.c_str());
         y += size * spacing;
     }
 }
@@ -109,25 +112,20 @@ void ReportUnreadableCrashSounds(const std::string& folder) {
     if (!unreadable.empty()) ReportReadFailure(folder, "the crash sounds " + unreadable);
 }
 
-// Whether the transmitter chosen in "Select Controller" is plugged in; looked up twice a second.
-bool ControllerPresent() {
-    static uint64_t nextLook = 0;
-    static bool present = true;
-    uint64_t now = MillisecondsNow();
-    if (now >= nextLook) {
-        nextLook = now + 500;
-        present = false;
-        int32_t chosen = std::atomic_ref<int32_t>(Calibration.joystickId).load(std::memory_order_relaxed);
-        for (const JoystickDeviceInfo& device : PresentJoystickDevices())
-            if (device.id == chosen) present = true;
-    }
-    return present;
-}
+// Set when the transmitter in use was unplugged; cleared when it is back (the pause stays until P).
+bool transmitterLost = false;
+// Set at start when no calibration file was found: the first transmitter seen is calibrated at once.
+bool calibrationMissing = false;
 
-// A line above the stick boxes telling a new pilot why nothing moves yet.
+// A line above the stick boxes telling the pilot why nothing moves.
 void DrawControllerHint(int menuHeight, int clientWidth, int clientHeight) {
-    if (ControllerPresent()) return;
-    const char* text = "No transmitter found: connect it, then choose Joystick > Controller Select";
+    bool present = TransmitterPresent();
+    if (present) transmitterLost = false;
+    if (present) return;
+    const char* text =
+        transmitterLost
+            ? "Transmitter lost: the simulation is paused. Plug it in again, then press P to fly on"
+            : "No transmitter found: connect it, then choose Joystick > Controller Select";
     ImDrawList* draw = ImGui::GetForegroundDrawList();
     ImVec2 size = ImGui::CalcTextSize(text);
     ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f - size.y);
@@ -136,12 +134,43 @@ void DrawControllerHint(int menuHeight, int clientWidth, int clientHeight) {
     draw->AddText(at, IM_COL32(255, 255, 255, 255), text);
 }
 
+// With no transmitter remembered, the first device with four or more axes becomes the one in use when
+// the device at the saved id is missing or has fewer axes.
+// Without a transmitter remembered yet, the device in use (when plugged in) becomes it.
+void RememberTransmitterInUse() {
+    if (!RememberedTransmitter().guid.empty()) return;
+    TransmitterIdentity inUse = TransmitterIdentityOf(Calibration.joystickId);
+    if (!inUse.guid.empty()) SetRememberedTransmitter(inUse);
+}
+
+// Returns the device in use when it has four or more axes.
+bool ChooseFirstTransmitter() {
+    std::vector<JoystickDeviceInfo> usable;
+    for (const JoystickDeviceInfo& d : PresentJoystickDevices())
+        if (d.axes > 3) usable.push_back(d);
+    for (const JoystickDeviceInfo& d : usable)
+        if (d.id == Calibration.joystickId) return true;
+    if (usable.empty() || !RememberedTransmitter().guid.empty()) return false;
+    std::atomic_ref<int32_t>(Calibration.joystickId).store(usable[0].id, std::memory_order_relaxed);
+    return true;
+}
+
+// First start without a calibration file: once a transmitter is plugged in, the Calibrate dialog opens
+// with its explanation and the simulation paused.
+void OfferFirstCalibration() {
+    if (!calibrationMissing || !ChooseFirstTransmitter()) return;
+    calibrationMissing = false;
+    RememberTransmitterInUse();
+    ShowFirstCalibration();
+}
+
 void DrawDialogs() {
     DrawControllerDialogs();
     DrawRecordPlayBar();
     DrawSubsystemDialogs();
     DrawFileChooser();
-    for (const std::string& message : TakeUserMessages()) ShowMessageBox(message, FilesCaption);
+    for (const std::string& message : TakeUserMessages())
+        ShowMessageBox(message, FilesCaption);
     DrawMessageBoxes();
 }
 
@@ -196,7 +225,12 @@ void StartUpBeforeWindow() {
     LoadXMesh("", HeliMesh, false);
     BuildShadowCircle();
     ResetSession();
-    LoadJoystickCalibration(Calibration, ReadPath("JoystickCalibration.dat"));
+    // Without a calibration file the axes take SDL's whole travel, so centred sticks read 0 until the
+    // pilot calibrates (offered as soon as a transmitter is plugged in).
+    calibrationMissing = !LoadJoystickCalibration(Calibration, ReadPath("JoystickCalibration.dat"));
+    if (calibrationMissing) SetFullTravelCalibration(Calibration);
+    SetRememberedTransmitter({GetSetting("TransmitterGuid", ""), GetSetting("TransmitterName", ""),
+                              GetSettingInt("TransmitterIndex", 0, 0, MaxJoystickDevices - 1)});
     LoadChannelMapping(Mapping, ReadPath("JoystickMapping.dat"));
     LoadModelSetup(Model, ReadPath("data/StartUp.par"));
     InitFlightRecorder(WritePath("temporary.rec"));
@@ -216,6 +250,7 @@ void ScanAllCrashSounds() {
 
 void StartUpWithWindow() {
     InitJoystickDevices();
+    ReadSticksForStep = PollJoystickForStep;
     InitGL();
     {
         std::lock_guard<std::mutex> lock(SimMutex);
@@ -256,6 +291,7 @@ void RunMainLoop(const PlatformEvents& events) {
             break;
         }
         ServiceJoystickPoll();
+        OfferFirstCalibration();
         uint64_t now = MillisecondsNow();
         if (now >= nextWatch) {
             WatchSwitchesAndKeys();
@@ -266,6 +302,13 @@ void RunMainLoop(const PlatformEvents& events) {
     }
 }
 
+void TransmitterRemoved(int instanceId) {
+    if (!JoystickDeviceRemoved(instanceId)) return;
+    // The sticks now read nothing: the model must not fly on that. A playback needs no sticks.
+    transmitterLost = true;
+    if (!RecorderPlaying()) PauseSimulation();
+}
+
 void ShutdownSaves() {
     ShutdownRecorder();
     SaveUserPrefs(WritePath("UserPrefs.dat"));
@@ -273,6 +316,13 @@ void ShutdownSaves() {
     SaveChannelMapping(Mapping, WritePath("JoystickMapping.dat"));
     SaveModelSetup(Model, WritePath("data/StartUp.par"));
     AppendSessionToLog(WritePath("FlightLogData.log"));
+    RememberTransmitterInUse();
+    const TransmitterIdentity& transmitter = RememberedTransmitter();
+    if (!transmitter.guid.empty()) {
+        SetSetting("TransmitterGuid", transmitter.guid);
+        SetSetting("TransmitterName", transmitter.name);
+        SetSettingInt("TransmitterIndex", transmitter.index);
+    }
     SaveSettingsFile(Settings, WritePath("Settings.ini"));
     CloseAudioDevices();
     ShutdownJoystickDevices();

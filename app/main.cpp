@@ -39,7 +39,7 @@ int main() {
         if (!UiOwnsKeyboard()) LatchKeyPress(keycode, repeat);
     };
     events.joystickAdded = JoystickDeviceAdded;
-    events.joystickRemoved = JoystickDeviceRemoved;
+    events.joystickRemoved = TransmitterRemoved;
 
     RunMainLoop(events);
 

@@ -11,7 +11,10 @@
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
 
+void (*ReadSticksForStep)() = nullptr;
+
 void SimulationTick() {
+    if (ReadSticksForStep) ReadSticksForStep();
     {
         std::lock_guard<std::mutex> lock(SimMutex);
         SimTimeStep = RecorderPlaying() ? 0.05f : TimeStepForSpeed(SimSpeed);
