@@ -39,6 +39,7 @@
 #include "render/textures.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
+#include "sound/sound_levels.h"
 
 namespace {
 constexpr uint64_t WatchPeriodMs = 50;
@@ -188,6 +189,7 @@ void StartUpWithWindow() {
         ResetHelicopter();
     }
     ResetSwitchChanged();
+    LoadSoundLevels();
     InitAudioDevices();
     ScanCrashSounds(ProgramPath("crashsounds"));
     if (MotorSoundEnabled) {

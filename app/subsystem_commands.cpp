@@ -16,6 +16,7 @@
 #include "recorder/record_play_bar_dialog.h"
 #include "render/graphics_commands.h"
 #include "sound/crash_sounds.h"
+#include "sound/volume_dialog.h"
 
 void RunSubsystemCommand(int id) {
     if (RunGraphicsCommand(id)) return;
@@ -38,6 +39,7 @@ void RunSubsystemCommand(int id) {
     case CmdRecordPlayBar: ToggleBar(); break;
     case CmdMotorSound: ToggleMotorSound(); break;
     case CmdCrashSound: ToggleCrashSound(); break;
+    case CmdVolume: ShowVolumeDialog(); break;
     case CmdControllerSelect: ShowSelectControllerDialog(); break;
     case CmdCalibrate: ShowCalibrateDialog(); break;
     case CmdMapping: ShowControllerMapping(); break;
@@ -48,4 +50,7 @@ void RunSubsystemCommand(int id) {
     }
 }
 
-void DrawSubsystemDialogs() { DrawSettingsDialogs(); }
+void DrawSubsystemDialogs() {
+    DrawSettingsDialogs();
+    DrawVolumeDialog();
+}
