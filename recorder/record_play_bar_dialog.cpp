@@ -97,6 +97,11 @@ bool IconButton(const char* id, Icon icon, const char* tooltip, bool highlighted
     return pressed;
 }
 
+// Room for the position and length text up to 99:59.9 each.
+float TimesWidth() {
+    return ImGui::CalcTextSize("00:00.0 / 00:00.0").x + ImGui::GetStyle().ItemSpacing.x;
+}
+
 bool KeyPressed(ImGuiKey key) {
     return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false);
 }
@@ -266,9 +271,12 @@ void DrawRecordPlayBar() {
     const std::string times = recording ? RecordingTimeText(Recorder.frameCount)
                                         : RecordingTimeText(std::min(Recorder.sliderPos.load(), maxPos)) +
                                               " / " + RecordingTimeText(maxPos);
+    // The buttons after it stay put while the figures change: the text gets a fixed width.
+    const float timesX = ImGui::GetCursorPosX();
     ImGui::SetCursorPosY(rowY + (ButtonSize - ImGui::GetTextLineHeight()) * 0.5f);
     ImGui::TextUnformatted(times.c_str());
     ImGui::SameLine();
+    ImGui::SetCursorPosX(timesX + TimesWidth());
     ImGui::SetCursorPosY(rowY);
 
     if (IconButton("##record", Icon::Record, "Record", recording)) RecorderRecordPressed();
