@@ -43,6 +43,7 @@
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
 #include "sound/riff_wave.h"
+#include "sound/sound_levels.h"
 
 namespace {
 constexpr uint64_t WatchPeriodMs = 50;
@@ -257,6 +258,7 @@ void StartUpWithWindow() {
         ResetHelicopter();
     }
     ResetSwitchChanged();
+    LoadSoundLevels();
     InitAudioDevices();
     ScanAllCrashSounds();
     {

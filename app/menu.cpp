@@ -67,6 +67,7 @@ const MenuEntry MainMenu[] = {
     {"View", nullptr, "Smooth camera follow", CmdSmoothCamera},
     {"Sound", nullptr, "Motor", CmdMotorSound},
     {"Sound", nullptr, "Crash", CmdCrashSound},
+    {"Sound", nullptr, "Volume", CmdVolume},
     {"Joystick", nullptr, "Controller Select", CmdControllerSelect},
     {"Joystick", nullptr, "Calibrate", CmdCalibrate},
     {"Joystick", nullptr, "Mapping", CmdMapping},

@@ -10,6 +10,7 @@
 #include "recorder/flight_recorder.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
+#include "sound/sound_levels.h"
 
 void (*ReadSticksForStep)() = nullptr;
 
@@ -22,6 +23,7 @@ void SimulationTick() {
         StepWind(SimTimeStep);
         StepTurbulence(SimTimeStep);
         PublishSoundInputs(Heli.rotorRpm, Heli.pilotDistance, Heli.dopplerFactor);
+        PublishSoundPosition(Heli.position.x, Heli.position.y);
     }
     // A crash sound picked by the step plays to its end here, with the lock released.
     PlayPendingCrashSound();
