@@ -33,6 +33,7 @@
 #include "platform/message_box.h"
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
+#include "render/motion_smoothing.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
@@ -67,7 +68,8 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     };
     // Large enough to read across the field, shrunk to fit a small window.
     const float spacing = 1.2f;
-    float size = std::clamp(clientHeight / 28.0f, 13.0f, 30.0f);
+    const float scale = static_cast<float>(UiScale());
+    float size = std::clamp(clientHeight / 28.0f, 13.0f * scale, 30.0f * scale);
     float width = widest(size);
     if (width > clientWidth - 40.0f && width > 0.0f) {
         size *= (clientWidth - 40.0f) / width;
@@ -76,13 +78,15 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     float height = size * spacing * static_cast<float>(lines.size());
     ImVec2 centre(clientWidth * 0.5f, menuHeight + clientHeight * 0.5f);
     ImVec2 topLeft(centre.x - width * 0.5f, centre.y - height * 0.5f);
-    draw->AddRectFilled(ImVec2(topLeft.x - 18, topLeft.y - 12), ImVec2(topLeft.x + width + 18, topLeft.y + height + 12),
-                        IM_COL32(0, 0, 0, 120), 6.0f);
+    draw->AddRectFilled(ImVec2(topLeft.x - 18, topLeft.y - 12),
+                        ImVec2(topLeft.x + width + 18, topLeft.y + height + 12), IM_COL32(0, 0, 0, 120),
+                        6.0f);
     // Each line centred on its own, as centred text is drawn.
     float y = topLeft.y;
     for (const std::string& line : lines) {
         float lineWidth = font->CalcTextSizeA(size, FLT_MAX, 0.0f, line.c_str()).x;
-        draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255), line.c_str());
+        draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255),
+                      line.c_str());
         y += size * spacing;
     }
 }
@@ -108,7 +112,7 @@ void DrawControllerHint(int menuHeight, int clientWidth, int clientHeight) {
     const char* text = "No transmitter found: connect it, then choose Joystick > Controller Select";
     ImDrawList* draw = ImGui::GetForegroundDrawList();
     ImVec2 size = ImGui::CalcTextSize(text);
-    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f - size.y);
+    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f * UiScale() - size.y);
     draw->AddRectFilled(ImVec2(at.x - 8, at.y - 4), ImVec2(at.x + size.x + 8, at.y + size.y + 4),
                         IM_COL32(0, 0, 0, 110), 4.0f);
     draw->AddText(at, IM_COL32(255, 255, 255, 255), text);
@@ -119,7 +123,8 @@ void DrawDialogs() {
     DrawRecordPlayBar();
     DrawSubsystemDialogs();
     DrawFileChooser();
-    for (const std::string& message : TakeUserMessages()) ShowMessageBox(message, FilesCaption);
+    for (const std::string& message : TakeUserMessages())
+        ShowMessageBox(message, FilesCaption);
     DrawMessageBoxes();
 }
 
@@ -141,6 +146,8 @@ void DrawOneFrame() {
     if (state != FlightCrashShown) {
         ServeTextureReloads();
         CaptureRenderSnapshot();
+        SmoothSnapshot(FrameSnapshot, FrameClockSeconds());
+        OverlayScale = UiScale();
         RenderFrame(clientW, clientH);
         bool justCrashed = false;
         {
@@ -165,12 +172,40 @@ void DrawOneFrame() {
     EndUiFrame();
     SwapMainWindow();
 }
+// Settings of the picture and the window that the Windows files cannot hold.
+void LoadPresentationSettings() {
+    SmoothMotion = GetSettingBool("SmoothMotion", true);
+    SetAntiAliasingChoice(GetSettingInt("AntiAliasing", 0, 0, 2));
+    SetUiScaleOverride(GetSettingInt("UiScale", 0, 0, 4));
+}
+
+void RestoreWindowFromSettings() {
+    WindowPlacement placement = CurrentWindowPlacement();
+    if (GetSetting("WindowWidth", "").empty()) return; // first start: the system places the window
+    placement.x = GetSettingInt("WindowX", placement.x, -100000, 100000);
+    placement.y = GetSettingInt("WindowY", placement.y, -100000, 100000);
+    placement.width = GetSettingInt("WindowWidth", placement.width, 200, 16384);
+    placement.height = GetSettingInt("WindowHeight", placement.height, 150, 16384);
+    placement.fullScreen = GetSettingBool("FullScreen", false);
+    RestoreWindowPlacement(placement);
+}
+
+void StorePresentationSettings() {
+    SetSettingBool("SmoothMotion", SmoothMotion);
+    WindowPlacement placement = CurrentWindowPlacement();
+    SetSettingInt("WindowX", placement.x);
+    SetSettingInt("WindowY", placement.y);
+    SetSettingInt("WindowWidth", placement.width);
+    SetSettingInt("WindowHeight", placement.height);
+    SetSettingBool("FullScreen", placement.fullScreen);
+}
 } // namespace
 
 void StartUpBeforeWindow() {
     BuildSceneryGeometry();
     LoadUserPrefs(ReadPath("UserPrefs.dat"));
     LoadSettingsFile(Settings, ReadPath("Settings.ini"));
+    LoadPresentationSettings();
     LoadXMesh("", HeliMesh, false);
     BuildShadowCircle();
     ResetSession();
@@ -181,6 +216,7 @@ void StartUpBeforeWindow() {
 }
 
 void StartUpWithWindow() {
+    RestoreWindowFromSettings();
     InitJoystickDevices();
     InitGL();
     {
@@ -205,6 +241,7 @@ void WatchSwitchesAndKeys() {
     if (KeyPressedSinceLastQuery(KeyR)) return ToggleBar();
     if (KeyPressedSinceLastQuery(KeyI)) return ToggleKeyboardIdleUp();
     if (KeyPressedSinceLastQuery(KeyH)) return ToggleKeyboardThrottleHold();
+    if (KeyPressedSinceLastQuery(KeyF11)) return ToggleFullScreen();
 }
 
 void RunMainLoop(const PlatformEvents& events) {
@@ -232,6 +269,7 @@ void ShutdownSaves() {
     SaveChannelMapping(Mapping, WritePath("JoystickMapping.dat"));
     SaveModelSetup(Model, WritePath("data/StartUp.par"));
     AppendSessionToLog(WritePath("FlightLogData.log"));
+    StorePresentationSettings();
     SaveSettingsFile(Settings, WritePath("Settings.ini"));
     CloseAudioDevices();
     ShutdownJoystickDevices();

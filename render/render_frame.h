@@ -8,6 +8,8 @@ extern int32_t clientHeight;
 extern float aspectRatio;
 // The helicopter position of the current frame; the model and its shadow are drawn there.
 extern Vec3 renderHeliPosition;
+// Whole-number scale of the instruments overlay (the display's scale); 1 keeps the described pixel sizes.
+extern int32_t OverlayScale;
 
 // Sets the state that stays for the whole run, makes the six texture names and loads every texture.
 // Needs the GL context current (the platform layer creates it); leaves it current.

@@ -149,11 +149,13 @@ void DrawScenery() {
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 
-    // Sky disc: deep blue overhead, paler at the rim.
+    // Sky disc: deep blue overhead, paler at the rim. Twenty triangles of 18 degrees each, the first from
+    // the rim point at 0 degrees: a fan whose triangles never overlap (overlapping ones at the same depth
+    // fight in stripes).
     glDisable(GL_BLEND);
     glBegin(GL_TRIANGLES);
-    float prevX = 0.0f, prevY = 200.0f;
-    for (int i = 1; i <= 21; ++i) {
+    float prevX = 200.0f, prevY = 0.0f;
+    for (int i = 1; i <= 20; ++i) {
         float a = static_cast<float>(i) * 18.0f * DegToRad;
         float x = 200.0f * std::cos(a), y = 200.0f * std::sin(a);
         glColor3f(0.1882f, 0.3647f, 0.8196f);
