@@ -78,15 +78,13 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     float height = size * spacing * static_cast<float>(lines.size());
     ImVec2 centre(clientWidth * 0.5f, menuHeight + clientHeight * 0.5f);
     ImVec2 topLeft(centre.x - width * 0.5f, centre.y - height * 0.5f);
-    draw->AddRectFilled(ImVec2(topLeft.x - 18, topLeft.y - 12),
-                        ImVec2(topLeft.x + width + 18, topLeft.y + height + 12), IM_COL32(0, 0, 0, 120),
-                        6.0f);
+    draw->AddRectFilled(ImVec2(topLeft.x - 18, topLeft.y - 12), ImVec2(topLeft.x + width + 18, topLeft.y + height + 12),
+                        IM_COL32(0, 0, 0, 120), 6.0f);
     // Each line centred on its own, as centred text is drawn.
     float y = topLeft.y;
     for (const std::string& line : lines) {
         float lineWidth = font->CalcTextSizeA(size, FLT_MAX, 0.0f, line.c_str()).x;
-        draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255),
-                      line.c_str());
+        draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255), line.c_str());
         y += size * spacing;
     }
 }
@@ -123,8 +121,7 @@ void DrawDialogs() {
     DrawRecordPlayBar();
     DrawSubsystemDialogs();
     DrawFileChooser();
-    for (const std::string& message : TakeUserMessages())
-        ShowMessageBox(message, FilesCaption);
+    for (const std::string& message : TakeUserMessages()) ShowMessageBox(message, FilesCaption);
     DrawMessageBoxes();
 }
 
@@ -180,8 +177,8 @@ void LoadPresentationSettings() {
 }
 
 void RestoreWindowFromSettings() {
-    WindowPlacement placement = CurrentWindowPlacement();
     if (GetSetting("WindowWidth", "").empty()) return; // first start: the system places the window
+    WindowPlacement placement = CurrentWindowPlacement();
     placement.x = GetSettingInt("WindowX", placement.x, -100000, 100000);
     placement.y = GetSettingInt("WindowY", placement.y, -100000, 100000);
     placement.width = GetSettingInt("WindowWidth", placement.width, 200, 16384);

@@ -14,8 +14,7 @@
 namespace {
 int CheckedIn(std::initializer_list<int> group) {
     int count = 0;
-    for (int id : group)
-        count += MenuItemChecked(id) ? 1 : 0;
+    for (int id : group) count += MenuItemChecked(id) ? 1 : 0;
     return count;
 }
 } // namespace
@@ -37,9 +36,8 @@ TEST(MenuTable, ItemsAreUniqueAndInTheirRange) {
 }
 
 TEST(MenuCommands, ExclusiveGroupsCheckExactlyOneItem) {
-    const std::initializer_list<int> speeds = {CmdSpeedQuarter, CmdSpeedHalf, CmdSpeedThreeQuarter,
-                                               CmdSpeedNormal,  CmdSpeed12,   CmdSpeed15,
-                                               CmdSpeed20};
+    const std::initializer_list<int> speeds = {CmdSpeedQuarter, CmdSpeedHalf, CmdSpeedThreeQuarter, CmdSpeedNormal,
+                         CmdSpeed12,      CmdSpeed15,   CmdSpeed20};
     EXPECT_TRUE(MenuItemChecked(CmdSpeedNormal)); // the start-up mark
     HandleMenuCommand(CmdSpeed15);
     EXPECT_EQ(SimSpeed, 5);
@@ -49,7 +47,7 @@ TEST(MenuCommands, ExclusiveGroupsCheckExactlyOneItem) {
     EXPECT_EQ(SimSpeed, 3);
 
     const std::initializer_list<int> trails = {CmdTrailsNone, CmdTrails3s, CmdTrails10s, CmdTrails30s,
-                                               CmdTrails1m,   CmdTrails2m, CmdTrails5m};
+                         CmdTrails1m,   CmdTrails2m, CmdTrails5m};
     EXPECT_TRUE(MenuItemChecked(CmdTrailsNone));
     HandleMenuCommand(CmdTrails30s);
     EXPECT_TRUE(trailsOn);
@@ -80,10 +78,8 @@ TEST(MenuCommands, TogglesFlipTheirSettingAndMark) {
     struct Toggle {
         int id;
         bool* value;
-    } toggles[] = {{CmdAutoReset, &autoReset},
-                   {CmdShowSchool, &showSchoolBuilding},
-                   {CmdLowerCamera, &lowerCameraAngle},
-                   {CmdSmoothCamera, &smoothCameraFollow},
+    } toggles[] = {{CmdAutoReset, &autoReset},         {CmdShowSchool, &showSchoolBuilding},
+                   {CmdLowerCamera, &lowerCameraAngle}, {CmdSmoothCamera, &smoothCameraFollow},
                    {CmdCrashSound, &CrashSoundEnabled}};
     for (const Toggle& t : toggles) {
         bool before = *t.value;
