@@ -200,7 +200,11 @@ void StorePresentationSettings() {
 
 void StartUpBeforeWindow() {
     BuildSceneryGeometry();
+    // A value no preferences file holds tells whether one chose the Background Resolution.
+    backgroundResolution = -1;
     LoadUserPrefs(ReadPath("UserPrefs.dat"));
+    PreferHighBackdrop = backgroundResolution == -1;
+    if (PreferHighBackdrop) backgroundResolution = 1;
     LoadSettingsFile(Settings, ReadPath("Settings.ini"));
     LoadPresentationSettings();
     LoadXMesh("", HeliMesh, false);

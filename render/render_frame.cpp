@@ -18,6 +18,7 @@ int32_t clientHeight = 1;
 float aspectRatio = 1.0f;
 Vec3 renderHeliPosition = {0.0f, 0.0f, 0.0f};
 int32_t OverlayScale = 1;
+bool PreferHighBackdrop = false;
 
 namespace {
 const GLfloat GlobalAmbient[4] = {0.1f, 0.1f, 0.1f, 0.52f};
@@ -54,6 +55,11 @@ void InitGL() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
 
+    GLint maxTextureSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    backgroundResolution =
+        StartBackgroundResolution(PreferHighBackdrop, maxTextureSize, backgroundResolution);
+
     glGenTextures(SceneTextureCount, SceneTexture);
     LoadSceneTextures();
 
@@ -72,6 +78,10 @@ void InitGL() {
     glPopMatrix();
     glEnable(GL_LIGHT1);
     SetGlobalAmbient();
+}
+
+int32_t StartBackgroundResolution(bool preferHigh, int32_t maxTextureSize, int32_t current) {
+    return preferHigh && maxTextureSize >= 4096 ? 3 : current;
 }
 
 void ResizeView(int32_t width, int32_t height) {

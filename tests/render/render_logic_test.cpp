@@ -507,3 +507,15 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
     EXPECT_EQ(idle.samples, 2u);
     EXPECT_DOUBLE_EQ(idle.lastTickTime, 10.10);
 }
+
+TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFits) {
+    struct Case {
+        bool preferHigh;
+        int32_t maxTexture, current, expected;
+    };
+    const Case cases[] = {{true, 4096, 1, 3},   {true, 16384, 1, 3},  {true, 2048, 1, 1},
+                          {false, 16384, 1, 1}, {false, 16384, 2, 2}, {true, 0, 1, 1}};
+    for (const Case& c : cases)
+        EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.current), c.expected)
+            << c.maxTexture;
+}
