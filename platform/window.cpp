@@ -31,6 +31,9 @@ int uiScale = 1;
 WindowPlacement windowedPlacement;
 using FrameClock = std::chrono::steady_clock;
 FrameClock::time_point nextFrameTime;
+FrameClock::time_point lastFrameShown;
+double frameWorkAverage = 0.0; // seconds
+int refreshesPerFrame = 1;
 
 void SetWindowIcon() {
     ResourceData icon = FindResourceData(ResourceIcon);
@@ -222,20 +225,30 @@ void EndUiFrame() {
 }
 
 void SwapMainWindow() {
-    auto period =
-        std::chrono::duration_cast<FrameClock::duration>(std::chrono::duration<double>(DisplayFramePeriod()));
+    const double display = DisplayFramePeriod();
     auto before = FrameClock::now();
+    // Time the program spent on this frame since the last one was shown (drawing, events, menus).
+    double work = std::chrono::duration<double>(before - lastFrameShown).count();
+    if (work >= 0.0 && work < 1.0) frameWorkAverage += (work - frameWorkAverage) * 0.1;
     SDL_GL_SwapWindow(window);
     auto now = FrameClock::now();
     // A swap that waited for the display (vsync) sets the pace itself.
-    if (now - before > period / 4) {
-        nextFrameTime = now + period;
+    if (std::chrono::duration<double>(now - before).count() > display / 4) {
+        nextFrameTime = now;
+        lastFrameShown = now;
         return;
     }
-    // A frame that ran late starts the count again instead of racing to catch up.
-    if (nextFrameTime < now - period) nextFrameTime = now;
-    if (nextFrameTime > now) std::this_thread::sleep_until(nextFrameTime);
+    // Without vsync: the next refresh, or every second one while a frame costs about half a refresh or
+    // more (a software renderer), so drawing leaves the processor free most of the time.
+    if (frameWorkAverage > display * 0.45) refreshesPerFrame = 2;
+    if (frameWorkAverage < display * 0.3) refreshesPerFrame = 1;
+    auto period = std::chrono::duration_cast<FrameClock::duration>(
+        std::chrono::duration<double>(display * refreshesPerFrame));
     nextFrameTime += period;
+    // A frame that ran late starts the count again instead of racing to catch up.
+    if (nextFrameTime < now) nextFrameTime = now;
+    std::this_thread::sleep_until(nextFrameTime);
+    lastFrameShown = FrameClock::now();
 }
 
 void RestoreWindowPlacement(const WindowPlacement& placement) {

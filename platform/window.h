@@ -48,7 +48,8 @@ void GetWindowPixelSize(int& width, int& height);
 void BeginUiFrame();
 void EndUiFrame(); // renders ImGui over the current GL frame
 // Shows the frame. Where the swap returns at once (no vsync), waits for the next frame time of the display's
-// refresh rate (60 Hz when unknown), so the loop does not spin a whole core.
+// refresh rate (60 Hz when unknown), so the loop does not spin a whole core; while frames cost about half
+// a refresh or more (a software renderer), for every second frame time.
 void SwapMainWindow();
 
 // True while an ImGui text box has keyboard focus or a modal window is open: shortcuts wait then.
