@@ -36,6 +36,7 @@
 #include "platform/quit_signals.h"
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
+#include "render/motion_smoothing.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
@@ -72,7 +73,8 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     };
     // Large enough to read across the field, shrunk to fit a small window.
     const float spacing = 1.2f;
-    float size = std::clamp(clientHeight / 28.0f, 13.0f, 30.0f);
+    const float scale = static_cast<float>(UiScale());
+    float size = std::clamp(clientHeight / 28.0f, 13.0f * scale, 30.0f * scale);
     float width = widest(size);
     if (width > clientWidth - 40.0f && width > 0.0f) {
         size *= (clientWidth - 40.0f) / width;
@@ -129,7 +131,7 @@ void DrawControllerHint(int menuHeight, int clientWidth, int clientHeight) {
             : "No transmitter found: connect it, then choose Joystick > Controller Select";
     ImDrawList* draw = ImGui::GetForegroundDrawList();
     ImVec2 size = ImGui::CalcTextSize(text);
-    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f - size.y);
+    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f * UiScale() - size.y);
     draw->AddRectFilled(ImVec2(at.x - 8, at.y - 4), ImVec2(at.x + size.x + 8, at.y + size.y + 4),
                         IM_COL32(0, 0, 0, 110), 4.0f);
     draw->AddText(at, IM_COL32(255, 255, 255, 255), text);
@@ -193,6 +195,8 @@ void DrawOneFrame() {
     if (state != FlightCrashShown) {
         ServeTextureReloads();
         CaptureRenderSnapshot();
+        SmoothSnapshot(FrameSnapshot, FrameClockSeconds());
+        OverlayScale = UiScale();
         RenderFrame(clientW, clientH);
         bool justCrashed = false;
         {
@@ -217,12 +221,44 @@ void DrawOneFrame() {
     EndUiFrame();
     SwapMainWindow();
 }
+// Settings of the picture and the window that the Windows files cannot hold.
+void LoadPresentationSettings() {
+    SmoothMotion = GetSettingBool("SmoothMotion", true);
+    SetAntiAliasingChoice(GetSettingInt("AntiAliasing", 0, 0, 2));
+    SetUiScaleOverride(GetSettingInt("UiScale", 0, 0, 4));
+}
+
+void RestoreWindowFromSettings() {
+    if (GetSetting("WindowWidth", "").empty()) return; // first start: the system places the window
+    WindowPlacement placement = CurrentWindowPlacement();
+    placement.x = GetSettingInt("WindowX", placement.x, -100000, 100000);
+    placement.y = GetSettingInt("WindowY", placement.y, -100000, 100000);
+    placement.width = GetSettingInt("WindowWidth", placement.width, 200, 16384);
+    placement.height = GetSettingInt("WindowHeight", placement.height, 150, 16384);
+    placement.fullScreen = GetSettingBool("FullScreen", false);
+    RestoreWindowPlacement(placement);
+}
+
+void StorePresentationSettings() {
+    SetSettingBool("SmoothMotion", SmoothMotion);
+    WindowPlacement placement = CurrentWindowPlacement();
+    SetSettingInt("WindowX", placement.x);
+    SetSettingInt("WindowY", placement.y);
+    SetSettingInt("WindowWidth", placement.width);
+    SetSettingInt("WindowHeight", placement.height);
+    SetSettingBool("FullScreen", placement.fullScreen);
+}
 } // namespace
 
 void StartUpBeforeWindow() {
     BuildSceneryGeometry();
+    // A value no preferences file holds tells whether one chose the Background Resolution.
+    backgroundResolution = -1;
     LoadUserPrefs(ReadPath("UserPrefs.dat"));
+    PreferHighBackdrop = backgroundResolution == -1;
+    if (PreferHighBackdrop) backgroundResolution = 1;
     LoadSettingsFile(Settings, ReadPath("Settings.ini"));
+    LoadPresentationSettings();
     LoadXMesh("", HeliMesh, false);
     BuildShadowCircle();
     ResetSession();
@@ -250,6 +286,7 @@ void ScanAllCrashSounds() {
 } // namespace
 
 void StartUpWithWindow() {
+    RestoreWindowFromSettings();
     InitJoystickDevices();
     ReadSticksForStep = PollJoystickForStep;
     InitGL();
@@ -282,6 +319,7 @@ void WatchSwitchesAndKeys() {
     if (KeyPressedSinceLastQuery(KeyR)) return ToggleBar();
     if (KeyPressedSinceLastQuery(KeyI)) return ToggleKeyboardIdleUp();
     if (KeyPressedSinceLastQuery(KeyH)) return ToggleKeyboardThrottleHold();
+    if (KeyPressedSinceLastQuery(KeyF11)) return ToggleFullScreen();
 }
 
 void RunMainLoop(const PlatformEvents& events) {
@@ -325,6 +363,7 @@ void ShutdownSaves() {
         SetSetting("TransmitterName", transmitter.name);
         SetSettingInt("TransmitterIndex", transmitter.index);
     }
+    StorePresentationSettings();
     SaveSettingsFile(Settings, WritePath("Settings.ini"));
     CloseAudioDevices();
     ShutdownJoystickDevices();

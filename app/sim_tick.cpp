@@ -8,6 +8,7 @@
 #include "flight/heli_state.h"
 #include "flight/wind.h"
 #include "recorder/flight_recorder.h"
+#include "render/motion_smoothing.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
 #include "sound/sound_levels.h"
@@ -19,7 +20,12 @@ void SimulationTick() {
     {
         std::lock_guard<std::mutex> lock(SimMutex);
         SimTimeStep = RecorderPlaying() ? 0.05f : TimeStepForSpeed(SimSpeed);
+        HeliState before = Heli;
+        int32_t flightStateBefore = FlightState;
         StepHelicopter(SimTimeStep);
+        // Only read by the drawing, which carries the helicopter forward between ticks.
+        RecordStep(StepHistory, before, flightStateBefore, Heli, FlightState, SimTimeStep,
+                   FrameClockSeconds());
         StepWind(SimTimeStep);
         StepTurbulence(SimTimeStep);
         PublishSoundInputs(Heli.rotorRpm, Heli.pilotDistance, Heli.dopplerFactor);

@@ -31,7 +31,7 @@ TEST(MenuTable, ItemsAreUniqueAndInTheirRange) {
         EXPECT_TRUE(ids.insert(e.id).second) << e.id;
     }
     EXPECT_EQ(popups.size(), 7u);
-    EXPECT_EQ(ids.size(), 60u);
+    EXPECT_EQ(ids.size(), 62u);
     EXPECT_EQ(std::string(MainMenu[0].text), "Pause \t (P)");
 }
 
