@@ -64,6 +64,13 @@ const Script Scripts[] = {
              Sticks = TestSticks{};
          }
      }},
+    // The collective raised slowly on the pad: lift-off the first step the net force points up.
+    {"slow lift-off", 7.0f, NoSetup,
+     [](HoverPilot&, float t) {
+         Sticks = TestSticks{};
+         Sticks.throttle = 0.9f;
+         Sticks.collective = t < 2.0f ? 0.0f : 0.04f * (t - 2.0f) + 0.15f;
+     }},
     // Throttle cut at height: the rotor runs down, the fall is judged a crash, 60 steps later the reset.
     {"throttle cut and crash", 9.0f,
      [] {
