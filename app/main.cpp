@@ -21,10 +21,8 @@
 int main() {
     // Before anything can be lost: a signal from here on ends the run through the normal shutdown.
     InstallQuitSignalHandlers();
-    if (!InitProgramDir())
-        PostUserMessage(
-            "The folder " + UserDir +
-            " cannot be written.\nSettings, model setups, recordings and the flight log will not be kept.");
+    // Says once when the folder for the pilot's files cannot be written.
+    InitProgramDir();
     StartUpBeforeWindow();
 
     if (!CreateMainWindow(1024, 768)) {
@@ -42,7 +40,7 @@ int main() {
             LatchKeyPress(keycode, repeat);
     };
     events.joystickAdded = JoystickDeviceAdded;
-    events.joystickRemoved = JoystickDeviceRemoved;
+    events.joystickRemoved = TransmitterRemoved;
 
     RunMainLoop(events);
 

@@ -19,6 +19,7 @@
 #include "recorder/record_play_bar_dialog.h"
 #include "render/graphics_commands.h"
 #include "sound/crash_sounds.h"
+#include "sound/volume_dialog.h"
 
 namespace {
 // "Help > Index": the help page in the desktop's viewer, or a message with its path.
@@ -53,6 +54,7 @@ void RunSubsystemCommand(int id) {
     case CmdRecordPlayBar: ToggleBar(); break;
     case CmdMotorSound: ToggleMotorSound(); break;
     case CmdCrashSound: ToggleCrashSound(); break;
+    case CmdVolume: ShowVolumeDialog(); break;
     case CmdControllerSelect: ShowSelectControllerDialog(); break;
     case CmdCalibrate: ShowCalibrateDialog(); break;
     case CmdMapping: ShowControllerMapping(); break;
@@ -63,4 +65,7 @@ void RunSubsystemCommand(int id) {
     }
 }
 
-void DrawSubsystemDialogs() { DrawSettingsDialogs(); }
+void DrawSubsystemDialogs() {
+    DrawSettingsDialogs();
+    DrawVolumeDialog();
+}

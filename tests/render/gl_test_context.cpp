@@ -20,7 +20,7 @@ void Put32(std::vector<uint8_t>& b, uint32_t v) {
 }
 } // namespace
 
-bool CreateTestGLContext(int width, int height, std::string& error) {
+bool CreateTestGLContext(int width, int height, std::string& error, int samples) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = std::string("SDL_Init failed (run under xvfb-run): ") + SDL_GetError();
         return false;
@@ -30,6 +30,8 @@ bool CreateTestGLContext(int width, int height, std::string& error) {
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 1 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 1 ? samples : 0);
     TestWindow =
         SDL_CreateWindow("Rotorvane render test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     if (!TestWindow) {
@@ -55,6 +57,13 @@ bool CreateTestGLContext(int width, int height, std::string& error) {
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     return true;
+}
+
+int TestContextSamples() {
+    int buffers = 0, samples = 0;
+    SDL_GL_GetAttribute(SDL_GL_MULTISAMPLEBUFFERS, &buffers);
+    SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &samples);
+    return buffers > 0 ? samples : 0;
 }
 
 void DestroyTestGLContext() {
