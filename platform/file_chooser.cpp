@@ -102,7 +102,7 @@ bool ResolveChoice(std::string& result) {
         typed.pop_back();
     if (typed.empty()) return false;
     // A name shown with '?' for bytes that are not UTF-8 stands for the real name picked in the list.
-    if (!chooser.selectedFile.empty() && typed == DisplayableName(chooser.selectedFile))
+    if (!chooser.selectedFile.empty() && typed == ShowableFileName(chooser.selectedFile))
         typed = chooser.selectedFile;
     fs::path path(typed);
     const bool relative = path.is_relative();
@@ -121,7 +121,7 @@ bool ResolveChoice(std::string& result) {
         if (fs::is_regular_file(shipped, ec)) path = shipped;
     }
     if (chooser.options.mustExist && !chooser.options.save && !fs::exists(path, ec)) {
-        chooser.error = DisplayableName(path.filename().string()) +
+        chooser.error = ShowableFileName(path.filename().string()) +
                         "\nFile not found.\nCheck the file name and try again.";
         return false;
     }
@@ -138,7 +138,7 @@ void Finish(bool confirmed, const std::string& path) {
 }
 } // namespace
 
-std::string DisplayableName(const std::string& name) {
+std::string ShowableFileName(const std::string& name) {
     std::string shown;
     shown.reserve(name.size());
     const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
@@ -204,7 +204,7 @@ void OpenFileChooser(const FileChooserOptions& options, std::function<void(const
     }
     EnterFolder(folder);
     chooser.selectedFile = preset.filename().string();
-    SetName(DisplayableName(chooser.selectedFile));
+    SetName(ShowableFileName(chooser.selectedFile));
 }
 
 bool FileChooserIsOpen() {
@@ -236,7 +236,7 @@ void DrawFileChooser() {
     ImGui::SameLine();
     if (ImGui::Button("Up")) EnterFolder(fs::path(chooser.folder).parent_path());
     ImGui::SameLine();
-    ImGui::TextWrapped("%s", DisplayableName(chooser.folder).c_str());
+    ImGui::TextWrapped("%s", ShowableFileName(chooser.folder).c_str());
 
     float footer = ImGui::GetFrameHeightWithSpacing() * 3 + ImGui::GetTextLineHeightWithSpacing() * 2;
     std::string chosen;
@@ -244,7 +244,7 @@ void DrawFileChooser() {
     if (ImGui::BeginListBox("##entries", ImVec2(-FLT_MIN, -footer))) {
         int index = 0;
         for (const std::string& folderName : chooser.folders) {
-            std::string label = "[" + DisplayableName(folderName) + "]##" + std::to_string(index);
+            std::string label = "[" + ShowableFileName(folderName) + "]##" + std::to_string(index);
             if (ImGui::Selectable(label.c_str(), chooser.selected == index,
                                   ImGuiSelectableFlags_AllowDoubleClick)) {
                 chooser.selected = index;
@@ -258,12 +258,12 @@ void DrawFileChooser() {
             ++index;
         }
         for (const std::string& fileName : chooser.files) {
-            std::string label = DisplayableName(fileName) + "##" + std::to_string(index);
+            std::string label = ShowableFileName(fileName) + "##" + std::to_string(index);
             if (ImGui::Selectable(label.c_str(), chooser.selected == index,
                                   ImGuiSelectableFlags_AllowDoubleClick)) {
                 chooser.selected = index;
                 chooser.selectedFile = fileName;
-                SetName(DisplayableName(fileName));
+                SetName(ShowableFileName(fileName));
                 if (ImGui::IsMouseDoubleClicked(0)) confirm = true;
             }
             ++index;

@@ -30,4 +30,4 @@ void DrawFileChooser();
 // name as valid UTF-8 for showing: each byte that does not belong to a well-formed sequence (and every
 // control character) becomes '?'. The chooser shows and pre-fills this; choosing such an entry still opens
 // the file under its real name.
-std::string DisplayableName(const std::string& name);
+std::string ShowableFileName(const std::string& name);

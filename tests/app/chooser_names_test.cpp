@@ -27,7 +27,7 @@ TEST(FileChooserNames, ShownAsValidUtf8) {
         {"\x80\xBF", "??"},                           // continuation bytes alone
     };
     for (const auto& c : cases)
-        EXPECT_EQ(DisplayableName(c.raw), c.shown) << c.raw;
+        EXPECT_EQ(ShowableFileName(c.raw), c.shown) << c.raw;
 }
 
 TEST(FileChooserNames, HostileFolderDrawsWithoutAssertions) {
