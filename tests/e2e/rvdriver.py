@@ -64,7 +64,7 @@ class Program:
             if ids:
                 self.window = ids[-1]
                 self.started = time.time()
-                time.sleep(1.0)  # first frames
+                self._wait_first_frame(deadline)
                 return self
             time.sleep(0.2)
         stacks = ""
@@ -75,6 +75,21 @@ class Program:
         self.kill()
         raise TimeoutError("no Rotorvane window within %s s (windows: %r %r)\n%s"
                            % (timeout, windows.stdout, windows.stderr, stacks))
+
+    def _wait_first_frame(self, deadline):
+        """Waits until the window shows a drawn frame (its centre is no longer black): on a loaded
+        machine the first frames can take seconds after the window appears."""
+        shot = os.path.join(self.dir, "first-frame.png")
+        while time.time() < deadline and self.proc.poll() is None:
+            done = subprocess.run(["import", "-window", self.window, shot], capture_output=True)
+            if done.returncode == 0:
+                w, h = image_size(shot)
+                if sum(pixel(shot, w // 2, h // 2)) > 30:
+                    break
+            time.sleep(0.3)
+        if os.path.exists(shot):
+            os.remove(shot)
+        time.sleep(0.5)  # a few more frames
 
     def key(self, name, pause=0.3):
         """Presses and releases a key as a finger does, held for a few frames."""
