@@ -71,6 +71,7 @@ const MenuEntry MainMenu[] = {
     {"View", nullptr, "Full screen\tF11", CmdFullScreen},
     {"Sound", nullptr, "Motor", CmdMotorSound},
     {"Sound", nullptr, "Crash", CmdCrashSound},
+    {"Sound", nullptr, "Volume", CmdVolume},
     {"Joystick", nullptr, "Controller Select", CmdControllerSelect},
     {"Joystick", nullptr, "Calibrate", CmdCalibrate},
     {"Joystick", nullptr, "Mapping", CmdMapping},

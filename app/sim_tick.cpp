@@ -11,8 +11,12 @@
 #include "render/motion_smoothing.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
+#include "sound/sound_levels.h"
+
+void (*ReadSticksForStep)() = nullptr;
 
 void SimulationTick() {
+    if (ReadSticksForStep) ReadSticksForStep();
     {
         std::lock_guard<std::mutex> lock(SimMutex);
         SimTimeStep = RecorderPlaying() ? 0.05f : TimeStepForSpeed(SimSpeed);
@@ -25,6 +29,7 @@ void SimulationTick() {
         StepWind(SimTimeStep);
         StepTurbulence(SimTimeStep);
         PublishSoundInputs(Heli.rotorRpm, Heli.pilotDistance, Heli.dopplerFactor);
+        PublishSoundPosition(Heli.position.x, Heli.position.y);
     }
     // A crash sound picked by the step plays to its end here, with the lock released.
     PlayPendingCrashSound();

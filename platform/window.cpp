@@ -7,6 +7,8 @@
 #include <backends/imgui_impl_sdl.h>
 #include <imgui.h>
 #include <imgui_internal.h>
+#include <cstdio>
+#include <cstring>
 
 #include <algorithm>
 #include <chrono>
@@ -50,6 +52,34 @@ int NextPowerOfTwo(int v) {
     while (p < v)
         p <<= 1;
     return p;
+}
+
+// SDL falls back to its off-screen and dummy drivers when no display is reachable; the program would then
+// run unseen. Only a real window system is accepted: one stderr line says why otherwise.
+bool RealWindowSystemVideo() {
+    const char* display = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    const bool haveX11 = display && display[0], haveWayland = wayland && wayland[0];
+    if (!SDL_getenv("SDL_VIDEODRIVER")) {
+        if (!haveX11 && !haveWayland) {
+            std::fprintf(stderr, "Rotorvane: no window system: neither DISPLAY nor WAYLAND_DISPLAY is set\n");
+            return false;
+        }
+        // Only the window system the session names is tried, so no other prints its own complaints.
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, haveX11 ? "x11" : "wayland");
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "Rotorvane: no window system (X11 or Wayland) could be opened: %s\n",
+                     SDL_GetError());
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0)) return true;
+    std::fprintf(stderr,
+                 "Rotorvane: no window system (X11 or Wayland) found, only SDL's \"%s\" video driver\n",
+                 driver ? driver : "none");
+    SDL_Quit();
+    return false;
 }
 
 void StyleUi(int scale) {
@@ -141,8 +171,12 @@ double DisplayFramePeriod() {
 bool CreateMainWindow(int width, int height) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    if (!RealWindowSystemVideo()) return false;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_TIMER) != 0) return false;
-    if (!CreateWindowAndContext(width, height)) return false;
+    if (!CreateWindowAndContext(width, height)) {
+        std::fprintf(stderr, "Rotorvane: the OpenGL window could not be created: %s\n", SDL_GetError());
+        return false;
+    }
     SDL_GL_MakeCurrent(window, context);
     SDL_GL_SetSwapInterval(1);
     ChooseMultisampling();

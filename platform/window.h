@@ -5,7 +5,8 @@
 
 // Creates the window titled "Rotorvane" (double buffer, 24-bit colour, depth buffer, resizable, icon,
 // a 4x multisampled frame buffer when the system grants one) and sets up ImGui with the display's scale.
-// Returns false when no window or context could be made.
+// Returns false when no window or context could be made, or when SDL found no real window system (X11,
+// Wayland); the latter is said in one line on stderr.
 bool CreateMainWindow(int width, int height);
 
 // Where the window sits on the desktop and whether it fills the screen. Size and position are those of

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/program_paths.h"
+#include "app/safe_file.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
@@ -334,20 +335,30 @@ TEST_F(GraphicsFiles, BrokenOrMissingGeometryReportsTheError) {
     EXPECT_STREQ(XMeshErrorMessage(HeliMesh.errorCode), "1: Unable to open file");
 }
 
-TEST_F(GraphicsFiles, CanopyPictureIsCopiedOverTheCurrentOne) {
-    WriteText(dir / "canopies" / "red.jpg", "new canopy");
+TEST_F(GraphicsFiles, CanopyPictureIsCopiedOverTheCurrentOneOnlyWhenItDecodes) {
+    auto read = [](const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    WriteSolidBmp((dir / "canopies" / "red.jpg").string(), 4, 2, {200, 0, 0});
     WriteText(dir / "data" / "canopy.jpg", "old canopy");
     EXPECT_TRUE(InstallCanopyPicture((dir / "canopies" / "red.jpg").string()));
     EXPECT_TRUE(reloadCanopyTexture);
-    std::ifstream in(dir / "data" / "canopy.jpg");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "new canopy");
+    EXPECT_EQ(read(dir / "data" / "canopy.jpg"), read(dir / "canopies" / "red.jpg"));
     // Choosing the current canopy itself keeps it.
     EXPECT_TRUE(InstallCanopyPicture((dir / "data" / "canopy.jpg").string()));
-    // A chosen file that vanished: nothing copied, no rebuild.
+    // A chosen file that vanished, or one that is no picture: nothing copied, no rebuild, one message.
     reloadCanopyTexture = false;
+    const std::string before = read(dir / "data" / "canopy.jpg");
+    ResetUserMessages();
     EXPECT_FALSE(InstallCanopyPicture((dir / "canopies" / "gone.jpg").string()));
+    WriteText(dir / "canopies" / "text.jpg", "\xFF\xD8 not a picture at all");
+    EXPECT_FALSE(InstallCanopyPicture((dir / "canopies" / "text.jpg").string()));
     EXPECT_FALSE(reloadCanopyTexture);
+    EXPECT_EQ(read(dir / "data" / "canopy.jpg"), before);
+    EXPECT_EQ(TakeUserMessages().size(), 2u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "data"), {}), 1)
+        << "a temporary file was left";
 }
 
 TEST_F(GraphicsFiles, ScaleAndResolutionCommands) {
