@@ -58,7 +58,8 @@ class Program:
             if self.proc.poll() is not None:
                 out = self.proc.stdout.read().decode(errors="replace")
                 raise RuntimeError("program exited early with %s: %s" % (self.proc.returncode, out))
-            found = subprocess.run(["xdotool", "search", "--name", "^Rotorvane$"],
+            # The program shows its window once it can draw (the window exists hidden before).
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Rotorvane$"],
                                    capture_output=True, text=True)
             ids = found.stdout.split()
             if ids:
