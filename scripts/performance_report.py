@@ -78,7 +78,7 @@ def measure_hover(build, anti_aliasing, seconds=30):
     try:
         program.start(timeout=90)
         program.key("r", pause=0.8)  # the record/play bar: load the demo flight and play it
-        program.click(472, 95, pause=1.0)
+        program.click(599, 95, pause=1.0)  # the bar's Load button
         program.key("ctrl+a", pause=0.2)
         program.type("Demo Flight.rec")
         program.key("Return", pause=0.5)
