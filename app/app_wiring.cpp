@@ -271,6 +271,7 @@ void TransmitterRemoved(int instanceId) {
 void ShutdownSaves() {
     ShutdownRecorder();
     SaveUserPrefs(WritePath("UserPrefs.dat"));
+    CancelCalibrationInProgress();
     SaveJoystickCalibration(Calibration, WritePath("JoystickCalibration.dat"));
     SaveChannelMapping(Mapping, WritePath("JoystickMapping.dat"));
     SaveModelSetup(Model, WritePath("data/StartUp.par"));
