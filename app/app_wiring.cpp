@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cfloat>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -32,14 +33,18 @@
 #include "platform/joystick_device.h"
 #include "platform/key_latch.h"
 #include "platform/message_box.h"
+#include "platform/quit_signals.h"
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
+#include "render/motion_smoothing.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
 #include "render/textures.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
+#include "sound/riff_wave.h"
+#include "sound/sound_levels.h"
 
 namespace {
 constexpr uint64_t WatchPeriodMs = 50;
@@ -68,7 +73,8 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     };
     // Large enough to read across the field, shrunk to fit a small window.
     const float spacing = 1.2f;
-    float size = std::clamp(clientHeight / 28.0f, 13.0f, 30.0f);
+    const float scale = static_cast<float>(UiScale());
+    float size = std::clamp(clientHeight / 28.0f, 13.0f * scale, 30.0f * scale);
     float width = widest(size);
     if (width > clientWidth - 40.0f && width > 0.0f) {
         size *= (clientWidth - 40.0f) / width;
@@ -88,6 +94,25 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     }
 }
 
+// Crash sounds that are no RIFF WAVE file are named once at start, with the folder they were looked for in.
+void ReportUnreadableCrashSounds(const std::string& folder) {
+    if (CrashSoundList.empty()) return ReportReadFailure(folder, "any crash sound (.wav)");
+    std::string unreadable;
+    for (const std::string& path : CrashSoundList) {
+        std::vector<uint8_t> bytes(1 << 16);
+        size_t got = 0;
+        if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+            got = std::fread(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+        // The first 64 KiB hold the headers; a data chunk running past them is read as far as it goes.
+        WaveChunks chunks;
+        if (!ParseRiffWave(bytes.data(), got, chunks))
+            unreadable += (unreadable.empty() ? "" : ", ") + path.substr(path.find_last_of('/') + 1);
+    }
+    if (!unreadable.empty()) ReportReadFailure(folder, "the crash sounds " + unreadable);
+}
+
 // Set when the transmitter in use was unplugged; cleared when it is back (the pause stays until P).
 bool transmitterLost = false;
 // Set at start when no calibration file was found: the first transmitter seen is calibrated at once.
@@ -104,7 +129,7 @@ void DrawControllerHint(int menuHeight, int clientWidth, int clientHeight) {
             : "No transmitter found: connect it, then choose Joystick > Controller Select";
     ImDrawList* draw = ImGui::GetForegroundDrawList();
     ImVec2 size = ImGui::CalcTextSize(text);
-    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f - size.y);
+    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f * UiScale() - size.y);
     draw->AddRectFilled(ImVec2(at.x - 8, at.y - 4), ImVec2(at.x + size.x + 8, at.y + size.y + 4),
                         IM_COL32(0, 0, 0, 110), 4.0f);
     draw->AddText(at, IM_COL32(255, 255, 255, 255), text);
@@ -166,6 +191,8 @@ void DrawOneFrame() {
     if (state != FlightCrashShown) {
         ServeTextureReloads();
         CaptureRenderSnapshot();
+        SmoothSnapshot(FrameSnapshot, FrameClockSeconds());
+        OverlayScale = UiScale();
         RenderFrame(clientW, clientH);
         bool justCrashed = false;
         {
@@ -190,12 +217,44 @@ void DrawOneFrame() {
     EndUiFrame();
     SwapMainWindow();
 }
+// Settings of the picture and the window that the Windows files cannot hold.
+void LoadPresentationSettings() {
+    SmoothMotion = GetSettingBool("SmoothMotion", true);
+    SetAntiAliasingChoice(GetSettingInt("AntiAliasing", 0, 0, 2));
+    SetUiScaleOverride(GetSettingInt("UiScale", 0, 0, 4));
+}
+
+void RestoreWindowFromSettings() {
+    if (GetSetting("WindowWidth", "").empty()) return; // first start: the system places the window
+    WindowPlacement placement = CurrentWindowPlacement();
+    placement.x = GetSettingInt("WindowX", placement.x, -100000, 100000);
+    placement.y = GetSettingInt("WindowY", placement.y, -100000, 100000);
+    placement.width = GetSettingInt("WindowWidth", placement.width, 200, 16384);
+    placement.height = GetSettingInt("WindowHeight", placement.height, 150, 16384);
+    placement.fullScreen = GetSettingBool("FullScreen", false);
+    RestoreWindowPlacement(placement);
+}
+
+void StorePresentationSettings() {
+    SetSettingBool("SmoothMotion", SmoothMotion);
+    WindowPlacement placement = CurrentWindowPlacement();
+    SetSettingInt("WindowX", placement.x);
+    SetSettingInt("WindowY", placement.y);
+    SetSettingInt("WindowWidth", placement.width);
+    SetSettingInt("WindowHeight", placement.height);
+    SetSettingBool("FullScreen", placement.fullScreen);
+}
 } // namespace
 
 void StartUpBeforeWindow() {
     BuildSceneryGeometry();
+    // A value no preferences file holds tells whether one chose the Background Resolution.
+    backgroundResolution = -1;
     LoadUserPrefs(ReadPath("UserPrefs.dat"));
+    PreferHighBackdrop = backgroundResolution == -1;
+    if (PreferHighBackdrop) backgroundResolution = 1;
     LoadSettingsFile(Settings, ReadPath("Settings.ini"));
+    LoadPresentationSettings();
     LoadXMesh("", HeliMesh, false);
     BuildShadowCircle();
     ResetSession();
@@ -210,7 +269,20 @@ void StartUpBeforeWindow() {
     InitFlightRecorder(WritePath("temporary.rec"));
 }
 
+namespace {
+// The crash sounds of the pilot's folder and of the install folder, as one list.
+void ScanAllCrashSounds() {
+    std::vector<std::string> found;
+    for (const std::string& folder : ListingFolders("crashsounds")) {
+        ScanCrashSounds(folder);
+        found.insert(found.end(), CrashSoundList.begin(), CrashSoundList.end());
+    }
+    CrashSoundList = MergeListings(found, static_cast<size_t>(MaxCrashSounds));
+}
+} // namespace
+
 void StartUpWithWindow() {
+    RestoreWindowFromSettings();
     InitJoystickDevices();
     ReadSticksForStep = PollJoystickForStep;
     InitGL();
@@ -219,10 +291,17 @@ void StartUpWithWindow() {
         ResetHelicopter();
     }
     ResetSwitchChanged();
+    LoadSoundLevels();
     InitAudioDevices();
-    ScanCrashSounds(ProgramPath("crashsounds"));
+    ScanAllCrashSounds();
+    {
+        std::string folders;
+        for (const std::string& folder : ListingFolders("crashsounds")) folders += (folders.empty() ? "" : " or ") + folder;
+        ReportUnreadableCrashSounds(folders);
+    }
     if (MotorSoundEnabled) {
-        LoadMotorSound(ReadPath("data/motorsound.wav"));
+        const std::string motorPath = ReadPath("data/motorsound.wav");
+        if (!LoadMotorSound(motorPath)) ReportReadFailure(motorPath, "the motor sound");
         StartMotorSound();
     }
 }
@@ -236,12 +315,14 @@ void WatchSwitchesAndKeys() {
     if (KeyPressedSinceLastQuery(KeyR)) return ToggleBar();
     if (KeyPressedSinceLastQuery(KeyI)) return ToggleKeyboardIdleUp();
     if (KeyPressedSinceLastQuery(KeyH)) return ToggleKeyboardThrottleHold();
+    if (KeyPressedSinceLastQuery(KeyF11)) return ToggleFullScreen();
 }
 
 void RunMainLoop(const PlatformEvents& events) {
     uint64_t nextWatch = MillisecondsNow() + WatchPeriodMs;
     while (!QuitRequested) {
-        if (!PumpEvents(events)) {
+        // Closing the window, Exit, or SIGHUP/SIGINT/SIGQUIT/SIGTERM all end in the same shutdown.
+        if (!PumpEvents(events) || QuitSignalReceived()) {
             QuitRequested = true;
             break;
         }
@@ -279,6 +360,7 @@ void ShutdownSaves() {
         SetSetting("TransmitterName", transmitter.name);
         SetSettingInt("TransmitterIndex", transmitter.index);
     }
+    StorePresentationSettings();
     SaveSettingsFile(Settings, WritePath("Settings.ini"));
     CloseAudioDevices();
     ShutdownJoystickDevices();
