@@ -245,6 +245,7 @@ def main():
                        env=dict(os.environ, DISPLAY=session.display))
         time.sleep(0.3)
         session.key("Return", pause=1.0)
+        session.screenshot("demo-loaded.png")
         code = session.stop_program()
         assert code == 0, "exit code %s: %s" % (code, session.proc.stdout.read().decode(errors="replace"))
 
