@@ -86,15 +86,15 @@ bool ChooseUserDir() {
     return true;
 }
 
-bool InitProgramDir() {
+void InitProgramDir() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     ProgramDir = ec ? std::string(".") : DeriveProgramDir(exe.string());
-    if (ChooseUserDir()) return true;
-    std::string where = UserDir.empty() ? ProgramDir + " and finds no home folder" : UserDir;
-    PostUserMessage("Rotorvane cannot write to " + where +
-                    ".\nSettings, calibration, recordings and the flight log will not be kept.");
-    return false;
+    if (!ChooseUserDir()) {
+        std::string where = UserDir.empty() ? ProgramDir + " and finds no home folder" : UserDir;
+        PostUserMessage("Rotorvane cannot write to " + where +
+                        ".\nSettings, calibration, recordings and the flight log will not be kept.");
+    }
 }
 
 bool UsingPilotFolder() {

@@ -14,9 +14,9 @@ extern std::string ProgramDir;
 // folder ($XDG_DATA_HOME/rotorvane, default ~/.local/share/rotorvane). Always set by InitProgramDir.
 extern std::string UserDir;
 
-// Sets ProgramDir from the running executable (/proc/self/exe), then chooses UserDir. False (and the
-// pilot told) when nothing can be kept, as ChooseUserDir.
-bool InitProgramDir();
+// Sets ProgramDir from the running executable (/proc/self/exe), then chooses UserDir; tells the pilot
+// when nothing can be kept.
+void InitProgramDir();
 // Chooses UserDir for the current ProgramDir: ProgramDir when a file can be created there and the folder
 // was not installed by a package, else the pilot's folder, created with its sub-folders. Returns false
 // when the pilot's folder cannot be written either or no home folder is known (nothing will be kept);
