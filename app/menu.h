@@ -17,6 +17,8 @@ enum MenuCommandId {
     CmdSwashImperfections = 40089, CmdLowerCamera = 40090, CmdTrailsNone = 40092, CmdTrails10s = 40093,
     CmdTrails30s = 40094, CmdTrails1m = 40095, CmdTrails2m = 40096, CmdTrails5m = 40097, CmdTrailsDotted = 40098,
     CmdTrails3s = 40099,
+    // Items this program adds at the end of the View menu, on ids the table left free.
+    CmdSmoothMotion = 40091, CmdFullScreen = 40088,
 };
 
 struct MenuEntry {

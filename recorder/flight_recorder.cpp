@@ -271,7 +271,7 @@ void ShutdownRecorder() {
 
 std::string PrepareRecordingChooser() {
     PauseSimulation();
-    std::string folder = ProgramPath("recordings");
+    std::string folder = WritePath("recordings");
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     return folder;

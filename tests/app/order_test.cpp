@@ -1,0 +1,156 @@
+// The order of things: files read at start-up and written at shutdown (recorded by interposing the C
+// library's fopen and rename), the tick's step, wind and turbulence, and the key watch.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/app_wiring.h"
+#include "app/menu.h"
+#include "app/program_paths.h"
+#include "app/shared_flags.h"
+#include "app/sim_tick.h"
+#include "flight/gyro.h"
+#include "flight/heli_state.h"
+#include "flight/sim_rand.h"
+#include "flight/wind.h"
+#include "platform/key_latch.h"
+#include "recorder/flight_recorder.h"
+
+namespace {
+bool Recording = false;
+std::vector<std::string> FileOperations; // "read X", "write X", "append X", X relative to the folder
+std::string Folder;
+
+void Note(const char* what, const char* path) {
+    if (!Recording || !path) return;
+    std::string p = path;
+    if (p.rfind(Folder + "/", 0) != 0 || std::filesystem::is_directory(p)) return;
+    FileOperations.push_back(std::string(what) + " " + p.substr(Folder.size() + 1));
+}
+} // namespace
+
+// Every fopen and rename of the program passes through here first.
+extern "C" FILE* fopen(const char* path, const char* mode) {
+    using Fn = FILE* (*)(const char*, const char*);
+    static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "fopen"));
+    Note(mode[0] == 'a' ? "append" : mode[0] == 'w' ? "create" : "read", path);
+    return real(path, mode);
+}
+
+extern "C" int rename(const char* from, const char* to) {
+    using Fn = int (*)(const char*, const char*);
+    static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "rename"));
+    Note("write", to);
+    return real(from, to);
+}
+
+TEST(Order, StartUpReadsAndShutdownWrites) {
+    Folder = (std::filesystem::temp_directory_path() / ("rv-order-" + std::to_string(getpid()))).string();
+    std::filesystem::remove_all(Folder);
+    std::filesystem::create_directories(Folder + "/data");
+    ProgramDir = UserDir = Folder;
+
+    FileOperations.clear();
+    Recording = true;
+    StartUpBeforeWindow();
+    Recording = false;
+    EXPECT_EQ(FileOperations, (std::vector<std::string>{
+                                  "read UserPrefs.dat", "read Settings.ini", "read JoystickCalibration.dat",
+                                  "read JoystickMapping.dat", "read data/StartUp.par"}));
+
+    FileOperations.clear();
+    Recording = true;
+    ShutdownSaves();
+    Recording = false;
+    EXPECT_EQ(FileOperations,
+              (std::vector<std::string>{"write UserPrefs.dat", "write JoystickCalibration.dat",
+                                        "write JoystickMapping.dat", "write data/StartUp.par",
+                                        "append FlightLogData.log", "write Settings.ini"}));
+    std::filesystem::remove_all(Folder);
+}
+
+// One tick is the step, then the wind, then the turbulence, with 0.05 s while a recording plays whatever
+// the speed; another order gives another state.
+TEST(Order, TickStepsHelicopterWindTurbulence) {
+    struct Order {
+        const char* name;
+        int first, second, third; // 0 step, 1 wind, 2 turbulence
+    };
+    const Order orders[] = {
+        {"step wind turb", 0, 1, 2}, {"wind step turb", 1, 0, 2}, {"step turb wind", 0, 2, 1}};
+    auto start = [] {
+        ResetHelicopter();
+        Heli.position = Vec3{0.0f, 6.0f, 3.0f};
+        Heli.rotorRpm = 2500.0f;
+        Wind = WindState{};
+        Wind.windType = WindSuddenGusts;
+        Wind.windSpeed = 10.0f;
+        Wind.gustLullDifference = 5.0f;
+        Wind.windVelocity = Vec3{3.0f, -2.0f, 0.0f};
+        Turbulence = TurbulenceState{};
+        Turbulence.turbLevel = 4;
+        Turbulence.turbVelocity = Vec3{0.2f, 0.1f, 0.3f};
+        SimRandState = 7;
+        SimPaused = false;
+        Recorder.playing = true; // no file: the step reads zero sticks, then ends the playback
+    };
+    SimSpeed = 0; // 1/4 speed: 0.0125 s per tick unless a recording plays
+    // The state a tick leaves: helicopter, wind and turbulence velocities.
+    auto snapshot = [] {
+        std::vector<float> v(reinterpret_cast<const float*>(&Heli),
+                             reinterpret_cast<const float*>(&Heli) + 16);
+        for (Vec3 w : {Wind.windVelocity, Turbulence.turbVelocity})
+            v.insert(v.end(), {w.x, w.y, w.z});
+        return v;
+    };
+    std::vector<std::vector<float>> after;
+    for (const Order& o : orders) {
+        start();
+        for (int part : {o.first, o.second, o.third}) {
+            if (part == 0) StepHelicopter(0.05f);
+            if (part == 1) StepWind(0.05f);
+            if (part == 2) StepTurbulence(0.05f);
+        }
+        after.push_back(snapshot());
+    }
+    ASSERT_NE(after[0], after[1]);
+    ASSERT_NE(after[0], after[2]);
+    start();
+    SimulationTick();
+    EXPECT_FALSE(Recorder.playing);
+    EXPECT_EQ(SimTimeStep, 0.05f);
+    EXPECT_EQ(snapshot(), after[0]);
+
+    start();
+    Recorder.playing = false;
+    SimulationTick();
+    EXPECT_EQ(SimTimeStep, 0.0125f);
+    SimSpeed = 3;
+}
+
+// Space and P pressed within one watch: Space resets in this watch, P pauses in the next.
+TEST(Order, SpaceAndPInOneWatch) {
+    while (KeyPressedSinceLastQuery(KeySpace) || KeyPressedSinceLastQuery(KeyP)) {
+    }
+    ResetCommand();
+    Heli.position.z = 7.0f;
+    SimPaused = false;
+    LatchKeyPress(SDLK_p, false);
+    LatchKeyPress(SDLK_SPACE, false);
+    WatchSwitchesAndKeys();
+    EXPECT_NE(Heli.position.z, 7.0f); // reset
+    EXPECT_FALSE(SimPaused);
+    WatchSwitchesAndKeys();
+    EXPECT_TRUE(SimPaused);
+    WatchSwitchesAndKeys();
+    EXPECT_TRUE(SimPaused);
+    SimPaused = false;
+}

@@ -1,0 +1,94 @@
+"""Each normal way to end the program runs the same shutdown: Simulation > Exit, closing the window
+(the window manager's WM_DELETE_WINDOW, sent here without one) and SIGTERM. Each run changes one
+preference on screen (Auto Reset on) and must find it, the other settings files and the log written."""
+import ctypes
+import os
+import struct
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import rvdriver  # noqa: E402
+
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class Event(ctypes.Union):
+    _fields_ = [("message", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+def send_delete_window(window):
+    """What a window manager sends when the pilot clicks the close box."""
+    x = ctypes.cdll.LoadLibrary("libX11.so.6")
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    x.XInternAtom.restype = ctypes.c_ulong
+    x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    display = x.XOpenDisplay(None)
+    assert display, "no X display"
+    event = Event()
+    event.message.type = 33  # ClientMessage
+    event.message.window = window
+    event.message.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.message.format = 32
+    event.message.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    x.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+    x.XFlush.argtypes = [ctypes.c_void_p]
+    x.XFlush(display)
+    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x.XCloseDisplay(display)
+
+
+def open_simulation_menu(program):
+    program.click(35, 9)
+
+
+def quit_by(program, way):
+    if way == "exit":
+        open_simulation_menu(program)
+        program.click(40, EXIT_Y)
+    elif way == "close":
+        send_delete_window(int(program.window))
+    else:
+        program.proc.send_signal(15)
+    program.proc.wait(timeout=30)
+    return program.proc.returncode
+
+
+# Rows of the Simulation pop-up under the menu bar (ImGui's default font): Auto Reset is the third
+# item, Exit the last after two separators.
+AUTO_RESET_Y = 74
+EXIT_Y = 200
+
+
+def main():
+    for way in ("exit", "close", "sigterm"):
+        program = rvdriver.Program(sys.argv[1]).install()
+        try:
+            program.start()
+            time.sleep(2)
+            open_simulation_menu(program)
+            program.click(40, AUTO_RESET_Y)
+            time.sleep(0.5)
+            code = quit_by(program, way)
+        finally:
+            program.kill()
+        assert code == 0, (way, code)
+        prefs = open(program.path("UserPrefs.dat"), "rb").read()
+        assert len(prefs) == 19 and struct.unpack_from("<I", prefs)[0] == 0x2043ABCF, (way, prefs)
+        assert prefs[17] == 1, (way, "Auto Reset not saved", prefs)
+        assert open(program.path("data", "StartUp.par"), "rb").read() == rvdriver.default_model_setup(), way
+        assert os.path.getsize(program.path("JoystickCalibration.dat")) == 104, way
+        assert os.path.getsize(program.path("JoystickMapping.dat")) == 56, way
+        assert os.path.getsize(program.path("FlightLogData.log")) == 52, way
+        assert os.path.exists(program.path("Settings.ini")), way
+        print("%s: settings and log written" % way)
+        program.cleanup()
+
+
+if __name__ == "__main__":
+    main()

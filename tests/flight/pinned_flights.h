@@ -1,0 +1,37 @@
+// Scripted whole flights whose every step is kept as reference data (tests/data/pinned_flights.bin),
+// written by tools/pinflights and replayed by the flight tests.
+//
+// File layout (little-endian):
+//   "RVPF" (4 bytes), u32 version (1), u32 flight count;
+//   per flight: 32-byte name (zero padded), f32 dt, u32 tick count, then per tick 72 bytes:
+//     16 f32 HeliState fields in record order, i32 FlightState, u32 SimRandState (after the tick).
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct PinnedTick {
+    float state[16];
+    int32_t flightState;
+    uint32_t randState;
+};
+static_assert(sizeof(PinnedTick) == 72);
+
+struct PinnedFlight {
+    std::string name;
+    float dt;
+    std::vector<PinnedTick> ticks;
+};
+
+// The number of scripted flights (each is flown at two time steps). Names have at most 31 characters.
+int PinnedFlightScriptCount();
+// The time steps every script is flown at: the normal 0.05 s and the fastest speed's 0.1 s.
+inline constexpr float PinnedTimeSteps[2] = {0.05f, 0.1f};
+
+// Flies script `index` from a fresh simulation with time step dt and returns its name and ticks.
+PinnedFlight FlyPinnedFlight(int index, float dt);
+
+// File bytes for a list of flights, and the flights parsed from file bytes (false on a malformed file).
+std::vector<unsigned char> EncodePinnedFlights(const std::vector<PinnedFlight>& flights);
+bool DecodePinnedFlights(const std::vector<unsigned char>& bytes, std::vector<PinnedFlight>& flights);
