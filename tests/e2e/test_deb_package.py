@@ -19,7 +19,7 @@ SKIP = 77  # ctest's SKIP_RETURN_CODE for this test
 USER = "rvpilot%d" % os.getpid()  # an account of this run's own
 PACKAGE = "rotorvane"
 MENU_VIEW_X, MENU_Y, INSTRUMENTS_Y = 237, 9, 35  # the View menu and its first item (window coordinates)
-BAR_Y, LOAD = 95, 472  # the record/play bar's Load button
+BAR_Y, LOAD = 95, 599  # the record/play bar's Load button
 
 
 def run(*args, **kw):
