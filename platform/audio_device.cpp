@@ -178,6 +178,7 @@ bool InitAudioDevices() {
         }
         audioStarted = true;
         const char* captureFile = std::getenv(DiskFileVariable);
+        std::lock_guard<std::mutex> lock(deviceOpenMutex);
         motorCaptureFile = captureFile ? captureFile : "";
     }
     SetCrashSoundPlayer(PlayCrashFile);
