@@ -174,8 +174,15 @@ def main():
               "- CRRCSim figures come from the Debian package, started with its own defaults in an empty home"
               " folder under the same Xvfb." if crrc else "- CRRCSim could not be measured on this machine.",
               "", "Raw benchmark output:", "", "```", flight.strip(), tick.strip(), sound.strip(), render.strip(), render_aa.strip(), "```", ""]
+    # Sections written by hand after the generated part ("## ..." headings) are kept.
+    kept = ""
+    if os.path.exists(OUT):
+        previous = open(OUT).read()
+        at = previous.find("\n## ")
+        if at >= 0:
+            kept = previous[at:]
     with open(OUT, "w") as f:
-        f.write("\n".join(lines))
+        f.write("\n".join(lines).rstrip("\n") + "\n" + kept)
     print("\n".join(lines))
 
 

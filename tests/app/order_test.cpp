@@ -73,7 +73,8 @@ TEST(Order, StartUpReadsAndShutdownWrites) {
     EXPECT_EQ(FileOperations,
               (std::vector<std::string>{"write UserPrefs.dat", "write JoystickCalibration.dat",
                                         "write JoystickMapping.dat", "write data/StartUp.par",
-                                        "append FlightLogData.log", "write Settings.ini"}));
+                                        "read FlightLogData.log", "write FlightLogData.log",
+                                        "write Settings.ini"}));
     std::filesystem::remove_all(Folder);
 }
 

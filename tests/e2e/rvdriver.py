@@ -63,6 +63,7 @@ class Program:
             ids = found.stdout.split()
             if ids:
                 self.window = ids[-1]
+                self._wait_for_first_frame(deadline)
                 self.started = time.time()
                 time.sleep(1.0)  # first frames
                 return self
@@ -75,6 +76,16 @@ class Program:
         self.kill()
         raise TimeoutError("no Rotorvane window within %s s (windows: %r %r)\n%s"
                            % (timeout, windows.stdout, windows.stderr, stacks))
+
+    def _wait_for_first_frame(self, deadline):
+        """Waits until the window shows its menu bar: the textures are loaded and the clock runs."""
+        probe = self.path("first-frame.png")
+        while time.time() < deadline:
+            shot = subprocess.run(["import", "-window", self.window, probe], capture_output=True)
+            if shot.returncode == 0 and min(pixel(probe, 4, 4)) > 150:
+                return
+            time.sleep(0.2)
+        raise TimeoutError("the window showed no frame in time")
 
     def key(self, name, pause=0.3):
         """Presses and releases a key as a finger does, held for a few frames."""
