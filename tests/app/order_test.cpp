@@ -27,6 +27,7 @@
 namespace {
 bool Recording = false;
 std::vector<std::string> FileOperations; // "read X", "write X", "append X", X relative to the folder
+                                          // (the log is appended by copying it into its replacement)
 std::string Folder;
 
 void Note(const char* what, const char* path) {
