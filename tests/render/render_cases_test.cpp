@@ -180,6 +180,7 @@ TEST(RenderCases, WindSockAtZeroAndTwentyMph) {
     EXPECT_FALSE(Orange(PixelAt(target, left)));
     Draw(target, 2, set(20.0f, 0.0f, 0.0f)); // the air moving to the pilot's right
     EXPECT_TRUE(Orange(PixelAt(target, right))) << Describe(PixelAt(target, right));
+    EXPECT_FALSE(Orange(PixelAt(target, set(1.5f, 24.0f, 3.0f)))); // 1.2 m long, no more
     EXPECT_FALSE(Orange(PixelAt(target, below)));
     EXPECT_FALSE(Orange(PixelAt(target, left)));
     Draw(target, 3, set(-20.0f, 0.0f, 0.0f));
