@@ -1,9 +1,11 @@
-// "About Rotorvane": the program's name and version, its icon, and the terms of use from resource 144.
+// "About Rotorvane": the program's name and version, its icon, the terms of use from resource 144 and the
+// folder the pilot's settings are kept in.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/dialog_widgets.h"
+#include "app/program_paths.h"
 #include "app/settings_dialogs.h"
 #include "assets/image.h"
 #include "platform/resources.h"
@@ -166,6 +168,13 @@ void DrawAboutDialog() {
     ImGui::PopTextWrapPos();
     ImGui::EndChild();
     ImGui::PopStyleColor();
+    ImGui::Spacing();
+    // The folder name comes from the environment: shown as plain text, wrapped inside the box's width.
+    const std::string& settingsFolder = UserDir.empty() ? ProgramDir : UserDir;
+    ImGui::TextUnformatted("Settings are kept in:");
+    ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + boxWidth);
+    ImGui::TextUnformatted(settingsFolder.c_str(), settingsFolder.c_str() + settingsFolder.size());
+    ImGui::PopTextWrapPos();
     ImGui::EndGroup();
     const float rightEdge = ImGui::GetItemRectMax().x;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cfloat>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "app/safe_file.h"
 #include "app/settings_ini.h"
 #include "app/shared_flags.h"
+#include "app/sim_tick.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
 #include "flight/ground.h"
@@ -31,14 +33,18 @@
 #include "platform/joystick_device.h"
 #include "platform/key_latch.h"
 #include "platform/message_box.h"
+#include "platform/quit_signals.h"
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
+#include "render/motion_smoothing.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
 #include "render/textures.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
+#include "sound/riff_wave.h"
+#include "sound/sound_levels.h"
 
 namespace {
 constexpr uint64_t WatchPeriodMs = 50;
@@ -67,7 +73,8 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     };
     // Large enough to read across the field, shrunk to fit a small window.
     const float spacing = 1.2f;
-    float size = std::clamp(clientHeight / 28.0f, 13.0f, 30.0f);
+    const float scale = static_cast<float>(UiScale());
+    float size = std::clamp(clientHeight / 28.0f, 13.0f * scale, 30.0f * scale);
     float width = widest(size);
     if (width > clientWidth - 40.0f && width > 0.0f) {
         size *= (clientWidth - 40.0f) / width;
@@ -76,42 +83,88 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     float height = size * spacing * static_cast<float>(lines.size());
     ImVec2 centre(clientWidth * 0.5f, menuHeight + clientHeight * 0.5f);
     ImVec2 topLeft(centre.x - width * 0.5f, centre.y - height * 0.5f);
-    draw->AddRectFilled(ImVec2(topLeft.x - 18, topLeft.y - 12), ImVec2(topLeft.x + width + 18, topLeft.y + height + 12),
-                        IM_COL32(0, 0, 0, 120), 6.0f);
+    draw->AddRectFilled(ImVec2(topLeft.x - 18, topLeft.y - 12),
+                        ImVec2(topLeft.x + width + 18, topLeft.y + height + 12), IM_COL32(0, 0, 0, 120),
+                        6.0f);
     // Each line centred on its own, as centred text is drawn.
     float y = topLeft.y;
     for (const std::string& line : lines) {
         float lineWidth = font->CalcTextSizeA(size, FLT_MAX, 0.0f, line.c_str()).x;
-        draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255), line.c_str());
+        draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255),
+                      line.c_str());
         y += size * spacing;
     }
 }
 
-// Whether the transmitter chosen in "Select Controller" is plugged in; looked up twice a second.
-bool ControllerPresent() {
-    static uint64_t nextLook = 0;
-    static bool present = true;
-    uint64_t now = MillisecondsNow();
-    if (now >= nextLook) {
-        nextLook = now + 500;
-        present = false;
-        int32_t chosen = std::atomic_ref<int32_t>(Calibration.joystickId).load(std::memory_order_relaxed);
-        for (const JoystickDeviceInfo& device : PresentJoystickDevices())
-            if (device.id == chosen) present = true;
+// Crash sounds that are no RIFF WAVE file are named once at start, with the folder they were looked for in.
+void ReportUnreadableCrashSounds(const std::string& folder) {
+    if (CrashSoundList.empty()) return ReportReadFailure(folder, "any crash sound (.wav)");
+    std::string unreadable;
+    for (const std::string& path : CrashSoundList) {
+        std::vector<uint8_t> bytes(1 << 16);
+        size_t got = 0;
+        if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+            got = std::fread(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+        // The first 64 KiB hold the headers; a data chunk running past them is read as far as it goes.
+        WaveChunks chunks;
+        if (!ParseRiffWave(bytes.data(), got, chunks))
+            unreadable += (unreadable.empty() ? "" : ", ") + path.substr(path.find_last_of('/') + 1);
     }
-    return present;
+    if (!unreadable.empty()) ReportReadFailure(folder, "the crash sounds " + unreadable);
 }
 
-// A line above the stick boxes telling a new pilot why nothing moves yet.
+// Set when the transmitter in use was unplugged; cleared when it is back (the pause stays until P).
+bool transmitterLost = false;
+// Set at start when no calibration file was found: the first transmitter seen is calibrated at once.
+bool calibrationMissing = false;
+
+// A line above the stick boxes telling the pilot why nothing moves.
 void DrawControllerHint(int menuHeight, int clientWidth, int clientHeight) {
-    if (ControllerPresent()) return;
-    const char* text = "No transmitter found: connect it, then choose Joystick > Controller Select";
+    bool present = TransmitterPresent();
+    if (present) transmitterLost = false;
+    if (present) return;
+    const char* text =
+        transmitterLost
+            ? "Transmitter lost: the simulation is paused. Plug it in again, then press P to fly on"
+            : "No transmitter found: connect it, then choose Joystick > Controller Select";
     ImDrawList* draw = ImGui::GetForegroundDrawList();
     ImVec2 size = ImGui::CalcTextSize(text);
-    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f - size.y);
+    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f * UiScale() - size.y);
     draw->AddRectFilled(ImVec2(at.x - 8, at.y - 4), ImVec2(at.x + size.x + 8, at.y + size.y + 4),
                         IM_COL32(0, 0, 0, 110), 4.0f);
     draw->AddText(at, IM_COL32(255, 255, 255, 255), text);
+}
+
+// With no transmitter remembered, the first device with four or more axes becomes the one in use when
+// the device at the saved id is missing or has fewer axes.
+// Without a transmitter remembered yet, the device in use (when plugged in) becomes it.
+void RememberTransmitterInUse() {
+    if (!RememberedTransmitter().guid.empty()) return;
+    TransmitterIdentity inUse = TransmitterIdentityOf(Calibration.joystickId);
+    if (!inUse.guid.empty()) SetRememberedTransmitter(inUse);
+}
+
+// Returns the device in use when it has four or more axes.
+bool ChooseFirstTransmitter() {
+    std::vector<JoystickDeviceInfo> usable;
+    for (const JoystickDeviceInfo& d : PresentJoystickDevices())
+        if (d.axes > 3) usable.push_back(d);
+    for (const JoystickDeviceInfo& d : usable)
+        if (d.id == Calibration.joystickId) return true;
+    if (usable.empty() || !RememberedTransmitter().guid.empty()) return false;
+    std::atomic_ref<int32_t>(Calibration.joystickId).store(usable[0].id, std::memory_order_relaxed);
+    return true;
+}
+
+// First start without a calibration file: once a transmitter is plugged in, the Calibrate dialog opens
+// with its explanation and the simulation paused.
+void OfferFirstCalibration() {
+    if (!calibrationMissing || !ChooseFirstTransmitter()) return;
+    calibrationMissing = false;
+    RememberTransmitterInUse();
+    ShowFirstCalibration();
 }
 
 void DrawDialogs() {
@@ -119,7 +172,8 @@ void DrawDialogs() {
     DrawRecordPlayBar();
     DrawSubsystemDialogs();
     DrawFileChooser();
-    for (const std::string& message : TakeUserMessages()) ShowMessageBox(message, FilesCaption);
+    for (const std::string& message : TakeUserMessages())
+        ShowMessageBox(message, FilesCaption);
     DrawMessageBoxes();
 }
 
@@ -141,6 +195,8 @@ void DrawOneFrame() {
     if (state != FlightCrashShown) {
         ServeTextureReloads();
         CaptureRenderSnapshot();
+        SmoothSnapshot(FrameSnapshot, FrameClockSeconds());
+        OverlayScale = UiScale();
         RenderFrame(clientW, clientH);
         bool justCrashed = false;
         {
@@ -165,33 +221,91 @@ void DrawOneFrame() {
     EndUiFrame();
     SwapMainWindow();
 }
+// Settings of the picture and the window that the Windows files cannot hold.
+void LoadPresentationSettings() {
+    SmoothMotion = GetSettingBool("SmoothMotion", true);
+    SetAntiAliasingChoice(GetSettingInt("AntiAliasing", 0, 0, 2));
+    SetUiScaleOverride(GetSettingInt("UiScale", 0, 0, 4));
+}
+
+void RestoreWindowFromSettings() {
+    if (GetSetting("WindowWidth", "").empty()) return; // first start: the system places the window
+    WindowPlacement placement = CurrentWindowPlacement();
+    placement.x = GetSettingInt("WindowX", placement.x, -100000, 100000);
+    placement.y = GetSettingInt("WindowY", placement.y, -100000, 100000);
+    placement.width = GetSettingInt("WindowWidth", placement.width, 200, 16384);
+    placement.height = GetSettingInt("WindowHeight", placement.height, 150, 16384);
+    placement.fullScreen = GetSettingBool("FullScreen", false);
+    RestoreWindowPlacement(placement);
+}
+
+void StorePresentationSettings() {
+    SetSettingBool("SmoothMotion", SmoothMotion);
+    WindowPlacement placement = CurrentWindowPlacement();
+    SetSettingInt("WindowX", placement.x);
+    SetSettingInt("WindowY", placement.y);
+    SetSettingInt("WindowWidth", placement.width);
+    SetSettingInt("WindowHeight", placement.height);
+    SetSettingBool("FullScreen", placement.fullScreen);
+}
 } // namespace
 
 void StartUpBeforeWindow() {
     BuildSceneryGeometry();
+    // A value no preferences file holds tells whether one chose the Background Resolution.
+    backgroundResolution = -1;
     LoadUserPrefs(ReadPath("UserPrefs.dat"));
+    PreferHighBackdrop = backgroundResolution == -1;
+    if (PreferHighBackdrop) backgroundResolution = 1;
     LoadSettingsFile(Settings, ReadPath("Settings.ini"));
+    LoadPresentationSettings();
     LoadXMesh("", HeliMesh, false);
     BuildShadowCircle();
     ResetSession();
-    LoadJoystickCalibration(Calibration, ReadPath("JoystickCalibration.dat"));
+    // Without a calibration file the axes take SDL's whole travel, so centred sticks read 0 until the
+    // pilot calibrates (offered as soon as a transmitter is plugged in).
+    calibrationMissing = !LoadJoystickCalibration(Calibration, ReadPath("JoystickCalibration.dat"));
+    if (calibrationMissing) SetFullTravelCalibration(Calibration);
+    SetRememberedTransmitter({GetSetting("TransmitterGuid", ""), GetSetting("TransmitterName", ""),
+                              GetSettingInt("TransmitterIndex", 0, 0, MaxJoystickDevices - 1)});
     LoadChannelMapping(Mapping, ReadPath("JoystickMapping.dat"));
     LoadModelSetup(Model, ReadPath("data/StartUp.par"));
     InitFlightRecorder(WritePath("temporary.rec"));
 }
 
+namespace {
+// The crash sounds of the pilot's folder and of the install folder, as one list.
+void ScanAllCrashSounds() {
+    std::vector<std::string> found;
+    for (const std::string& folder : ListingFolders("crashsounds")) {
+        ScanCrashSounds(folder);
+        found.insert(found.end(), CrashSoundList.begin(), CrashSoundList.end());
+    }
+    CrashSoundList = MergeListings(found, static_cast<size_t>(MaxCrashSounds));
+}
+} // namespace
+
 void StartUpWithWindow() {
+    RestoreWindowFromSettings();
     InitJoystickDevices();
+    ReadSticksForStep = PollJoystickForStep;
     InitGL();
     {
         std::lock_guard<std::mutex> lock(SimMutex);
         ResetHelicopter();
     }
     ResetSwitchChanged();
+    LoadSoundLevels();
     InitAudioDevices();
-    ScanCrashSounds(ProgramPath("crashsounds"));
+    ScanAllCrashSounds();
+    {
+        std::string folders;
+        for (const std::string& folder : ListingFolders("crashsounds")) folders += (folders.empty() ? "" : " or ") + folder;
+        ReportUnreadableCrashSounds(folders);
+    }
     if (MotorSoundEnabled) {
-        LoadMotorSound(ReadPath("data/motorsound.wav"));
+        const std::string motorPath = ReadPath("data/motorsound.wav");
+        if (!LoadMotorSound(motorPath)) ReportReadFailure(motorPath, "the motor sound");
         StartMotorSound();
     }
 }
@@ -205,16 +319,19 @@ void WatchSwitchesAndKeys() {
     if (KeyPressedSinceLastQuery(KeyR)) return ToggleBar();
     if (KeyPressedSinceLastQuery(KeyI)) return ToggleKeyboardIdleUp();
     if (KeyPressedSinceLastQuery(KeyH)) return ToggleKeyboardThrottleHold();
+    if (KeyPressedSinceLastQuery(KeyF11)) return ToggleFullScreen();
 }
 
 void RunMainLoop(const PlatformEvents& events) {
     uint64_t nextWatch = MillisecondsNow() + WatchPeriodMs;
     while (!QuitRequested) {
-        if (!PumpEvents(events)) {
+        // Closing the window, Exit, or SIGHUP/SIGINT/SIGQUIT/SIGTERM all end in the same shutdown.
+        if (!PumpEvents(events) || QuitSignalReceived()) {
             QuitRequested = true;
             break;
         }
         ServiceJoystickPoll();
+        OfferFirstCalibration();
         uint64_t now = MillisecondsNow();
         if (now >= nextWatch) {
             WatchSwitchesAndKeys();
@@ -225,6 +342,13 @@ void RunMainLoop(const PlatformEvents& events) {
     }
 }
 
+void TransmitterRemoved(int instanceId) {
+    if (!JoystickDeviceRemoved(instanceId)) return;
+    // The sticks now read nothing: the model must not fly on that. A playback needs no sticks.
+    transmitterLost = true;
+    if (!RecorderPlaying()) PauseSimulation();
+}
+
 void ShutdownSaves() {
     ShutdownRecorder();
     SaveUserPrefs(WritePath("UserPrefs.dat"));
@@ -232,6 +356,14 @@ void ShutdownSaves() {
     SaveChannelMapping(Mapping, WritePath("JoystickMapping.dat"));
     SaveModelSetup(Model, WritePath("data/StartUp.par"));
     AppendSessionToLog(WritePath("FlightLogData.log"));
+    RememberTransmitterInUse();
+    const TransmitterIdentity& transmitter = RememberedTransmitter();
+    if (!transmitter.guid.empty()) {
+        SetSetting("TransmitterGuid", transmitter.guid);
+        SetSetting("TransmitterName", transmitter.name);
+        SetSettingInt("TransmitterIndex", transmitter.index);
+    }
+    StorePresentationSettings();
     SaveSettingsFile(Settings, WritePath("Settings.ini"));
     CloseAudioDevices();
     ShutdownJoystickDevices();

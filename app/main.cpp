@@ -7,22 +7,27 @@
 #include "app/app_wiring.h"
 #include "app/model_setup.h"
 #include "app/program_paths.h"
+#include "app/safe_file.h"
 #include "app/shared_flags.h"
 #include "app/sim_tick.h"
 #include "app/user_prefs.h"
 #include "flight/heli_state.h"
 #include "platform/joystick_device.h"
 #include "platform/key_latch.h"
+#include "platform/quit_signals.h"
 #include "platform/window.h"
 #include "sound/crash_sounds.h"
 
 int main() {
+    // Before anything can be lost: a signal from here on ends the run through the normal shutdown.
+    InstallQuitSignalHandlers();
+    // Says once when the folder for the pilot's files cannot be written.
     InitProgramDir();
     StartUpBeforeWindow();
 
     if (!CreateMainWindow(1024, 768)) {
-        // Nothing is saved when there is no window.
-        return 0;
+        // Nothing is saved when there is no window; the reason was said on stderr.
+        return 1;
     }
     DisableScreenSaverForRun();
     StartUpWithWindow();
@@ -34,7 +39,7 @@ int main() {
         if (!UiOwnsKeyboard()) LatchKeyPress(keycode, repeat);
     };
     events.joystickAdded = JoystickDeviceAdded;
-    events.joystickRemoved = JoystickDeviceRemoved;
+    events.joystickRemoved = TransmitterRemoved;
 
     RunMainLoop(events);
 

@@ -5,6 +5,8 @@
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
 #include "flight/heli_state.h"
+#include "platform/window.h"
+#include "render/motion_smoothing.h"
 
 const MenuEntry MainMenu[] = {
     {"Simulation", nullptr, "Pause \t (P)", CmdPause},
@@ -65,8 +67,11 @@ const MenuEntry MainMenu[] = {
     {"View", nullptr, "Record/Play Bar\t(R)", CmdRecordPlayBar},
     {"View", nullptr, "Lower Camera Angle", CmdLowerCamera},
     {"View", nullptr, "Smooth camera follow", CmdSmoothCamera},
+    {"View", nullptr, "Smooth motion", CmdSmoothMotion},
+    {"View", nullptr, "Full screen\tF11", CmdFullScreen},
     {"Sound", nullptr, "Motor", CmdMotorSound},
     {"Sound", nullptr, "Crash", CmdCrashSound},
+    {"Sound", nullptr, "Volume", CmdVolume},
     {"Joystick", nullptr, "Controller Select", CmdControllerSelect},
     {"Joystick", nullptr, "Calibrate", CmdCalibrate},
     {"Joystick", nullptr, "Mapping", CmdMapping},
@@ -123,6 +128,8 @@ bool MenuItemChecked(int id) {
     case CmdShowSchool: return showSchoolBuilding;
     case CmdLowerCamera: return lowerCameraAngle;
     case CmdSmoothCamera: return smoothCameraFollow;
+    case CmdSmoothMotion: return SmoothMotion;
+    case CmdFullScreen: return IsFullScreen();
     case CmdMotorSound: return MotorSoundEnabled;
     case CmdCrashSound: return CrashSoundEnabled;
     default: return false;
@@ -174,6 +181,8 @@ void HandleMenuCommand(int id) {
     case CmdInstruments: showInstruments = !showInstruments; break;
     case CmdLowerCamera: lowerCameraAngle = !lowerCameraAngle; break;
     case CmdSmoothCamera: smoothCameraFollow = !smoothCameraFollow; break;
+    case CmdSmoothMotion: SmoothMotion = !SmoothMotion; break;
+    case CmdFullScreen: ToggleFullScreen(); break;
     case CmdLoadModelSetup: LoadModelSetupCommand(); break;
     case CmdSaveModelSetup: SaveModelSetupCommand(); break;
     default: RunSubsystemCommand(id); break;

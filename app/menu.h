@@ -11,12 +11,14 @@ enum MenuCommandId {
     CmdAbout = 40049, CmdExpoRates = 40052, CmdExit = 40053, CmdResetPauseSwitches = 40059,
     CmdViewSessionTimes = 40061, CmdAppendSession = 40063, CmdViewLog = 40064, CmdResetSession = 40065,
     CmdCanopyGraphics = 40066, CmdLockXYZ = 40068, CmdLockXY = 40069, CmdReset = 40070, CmdResetEntireLog = 40071,
-    CmdSmoothCamera = 40074, CmdControllerSelect = 40075, CmdMotorSound = 40076, CmdCrashSound = 40077,
+    CmdSmoothCamera = 40074, CmdControllerSelect = 40075, CmdMotorSound = 40076, CmdCrashSound = 40077, CmdVolume = 40078,
     CmdBackgroundHigh = 40079, CmdBackgroundMedium = 40080, CmdBackgroundLow = 40081, CmdLoadHeliGeometry = 40082,
     CmdStockGeometry = 40083, CmdShowSchool = 40085, CmdAutoReset = 40086, CmdRandomAttitudes = 40087,
     CmdSwashImperfections = 40089, CmdLowerCamera = 40090, CmdTrailsNone = 40092, CmdTrails10s = 40093,
     CmdTrails30s = 40094, CmdTrails1m = 40095, CmdTrails2m = 40096, CmdTrails5m = 40097, CmdTrailsDotted = 40098,
     CmdTrails3s = 40099,
+    // Items this program adds at the end of the View menu, on ids the table left free.
+    CmdSmoothMotion = 40091, CmdFullScreen = 40088,
 };
 
 struct MenuEntry {

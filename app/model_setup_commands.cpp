@@ -12,7 +12,7 @@
 
 namespace {
 FileChooserOptions ParameterFileOptions(const char* title, bool save) {
-    std::string folder = ProgramPath("models");
+    std::string folder = WritePath("models");
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) std::filesystem::create_directory(folder, ec);
     return ChooserInFolder(title, "Parameter File (*.par)", "*.par", folder, "HeliParams.par", true, save);

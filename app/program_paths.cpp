@@ -3,11 +3,15 @@
 // pilot's folder.
 #include "app/program_paths.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <pwd.h>
 #include <system_error>
 #include <unistd.h>
+
+#include "app/safe_file.h"
 
 namespace fs = std::filesystem;
 
@@ -24,6 +28,14 @@ std::string Join(const std::string& folder, const std::string& relative) {
 }
 const std::string& WriteFolder() {
     return UserDir.empty() ? ProgramDir : UserDir;
+}
+// The home folder: $HOME when it is an absolute path, else the account's entry; "" when neither is known.
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return home;
+    const passwd* account = ::getpwuid(::getuid());
+    if (account && account->pw_dir && account->pw_dir[0] == '/') return account->pw_dir;
+    return "";
 }
 } // namespace
 
@@ -46,32 +58,43 @@ bool FolderWritable(const std::string& folder) {
     return true;
 }
 
+bool InstalledByPackage(const std::string& folder) {
+    std::error_code ec;
+    return fs::is_regular_file(Join(folder, PackageMarkerName), ec);
+}
+
 std::string PilotDataDir() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg && xdg[0] == '/') return Join(xdg, "rotorvane");
-    const char* home = std::getenv("HOME");
-    std::string base = (home && home[0]) ? std::string(home) : std::string(".");
-    return base + "/.local/share/rotorvane";
+    std::string home = HomeFolder();
+    if (home.empty()) return "";
+    return home + "/.local/share/rotorvane";
 }
 
 bool ChooseUserDir() {
-    if (FolderWritable(ProgramDir)) {
+    // A packaged program never writes into its own folder, not even when run by root: the package
+    // manager owns that folder, and files left there would outlive the package.
+    if (!InstalledByPackage(ProgramDir) && FolderWritable(ProgramDir)) {
         UserDir = ProgramDir;
         return true;
     }
     UserDir = PilotDataDir();
-    if (!FolderWritable(UserDir)) return false;
+    if (UserDir.empty() || !FolderWritable(UserDir)) return false;
     std::error_code ec;
     for (const char* sub : PilotSubFolders)
         fs::create_directories(Join(UserDir, sub), ec);
     return true;
 }
 
-void InitProgramDir() {
+bool InitProgramDir() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     ProgramDir = ec ? std::string(".") : DeriveProgramDir(exe.string());
-    ChooseUserDir();
+    if (!ChooseUserDir()) {
+        std::string where = UserDir.empty() ? ProgramDir + " and finds no home folder" : UserDir;
+        PostUserMessage("Rotorvane cannot write to " + where +
+                        ".\nSettings, calibration, recordings and the flight log will not be kept.");
+    }
 }
 
 bool UsingPilotFolder() {
@@ -99,6 +122,36 @@ std::vector<std::string> ListingFolders(const std::string& relative) {
     std::vector<std::string> folders{Join(WriteFolder(), relative)};
     if (UsingPilotFolder()) folders.push_back(Join(ProgramDir, relative));
     return folders;
+}
+
+std::string ShippedCounterpart(const std::string& folder) {
+    if (!UsingPilotFolder() || folder.empty()) return "";
+    std::error_code ec;
+    fs::path own = fs::weakly_canonical(fs::path(folder), ec);
+    if (ec) return "";
+    fs::path root = fs::weakly_canonical(fs::path(WriteFolder()), ec);
+    if (ec) return "";
+    fs::path inside = own.lexically_relative(root);
+    if (inside.empty() || *inside.begin() == "..") return "";
+    fs::path shipped = inside == "." ? fs::path(ProgramDir) : fs::path(ProgramDir) / inside;
+    if (!fs::is_directory(shipped, ec)) return "";
+    return shipped.string();
+}
+
+std::vector<std::string> MergeListings(const std::vector<std::string>& paths, size_t limit) {
+    std::vector<std::string> merged;
+    std::vector<std::string> names;
+    for (const std::string& path : paths) {
+        std::string name = fs::path(path).filename().string();
+        if (std::find(names.begin(), names.end(), name) != names.end()) continue;
+        names.push_back(name);
+        merged.push_back(path);
+    }
+    std::stable_sort(merged.begin(), merged.end(), [](const std::string& a, const std::string& b) {
+        return fs::path(a).filename().string() < fs::path(b).filename().string();
+    });
+    if (merged.size() > limit) merged.resize(limit);
+    return merged;
 }
 
 std::string ProgramPath(const std::string& relative) {

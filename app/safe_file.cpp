@@ -127,6 +127,8 @@ void PostUserMessage(const std::string& text) {
     std::lock_guard<std::mutex> lock(messageMutex);
     if (!shownMessages.insert(text).second) return;
     pendingMessages.push_back(text);
+    // Also on stderr: a message posted during the shutdown saves has no window left to show it in.
+    std::fprintf(stderr, "Rotorvane: %s\n", text.c_str());
 }
 
 void ReportSaveFailure(const std::string& path, const std::string& reason) {

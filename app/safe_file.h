@@ -31,7 +31,8 @@ bool CopyFileAtomically(const std::string& source, const std::string& target);
 // The caption of every message about files.
 inline constexpr const char* FilesCaption = "Rotorvane";
 
-// A message for the pilot, shown once per distinct text by the main loop. Any thread may post.
+// A message for the pilot, shown once per distinct text by the main loop (and written to stderr at once).
+// Any thread may post.
 void PostUserMessage(const std::string& text);
 // Reports a save that failed: "Could not save <path>: <reason>", once per path and run.
 void ReportSaveFailure(const std::string& path, const std::string& reason);

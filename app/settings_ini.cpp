@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "app/safe_file.h"
 
@@ -38,6 +39,8 @@ void LoadSettingsFile(SettingsFile& settings, const std::string& path) {
         text.append(buffer, n);
     std::fclose(f);
     if (text.size() > MaxSettingsBytes) text.resize(MaxSettingsBytes);
+    // Where each key sits in entries: a file of many thousand keys loads in linear time.
+    std::unordered_map<std::string, size_t> index;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -49,10 +52,11 @@ void LoadSettingsFile(SettingsFile& settings, const std::string& path) {
         if (eq == std::string::npos || key.empty() || key[0] == '#' || key[0] == ';') continue;
         if (key.find('\0') != std::string::npos) continue;
         std::string value = Trim(line.substr(eq + 1));
-        bool replaced = false;
-        for (auto& entry : settings.entries)
-            if (entry.first == key) entry.second = value, replaced = true;
-        if (!replaced) settings.entries.emplace_back(key, value);
+        auto [at, added] = index.emplace(key, settings.entries.size());
+        if (added)
+            settings.entries.emplace_back(key, value);
+        else
+            settings.entries[at->second].second = value;
     }
 }
 

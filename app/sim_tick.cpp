@@ -8,17 +8,28 @@
 #include "flight/heli_state.h"
 #include "flight/wind.h"
 #include "recorder/flight_recorder.h"
+#include "render/motion_smoothing.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
+#include "sound/sound_levels.h"
+
+void (*ReadSticksForStep)() = nullptr;
 
 void SimulationTick() {
+    if (ReadSticksForStep) ReadSticksForStep();
     {
         std::lock_guard<std::mutex> lock(SimMutex);
         SimTimeStep = RecorderPlaying() ? 0.05f : TimeStepForSpeed(SimSpeed);
+        HeliState before = Heli;
+        int32_t flightStateBefore = FlightState;
         StepHelicopter(SimTimeStep);
+        // Only read by the drawing, which carries the helicopter forward between ticks.
+        RecordStep(StepHistory, before, flightStateBefore, Heli, FlightState, SimTimeStep,
+                   FrameClockSeconds());
         StepWind(SimTimeStep);
         StepTurbulence(SimTimeStep);
         PublishSoundInputs(Heli.rotorRpm, Heli.pilotDistance, Heli.dopplerFactor);
+        PublishSoundPosition(Heli.position.x, Heli.position.y);
     }
     // A crash sound picked by the step plays to its end here, with the lock released.
     PlayPendingCrashSound();

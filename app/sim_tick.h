@@ -4,6 +4,9 @@
 // One tick: choose the time step, then the dynamics step, the wind and the turbulence (in that order,
 // under the simulation lock), then a crash sound picked by the step plays to its end without the lock.
 void SimulationTick();
+// Called at the start of every tick, before the step and outside SimMutex, to read the sticks the step
+// will use (the program sets it to the joystick poll; null reads nothing).
+extern void (*ReadSticksForStep)();
 
 constexpr int TickPeriodMs = 50;
 

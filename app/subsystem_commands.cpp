@@ -1,10 +1,13 @@
 // Menu commands carried out by the other subsystems' dialogs and functions, and their frame drawing.
+#include <filesystem>
 #include <mutex>
+#include <system_error>
 
 #include "app/menu.h"
 #include "app/menu_actions.h"
 #include "app/model_setup.h"
 #include "app/program_paths.h"
+#include "app/safe_file.h"
 #include "app/settings_dialogs.h"
 #include "flight/heli_state.h"
 #include "flight/training.h"
@@ -16,6 +19,19 @@
 #include "recorder/record_play_bar_dialog.h"
 #include "render/graphics_commands.h"
 #include "sound/crash_sounds.h"
+#include "sound/volume_dialog.h"
+
+namespace {
+// "Help > Index": the help page in the desktop's viewer, or a message with its path.
+void OpenHelpPage() {
+    const std::string page = ReadPath("help/index.html");
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(page, ec))
+        ReportReadFailure(page, "the help page");
+    else if (!OpenWithDesktopViewer(page))
+        PostUserMessage("No viewer (xdg-open) could be started for the help page.\nIt is " + page + ".");
+}
+} // namespace
 
 void RunSubsystemCommand(int id) {
     if (RunGraphicsCommand(id)) return;
@@ -38,14 +54,18 @@ void RunSubsystemCommand(int id) {
     case CmdRecordPlayBar: ToggleBar(); break;
     case CmdMotorSound: ToggleMotorSound(); break;
     case CmdCrashSound: ToggleCrashSound(); break;
+    case CmdVolume: ShowVolumeDialog(); break;
     case CmdControllerSelect: ShowSelectControllerDialog(); break;
     case CmdCalibrate: ShowCalibrateDialog(); break;
     case CmdMapping: ShowControllerMapping(); break;
     case CmdResetPauseSwitches: ShowResetPauseDialog(); break;
-    case CmdHelpIndex: OpenWithDesktopViewer(ProgramPath("help/index.html")); break;
+    case CmdHelpIndex: OpenHelpPage(); break;
     case CmdAbout: ShowAboutDialog(); break;
     default: break;
     }
 }
 
-void DrawSubsystemDialogs() { DrawSettingsDialogs(); }
+void DrawSubsystemDialogs() {
+    DrawSettingsDialogs();
+    DrawVolumeDialog();
+}

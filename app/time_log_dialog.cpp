@@ -5,6 +5,7 @@
 
 #include "app/dialog_widgets.h"
 #include "app/program_paths.h"
+#include "app/safe_file.h"
 #include "app/settings_dialogs.h"
 #include "flight/heli_state.h"
 #include "log/flight_log.h"
@@ -104,7 +105,9 @@ void AppendSessionCommand() {
 
 void ViewLogCommand() {
     const std::string textPath = WritePath("FlightLog.txt");
-    if (ViewLog(LogPath(), textPath)) OpenWithDesktopViewer(textPath);
+    if (ViewLog(LogPath(), textPath) && !OpenWithDesktopViewer(textPath))
+        PostUserMessage("No viewer (xdg-open) could be started for the log.\nIt was written to " + textPath +
+                        ".");
 }
 
 void ResetSessionCommand() {

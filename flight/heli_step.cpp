@@ -267,6 +267,8 @@ void StepHelicopter(float dt) {
         RecordFrame();
     else if (RecorderPlaying())
         PlayFrame(false);
+    else
+        KeepInstantReplayFrame();
 
     // 24. Trail sample.
     if (trailHead >= static_cast<uint32_t>(TrailRingSize)) trailHead = 0;

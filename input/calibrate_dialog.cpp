@@ -1,4 +1,6 @@
-// "Calibrate": six live axis bars; the first OK takes the centres, the second ends the extent tracking.
+// "Calibrate": live bars over each axis's whole travel with the captured extents; the first OK takes the
+// centres, the second ends the extent tracking (with a warning for an axis barely moved); Cancel and Esc
+// put the old calibration back.
 #include <imgui.h>
 #include <mutex>
 
@@ -8,13 +10,21 @@
 #include "input/input_dialogs.h"
 #include "input/input_ui_widgets.h"
 #include "input/joystick_calibration.h"
+#include "platform/joystick_device.h"
 
 namespace {
 constexpr const char* Title = "Calibrate";
 bool requested = false;
+bool firstStart = false;
 CalibrationSession session;
 double lastTick = 0.0;
-const char* const AxisNames[JoystickAxisCount] = {"X", "Y", "Z", "R", "U", "V"};
+
+// Axes of the device in use; all six when it is not plugged in.
+int AxesOfDeviceInUse() {
+    for (const JoystickDeviceInfo& d : PresentJoystickDevices())
+        if (d.id == Calibration.joystickId) return d.axes;
+    return JoystickAxisCount;
+}
 } // namespace
 
 void ShowCalibrateDialog() {
@@ -22,26 +32,69 @@ void ShowCalibrateDialog() {
     // on that, so the simulation pauses (P or Space resumes it afterwards).
     PauseSimulation();
     requested = true;
+    firstStart = false;
+}
+
+void ShowFirstCalibration() {
+    ShowCalibrateDialog();
+    firstStart = true;
 }
 
 void DrawCalibrateDialog() {
     if (requested) {
         requested = false;
         BeginCalibration(Calibration, session);
+        session.axisCount = AxesOfDeviceInUse();
         StartDialogTimer(lastTick);
         ImGui::OpenPopup(Title);
     }
     if (!ImGui::BeginPopupModal(Title, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
     if (DialogTimerDue(lastTick)) CalibrationTick(Calibration, session);
+    if (firstStart) {
+        ImGui::TextUnformatted("Your transmitter is connected but not calibrated yet. The simulation waits");
+        ImGui::TextUnformatted("until you are done: centre all sticks (the throttle stick too), press OK,");
+        ImGui::TextUnformatted("then move every stick to its ends in circles and press OK again.");
+        ImGui::Separator();
+    }
     for (int i = 0; i < JoystickAxisCount; ++i) {
+        ImGui::PushID(i);
         ImGui::TextUnformatted(AxisNames[i]);
         ImGui::SameLine(40.0f);
         DrawValueBar(session.bars[i], -1000, 1000);
+        ImGui::SameLine();
+        if (session.phase == CalibrationCentrePhase)
+            ImGui::TextDisabled("min      -  centre      -  max      -");
+        else
+            ImGui::Text("min %6d  centre %6d  max %6d", Calibration.minRaw[i], Calibration.centreRaw[i],
+                        Calibration.maxRaw[i]);
+        ImGui::PopID();
     }
     ImGui::Spacing();
     ImGui::TextUnformatted(CalibrationPrompt(session));
     ImGui::Spacing();
-    if (ImGui::Button("OK", ImVec2(120.0f, 0.0f)) && CalibrationOk(Calibration, session))
+    bool close = false;
+    if (session.phase == CalibrationWarningPhase) {
+        ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + 520.0f);
+        ImGui::TextColored(ImVec4(1.0f, 0.8f, 0.2f, 1.0f), "%s", CalibrationWarning(session).c_str());
+        ImGui::PopTextWrapPos();
+        if (ImGui::Button("Go on", ImVec2(120.0f, 0.0f))) {
+            CalibrationGoOn(Calibration, session);
+            close = true;
+        }
+        ImGui::SameLine();
+        if (ImGui::Button("Redo", ImVec2(120.0f, 0.0f))) CalibrationRedo(Calibration, session);
+    } else if (ImGui::Button("OK", ImVec2(120.0f, 0.0f)) && CalibrationOk(Calibration, session)) {
+        close = true;
+    }
+    ImGui::SameLine();
+    if (ImGui::Button("Cancel", ImVec2(120.0f, 0.0f)) ||
+        ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) {
+        CancelCalibration(Calibration, session);
+        close = true;
+    }
+    if (close) {
+        firstStart = false;
         ImGui::CloseCurrentPopup();
+    }
     ImGui::EndPopup();
 }

@@ -3,6 +3,7 @@
 #include "input/channel_mapping.h"
 
 #include <algorithm>
+#include <string>
 #include <cstdio>
 #include <cstring>
 
@@ -51,6 +52,10 @@ bool IsSwitchOn(int32_t source) {
         uint32_t mask = static_cast<uint32_t>(LoadShared(Calibration.buttons));
         return (mask >> (static_cast<uint32_t>(source) & 31u)) & 1u;
     }
+    if (source >= SwitchHatBase && source < SwitchHatBase + 16) {
+        uint32_t mask = static_cast<uint32_t>(LoadShared(JoystickHats));
+        return (mask >> static_cast<uint32_t>(source - SwitchHatBase)) & 1u;
+    }
     return false;
 }
 
@@ -80,13 +85,28 @@ const char* ChannelChooserName(ControlFunction f) {
 }
 
 const int32_t SwitchChooserSources[SwitchChooserCount] = {
-    0, 1, 2, 3, 4, 5, 0x10001, 0x10002, 0x10003, 0x10004, 0x10005, 0x10006, 0x10007, 0x10008};
+    0,       1,       2,       3,       4,       5,       0x10000, 0x10001, 0x10002, 0x10003,
+    0x10004, 0x10005, 0x10006, 0x10007, 0x10008, 0x20000, 0x20001, 0x20002, 0x20003};
 
 const char* SwitchChooserLabel(int index) {
     static const char* const labels[SwitchChooserCount] = {
-        "Axis 0",   "Axis 1",   "Axis 2",   "Axis 3",   "Axis 4",   "Axis 5",   "Button 1",
-        "Button 2", "Button 3", "Button 4", "Button 5", "Button 6", "Button 7", "Button 8"};
+        "Axis 0",   "Axis 1",   "Axis 2",    "Axis 3",   "Axis 4",   "Axis 5",   "Button 0",
+        "Button 1", "Button 2", "Button 3",  "Button 4", "Button 5", "Button 6", "Button 7",
+        "Button 8", "Hat Up",   "Hat Right", "Hat Down", "Hat Left"};
     return index >= 0 && index < SwitchChooserCount ? labels[index] : "";
+}
+
+std::string SwitchSourceText(int32_t source) {
+    for (int i = 0; i < SwitchChooserCount; ++i)
+        if (SwitchChooserSources[i] == source) return SwitchChooserLabel(i);
+    if (source > SwitchButtonBase && source < SwitchButtonBase + 32)
+        return "Button " + std::to_string(source - SwitchButtonBase);
+    if (source >= SwitchHatBase && source < SwitchHatBase + 16) {
+        static const char* const directions[4] = {"Up", "Right", "Down", "Left"};
+        return "Hat " + std::to_string((source - SwitchHatBase) / 4) + " " +
+               directions[(source - SwitchHatBase) % 4];
+    }
+    return "none";
 }
 
 MappingEnables GetMappingEnables(const ChannelMapping& map) {

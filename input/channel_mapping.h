@@ -6,8 +6,12 @@
 
 #include "input/control_input.h"
 
-// SwitchSource: 0..5 = axis used as a switch (on above 30000 raw), 0x10000 + n = button bit n.
+// SwitchSource: 0..5 = axis used as a switch (on above 30000 raw), 0x10000 + n = button bit n,
+// 0x20000 + 4 x hat + direction (0 up, 1 right, 2 down, 3 left) = a hat direction. The hat values have
+// bit 0x10000 clear, so a program that knows only axes and buttons reads them as never on, and the
+// mapping file keeps its layout.
 constexpr int32_t SwitchButtonBase = 0x10000;
+constexpr int32_t SwitchHatBase = 0x20000;
 
 struct ChannelMapping {
     int32_t axis[5];    // by ControlFunction
@@ -75,11 +79,14 @@ void ToggleKeyboardThrottleHold();
 // Display names the pickers are called with, by ControlFunction.
 const char* ChannelChooserName(ControlFunction f);
 
-// The "Choose Switch" indicators: axes 0..5, then buttons 0x10001..0x10008.
-constexpr int SwitchChooserCount = 14;
+// The "Choose Switch" indicators: axes 0..5, buttons 0x10000..0x10008, the four directions of hat 0.
+constexpr int SwitchChooserCount = 19;
 extern const int32_t SwitchChooserSources[SwitchChooserCount];
-// "Axis 0".."Axis 5", "Button 1".."Button 8".
+// "Axis 0".."Axis 5", "Button 0".."Button 8", "Hat Up", "Hat Right", "Hat Down", "Hat Left".
 const char* SwitchChooserLabel(int index);
+// What the mapping dialog shows for a switch source: its indicator's label, "Button n" or
+// "Hat h Up"... for sources outside the chooser, "none" for a source that is never on.
+std::string SwitchSourceText(int32_t source);
 
 // "Controller Mapping" dialog rules.
 struct MappingEnables {

@@ -8,6 +8,7 @@
 #include "input/input_dialogs.h"
 #include "input/input_ui_widgets.h"
 #include "input/joystick_calibration.h"
+#include "input/shared_field.h"
 
 namespace {
 
@@ -31,7 +32,15 @@ struct SwitchChooser {
     int32_t* target = nullptr;
     double lastTick = 0.0;
     bool on[SwitchChooserCount] = {};
+    int32_t raw[JoystickAxisCount] = {};
 } switchChooser;
+
+void ReadSwitches(SwitchChooser& c) {
+    for (int i = 0; i < SwitchChooserCount; ++i)
+        c.on[i] = IsSwitchOn(SwitchChooserSources[i]);
+    for (int i = 0; i < JoystickAxisCount; ++i)
+        c.raw[i] = LoadShared(Calibration.raw[i]); // the tick polls too
+}
 
 void DrawChannelChooser() {
     ChannelChooser& c = channelChooser;
@@ -74,28 +83,30 @@ void DrawSwitchChooser() {
     if (c.requested) {
         c.requested = false;
         c.title = "Choose Input Switch - " + c.name + SwitchPopupId;
-        for (int i = 0; i < SwitchChooserCount; ++i)
-            c.on[i] = IsSwitchOn(SwitchChooserSources[i]);
+        ReadSwitches(c);
         StartDialogTimer(c.lastTick);
         ImGui::OpenPopup(c.title.c_str());
     }
     if (c.title.empty() ||
         !ImGui::BeginPopupModal(c.title.c_str(), nullptr, ImGuiWindowFlags_AlwaysAutoResize))
         return;
-    if (DialogTimerDue(c.lastTick)) {
-        for (int i = 0; i < SwitchChooserCount; ++i)
-            c.on[i] = IsSwitchOn(SwitchChooserSources[i]);
-    }
+    if (DialogTimerDue(c.lastTick)) ReadSwitches(c);
     int chosen = -1;
     for (int i = 0; i < SwitchChooserCount; ++i) {
-        if (i != 0 && i != 6) ImGui::SameLine();
+        // Rows: the six axes (with their live raw values), the buttons, the hat directions.
+        if (i != 0 && i != 6 && i != 15) ImGui::SameLine();
         // The indicator's face: black while its source is on, grey while it is off.
         ImVec4 face = c.on[i] ? ImVec4(0.0f, 0.0f, 0.0f, 1.0f) : ImVec4(0.5f, 0.5f, 0.5f, 1.0f);
         ImGui::PushStyleColor(ImGuiCol_Button, face);
         ImGui::PushStyleColor(ImGuiCol_ButtonHovered, face);
         ImGui::PushStyleColor(ImGuiCol_ButtonActive, face);
         ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 1.0f, 1.0f, 1.0f));
-        if (ImGui::Button(SwitchChooserLabel(i), ImVec2(72.0f, 32.0f))) chosen = i;
+        char label[48];
+        if (i < JoystickAxisCount)
+            std::snprintf(label, sizeof label, "%s\n%d###switch%d", SwitchChooserLabel(i), c.raw[i], i);
+        else
+            std::snprintf(label, sizeof label, "%s###switch%d", SwitchChooserLabel(i), i);
+        if (ImGui::Button(label, ImVec2(72.0f, 36.0f))) chosen = i;
         ImGui::PopStyleColor(4);
     }
     ImGui::Spacing();

@@ -36,14 +36,18 @@ bool StickGroup(const char* caption, ControlFunction f, int lo, bool disabled, M
     bool clicked = ImGui::Checkbox("Reverse", &boxes.box[f]);
     ImGui::SameLine();
     if (ImGui::Button("Choose")) ChooseChannel(ChannelChooserName(f), f);
+    ImGui::SameLine();
+    // With the simulator curves the collective follows the throttle stick's channel.
+    int channel = f == Collective && Mapping.useSimCurves ? Mapping.axis[Throttle] : Mapping.axis[f];
+    ImGui::Text("Channel %d", channel);
     ImGui::EndDisabled();
     ImGui::PopID();
     return clicked;
 }
 
 // Idle-up or throttle hold: "Keyboard", "Reverse", "Choose" and the On / Off text.
-bool SwitchGroup(const char* caption, int box, bool keyboard, bool on, MappingReverseBoxes& boxes,
-                 bool& keyboardClicked, bool& keyboardValue, bool& choose) {
+bool SwitchGroup(const char* caption, int box, bool keyboard, int32_t source, bool on,
+                 MappingReverseBoxes& boxes, bool& keyboardClicked, bool& keyboardValue, bool& choose) {
     ImGui::PushID(box);
     GroupCaption(caption);
     keyboardValue = keyboard;
@@ -56,6 +60,8 @@ bool SwitchGroup(const char* caption, int box, bool keyboard, bool on, MappingRe
     ImGui::EndDisabled();
     ImGui::SameLine();
     ImGui::TextUnformatted(on ? "On" : "Off");
+    ImGui::SameLine();
+    ImGui::Text("(%s)", keyboard ? "Keyboard" : SwitchSourceText(source).c_str());
     ImGui::PopID();
     return clicked;
 }
@@ -90,11 +96,12 @@ void DrawControllerMappingDialog() {
     bool simCurvesClicked = ImGui::Checkbox("Use Simulator Throttle/Pitch Curves", &simCurves);
 
     bool idleKeyboardClicked, idleKeyboard, idleChoose;
-    reverseClicked |= SwitchGroup("Idle Up", 5, !enables.idleUpSwitchControls, idleUpOn, boxes,
-                                  idleKeyboardClicked, idleKeyboard, idleChoose);
+    reverseClicked |= SwitchGroup("Idle Up", 5, !enables.idleUpSwitchControls, Mapping.idleUpSwitch, idleUpOn,
+                                  boxes, idleKeyboardClicked, idleKeyboard, idleChoose);
     bool holdKeyboardClicked, holdKeyboard, holdChoose;
-    reverseClicked |= SwitchGroup(" Throttle Hold ", 6, !enables.throttleHoldSwitchControls, throttleHoldOn,
-                                  boxes, holdKeyboardClicked, holdKeyboard, holdChoose);
+    reverseClicked |=
+        SwitchGroup(" Throttle Hold ", 6, !enables.throttleHoldSwitchControls, Mapping.throttleHoldSwitch,
+                    throttleHoldOn, boxes, holdKeyboardClicked, holdKeyboard, holdChoose);
 
     if (reverseClicked) ApplyMappingReverseBoxes(Mapping, boxes);
     if (simCurvesClicked) SetUseSimCurves(Mapping, simCurves);

@@ -10,6 +10,8 @@ void ShowSelectControllerDialog();
 void DrawSelectControllerDialog();
 // Joystick > "Calibrate": "Calibrate".
 void ShowCalibrateDialog();
+// The same dialog at first start, with a few lines telling a new pilot what to do.
+void ShowFirstCalibration();
 void DrawCalibrateDialog();
 // Joystick > "Mapping": "Controller Mapping".
 void ShowControllerMapping();

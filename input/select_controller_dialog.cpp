@@ -1,6 +1,7 @@
 // "Select Controller": lists the devices with at least four axes; the selection becomes the device in use.
 #include <imgui.h>
 
+#include <string>
 #include <vector>
 
 #include "input/input_dialogs.h"
@@ -11,6 +12,7 @@ namespace {
 constexpr const char* Title = "Select Controller";
 bool requested = false;
 std::vector<JoystickDeviceInfo> listed;
+std::vector<std::string> texts;
 int selected = -1;
 } // namespace
 
@@ -22,7 +24,8 @@ void DrawSelectControllerDialog() {
     if (requested) {
         requested = false;
         listed = ListSelectableControllers(PresentJoystickDevices());
-        selected = -1; // the device in use is not preselected
+        selected = -1; // the device in use is not preselected, only marked
+        texts = ControllerListTexts(listed, Calibration.joystickId);
         ImGui::OpenPopup(Title);
     }
     if (!ImGui::BeginPopupModal(Title, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
@@ -30,11 +33,13 @@ void DrawSelectControllerDialog() {
     if (ImGui::BeginListBox("##controllers", ImVec2(320.0f, 8 * ImGui::GetTextLineHeightWithSpacing()))) {
         for (int i = 0; i < static_cast<int>(listed.size()); ++i) {
             ImGui::PushID(i);
-            if (ImGui::Selectable(listed[i].name.c_str(), selected == i,
-                                  ImGuiSelectableFlags_AllowDoubleClick)) {
+            if (ImGui::Selectable(texts[i].c_str(), selected == i, ImGuiSelectableFlags_AllowDoubleClick)) {
                 if (selected != i) {
                     selected = i;
                     SelectListedController(Calibration, i);
+                    // Remembered by identity, so it is found again whatever id SDL gives it.
+                    SetRememberedTransmitter(TransmitterIdentityOf(listed[i].id));
+                    texts = ControllerListTexts(listed, Calibration.joystickId);
                 }
                 if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left)) close = true;
             }
@@ -42,6 +47,7 @@ void DrawSelectControllerDialog() {
         }
         ImGui::EndListBox();
     }
+    if (listed.empty()) ImGui::TextUnformatted("No controller with four or more axes is connected.");
     if (ImGui::Button("OK", ImVec2(120.0f, 0.0f))) close = true;
     if (close) ImGui::CloseCurrentPopup();
     ImGui::EndPopup();

@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <chrono>
+#include <cerrno>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/safe_file.h"
 #include "flight/ground.h"
 
 static_assert(std::endian::native == std::endian::little, "the log file is little-endian memory layout");
@@ -129,12 +131,28 @@ bool AppendSessionToLog(const std::string& logPath) {
     record.crashCount = static_cast<int32_t>(CrashCount);
     std::memcpy(record.totals, FlightTimeTotals, sizeof record.totals);
 
+    // The old log is copied into a temporary file with the new record after it, and that file replaces
+    // the log: a crash or a full disk mid-save leaves the previous log whole.
     bool written = false;
-    std::FILE* f = std::fopen(logPath.c_str(), "ab");
-    if (!f) f = std::fopen(logPath.c_str(), "wb");
-    if (f) {
-        written = std::fwrite(&record, sizeof record, 1, f) == 1;
-        written = (std::fclose(f) == 0) && written;
+    AtomicWrite save;
+    if (BeginAtomicWrite(save, logPath)) {
+        bool copied = true;
+        if (std::FILE* old = std::fopen(logPath.c_str(), "rb")) {
+            char buffer[65536];
+            size_t n;
+            while (copied && (n = std::fread(buffer, 1, sizeof buffer, old)) > 0)
+                copied = std::fwrite(buffer, 1, n, save.file) == n;
+            copied = copied && !std::ferror(old);
+            std::fclose(old);
+        } else if (errno != ENOENT) {
+            copied = false; // a log that is there but cannot be read is never replaced by a shorter one
+        }
+        if (copied && std::fwrite(&record, sizeof record, 1, save.file) == 1) {
+            written = FinishAtomicWrite(save);
+        } else {
+            AbandonAtomicWrite(save);
+            ReportSaveFailure(logPath, "the log could not be copied");
+        }
     }
     ResetSession();
     return written;
@@ -207,10 +225,6 @@ std::string FlightLogText(const std::string& logPath) {
 }
 
 bool ViewLog(const std::string& logPath, const std::string& textPath) {
-    std::FILE* text = std::fopen(textPath.c_str(), "w");
-    if (!text) return false;
     std::string body = FlightLogText(logPath);
-    bool ok = std::fwrite(body.data(), 1, body.size(), text) == body.size();
-    ok = (std::fclose(text) == 0) && ok;
-    return ok;
+    return WriteFileAtomically(textPath, body.data(), body.size());
 }

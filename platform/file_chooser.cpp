@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "app/program_paths.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -17,6 +19,9 @@ struct ChooserState {
     FileChooserOptions options;
     std::function<void(const std::string&)> onChosen;
     std::string folder;
+    // The install folder matching folder when it lies in the pilot's folder: an open dialog lists its
+    // files too, so shipped setups, recordings, geometries and canopies stay in reach.
+    std::string shipped;
     char name[4096] = {};
     std::vector<std::string> folders;
     std::vector<std::string> files;
@@ -47,20 +52,29 @@ bool MatchesPattern(const std::string& fileName, const std::string& pattern) {
     return false;
 }
 
+// Adds the entries of folder to the lists (a name listed already is not added again).
+void ListFolder(const std::string& folder, bool withFolders) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string leaf = it->path().filename().string();
+        if (leaf.empty() || leaf[0] == '.') continue;
+        std::error_code typeError;
+        if (it->is_directory(typeError)) {
+            if (withFolders) chooser.folders.push_back(leaf);
+        } else if (MatchesPattern(leaf, chooser.options.pattern) &&
+                   std::find(chooser.files.begin(), chooser.files.end(), leaf) == chooser.files.end()) {
+            chooser.files.push_back(leaf);
+        }
+    }
+}
+
 void ReadFolder() {
     chooser.folders.clear();
     chooser.files.clear();
     chooser.selected = -1;
-    std::error_code ec;
-    for (fs::directory_iterator it(chooser.folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string leaf = it->path().filename().string();
-        if (leaf.empty() || leaf[0] == '.') continue;
-        std::error_code typeError;
-        if (it->is_directory(typeError))
-            chooser.folders.push_back(leaf);
-        else if (MatchesPattern(leaf, chooser.options.pattern))
-            chooser.files.push_back(leaf);
-    }
+    ListFolder(chooser.folder, true);
+    chooser.shipped = chooser.options.save ? std::string() : ShippedCounterpart(chooser.folder);
+    if (!chooser.shipped.empty()) ListFolder(chooser.shipped, false);
     std::sort(chooser.folders.begin(), chooser.folders.end());
     std::sort(chooser.files.begin(), chooser.files.end());
 }
@@ -85,7 +99,8 @@ bool ResolveChoice(std::string& result) {
         typed.pop_back();
     if (typed.empty()) return false;
     fs::path path(typed);
-    if (path.is_relative()) path = fs::path(chooser.folder) / path;
+    const bool relative = path.is_relative();
+    if (relative) path = fs::path(chooser.folder) / path;
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
         EnterFolder(path);
@@ -94,6 +109,11 @@ bool ResolveChoice(std::string& result) {
     }
     if (!path.has_extension() && !chooser.options.defaultExtension.empty())
         path += "." + chooser.options.defaultExtension;
+    // A name the pilot's folder does not hold is the shipped file of that name, when there is one.
+    if (relative && !chooser.shipped.empty() && !fs::exists(path, ec)) {
+        fs::path shipped = fs::path(chooser.shipped) / path.lexically_relative(chooser.folder);
+        if (fs::is_regular_file(shipped, ec)) path = shipped;
+    }
     if (chooser.options.mustExist && !chooser.options.save && !fs::exists(path, ec)) {
         chooser.error = path.filename().string() + "\nFile not found.\nCheck the file name and try again.";
         return false;

@@ -17,9 +17,15 @@ struct DeviceSlot {
     bool everUsed = false; // the slot remembers the device it last held
 };
 
+// Written on the main thread and read by the tick's poll, always under SDL's joystick lock.
 DeviceSlot slots[MaxJoystickDevices];
-uint64_t lastPollTicks = 0;
-bool pollStarted = false;
+TransmitterIdentity remembered;
+
+// SDL's joystick lock, also taken by SDL itself around its own joystick state.
+struct JoystickLock {
+    JoystickLock() { SDL_LockJoysticks(); }
+    ~JoystickLock() { SDL_UnlockJoysticks(); }
+};
 
 bool SameGuid(const SDL_JoystickGUID& a, const SDL_JoystickGUID& b) {
     return std::memcmp(a.data, b.data, sizeof a.data) == 0;
@@ -39,25 +45,40 @@ int ChooseSlot(const SDL_JoystickGUID& guid) {
 
 } // namespace
 
+// Opens the device at an SDL device index into a slot; the caller holds the joystick lock.
+static void OpenDevice(int deviceIndex);
+
 bool InitJoystickDevices() {
     // The transmitter keeps flying the model while another window has the focus.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (!SDL_WasInit(SDL_INIT_JOYSTICK) && SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return false;
-    int n = SDL_NumJoysticks();
-    for (int i = 0; i < n; ++i)
-        JoystickDeviceAdded(i);
+    {
+        JoystickLock lock;
+        int n = SDL_NumJoysticks();
+        for (int i = 0; i < n; ++i)
+            OpenDevice(i);
+    }
+    BindTransmitter();
     return true;
 }
 
 void ShutdownJoystickDevices() {
+    JoystickLock lock;
     for (DeviceSlot& s : slots) {
         if (s.joystick) SDL_JoystickClose(s.joystick);
         s = DeviceSlot{};
     }
-    pollStarted = false;
 }
 
 void JoystickDeviceAdded(int deviceIndex) {
+    {
+        JoystickLock lock;
+        OpenDevice(deviceIndex);
+    }
+    BindTransmitter();
+}
+
+static void OpenDevice(int deviceIndex) {
     if (deviceIndex < 0 || deviceIndex >= SDL_NumJoysticks()) return;
     SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(deviceIndex);
     for (const DeviceSlot& s : slots)
@@ -73,17 +94,52 @@ void JoystickDeviceAdded(int deviceIndex) {
     slots[slot].everUsed = true;
 }
 
-void JoystickDeviceRemoved(int instanceId) {
-    for (DeviceSlot& s : slots) {
+bool JoystickDeviceRemoved(int instanceId) {
+    JoystickLock lock;
+    bool inUse = false;
+    int32_t id = LoadShared(Calibration.joystickId);
+    for (int i = 0; i < MaxJoystickDevices; ++i) {
+        DeviceSlot& s = slots[i];
         if (s.joystick && s.instance == instanceId) {
             SDL_JoystickClose(s.joystick);
             s.joystick = nullptr;
             s.instance = -1;
+            inUse |= i == id;
         }
     }
+    return inUse;
+}
+
+void SetRememberedTransmitter(const TransmitterIdentity& who) {
+    remembered = who;
+}
+
+const TransmitterIdentity& RememberedTransmitter() {
+    return remembered;
+}
+
+bool BindTransmitter() {
+    int32_t id = FindTransmitter(PresentJoystickDevices(), remembered);
+    if (id < 0) return false;
+    StoreShared(Calibration.joystickId, id);
+    return true;
+}
+
+TransmitterIdentity TransmitterIdentityOf(int32_t id) {
+    std::vector<JoystickDeviceInfo> devices = PresentJoystickDevices();
+    for (const JoystickDeviceInfo& d : devices)
+        if (d.id == id) return {d.guid, d.name, IdenticalDeviceIndex(devices, id)};
+    return {};
+}
+
+bool TransmitterPresent() {
+    JoystickLock lock;
+    int32_t id = LoadShared(Calibration.joystickId);
+    return id >= 0 && id < MaxJoystickDevices && slots[id].joystick;
 }
 
 void PollJoystick() {
+    JoystickLock lock;
     int32_t raw[JoystickAxisCount] = {};
     int32_t id = LoadShared(Calibration.joystickId);
     SDL_Joystick* joystick = (id >= 0 && id < MaxJoystickDevices) ? slots[id].joystick : nullptr;
@@ -91,7 +147,6 @@ void PollJoystick() {
         StoreJoystickPoll(Calibration, false, raw, 0);
         return;
     }
-    SDL_JoystickUpdate();
     int axes = SDL_JoystickNumAxes(joystick);
     for (int i = 0; i < JoystickAxisCount && i < axes; ++i)
         raw[i] = SDL_JoystickGetAxis(joystick, i) + 32768;
@@ -99,31 +154,44 @@ void PollJoystick() {
     int buttons = SDL_JoystickNumButtons(joystick);
     for (int b = 0; b < 32 && b < buttons; ++b)
         if (SDL_JoystickGetButton(joystick, b)) mask |= 1u << b;
-    StoreJoystickPoll(Calibration, true, raw, static_cast<int32_t>(mask));
+    // SDL's hat bits (up 1, right 2, down 4, left 8) are the four directions of each hat in turn.
+    uint32_t hats = 0;
+    int hatCount = SDL_JoystickNumHats(joystick);
+    for (int h = 0; h < 4 && h < hatCount; ++h)
+        hats |= static_cast<uint32_t>(SDL_JoystickGetHat(joystick, h) & 0x0F) << (4 * h);
+    StoreJoystickPoll(Calibration, true, raw, static_cast<int32_t>(mask), static_cast<int32_t>(hats));
 }
 
 void ServiceJoystickPoll() {
-    uint64_t now = SDL_GetTicks64();
-    if (pollStarted && now - lastPollTicks < 100) return;
-    pollStarted = true;
-    lastPollTicks = now;
+    // The event pump of this pass has already brought SDL's joystick state up to date.
+    PollJoystick();
+}
+
+void PollJoystickForStep() {
+    if (!SDL_WasInit(SDL_INIT_JOYSTICK)) return;
+    JoystickLock lock;
+    SDL_JoystickUpdate();
     PollJoystick();
 }
 
 std::vector<JoystickDeviceInfo> PresentJoystickDevices() {
+    JoystickLock lock;
     std::vector<JoystickDeviceInfo> devices;
     for (int i = 0; i < MaxJoystickDevices; ++i) {
         if (!slots[i].joystick) continue;
         char name[256];
         if (GetJoystickOemName(i, name) != 0 || name[0] == '\0')
             std::snprintf(name, sizeof name, "Joystick %d", i + 1);
-        devices.push_back({i, SDL_JoystickNumAxes(slots[i].joystick), name});
+        char guid[33];
+        SDL_JoystickGetGUIDString(slots[i].guid, guid, sizeof guid);
+        devices.push_back({i, SDL_JoystickNumAxes(slots[i].joystick), name, guid});
     }
     return devices;
 }
 
 int GetJoystickOemName(int id, char name[256]) {
     constexpr int NoCanDo = 166;
+    JoystickLock lock;
     name[0] = '\0';
     if (id < 0 || id >= MaxJoystickDevices || !slots[id].joystick) return NoCanDo;
     const char* product = SDL_JoystickName(slots[id].joystick);

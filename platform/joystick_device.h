@@ -13,14 +13,30 @@ void ShutdownJoystickDevices();
 
 // Hot-plug, fed by the main loop from SDL_JOYDEVICEADDED (device index) and SDL_JOYDEVICEREMOVED
 // (instance id). A device that returns gets its old id back; while it is gone that id reads 0.
+// A device plugged in that matches the remembered transmitter becomes the device in use.
+// JoystickDeviceRemoved returns true when the device removed was the one in use.
 void JoystickDeviceAdded(int deviceIndex);
-void JoystickDeviceRemoved(int instanceId);
+bool JoystickDeviceRemoved(int instanceId);
+
+// The transmitter remembered by identity (kept in Settings.ini by the caller). BindTransmitter makes
+// the matching device, if present, the device in use and returns whether it found one.
+void SetRememberedTransmitter(const TransmitterIdentity& who);
+const TransmitterIdentity& RememberedTransmitter();
+bool BindTransmitter();
+// The identity of the device with this id (empty when there is none).
+TransmitterIdentity TransmitterIdentityOf(int32_t id);
+// Whether the device in use is plugged in.
+bool TransmitterPresent();
 
 // Reads the device Calibration.joystickId into Calibration.raw / buttons: raw = SDL value + 32768 for
 // axes 0..5 (0 for axes the device lacks), button n = bit n. A missing device reads all 0.
 void PollJoystick();
-// Calls PollJoystick when 100 ms have passed since the last poll; the main loop calls it every pass.
+// The main loop calls it every pass (every frame): the dialogs and instruments see the sticks of this
+// frame.
 void ServiceJoystickPoll();
+// Right before each simulation step, on the tick thread: brings SDL's joystick state up to date and
+// polls, under SDL's joystick lock, so the step flies on the stick as it is now.
+void PollJoystickForStep();
 
 // The devices present, in id order, with axis count and product name.
 std::vector<JoystickDeviceInfo> PresentJoystickDevices();

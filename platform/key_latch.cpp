@@ -22,6 +22,8 @@ int LatchIndex(int keycode) {
         return KeyI;
     case SDLK_h:
         return KeyH;
+    case SDLK_F11:
+        return KeyF11;
     default:
         return -1;
     }

@@ -1,4 +1,4 @@
-// Starts xdg-open on a file without waiting for it; any failure is ignored.
+// Starts xdg-open on a file without waiting for it; tells the caller whether it could be started.
 #include "platform/shell_open.h"
 
 #include <signal.h>
@@ -6,12 +6,12 @@
 
 extern char** environ;
 
-void OpenWithDesktopViewer(const std::string& path) {
+bool OpenWithDesktopViewer(const std::string& path) {
     // Finished viewers are reaped by the system instead of lingering as zombies.
     signal(SIGCHLD, SIG_IGN);
     pid_t pid;
     char program[] = "xdg-open";
     std::string arg = path;
     char* argv[] = {program, arg.data(), nullptr};
-    posix_spawnp(&pid, program, nullptr, nullptr, argv, environ);
+    return posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) == 0;
 }

@@ -1,5 +1,6 @@
-// Opening a file with the desktop's viewer (xdg-open), not waited for, failure ignored.
+// Opening a file with the desktop's viewer (xdg-open), not waited for.
 #pragma once
 #include <string>
 
-void OpenWithDesktopViewer(const std::string& path);
+// Starts xdg-open on path. False when it could not be started (e.g. xdg-open is not installed).
+bool OpenWithDesktopViewer(const std::string& path);

@@ -7,6 +7,14 @@
 #include <backends/imgui_impl_sdl.h>
 #include <imgui.h>
 #include <imgui_internal.h>
+#include <cstdio>
+#include <cstring>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <thread>
 
 #include "platform/resources.h"
 
@@ -17,6 +25,17 @@ bool screenSaverWasEnabled = true;
 GLuint frozenTexture = 0;
 int frozenTexWidth = 0, frozenTexHeight = 0;
 int frozenWidth = 0, frozenHeight = 0;
+int antiAliasingChoice = 0;
+bool multisampling = false;
+int uiScaleOverride = 0;
+int uiScale = 1;
+// The windowed placement, kept while the window fills the screen.
+WindowPlacement windowedPlacement;
+using FrameClock = std::chrono::steady_clock;
+FrameClock::time_point nextFrameTime;
+FrameClock::time_point lastFrameShown;
+double frameWorkAverage = 0.0; // seconds
+int refreshesPerFrame = 1;
 
 void SetWindowIcon() {
     ResourceData icon = FindResourceData(ResourceIcon);
@@ -30,11 +49,40 @@ void SetWindowIcon() {
 
 int NextPowerOfTwo(int v) {
     int p = 1;
-    while (p < v) p <<= 1;
+    while (p < v)
+        p <<= 1;
     return p;
 }
 
-void StyleUi() {
+// SDL falls back to its off-screen and dummy drivers when no display is reachable; the program would then
+// run unseen. Only a real window system is accepted: one stderr line says why otherwise.
+bool RealWindowSystemVideo() {
+    const char* display = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    const bool haveX11 = display && display[0], haveWayland = wayland && wayland[0];
+    if (!SDL_getenv("SDL_VIDEODRIVER")) {
+        if (!haveX11 && !haveWayland) {
+            std::fprintf(stderr, "Rotorvane: no window system: neither DISPLAY nor WAYLAND_DISPLAY is set\n");
+            return false;
+        }
+        // Only the window system the session names is tried, so no other prints its own complaints.
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, haveX11 ? "x11" : "wayland");
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "Rotorvane: no window system (X11 or Wayland) could be opened: %s\n",
+                     SDL_GetError());
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0)) return true;
+    std::fprintf(stderr,
+                 "Rotorvane: no window system (X11 or Wayland) found, only SDL's \"%s\" video driver\n",
+                 driver ? driver : "none");
+    SDL_Quit();
+    return false;
+}
+
+void StyleUi(int scale) {
     ImGui::StyleColorsLight();
     ImGuiStyle& style = ImGui::GetStyle();
     style.WindowRounding = 3.0f;
@@ -42,31 +90,106 @@ void StyleUi() {
     style.FrameBorderSize = 1.0f;
     style.WindowPadding = ImVec2(10, 10);
     style.ItemSpacing = ImVec2(8, 6);
+    style.ScaleAllSizes(static_cast<float>(scale));
+    // The built-in font drawn at the scaled size stays sharp, where a stretched 13-pixel font would blur.
+    ImFontConfig font;
+    font.SizePixels = 13.0f * static_cast<float>(scale);
+    ImGui::GetIO().Fonts->AddFontDefault(&font);
+}
+
+// Whole-number scale from the display's dots per inch: 1 below about 168, 2 up to about 312 (a 4K laptop),
+// 3 above.
+int ScaleForDisplay(SDL_Window* w) {
+    float ddpi = 0.0f;
+    int display = SDL_GetWindowDisplayIndex(w);
+    if (display < 0 || SDL_GetDisplayDPI(display, &ddpi, nullptr, nullptr) != 0 || !std::isfinite(ddpi))
+        return 1;
+    if (ddpi < 168.0f) return 1;
+    return ddpi < 312.0f ? 2 : 3;
+}
+
+// A software renderer draws every sample on the CPU: four samples a pixel would cost the frame rate.
+bool SoftwareRenderer() {
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (!renderer) return true;
+    return std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
+           std::strstr(renderer, "swrast") || std::strstr(renderer, "Software");
+}
+
+void SetColourAndDepth(bool multisample) {
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, multisample ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, multisample ? 4 : 0);
+}
+
+// The window and its context, with a 4x multisampled frame buffer when asked and granted; without it
+// when the system has none.
+bool CreateWindowAndContext(int width, int height) {
+    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    for (int attempt = antiAliasingChoice == 2 ? 1 : 0; attempt < 2; ++attempt) {
+        SetColourAndDepth(attempt == 0);
+        window = SDL_CreateWindow("Rotorvane", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
+                                  height, flags);
+        if (!window) continue;
+        context = SDL_GL_CreateContext(window);
+        if (context) return true;
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+    return false;
+}
+
+// Multisampling stays on when granted, except on a software renderer in the automatic choice.
+void ChooseMultisampling() {
+    int buffers = 0, samples = 0;
+    SDL_GL_GetAttribute(SDL_GL_MULTISAMPLEBUFFERS, &buffers);
+    SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &samples);
+    multisampling = buffers > 0 && samples > 1 && antiAliasingChoice != 2 &&
+                    (antiAliasingChoice == 1 || !SoftwareRenderer());
+    if (buffers > 0) {
+        if (multisampling)
+            glEnable(GL_MULTISAMPLE);
+        else
+            glDisable(GL_MULTISAMPLE);
+    }
+}
+
+double DisplayFramePeriod() {
+    SDL_DisplayMode mode;
+    int display = window ? SDL_GetWindowDisplayIndex(window) : 0;
+    int rate = 0;
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0) rate = mode.refresh_rate;
+    if (rate < 24 || rate > 500) rate = 60;
+    return 1.0 / rate;
 }
 } // namespace
 
 bool CreateMainWindow(int width, int height) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    if (!RealWindowSystemVideo()) return false;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_TIMER) != 0) return false;
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    window = SDL_CreateWindow("Rotorvane", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
-                              SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
-    if (!window) return false;
-    context = SDL_GL_CreateContext(window);
-    if (!context) return false;
+    if (!CreateWindowAndContext(width, height)) {
+        std::fprintf(stderr, "Rotorvane: the OpenGL window could not be created: %s\n", SDL_GetError());
+        return false;
+    }
     SDL_GL_MakeCurrent(window, context);
     SDL_GL_SetSwapInterval(1);
+    ChooseMultisampling();
     SetWindowIcon();
+    windowedPlacement.width = width;
+    windowedPlacement.height = height;
+    SDL_GetWindowPosition(window, &windowedPlacement.x, &windowedPlacement.y);
+    uiScale = uiScaleOverride > 0 ? uiScaleOverride : ScaleForDisplay(window);
 
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
     ImGui::GetIO().IniFilename = nullptr; // the program keeps its own settings files only
-    StyleUi();
+    StyleUi(uiScale);
     ImGui_ImplSDL2_InitForOpenGL(window, context);
     ImGui_ImplOpenGL2_Init();
     return true;
@@ -93,7 +216,9 @@ bool PumpEvents(const PlatformEvents& handlers) {
     while (SDL_PollEvent(&event)) {
         ImGui_ImplSDL2_ProcessEvent(&event);
         switch (event.type) {
-        case SDL_QUIT: keepRunning = false; break;
+        case SDL_QUIT:
+            keepRunning = false;
+            break;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) keepRunning = false;
             break;
@@ -106,7 +231,8 @@ bool PumpEvents(const PlatformEvents& handlers) {
         case SDL_JOYDEVICEREMOVED:
             if (handlers.joystickRemoved) handlers.joystickRemoved(event.jdevice.which);
             break;
-        default: break;
+        default:
+            break;
         }
     }
     return keepRunning;
@@ -132,7 +258,93 @@ void EndUiFrame() {
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
 }
 
-void SwapMainWindow() { SDL_GL_SwapWindow(window); }
+void SwapMainWindow() {
+    const double display = DisplayFramePeriod();
+    auto before = FrameClock::now();
+    // Time the program spent on this frame since the last one was shown (drawing, events, menus).
+    double work = std::chrono::duration<double>(before - lastFrameShown).count();
+    if (work >= 0.0 && work < 1.0) frameWorkAverage += (work - frameWorkAverage) * 0.1;
+    SDL_GL_SwapWindow(window);
+    auto now = FrameClock::now();
+    // A swap that waited for the display (vsync) sets the pace itself.
+    if (std::chrono::duration<double>(now - before).count() > display / 4) {
+        nextFrameTime = now;
+        lastFrameShown = now;
+        return;
+    }
+    // Without vsync: the next refresh, or every second one while a frame costs about half a refresh or
+    // more (a software renderer), so drawing leaves the processor free most of the time.
+    if (frameWorkAverage > display * 0.45) refreshesPerFrame = 2;
+    if (frameWorkAverage < display * 0.3) refreshesPerFrame = 1;
+    auto period = std::chrono::duration_cast<FrameClock::duration>(
+        std::chrono::duration<double>(display * refreshesPerFrame));
+    nextFrameTime += period;
+    // A frame that ran late starts the count again instead of racing to catch up.
+    if (nextFrameTime < now) nextFrameTime = now;
+    std::this_thread::sleep_until(nextFrameTime);
+    lastFrameShown = FrameClock::now();
+}
+
+void RestoreWindowPlacement(const WindowPlacement& placement) {
+    if (!window) return;
+    int width = std::clamp(placement.width, 200, 16384);
+    int height = std::clamp(placement.height, 150, 16384);
+    // Keep the window's top-left corner on one of the displays, so it can never open out of reach.
+    bool onDisplay = false;
+    for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(i, &bounds) != 0) continue;
+        if (placement.x >= bounds.x && placement.y >= bounds.y && placement.x < bounds.x + bounds.w - 40 &&
+            placement.y < bounds.y + bounds.h - 40)
+            onDisplay = true;
+    }
+    SDL_SetWindowSize(window, width, height);
+    if (onDisplay) SDL_SetWindowPosition(window, placement.x, placement.y);
+    windowedPlacement = {onDisplay ? placement.x : windowedPlacement.x,
+                         onDisplay ? placement.y : windowedPlacement.y, width, height, false};
+    if (placement.fullScreen && !IsFullScreen()) ToggleFullScreen();
+}
+
+WindowPlacement CurrentWindowPlacement() {
+    WindowPlacement placement = windowedPlacement;
+    if (!window) return placement;
+    placement.fullScreen = IsFullScreen();
+    if (!placement.fullScreen) {
+        SDL_GetWindowPosition(window, &placement.x, &placement.y);
+        SDL_GetWindowSize(window, &placement.width, &placement.height);
+    }
+    return placement;
+}
+
+bool IsFullScreen() {
+    return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void ToggleFullScreen() {
+    if (!window) return;
+    if (IsFullScreen()) {
+        SDL_SetWindowFullscreen(window, 0);
+        return;
+    }
+    windowedPlacement = CurrentWindowPlacement();
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+void SetUiScaleOverride(int scale) {
+    uiScaleOverride = std::clamp(scale, 0, 4);
+}
+
+int UiScale() {
+    return uiScale;
+}
+
+void SetAntiAliasingChoice(int choice) {
+    antiAliasingChoice = std::clamp(choice, 0, 2);
+}
+
+bool MultisamplingActive() {
+    return multisampling;
+}
 
 bool UiOwnsKeyboard() {
     if (!ImGui::GetCurrentContext()) return false;
@@ -198,7 +410,9 @@ void DrawFrozenFrame(int clientWidth, int clientHeight) {
     glMatrixMode(GL_MODELVIEW);
 }
 
-uint64_t MillisecondsNow() { return SDL_GetTicks64(); }
+uint64_t MillisecondsNow() {
+    return SDL_GetTicks64();
+}
 
 void DisableScreenSaverForRun() {
     screenSaverWasEnabled = SDL_IsScreenSaverEnabled() == SDL_TRUE;

@@ -1,13 +1,16 @@
 // The flight recorder: writes and reads the scratch recording, one 88-byte frame per simulation step.
 #include "recorder/flight_recorder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 #include <mutex>
 #include <system_error>
 #include <sys/types.h>
 
 #include "app/program_paths.h"
+#include "app/safe_file.h"
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
 #include "input/control_input.h"
@@ -60,7 +63,10 @@ static bool LockedStartRecording() {
     Recorder.file = f;
     Recorder.fileWritable = true;
     Recorder.statusText.clear();
+    Recorder.name = "New recording (not saved)";
     Recorder.frameCount = 0;
+    Recorder.framesInFile = 0;
+    ClearInstantReplay();
     Recorder.recording = true;
     SimPaused = false;
     SlowMotionPlayback = false;
@@ -84,7 +90,10 @@ void RecordFrame() {
     for (int i = 0; i < 4; i++)
         Recorder.frameFlags[i] = frame.flags[i];
     // Only frames that reached the stream are counted, so the header never promises more than is there.
-    if (std::fwrite(&frame, sizeof frame, 1, Recorder.file) == 1) Recorder.frameCount += 1;
+    if (std::fwrite(&frame, sizeof frame, 1, Recorder.file) == 1) {
+        Recorder.frameCount += 1;
+        Recorder.framesInFile = Recorder.frameCount.load();
+    }
 }
 
 static void LockedStopRecorder() {
@@ -109,7 +118,7 @@ static void LockedStopRecorder() {
     SimPaused = false;
     SlowMotionPlayback = false;
     Recorder.sliderEnabled = true;
-    Recorder.sliderMax = Recorder.frameCount.load();
+    Recorder.sliderMax = std::min(Recorder.frameCount.load(), Recorder.framesInFile.load());
     Recorder.sliderPos = 0;
 }
 
@@ -174,6 +183,11 @@ static void LockedStartPlayback() {
     // The magic is not checked: a file of another kind plays as frames until its end.
     RecordingHeader header{0, 0};
     (void)std::fread(&header, 1, sizeof header, f);
+    off_t size = 0;
+    if (fseeko(f, 0, SEEK_END) == 0) size = ftello(f);
+    if (fseeko(f, static_cast<off_t>(sizeof header), SEEK_SET) != 0) std::clearerr(f);
+    Recorder.framesInFile = PlayableFrames(UINT32_MAX, size > 0 ? static_cast<uint64_t>(size) : 0);
+    ClearInstantReplay();
     Recorder.file = f;
     Recorder.fileWritable = false;
     Recorder.statusText.clear();
@@ -184,7 +198,8 @@ static void LockedStartPlayback() {
     SimPaused = false;
     SlowMotionPlayback = false;
     Recorder.sliderEnabled = true;
-    Recorder.sliderMax = header.frameCount;
+    // A foreign or damaged file may claim any count; the slider only reaches frames that are there.
+    Recorder.sliderMax = std::min(header.frameCount, Recorder.framesInFile.load());
     Recorder.sliderPos = 0;
     LockedPlayFrame(true);
 }
@@ -192,7 +207,7 @@ static void LockedStartPlayback() {
 static void LockedSeekToSliderPosition() {
     SimPaused = true;
     if (!Recorder.playing || !Recorder.file) return;
-    uint32_t p = Recorder.sliderPos;
+    uint32_t p = std::min(Recorder.sliderPos.load(), Recorder.framesInFile.load());
     Recorder.currentFrame = p;
     off_t offset =
         static_cast<off_t>(sizeof(RecordingHeader)) + static_cast<off_t>(sizeof(RecordingFrame)) * p;
@@ -217,7 +232,10 @@ void InitFlightRecorder(const std::string& tempPath) {
     Recorder.sliderEnabled = true;
     Recorder.sliderMax = 0;
     Recorder.sliderPos = 0;
+    Recorder.framesInFile = 0;
     Recorder.statusText.clear();
+    Recorder.name.clear();
+    ClearInstantReplay();
 }
 
 bool StartRecording() {
@@ -253,7 +271,7 @@ void ShutdownRecorder() {
 
 std::string PrepareRecordingChooser() {
     PauseSimulation();
-    std::string folder = ProgramPath("recordings");
+    std::string folder = WritePath("recordings");
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     return folder;
@@ -270,12 +288,15 @@ bool SaveRecordingTo(const std::string& path) {
     if (Recorder.file && Recorder.fileWritable) std::fflush(Recorder.file);
     if (SameFile(path, Recorder.tempPath)) return true;
     std::error_code ec;
+    // Written beside the target and renamed over it: a failed save leaves an older file whole.
     bool ok = std::filesystem::is_regular_file(Recorder.tempPath, ec) &&
-              std::filesystem::copy_file(Recorder.tempPath, path,
-                                         std::filesystem::copy_options::overwrite_existing, ec) &&
-              !ec;
-    if (!ok) Recorder.statusText = "Unable to save recording";
-    return ok;
+              CopyFileAtomically(Recorder.tempPath, path);
+    if (!ok) {
+        Recorder.statusText = "Unable to save recording";
+        return false;
+    }
+    Recorder.name = std::filesystem::path(path).filename().string();
+    return true;
 }
 
 bool LoadRecordingFrom(const std::string& path) {
@@ -289,9 +310,7 @@ bool LoadRecordingFrom(const std::string& path) {
     if (Recorder.recording || Recorder.playing) LockedStopRecorder();
     CloseStream();
     if (!SameFile(path, Recorder.tempPath)) {
-        bool ok = std::filesystem::copy_file(path, Recorder.tempPath,
-                                             std::filesystem::copy_options::overwrite_existing, ec) &&
-                  !ec;
+        bool ok = CopyFileAtomically(path, Recorder.tempPath);
         if (!ok) {
             Recorder.statusText = "Unable to load recording";
             SimPaused = true;
@@ -300,7 +319,8 @@ bool LoadRecordingFrom(const std::string& path) {
     }
     LockedStartPlayback();
     SimPaused = true;
-    Recorder.sliderMax = Recorder.frameCount.load();
+    Recorder.sliderMax = std::min(Recorder.frameCount.load(), Recorder.framesInFile.load());
+    Recorder.name = std::filesystem::path(path).filename().string();
     return true;
 }
 
@@ -347,4 +367,123 @@ void RecorderSliderDragged(uint32_t p) {
     if (!Recorder.playing) return;
     SimPaused = true;
     LockedSeekToSliderPosition();
+}
+
+uint32_t PlayableFrames(uint32_t headerCount, uint64_t fileBytes) {
+    const uint64_t whole = fileBytes > sizeof(RecordingHeader)
+                               ? (fileBytes - sizeof(RecordingHeader)) / sizeof(RecordingFrame)
+                               : 0;
+    return static_cast<uint32_t>(std::min<uint64_t>(headerCount, whole));
+}
+
+std::string RecordingTimeText(uint32_t frames) {
+    // One frame is 0.05 s: two frames a tenth.
+    const uint64_t tenths = frames / 2;
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu:%02u.%u", static_cast<unsigned long long>(tenths / 600),
+                  static_cast<unsigned>(tenths / 10 % 60), static_cast<unsigned>(tenths % 10));
+    return text;
+}
+
+std::string DatedRecordingName(std::time_t t) {
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[64];
+    std::strftime(text, sizeof text, "Flight %Y-%m-%d %H-%M-%S.rec", &local);
+    return text;
+}
+
+std::string DisplayableName(const std::string& name) {
+    std::string out;
+    const size_t n = name.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        bool valid = length > 0 && i + length <= n;
+        for (size_t k = 1; valid && k < length; ++k)
+            valid = (static_cast<unsigned char>(name[i + k]) >> 6) == 2;
+        // Overlong forms and surrogates are refused as ImGui would misread them.
+        if (valid && length == 2) valid = c >= 0xC2;
+        if (valid && length == 3) {
+            const unsigned char d = static_cast<unsigned char>(name[i + 1]);
+            valid = !(c == 0xE0 && d < 0xA0) && !(c == 0xED && d >= 0xA0);
+        }
+        if (valid && length == 4) {
+            const unsigned char d = static_cast<unsigned char>(name[i + 1]);
+            valid = c <= 0xF4 && !(c == 0xF0 && d < 0x90) && !(c == 0xF4 && d >= 0x90);
+        }
+        if (!valid) {
+            out += '?';
+            ++i;
+        } else if (length == 1) {
+            out += c < 0x20 || c == 0x7F ? ' ' : static_cast<char>(c);
+            ++i;
+        } else {
+            out.append(name, i, length);
+            i += length;
+        }
+    }
+    return out;
+}
+
+// The instant replay: a ring of the last frames flown while nothing was recorded or played.
+static std::vector<RecordingFrame> replayRing;
+static uint32_t replayNext = 0;  // where the next frame goes
+static uint32_t replayCount = 0; // frames held, up to InstantReplayFrames
+
+void KeepInstantReplayFrame() {
+    if (replayRing.size() != InstantReplayFrames) replayRing.resize(InstantReplayFrames);
+    RecordingFrame& frame = replayRing[replayNext];
+    std::memcpy(frame.heliState, &Heli, sizeof frame.heliState);
+    for (int i = 0; i < 5; i++)
+        frame.controls[i] = LastControlInputs[i];
+    frame.flags[0] = IsIdleUpOn() ? 1 : 0;
+    frame.flags[1] = IsThrottleHoldOn() ? 1 : 0;
+    frame.flags[2] = 0;
+    frame.flags[3] = 0;
+    replayNext = (replayNext + 1) % InstantReplayFrames;
+    replayCount = std::min(replayCount + 1, InstantReplayFrames);
+}
+
+uint32_t InstantReplayCount() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    return replayCount;
+}
+
+void ClearInstantReplay() {
+    replayNext = 0;
+    replayCount = 0;
+}
+
+bool TakeInstantReplay() {
+    std::lock_guard<std::mutex> lock(SimMutex);
+    if (Recorder.recording) return false;
+    if (replayCount == 0) {
+        Recorder.statusText = "Nothing flown yet to replay";
+        return false;
+    }
+    if (Recorder.playing) LockedStopRecorder();
+    CloseStream();
+    // The same layout as a recording that was stopped: the header with its count, then the frames, oldest
+    // first.
+    std::vector<uint8_t> bytes(sizeof(RecordingHeader) + sizeof(RecordingFrame) * replayCount);
+    RecordingHeader header{RecordingMagic, replayCount};
+    std::memcpy(bytes.data(), &header, sizeof header);
+    const uint32_t first = (replayNext + InstantReplayFrames - replayCount) % InstantReplayFrames;
+    for (uint32_t k = 0; k < replayCount; ++k)
+        std::memcpy(bytes.data() + sizeof header + sizeof(RecordingFrame) * k,
+                    &replayRing[(first + k) % InstantReplayFrames], sizeof(RecordingFrame));
+    if (!WriteFileAtomically(Recorder.tempPath, bytes.data(), bytes.size())) {
+        Recorder.statusText = "Unable to write " + ScratchName() + ": no instant replay";
+        return false;
+    }
+    Recorder.statusText.clear();
+    Recorder.name = "Instant replay (not saved)";
+    Recorder.frameCount = replayCount;
+    Recorder.framesInFile = replayCount;
+    Recorder.sliderEnabled = true;
+    Recorder.sliderMax = replayCount;
+    Recorder.sliderPos = 0;
+    ClearInstantReplay();
+    return true;
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 // The calls the dynamics step and the controls make into the recorder; the recorder's own
@@ -13,6 +14,9 @@ bool RecorderPlaying();
 // Called by StepHelicopter with SimMutex held: write one frame while recording, read one while playing.
 void RecordFrame();
 void PlayFrame(bool seeking);
+// Called by StepHelicopter with SimMutex held in every step that neither records nor plays: keeps the
+// frame in the instant replay, which holds the last InstantReplayFrames steps.
+void KeepInstantReplayFrame();
 // The recorded control input of the current frame (function 0..4) and flag (0 idle-up, 1 throttle hold).
 float GetRecordedInput(int32_t function);
 bool GetRecordedFlag(int32_t index);
@@ -53,8 +57,17 @@ struct FlightRecorder {
     std::atomic<bool> sliderEnabled{true};
     std::atomic<uint32_t> sliderMax{0};
     std::atomic<uint32_t> sliderPos{0};
+    // Whole frames in the scratch file (playback) or written so far (recording); the slider never goes
+    // past them, whatever the header claims.
+    std::atomic<uint32_t> framesInFile{0};
     std::string statusText; // a line the bar shows after a failed action; empty when all is well
+    std::string name;       // the recording the scratch file holds, as the bar shows it (main thread)
 };
+
+// Two minutes of steps at 20 steps a second.
+constexpr uint32_t InstantReplayFrames = 2400;
+// Simulated seconds of recording per frame: playback reads one frame every 50 ms tick.
+constexpr float RecordingSecondsPerFrame = 0.05f;
 
 extern FlightRecorder Recorder;
 
@@ -76,6 +89,25 @@ std::string PrepareRecordingChooser();
 // The copies done once a file has been chosen; false (with the bar's status text set) on failure.
 bool SaveRecordingTo(const std::string& path);
 bool LoadRecordingFrom(const std::string& path);
+
+// The slider's range for a file of fileBytes bytes whose header says headerCount frames: no more than the
+// whole frames the file holds.
+uint32_t PlayableFrames(uint32_t headerCount, uint64_t fileBytes);
+// A frame count as the time it plays for, "m:ss.s" (tenths cut, not rounded).
+std::string RecordingTimeText(uint32_t frames);
+// The name the Save chooser offers for a recording saved at local time t: "Flight YYYY-MM-DD HH-MM-SS.rec".
+std::string DatedRecordingName(std::time_t t);
+// A file name made safe to draw: bytes that are not valid UTF-8 become '?', control characters ' '.
+std::string DisplayableName(const std::string& name);
+
+// "Instant replay": the last steps flown (up to InstantReplayFrames) become the current recording,
+// written to the scratch file (a playback is stopped first; nothing happens while recording). False, with
+// the bar's status text set, when nothing has been flown yet or the file cannot be written.
+bool TakeInstantReplay();
+// Frames the instant replay holds now.
+uint32_t InstantReplayCount();
+// Empties the instant replay (a recording or a playback starts); SimMutex held.
+void ClearInstantReplay();
 
 // The bar's button actions.
 void RecorderPlayPressed();

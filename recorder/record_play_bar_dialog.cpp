@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
+#include <ctime>
+#include <filesystem>
 #include <imgui.h>
 #include <mutex>
 #include <string>
@@ -16,7 +19,7 @@
 
 namespace {
 
-enum class Icon { Play, SlowMotion, Pause, Stop, Record, Load, Save };
+enum class Icon { Play, SlowMotion, Pause, Stop, Record, Load, Save, InstantReplay };
 
 constexpr float ButtonSize = 28.0f;
 constexpr float SliderWidth = 220.0f;
@@ -73,6 +76,14 @@ void DrawIcon(ImDrawList* dl, Icon icon, ImVec2 lo, float s) {
         dl->AddRectFilled(at(0.28f, 0.54f), at(0.72f, 0.82f), IM_COL32(245, 245, 245, 255));
         break;
     }
+    case Icon::InstantReplay: {
+        // A circular arrow turning back, round a small play triangle.
+        dl->PathArcTo(at(0.50f, 0.50f), 0.30f * s, 3.6f, 3.6f + 4.9f, 20);
+        dl->PathStroke(IconInk, 0, 0.08f * s);
+        dl->AddTriangleFilled(at(0.10f, 0.30f), at(0.34f, 0.30f), at(0.20f, 0.52f), IconInk);
+        dl->AddTriangleFilled(at(0.44f, 0.38f), at(0.44f, 0.62f), at(0.62f, 0.50f), IconInk);
+        break;
+    }
     }
 }
 
@@ -86,8 +97,101 @@ bool IconButton(const char* id, Icon icon, const char* tooltip, bool highlighted
     return pressed;
 }
 
+// Room for the position and length text up to 99:59.9 each.
+float TimesWidth() {
+    return ImGui::CalcTextSize("00:00.0 / 00:00.0").x + ImGui::GetStyle().ItemSpacing.x;
+}
+
 bool KeyPressed(ImGuiKey key) {
     return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false);
+}
+
+// The position slider. Only a press on the thumb drags it, and only a drag seeks (SeekToSliderPosition
+// through RecorderSliderDragged); a press beside the thumb moves the thumb there without seeking, as a
+// trackbar's page click does. Drawn by hand from unsigned positions, so no range from a file ever reaches
+// an ImGui slider.
+bool draggingThumb = false;
+float grabOffset = 0.0f;
+
+void PositionSlider(uint32_t maxPos, float width) {
+    const float height = ImGui::GetFrameHeight();
+    const ImVec2 lo = ImGui::GetCursorScreenPos();
+    ImGui::InvisibleButton("##position", ImVec2(width, height));
+    const bool active = ImGui::IsItemActive();
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float inner = width - 2.0f * style.FramePadding.y;
+    const double range = static_cast<double>(maxPos);
+    const float thumb = std::max(style.GrabMinSize, std::min(inner, inner / static_cast<float>(range + 1.0)));
+    const float travel = inner - thumb;
+    const float left = lo.x + style.FramePadding.y;
+    uint32_t pos = std::min(Recorder.sliderPos.load(), maxPos);
+    auto thumbLeft = [&](uint32_t p) {
+        return left + (range > 0.0 ? static_cast<float>(p / range) * travel : 0.0f);
+    };
+    auto positionAt = [&](float thumbStart) {
+        if (range <= 0.0 || travel <= 0.0f) return uint32_t{0};
+        const double t = std::clamp(static_cast<double>(thumbStart - left) / travel, 0.0, 1.0);
+        return static_cast<uint32_t>(std::llround(t * range));
+    };
+    const float mouseX = ImGui::GetIO().MousePos.x;
+    if (ImGui::IsItemActivated()) {
+        const float start = thumbLeft(pos);
+        draggingThumb = mouseX >= start && mouseX <= start + thumb;
+        if (draggingThumb) {
+            grabOffset = mouseX - start;
+        } else {
+            pos = positionAt(mouseX - thumb * 0.5f);
+            Recorder.sliderPos = pos;
+        }
+    } else if (active && draggingThumb) {
+        const uint32_t p = positionAt(mouseX - grabOffset);
+        if (p != pos) RecorderSliderDragged(p);
+        pos = p;
+    }
+    if (!active) draggingThumb = false;
+
+    ImDrawList* dl = ImGui::GetWindowDrawList();
+    dl->AddRectFilled(lo, ImVec2(lo.x + width, lo.y + height), ImGui::GetColorU32(ImGuiCol_FrameBg),
+                      style.FrameRounding);
+    const float x = thumbLeft(pos);
+    dl->AddRectFilled(
+        ImVec2(x, lo.y + style.FramePadding.y), ImVec2(x + thumb, lo.y + height - style.FramePadding.y),
+        ImGui::GetColorU32(active && draggingThumb ? ImGuiCol_SliderGrabActive : ImGuiCol_SliderGrab),
+        style.GrabRounding);
+}
+
+// A save chooser's file that already exists waits here until the pilot says whether to replace it.
+std::string pendingReplace;
+bool askReplace = false;
+constexpr const char* ReplaceTitle = "Save Recording##replace";
+
+void SaveAfterAsking(const std::string& path) {
+    if (!SaveRecordingTo(path)) ShowMessageBox("Unable to save recording", "Error...");
+}
+
+void DrawReplaceQuestion() {
+    if (askReplace) {
+        askReplace = false;
+        ImGui::OpenPopup(ReplaceTitle);
+    }
+    const ImGuiViewport* viewport = ImGui::GetMainViewport();
+    ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+    if (!ImGui::BeginPopupModal(ReplaceTitle, nullptr,
+                                ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings))
+        return;
+    const std::string name = DisplayableName(std::filesystem::path(pendingReplace).filename().string());
+    ImGui::Text("%s already exists.", name.c_str());
+    ImGui::TextUnformatted("Do you want to replace it?");
+    ImGui::Spacing();
+    bool yes = ImGui::Button("Yes", ImVec2(100.0f, 0.0f));
+    ImGui::SameLine();
+    bool no = ImGui::Button("No", ImVec2(100.0f, 0.0f)) || KeyPressed(ImGuiKey_Escape);
+    if (yes) SaveAfterAsking(pendingReplace);
+    if (yes || no) {
+        pendingReplace.clear();
+        ImGui::CloseCurrentPopup();
+    }
+    ImGui::EndPopup();
 }
 
 } // namespace
@@ -95,9 +199,15 @@ bool KeyPressed(ImGuiKey key) {
 void SaveRecording() {
     std::string folder = PrepareRecordingChooser();
     FileChooserOptions options = ChooserInFolder("Save Recording", "Recordings (*.rec)", "*.rec", folder,
-                                                 "Recording.rec", false, true);
+                                                 DatedRecordingName(std::time(nullptr)), false, true);
     OpenFileChooser(options, [](const std::string& path) {
-        if (!SaveRecordingTo(path)) ShowMessageBox("Unable to save recording", "Error...");
+        std::error_code ec;
+        if (std::filesystem::exists(path, ec)) {
+            pendingReplace = path;
+            askReplace = true;
+            return;
+        }
+        SaveAfterAsking(path);
     });
 }
 
@@ -111,6 +221,7 @@ void LoadRecording() {
 }
 
 void DrawRecordPlayBar() {
+    DrawReplaceQuestion();
     if (!Recorder.visible) return;
 
     bool paused;
@@ -147,30 +258,43 @@ void DrawRecordPlayBar() {
     ImGui::SameLine();
 
     // The position slider: disabled while recording, moved along by playback, seeking while dragged.
-    int maxPos = static_cast<int>(std::min<uint32_t>(Recorder.sliderMax, INT_MAX));
-    int pos = static_cast<int>(std::min<uint32_t>(Recorder.sliderPos, static_cast<uint32_t>(maxPos)));
+    const uint32_t maxPos = Recorder.sliderMax;
     ImGui::BeginDisabled(!Recorder.sliderEnabled);
-    ImGui::SetNextItemWidth(SliderWidth);
-    ImGui::SetCursorPosY(ImGui::GetCursorPosY() + (ButtonSize - ImGui::GetFrameHeight()) * 0.5f);
-    bool moved = ImGui::SliderInt("##position", &pos, 0, maxPos, "%d", ImGuiSliderFlags_AlwaysClamp);
-    bool dragging = ImGui::IsItemActive() && ImGui::IsMouseDown(ImGuiMouseButton_Left);
+    const float rowY = ImGui::GetCursorPosY();
+    ImGui::SetCursorPosY(rowY + (ButtonSize - ImGui::GetFrameHeight()) * 0.5f);
+    PositionSlider(maxPos, SliderWidth);
     ImGui::EndDisabled();
     if (ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled))
         ImGui::SetTooltip(recording ? "Position (disabled while recording)" : "Position");
-    if (moved) {
-        uint32_t p = static_cast<uint32_t>(std::max(pos, 0));
-        if (dragging)
-            RecorderSliderDragged(p);
-        else
-            Recorder.sliderPos = p; // keyboard steps move the thumb without seeking
-    }
     ImGui::SameLine();
+    // Where the playback is and how long the recording runs; while recording, how much has been recorded.
+    const std::string times = recording ? RecordingTimeText(Recorder.frameCount)
+                                        : RecordingTimeText(std::min(Recorder.sliderPos.load(), maxPos)) +
+                                              " / " + RecordingTimeText(maxPos);
+    // The buttons after it stay put while the figures change: the text gets a fixed width.
+    const float timesX = ImGui::GetCursorPosX();
+    ImGui::SetCursorPosY(rowY + (ButtonSize - ImGui::GetTextLineHeight()) * 0.5f);
+    ImGui::TextUnformatted(times.c_str());
+    ImGui::SameLine();
+    ImGui::SetCursorPosX(timesX + TimesWidth());
+    ImGui::SetCursorPosY(rowY);
 
     if (IconButton("##record", Icon::Record, "Record", recording)) RecorderRecordPressed();
     ImGui::SameLine();
     if (IconButton("##load", Icon::Load, "Load recording", false)) LoadRecording();
     ImGui::SameLine();
     if (IconButton("##save", Icon::Save, "Save recording", false)) SaveRecording();
+    ImGui::SameLine();
+    if (IconButton("##replay", Icon::InstantReplay,
+                   "Instant replay: the last two minutes become the recording", false))
+        TakeInstantReplay();
+
+    std::string name;
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        name = Recorder.name;
+    }
+    if (!name.empty()) ImGui::TextUnformatted(DisplayableName(name).c_str());
 
     if (!Recorder.statusText.empty())
         ImGui::TextColored(ImVec4(1.0f, 0.45f, 0.35f, 1.0f), "%s", Recorder.statusText.c_str());

@@ -21,7 +21,7 @@ void ResetHelicopterLocked() {
 }
 
 std::string EnsureFolder(const char* name) {
-    std::string folder = ProgramPath(name);
+    std::string folder = WritePath(name);
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     return folder;

@@ -8,8 +8,10 @@
 #include <system_error>
 
 #include "app/program_paths.h"
+#include "app/safe_file.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
+#include "assets/image.h"
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
 #include "platform/resources.h"
@@ -57,14 +59,22 @@ bool LoadHeliGeometryFile(const std::string& path) {
 
 bool InstallCanopyPicture(const std::string& chosenPath) {
     namespace fs = std::filesystem;
+    // The picture is decoded before anything is copied: a file that is not a picture never replaces the
+    // current canopy.
+    RgbImage probe{};
+    LoadImageFile(probe, chosenPath);
+    const bool decodes = !probe.failed;
+    FreeImage(probe);
+    if (!decodes) {
+        PostUserMessage("The picture " + chosenPath + " could not be read.\nThe canopy is unchanged.");
+        return false;
+    }
     std::error_code ec;
-    fs::path target = WritePath("data/canopy.jpg");
-    bool ok = true;
+    const std::string target = WritePath("data/canopy.jpg");
     // Choosing data/canopy.jpg itself leaves the file as it is.
-    if (!fs::equivalent(chosenPath, target, ec))
-        ok = fs::copy_file(chosenPath, target, fs::copy_options::overwrite_existing, ec) && !ec;
-    if (ok) reloadCanopyTexture = true;
-    return ok;
+    if (!fs::equivalent(chosenPath, target, ec) && !CopyFileAtomically(chosenPath, target)) return false;
+    reloadCanopyTexture = true;
+    return true;
 }
 
 void SetHeliScale(float scale) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/program_paths.h"
+#include "app/safe_file.h"
 #include "render/render_frame.h"
 #include "render/scenery.h"
 #include "render/textures.h"
@@ -198,7 +199,9 @@ void CompositeCanopy(RgbImage& skin, const RgbImage& mask, const RgbImage& canop
 
 void RebuildCanopySkin() {
     RgbImage canopy{};
-    LoadImageFile(canopy, ReadPath("data/canopy.jpg"));
+    const std::string path = ReadPath("data/canopy.jpg");
+    LoadImageFile(canopy, path);
+    if (canopy.failed) ReportReadFailure(path, "the canopy picture");
     SwapRedBlue(canopy);
     CompositeCanopy(heliSkinImage, canopyMaskImage, canopy);
     FreeImage(canopy);

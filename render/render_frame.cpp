@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <algorithm>
 #include <cmath>
 
 #include "app/user_prefs.h"
@@ -16,6 +17,8 @@ int32_t clientWidth = 1;
 int32_t clientHeight = 1;
 float aspectRatio = 1.0f;
 Vec3 renderHeliPosition = {0.0f, 0.0f, 0.0f};
+int32_t OverlayScale = 1;
+bool PreferHighBackdrop = false;
 
 namespace {
 const GLfloat GlobalAmbient[4] = {0.1f, 0.1f, 0.1f, 0.52f};
@@ -52,6 +55,11 @@ void InitGL() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
 
+    GLint maxTextureSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    backgroundResolution =
+        StartBackgroundResolution(PreferHighBackdrop, maxTextureSize, backgroundResolution);
+
     glGenTextures(SceneTextureCount, SceneTexture);
     LoadSceneTextures();
 
@@ -70,6 +78,10 @@ void InitGL() {
     glPopMatrix();
     glEnable(GL_LIGHT1);
     SetGlobalAmbient();
+}
+
+int32_t StartBackgroundResolution(bool preferHigh, int32_t maxTextureSize, int32_t current) {
+    return preferHigh && maxTextureSize >= 4096 ? 3 : current;
 }
 
 void ResizeView(int32_t width, int32_t height) {
@@ -117,18 +129,23 @@ void RenderFrame(int32_t width, int32_t height) {
     DrawHelicopter(snap);
     SetGlobalAmbient();
 
+    // A scaled overlay draws in units of scale pixels, still anchored to the window's edges.
+    const int32_t scale = OverlayScale >= 1 && OverlayScale <= 8 ? OverlayScale : 1;
+    const int32_t overlayWidth = std::max(1, clientWidth / scale);
+    const int32_t overlayHeight = std::max(1, clientHeight / scale);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0.0, clientWidth, clientHeight, 0.0, -1.0, 100.0);
+    glOrtho(0.0, static_cast<double>(clientWidth) / scale, static_cast<double>(clientHeight) / scale, 0.0,
+            -1.0, 100.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     // The overlay is flat: later marks cover earlier ones (the record square over the pause bars, needles
     // over rings), which equal depths under the depth test would not allow. The next frame turns it on.
     glDisable(GL_DEPTH_TEST);
 
-    DrawInstruments(snap, clientWidth, clientHeight);
-    DrawSwitchLamps(snap, clientWidth, clientHeight);
-    DrawStatusMarks(snap, clientWidth);
+    DrawInstruments(snap, overlayWidth, overlayHeight);
+    DrawSwitchLamps(snap, overlayWidth, overlayHeight);
+    DrawStatusMarks(snap, overlayWidth);
 
     glFinish();
 }

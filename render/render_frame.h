@@ -8,6 +8,14 @@ extern int32_t clientHeight;
 extern float aspectRatio;
 // The helicopter position of the current frame; the model and its shadow are drawn there.
 extern Vec3 renderHeliPosition;
+// Whole-number scale of the instruments overlay (the display's scale); 1 keeps the described pixel sizes.
+extern int32_t OverlayScale;
+
+// Set when no stored preference chose the Background Resolution: InitGL then picks "High" when the GL
+// implementation takes a 4096-pixel texture.
+extern bool PreferHighBackdrop;
+// The Background Resolution for the start: 3 when preferred and a side of 4096 fits, else current.
+int32_t StartBackgroundResolution(bool preferHigh, int32_t maxTextureSize, int32_t current);
 
 // Sets the state that stays for the whole run, makes the six texture names and loads every texture.
 // Needs the GL context current (the platform layer creates it); leaves it current.

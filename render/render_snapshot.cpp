@@ -44,6 +44,7 @@ void CaptureRenderSnapshot() {
     s.slowMotionPlayback = SlowMotionPlayback;
     s.recorderPlaying = RecorderPlaying();
     s.recorderRecording = RecorderRecording();
+    s.history = StepHistory;
     s.trailsOn = trailsOn;
     s.trailsDotted = trailsDotted;
     if (s.trailsOn) {
@@ -52,4 +53,13 @@ void CaptureRenderSnapshot() {
         s.trailOlder.clear();
         s.trailNewer.clear();
     }
+}
+
+void SmoothSnapshot(RenderSnapshot& snap, double frameTime) {
+    SmoothedPose pose = CarryForward(snap.history, snap.heli, snap.smoothedCameraTarget, snap.flightState,
+                                     snap.simPaused, SmoothMotion, frameTime);
+    snap.heli.position = pose.position;
+    snap.heli.noseAxis = pose.noseAxis;
+    snap.heli.upAxis = pose.upAxis;
+    snap.smoothedCameraTarget = pose.cameraTarget;
 }

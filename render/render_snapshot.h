@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 #include "flight/heli_state.h"
+#include "render/motion_smoothing.h"
 
 struct RenderSnapshot {
     HeliState heli;
@@ -28,12 +29,18 @@ struct RenderSnapshot {
     bool trailsDotted = false;
     std::vector<Vec3> trailOlder;
     std::vector<Vec3> trailNewer;
+    // The last moving steps, for drawing the helicopter between ticks.
+    MotionHistory history;
 };
 
 extern RenderSnapshot FrameSnapshot;
 
 // Fills FrameSnapshot from the live globals while holding SimMutex. Main thread, once per frame.
 void CaptureRenderSnapshot();
+
+// Moves the snapshot's helicopter pose and camera target to frameTime (FrameClockSeconds) when
+// SmoothMotion is on; the state the step wrote stays as it is.
+void SmoothSnapshot(RenderSnapshot& snap, double frameTime);
 
 // The trail part of the capture, on explicit ring values (the caller holds SimMutex for live data).
 void CopyTrailParts(const Vec3* ring, uint32_t head, uint32_t count, uint32_t capacity,

@@ -133,9 +133,7 @@ void DrawSchoolBuilding() {
     WallQuad(-9.99f, -13.0f, -7.0f, 1.0f, 3.0f, 0.0f, 1.0f, 0.6875f, 1.0f);
     WallQuad(-9.99f, -2.0f, 2.0f, 0.0f, 2.6f, 0.0f, 1.0f, 0.0f, 0.633f);
 }
-} // namespace
-
-void DrawScenery() {
+void DrawPanorama() {
     // Panorama cylinder.
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -148,12 +146,16 @@ void DrawScenery() {
     glDisable(GL_TEXTURE_2D);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
 
-    // Sky disc: deep blue overhead, paler at the rim.
+void DrawSky() {
+    // Sky disc: deep blue overhead, paler at the rim. Twenty triangles of 18 degrees each, the first from
+    // the rim point at 0 degrees: a fan whose triangles never overlap (overlapping ones at the same depth
+    // fight in stripes).
     glDisable(GL_BLEND);
     glBegin(GL_TRIANGLES);
-    float prevX = 0.0f, prevY = 200.0f;
-    for (int i = 1; i <= 21; ++i) {
+    float prevX = 200.0f, prevY = 0.0f;
+    for (int i = 1; i <= 20; ++i) {
         float a = static_cast<float>(i) * 18.0f * DegToRad;
         float x = 200.0f * std::cos(a), y = 200.0f * std::sin(a);
         glColor3f(0.1882f, 0.3647f, 0.8196f);
@@ -165,7 +167,9 @@ void DrawScenery() {
         prevY = y;
     }
     glEnd();
+}
 
+void DrawGround() {
     // Ground grid with its ring of low hills.
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -177,7 +181,9 @@ void DrawScenery() {
     glDisable(GL_TEXTURE_2D);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
 
+void DrawGravel() {
     // Gravel square around the pilot.
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, SceneTexture[Pebbles]);
@@ -192,7 +198,21 @@ void DrawScenery() {
     glTexCoord2f(0.5f, 10.0f);
     glVertex3f(-20.0f, 20.0f, 0.01f);
     glEnd();
+}
 
+} // namespace
+
+void DrawScenery() {
+    // Nearest first: the gravel hides the grass under it and the ground hides the panorama's foot, so
+    // the depth test discards those pixels before they are textured. The picture is the same as in the
+    // far-to-near order; only the software renderer's work shrinks.
+    DrawGravel();
+    DrawGround();
+    DrawPanorama();
+    DrawSky();
+
+    // The school building is textured (the gravel left texturing on in the far-to-near order).
+    glEnable(GL_TEXTURE_2D);
     if (showSchoolBuilding) DrawSchoolBuilding();
 
     DrawFieldLines();

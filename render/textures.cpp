@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/program_paths.h"
+#include "app/safe_file.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
 #include "platform/resources.h"
@@ -59,7 +60,9 @@ int32_t BackdropWidthLimit(int32_t resolution) {
 }
 
 void ReloadBackdrop() {
-    LoadImageFile(backdropImage, ReadPath("data/backdrop.jpg"));
+    const std::string path = ReadPath("data/backdrop.jpg");
+    LoadImageFile(backdropImage, path);
+    if (backdropImage.failed) ReportReadFailure(path, "a picture");
     SwapRedBlue(backdropImage);
     int32_t limit = BackdropWidthLimit(backgroundResolution);
     if (limit > 0) ShrinkToWidth(backdropImage, limit);
@@ -68,7 +71,9 @@ void ReloadBackdrop() {
 
 namespace {
 void LoadPicture(RgbImage& image, const char* name) {
-    LoadImageFile(image, ReadPath(std::string("data/") + name));
+    const std::string path = ReadPath(std::string("data/") + name);
+    LoadImageFile(image, path);
+    if (image.failed) ReportReadFailure(path, "a picture");
     SwapRedBlue(image);
 }
 } // namespace

@@ -55,7 +55,9 @@ void ScanCrashSounds(const std::string& folder) {
 
 int PickCrashSound(int r, int count) {
     if (count <= 0) return -1;
-    int index = r * (count - 1) / 32767;
+    // Each of the 32768 values of r maps to one entry and every entry gets an equal share (to one value),
+    // so the last file is heard as often as the others.
+    int index = static_cast<int>(static_cast<int64_t>(r) * count / 32768);
     return std::clamp(index, 0, count - 1);
 }
 

@@ -13,7 +13,8 @@ extern std::atomic<bool> CrashSoundPlaying;
 
 // Fills CrashSoundList with the .wav files of folder (directories skipped, names sorted).
 void ScanCrashSounds(const std::string& folder);
-// Index picked from a random value r (0..32767) for a list of count entries; -1 for an empty list.
+// Index picked from a random value r (0..32767) for a list of count entries: r x count / 32768, an even
+// chance for every entry; -1 for an empty list.
 int PickCrashSound(int r, int count);
 
 // Called by the dynamics step (simulation lock held): picks a sound when crash sounds are on.

@@ -43,6 +43,17 @@ std::vector<int16_t> BuildLoopBuffer(const int16_t* samples, size_t n) {
     return loop;
 }
 
+int32_t FindLoopLength(const int16_t* samples, size_t n, int32_t loopLimit) {
+    const size_t room = static_cast<size_t>(loopLimit) + 1; // the most the position may go back
+    const size_t candidates[] = {room / 2, n / 3, n / 4};
+    for (size_t period : candidates) {
+        if (period == 0 || 2 * period > room) continue;
+        if (std::equal(samples, samples + (n - period), samples + period))
+            return static_cast<int32_t>(2 * period * (room / (2 * period)));
+    }
+    return static_cast<int32_t>(room);
+}
+
 bool MotorSoundFormatUsable(const WaveFormat& f) {
     return f.formatTag == WaveFormatPcm && f.channels == 1 && f.bitsPerSample == 16 && f.blockAlign == 2 &&
            f.samplesPerSec >= MinMotorSampleRate && f.samplesPerSec <= MaxMotorSampleRate &&
@@ -72,6 +83,7 @@ bool LoadMotorSoundBytes(const uint8_t* bytes, size_t size, MotorSoundState& sta
     state.blockSamples = blockSamples;
     state.blockBytes = blockBytes;
     state.loopLimit = static_cast<int32_t>(n) - 2 * blockSamples;
+    state.loopLength = FindLoopLength(samples.data(), n, state.loopLimit);
     state.readPos = 0;
     return true;
 }
@@ -154,7 +166,12 @@ void FillMotorBlock(MotorSoundState& s, const MotorSoundInputs& in, int16_t* out
             out[i] = Saturate16(out[i] - mean);
     s.rate = rate;
     s.readPos += j;
-    if (s.readPos > s.loopLimit) s.readPos = 0;
+    // Going back by exactly the length over which the loop repeats keeps the waveform continuous; the
+    // overshoot past the limit is kept, so the restart lands where the read would have gone on.
+    if (s.readPos > s.loopLimit) {
+        const int32_t length = std::max(s.loopLength, 1);
+        s.readPos -= length * ((s.readPos - s.loopLimit - 1) / length + 1);
+    }
 }
 
 void PublishSoundInputs(float rpm, float distance, float doppler) {

@@ -22,6 +22,7 @@ struct MotorSoundState {
     uint32_t dataSize = 0;
     std::vector<int16_t> LoopBuffer; // 2 x n samples, n = dataSize / 2
     int32_t loopLimit = 0;           // n - 2 x blockSamples
+    int32_t loopLength = 1;          // LoopBuffer samples over which the loop repeats; 1..loopLimit + 1
     int32_t readPos = 0;             // in LoopBuffer samples
     float rate = 2.0f;               // playback step through LoopBuffer, carried between blocks
     int32_t blockSamples = 0;        // avgBytesPerSec / 32
@@ -46,6 +47,11 @@ extern std::atomic<bool> MotorSoundAudible;
 
 // Upsamples n samples by two (one sample late), low-pass filters, amplifies by 3: 2n samples.
 std::vector<int16_t> BuildLoopBuffer(const int16_t* samples, size_t n);
+// The LoopBuffer length (even, at most loopLimit + 1) over which a loop of n samples repeats exactly: twice
+// the longest period p with 2p <= loopLimit + 1 for which samples[i] == samples[i + p] across the file
+// (the periods tried are those of a file holding its period two, three or four times plus the read-ahead).
+// A file that does not repeat gets loopLimit + 1: the restart then keeps at least the overshoot.
+int32_t FindLoopLength(const int16_t* samples, size_t n, int32_t loopLimit);
 // True for a format the loop can be played in: 16-bit PCM mono with a consistent byte rate.
 bool MotorSoundFormatUsable(const WaveFormat& format);
 // Parses a whole file image and fills state (loop buffer, block sizes, readPos 0; rate untouched).
@@ -60,6 +66,7 @@ void CloseMotorSoundFile();
 // Loudness 0..1 from the rotor speed, before the distance fall-off.
 float MotorLoudness(float rpm);
 // Computes one block of state.blockSamples samples into out; silent blocks leave rate and readPos alone.
+// Past loopLimit the read position goes back by loopLength, keeping the overshoot, so the waveform runs on.
 void FillMotorBlock(MotorSoundState& state, const MotorSoundInputs& inputs, int16_t* out);
 
 // Called by the simulation tick after each step (also paused ones), while it holds SimMutex: hands the

@@ -56,8 +56,7 @@ bool ParseRiffWave(const uint8_t* bytes, size_t size, WaveChunks& out) {
     pos = riff.body + 4;
     Chunk fmt;
     if (!FindChunk(bytes, pos, formEnd, "fmt ", fmt)) return false;
-    if (fmt.size < sizeof(WaveFormat) || fmt.size > MaxFmtChunkSize) return false;
-    if (fmt.body + fmt.size > fileEnd) return false;
+    if (fmt.size < sizeof(WaveFormat) || fmt.body + sizeof(WaveFormat) > fileEnd) return false;
     const uint8_t* f = bytes + fmt.body;
     WaveFormat format;
     format.formatTag = ReadU16(f);
@@ -66,15 +65,21 @@ bool ParseRiffWave(const uint8_t* bytes, size_t size, WaveChunks& out) {
     format.avgBytesPerSec = ReadU32(f + 8);
     format.blockAlign = ReadU16(f + 12);
     format.bitsPerSample = ReadU16(f + 14);
+    // The extensible header: cbSize (22), valid bits, channel mask, then the sub-format GUID at offset 24,
+    // whose first two bytes are the plain format tag; the rest is the fixed KSDATAFORMAT tail.
+    static const uint8_t GuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    if (format.formatTag == WaveFormatExtensible && fmt.size >= 40 && fmt.body + 40 <= fileEnd &&
+        ReadU16(f + 16) >= 22 && std::memcmp(f + 26, GuidTail, sizeof GuidTail) == 0)
+        format.formatTag = ReadU16(f + 24);
 
     // The "data" chunk is searched from the end of "fmt " on, as a reader that ascends out of it would.
     pos = fmt.body + fmt.size + (fmt.size & 1);
     Chunk data;
     if (!FindChunk(bytes, pos, formEnd, "data", data)) return false;
-    if (data.body + data.size > fileEnd) return false;
 
     out.format = format;
     out.dataOffset = static_cast<size_t>(data.body);
-    out.dataSize = data.size;
+    out.dataSize = static_cast<uint32_t>(std::min<uint64_t>(data.size, fileEnd - data.body));
     return true;
 }

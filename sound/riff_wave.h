@@ -20,16 +20,17 @@ static_assert(offsetof(WaveFormat, blockAlign) == 12);
 static_assert(offsetof(WaveFormat, bitsPerSample) == 14);
 
 constexpr uint16_t WaveFormatPcm = 1;
-// The longest "fmt " chunk taken as a format header (the extensible header); longer ones are refused.
-constexpr uint32_t MaxFmtChunkSize = 40;
+constexpr uint16_t WaveFormatExtensible = 0xFFFE;
 
 struct WaveChunks {
     WaveFormat format;
     size_t dataOffset = 0; // offset of the first sample byte in the file
-    uint32_t dataSize = 0; // bytes in the "data" chunk, all inside the file
+    uint32_t dataSize = 0; // bytes of the "data" chunk that are inside the file
 };
 
 // Finds the first RIFF form of type "WAVE", its "fmt " chunk and then the "data" chunk that follows.
-// Only the first 16 bytes of "fmt " are taken. False when a piece is missing, a "fmt " chunk is shorter
-// than the record or longer than MaxFmtChunkSize, or a chunk runs past the end of the bytes.
+// Only the first 16 bytes of "fmt " are taken, however long the chunk is. A WAVE_FORMAT_EXTENSIBLE header
+// whose sub-format is PCM reads as PCM. A "data" chunk that runs past the end of the bytes (a cut file, or
+// a stream-written one whose size is 0xFFFFFFFF) is taken as far as it goes. False when a piece is
+// missing or a "fmt " chunk is shorter than the record or than the bytes.
 bool ParseRiffWave(const uint8_t* bytes, size_t size, WaveChunks& out);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/menu.h"
+#include "render/motion_smoothing.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
@@ -74,8 +75,11 @@ View | Instruments | 40021
 View | Record/Play Bar\t(R) | 40025
 View | Lower Camera Angle | 40090
 View | Smooth camera follow | 40074
+View | Smooth motion | 40091
+View | Full screen\tF11 | 40088
 Sound | Motor | 40076
 Sound | Crash | 40077
+Sound | Volume | 40078
 Joystick | Controller Select | 40075
 Joystick | Calibrate | 40001
 Joystick | Mapping | 40011
@@ -139,7 +143,7 @@ TEST(MenuTable, CheckMarksOfConcreteStates) {
          false,
          3,
          false,
-         {"1X  (normal)", "None", "Scale 450 Size", "High", "Smooth camera follow"}},
+         {"1X  (normal)", "None", "Scale 450 Size", "High", "Smooth camera follow", "Smooth motion"}},
         {0,
          1.6f,
          true,
@@ -156,8 +160,8 @@ TEST(MenuTable, CheckMarksOfConcreteStates) {
          false,
          1,
          false,
-         {"2.0 speed", "3 second", "Jumbo", "Low", "Smooth camera follow"}},
-        {5, 1.11f, true, 6000, false, 0, false, {"1.5 speed", "5 minute", "Large", "Smooth camera follow"}},
+         {"2.0 speed", "3 second", "Jumbo", "Low", "Smooth camera follow", "Smooth motion"}},
+        {5, 1.11f, true, 6000, false, 0, false, {"1.5 speed", "5 minute", "Large", "Smooth camera follow", "Smooth motion"}},
         {1,
          1.1f,
          true,
@@ -165,7 +169,7 @@ TEST(MenuTable, CheckMarksOfConcreteStates) {
          false,
          9,
          false,
-         {"1/2 speed", "10 second", "Scale 450 Size", "High", "Smooth camera follow"}},
+         {"1/2 speed", "10 second", "Scale 450 Size", "High", "Smooth camera follow", "Smooth motion"}},
     };
     for (const Case& c : cases) {
         SimSpeed = c.speed;
@@ -175,7 +179,7 @@ TEST(MenuTable, CheckMarksOfConcreteStates) {
         trailsDotted = c.dotted;
         backgroundResolution = c.background;
         autoReset = showSchoolBuilding = lowerCameraAngle = MotorSoundEnabled = CrashSoundEnabled = c.toggles;
-        smoothCameraFollow = !c.toggles;
+        smoothCameraFollow = SmoothMotion = !c.toggles;
         showInstruments = true;
         FlightState = FlightLockXYZ;
         EXPECT_EQ(CheckedTexts(), c.checked) << "speed " << c.speed << " scale " << c.scale;
@@ -185,7 +189,7 @@ TEST(MenuTable, CheckMarksOfConcreteStates) {
     trailsOn = trailsDotted = false;
     backgroundResolution = 3;
     autoReset = showSchoolBuilding = lowerCameraAngle = MotorSoundEnabled = CrashSoundEnabled = false;
-    smoothCameraFollow = true;
+    smoothCameraFollow = SmoothMotion = true;
     FlightState = FlightFlying;
 }
 

@@ -265,11 +265,26 @@ TEST_F(Controls, SwitchThresholdsAndSources) {
     EXPECT_FALSE(IsSwitchOn(0x20000));
     Calibration.buttons = static_cast<int32_t>(0x80000000u);
     EXPECT_TRUE(IsSwitchOn(0x1001F));
-    // The chooser offers the axes, then buttons 1..8.
+    // Hat directions: bit 4 x hat + direction of the hat bits (hat 1 right is bit 5).
+    JoystickHats = 1 << 5;
+    EXPECT_TRUE(IsSwitchOn(0x20005));
+    EXPECT_FALSE(IsSwitchOn(0x20004));
+    EXPECT_FALSE(IsSwitchOn(0x20010));
+    EXPECT_FALSE(IsSwitchOn(0x30005)); // a button source (bit 0x10000 set), bit 5 of the buttons
+    JoystickHats = 0;
+    // The chooser offers the axes, buttons 0..8, then hat 0's four directions.
     EXPECT_EQ(SwitchChooserSources[0], 0);
     EXPECT_EQ(SwitchChooserSources[5], 5);
-    EXPECT_EQ(SwitchChooserSources[6], 0x10001);
-    EXPECT_EQ(SwitchChooserSources[13], 0x10008);
+    EXPECT_EQ(SwitchChooserSources[6], 0x10000);
+    EXPECT_EQ(SwitchChooserSources[14], 0x10008);
+    EXPECT_EQ(SwitchChooserSources[15], 0x20000);
+    EXPECT_EQ(SwitchChooserSources[18], 0x20003);
+    EXPECT_STREQ(SwitchChooserLabel(6), "Button 0");
+    EXPECT_STREQ(SwitchChooserLabel(18), "Hat Left");
+    EXPECT_EQ(SwitchSourceText(0x10003), "Button 3");
+    EXPECT_EQ(SwitchSourceText(0x10014), "Button 20");
+    EXPECT_EQ(SwitchSourceText(0x20006), "Hat 1 Down");
+    EXPECT_EQ(SwitchSourceText(6), "none");
 }
 
 TEST_F(Controls, CurveExamples) {
@@ -517,6 +532,11 @@ TEST_F(Controls, PauseRoleFollowsSwitchMovesOnly) {
 }
 
 TEST_F(Controls, CalibrationDialogPhases) {
+    for (int i = 0; i < 6; ++i) {
+        Calibration.maxRaw[i] = 61000;
+        Calibration.centreRaw[i] = 31000;
+        Calibration.minRaw[i] = 1000;
+    }
     CalibrationSession s;
     BeginCalibration(Calibration, s);
     for (int i = 0; i < 6; ++i) {
@@ -525,31 +545,97 @@ TEST_F(Controls, CalibrationDialogPhases) {
         EXPECT_EQ(Calibration.centreRaw[i], 32768);
     }
     EXPECT_STREQ(CalibrationPrompt(s), "Center Sticks");
-    // Phase 0: bars move, extents are not tracked.
+    // Phase 0: bars span the whole travel, extents are not tracked.
     Calibration.raw[0] = 32768 - 39;
-    Calibration.raw[1] = 32768 + 20000;
+    Calibration.raw[1] = 65535;
+    Calibration.raw[2] = 0;
+    Calibration.raw[3] = 32768 + 16384;
     CalibrationTick(Calibration, s);
     EXPECT_EQ(s.bars[0], -1); // truncated toward zero
-    EXPECT_EQ(s.bars[1], 1000);
+    EXPECT_EQ(s.bars[1], 999);
+    EXPECT_EQ(s.bars[2], -1000);
+    EXPECT_EQ(s.bars[3], 500);
     EXPECT_EQ(Calibration.maxRaw[1], 0);
     // First OK takes the centres and stays open.
-    Calibration.raw[0] = 30000;
+    for (int32_t& raw : Calibration.raw)
+        raw = 30000;
     Calibration.raw[1] = 31000;
     EXPECT_FALSE(CalibrationOk(Calibration, s));
     EXPECT_EQ(Calibration.centreRaw[0], 30000);
     EXPECT_EQ(Calibration.centreRaw[1], 31000);
     EXPECT_STREQ(CalibrationPrompt(s), "Move Sticks in circles");
-    // Phase 1 tracks the extents.
-    Calibration.raw[0] = 60000;
-    CalibrationTick(Calibration, s);
-    Calibration.raw[0] = 2000;
-    CalibrationTick(Calibration, s);
+    // Phase 1 tracks the extents; axes 0..3 move, 4 moves 16383 (under a quarter), 5 not at all.
+    s.axisCount = 6;
+    for (int32_t raw : {60000, 2000, 30000}) {
+        for (int i = 0; i < 4; ++i)
+            Calibration.raw[i] = raw;
+        Calibration.raw[4] = raw == 60000 ? 30000 + 16383 : 30000;
+        CalibrationTick(Calibration, s);
+    }
     EXPECT_EQ(Calibration.maxRaw[0], 60000);
     EXPECT_EQ(Calibration.minRaw[0], 2000);
-    EXPECT_EQ(s.bars[0], (2000 - 30000) / 20);
+    EXPECT_EQ(s.bars[0], 0);
+    // OK: axes U and V are named and the dialog stays open.
+    EXPECT_FALSE(CalibrationOk(Calibration, s));
+    EXPECT_EQ(s.phase, 2);
+    EXPECT_EQ(CalibrationWarning(s),
+              "Axis U and Axis V were moved less than a quarter of the travel. Go on keeps "
+              "the old calibration of those axes; Redo lets you move the sticks again.");
+    // Redo: back to phase 1 with U and V cleared; U now moves 16384 and passes, V is ignored as the
+    // device has only five axes.
+    CalibrationRedo(Calibration, s);
+    EXPECT_EQ(s.phase, 1);
+    EXPECT_EQ(Calibration.maxRaw[4], 0);
+    EXPECT_EQ(Calibration.minRaw[4], 65535);
+    EXPECT_EQ(Calibration.maxRaw[0], 60000);
+    s.axisCount = 5;
+    Calibration.raw[4] = 30000 + 16384;
+    CalibrationTick(Calibration, s);
+    Calibration.raw[4] = 30000;
+    CalibrationTick(Calibration, s);
     EXPECT_TRUE(CalibrationOk(Calibration, s));
     Calibration.raw[0] = 45000;
     EXPECT_FLOAT_EQ(NormalizeAxis(0), 0.5f);
+
+    // Go on: only the barely moved axis gets its old calibration back.
+    Calibration.maxRaw[5] = 61000;
+    Calibration.centreRaw[5] = 31000;
+    Calibration.minRaw[5] = 1000;
+    BeginCalibration(Calibration, s);
+    s.axisCount = 6;
+    CalibrationOk(Calibration, s);
+    for (int32_t raw : {0, 65535}) {
+        for (int i = 0; i < 5; ++i)
+            Calibration.raw[i] = raw;
+        CalibrationTick(Calibration, s);
+    }
+    EXPECT_FALSE(CalibrationOk(Calibration, s));
+    EXPECT_EQ(CalibrationWarning(s),
+              "Axis V was moved less than a quarter of the travel. Go on keeps the old "
+              "calibration of that axis; Redo lets you move the sticks again.");
+    CalibrationGoOn(Calibration, s);
+    EXPECT_EQ(Calibration.maxRaw[5], 61000);
+    EXPECT_EQ(Calibration.centreRaw[5], 31000);
+    EXPECT_EQ(Calibration.minRaw[5], 1000);
+    EXPECT_EQ(Calibration.maxRaw[4], 65535);
+    EXPECT_EQ(Calibration.minRaw[4], 0);
+
+    // Cancel in phase 1 restores every axis as it was when the dialog opened.
+    const JoystickCalibration before = Calibration;
+    BeginCalibration(Calibration, s);
+    CalibrationOk(Calibration, s);
+    CalibrationTick(Calibration, s);
+    CancelCalibration(Calibration, s);
+    EXPECT_EQ(std::memcmp(&before, &Calibration, sizeof before), 0);
+
+    // Without a file: the whole SDL travel, so a centred stick reads 0 and the ends +-1.
+    SetFullTravelCalibration(Calibration);
+    Calibration.raw[2] = 32768;
+    Calibration.raw[3] = 0;
+    Calibration.raw[4] = 65535;
+    EXPECT_FLOAT_EQ(NormalizeAxis(2), 0.0f);
+    EXPECT_FLOAT_EQ(NormalizeAxis(3), -1.0f);
+    EXPECT_FLOAT_EQ(NormalizeAxis(4), 32767.0f / 32767.0f);
 }
 
 TEST_F(Controls, MappingDialogRules) {
@@ -604,7 +690,7 @@ TEST_F(Controls, MappingDialogRules) {
 TEST_F(Controls, SelectControllerRules) {
     std::vector<JoystickDeviceInfo> devices;
     for (int i = 0; i < 20; ++i)
-        devices.push_back({i, i == 1 ? 3 : 6, "Transmitter " + std::to_string(i)});
+        devices.push_back({i, i == 1 ? 3 : 6, "Transmitter " + std::to_string(i), "guid"});
     std::vector<JoystickDeviceInfo> listed = ListSelectableControllers(devices);
     EXPECT_EQ(ControllersExamined, 16);
     ASSERT_EQ(listed.size(), 15u); // ids 0..15 without the 3-axis id 1
@@ -618,10 +704,38 @@ TEST_F(Controls, SelectControllerRules) {
     SelectListedController(Calibration, -1);
     EXPECT_EQ(Calibration.joystickId, 2);
     // No device with four axes: the list is empty and the id stays.
-    listed = ListSelectableControllers({{0, 3, "Pad"}});
+    listed = ListSelectableControllers({{0, 3, "Pad", "g"}});
     EXPECT_TRUE(listed.empty());
     SelectListedController(Calibration, 0);
     EXPECT_EQ(Calibration.joystickId, 2);
+}
+
+TEST_F(Controls, TransmitterFoundByIdentity) {
+    const std::vector<JoystickDeviceInfo> devices = {{0, 4, "Game Pad", "aa"},
+                                                     {2, 6, "RC Transmitter", "bb"},
+                                                     {3, 6, "RC Transmitter", "cc"},
+                                                     {5, 6, "RC Transmitter", "bb"},
+                                                     {7, 6, "RC Transmitter", "bb"}};
+    struct Case {
+        TransmitterIdentity who;
+        int32_t id;
+    };
+    const Case cases[] = {
+        {{"bb", "RC Transmitter", 0}, 2},
+        {{"bb", "RC Transmitter", 2}, 7},
+        {{"bb", "RC Transmitter", 5}, 2}, // fewer identical devices now: the first of them
+        {{"cc", "RC Transmitter", 0}, 3},
+        {{"aa", "Game Pad", 0}, 0},
+        {{"bb", "Game Pad", 0}, -1}, // name and GUID both count
+        {{"", "", 0}, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FindTransmitter(devices, c.who), c.id) << c.who.guid << " " << c.who.index;
+    EXPECT_EQ(IdenticalDeviceIndex(devices, 5), 1);
+    EXPECT_EQ(IdenticalDeviceIndex(devices, 3), 0);
+    EXPECT_EQ(ControllerListTexts(devices, 5),
+              (std::vector<std::string>{"Game Pad", "RC Transmitter", "RC Transmitter",
+                                        "RC Transmitter #2 (in use)", "RC Transmitter #3"}));
 }
 
 } // namespace

@@ -48,8 +48,58 @@ class VirtualJoysticks : public ::testing::Test {
         handles.push_back(j);
         return j;
     }
+    // A named device, so devices of one kind can be told apart by their identity.
+    SDL_Joystick* AttachNamed(const char* name, int axes) {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.naxes = static_cast<Uint16>(axes);
+        desc.nbuttons = 4;
+        desc.nhats = 1;
+        desc.vendor_id = 0x1209;
+        desc.product_id = static_cast<Uint16>(axes);
+        desc.name = name;
+        int index = SDL_JoystickAttachVirtualEx(&desc);
+        EXPECT_GE(index, 0) << SDL_GetError();
+        SDL_Joystick* j = SDL_JoystickOpen(index);
+        handles.push_back(j);
+        return j;
+    }
     std::vector<SDL_Joystick*> handles;
 };
+
+// The chosen transmitter is found by identity whatever id it has, also the second of two identical
+// ones, and its removal is reported; it is bound again when it returns.
+TEST_F(VirtualJoysticks, TransmitterBoundByIdentityWhateverThePlugOrder) {
+    AttachNamed("Game Pad", 4);
+    AttachNamed("RC Transmitter", 6);
+    SDL_Joystick* second = AttachNamed("RC Transmitter", 6);
+    ASSERT_TRUE(InitJoystickDevices());
+    TransmitterIdentity who = TransmitterIdentityOf(2);
+    EXPECT_EQ(who.name, "RC Transmitter");
+    EXPECT_EQ(who.index, 1);
+    EXPECT_EQ(who.guid.size(), 32u);
+    SetRememberedTransmitter(who);
+    Calibration.joystickId = 0;
+    EXPECT_TRUE(BindTransmitter());
+    EXPECT_EQ(Calibration.joystickId, 2);
+    EXPECT_TRUE(TransmitterPresent());
+
+    SDL_JoystickSetVirtualAxis(second, 0, 10000);
+    SDL_JoystickSetVirtualHat(second, 0, SDL_HAT_LEFT);
+    PollJoystickForStep();
+    EXPECT_EQ(Calibration.raw[0], 42768);
+    EXPECT_TRUE(IsSwitchOn(0x20003));  // hat 0 left
+    EXPECT_FALSE(IsSwitchOn(0x20000)); // hat 0 up
+
+    // The first transmitter's removal is not the one in use; the second's is.
+    EXPECT_FALSE(JoystickDeviceRemoved(SDL_JoystickInstanceID(handles[1])));
+    EXPECT_TRUE(JoystickDeviceRemoved(SDL_JoystickInstanceID(second)));
+    EXPECT_FALSE(TransmitterPresent());
+    PollJoystickForStep();
+    EXPECT_EQ(Calibration.raw[0], 0);
+    EXPECT_EQ(JoystickHats, 0);
+    SetRememberedTransmitter({});
+}
 
 TEST_F(VirtualJoysticks, AxesArriveNormalisedAndButtonsAsSwitchBits) {
     SDL_Joystick* tx = Attach(6, 10);
@@ -61,7 +111,7 @@ TEST_F(VirtualJoysticks, AxesArriveNormalisedAndButtonsAsSwitchBits) {
     SDL_JoystickSetVirtualAxis(tx, 3, -12768); // raw 20000
     SDL_JoystickSetVirtualButton(tx, 3, SDL_PRESSED);
     SDL_JoystickSetVirtualButton(tx, 8, SDL_PRESSED);
-    PollJoystick();
+    PollJoystickForStep();
     EXPECT_EQ(Calibration.raw[0], 0);
     EXPECT_EQ(Calibration.raw[1], 65535);
     EXPECT_EQ(Calibration.raw[2], 32768);
@@ -85,7 +135,7 @@ TEST_F(VirtualJoysticks, AxesArriveNormalisedAndButtonsAsSwitchBits) {
     EXPECT_TRUE(IsSwitchOn(1));  // raw 65535 > 30000
     EXPECT_FALSE(IsSwitchOn(0)); // raw 0
     SDL_JoystickSetVirtualButton(tx, 3, SDL_RELEASED);
-    PollJoystick();
+    PollJoystickForStep();
     EXPECT_FALSE(IsSwitchOn(0x10003));
 }
 
@@ -109,16 +159,16 @@ TEST_F(VirtualJoysticks, ThreeAxisDeviceIsNotOfferedAndReadsZeroOnMissingAxes) {
     // The 3-axis device, picked directly, reads 0 on axes 3..5.
     Calibration.joystickId = 0;
     SDL_JoystickSetVirtualAxis(pad, 2, 1000);
-    PollJoystick();
+    PollJoystickForStep();
     EXPECT_EQ(Calibration.raw[2], 33768);
     EXPECT_EQ(Calibration.raw[3], 0);
     EXPECT_EQ(Calibration.raw[5], 0);
     // An id with no device, or outside 0..15, reads all 0.
     Calibration.joystickId = 9;
-    PollJoystick();
+    PollJoystickForStep();
     EXPECT_EQ(Calibration.raw[2], 0);
     Calibration.joystickId = -4;
-    PollJoystick();
+    PollJoystickForStep();
     EXPECT_EQ(Calibration.raw[0], 0);
 }
 
@@ -129,7 +179,7 @@ TEST_F(VirtualJoysticks, UnpluggedReadsZeroAndReturnsAtItsId) {
     Calibration.joystickId = 1;
     SDL_JoystickSetVirtualAxis(tx, 0, 10000);
     SDL_JoystickSetVirtualButton(tx, 1, SDL_PRESSED);
-    PollJoystick();
+    PollJoystickForStep();
     EXPECT_EQ(Calibration.raw[0], 42768);
     EXPECT_EQ(Calibration.buttons, 2);
 
@@ -137,7 +187,7 @@ TEST_F(VirtualJoysticks, UnpluggedReadsZeroAndReturnsAtItsId) {
     SDL_JoystickID instance = SDL_JoystickInstanceID(tx);
     ASSERT_EQ(SDL_JoystickDetachVirtual(DeviceIndexOf(instance)), 0) << SDL_GetError();
     PumpDeviceEvents();
-    PollJoystick();
+    PollJoystickForStep();
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(Calibration.raw[i], 0);
     EXPECT_EQ(Calibration.buttons, 0);
@@ -150,7 +200,7 @@ TEST_F(VirtualJoysticks, UnpluggedReadsZeroAndReturnsAtItsId) {
     ASSERT_EQ(present.size(), 2u);
     EXPECT_EQ(present[1].id, 1);
     SDL_JoystickSetVirtualAxis(again, 0, -2768);
-    PollJoystick();
+    PollJoystickForStep();
     EXPECT_EQ(Calibration.raw[0], 30000);
     EXPECT_EQ(Calibration.raw[1], 32768);
 }

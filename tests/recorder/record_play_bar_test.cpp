@@ -2,7 +2,10 @@
 // the slider following playback and seeking while dragged.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <imgui.h>
@@ -76,13 +79,20 @@ class RecordPlayBar : public ::testing::Test {
         Frame(p, true);
         Frame(p, false);
     }
-    // Centre of button i of the row (Play, Slow motion, Pause, Stop; then, after the slider, Record, Load,
-    // Save as 4, 5, 6).
+    // Centre of button i of the row (Play, Slow motion, Pause, Stop; then, after the slider and its time
+    // text, Record, Load, Save, Instant replay as 4, 5, 6, 7).
     void ClickButton(int i) {
         float spacing = ImGui::GetStyle().ItemSpacing.x;
         float x = 14.0f + float(i) * (28.0f + spacing);
-        if (i >= 4) x += 220.0f + spacing;
+        if (i >= 4) x += 220.0f + spacing + ImGui::CalcTextSize("00:00.0 / 00:00.0").x + spacing;
         Click(x, 14.0f);
+    }
+    // Screen x of the centre of the slider's thumb at position pos of 0..max.
+    float ThumbCentre(float sliderLeft, uint32_t pos, uint32_t max) {
+        const ImGuiStyle& style = ImGui::GetStyle();
+        float inner = 220.0f - 2.0f * style.FramePadding.y;
+        float thumb = std::max(style.GrabMinSize, inner / float(max + 1));
+        return sliderLeft + style.FramePadding.y + float(pos) / float(max) * (inner - thumb) + thumb * 0.5f;
     }
     std::string dir;
 };
@@ -154,22 +164,36 @@ TEST_F(RecordPlayBar, SliderFollowsPlaybackAndSeeksWhileDragged) {
     EXPECT_EQ(Recorder.sliderPos.load(), 10u);
     Frame();
 
-    // Drag the thumb from the left end to the right end of the slider.
+    // A press beside the thumb moves it there without seeking; the view and the playback stay as they are.
     float spacing = ImGui::GetStyle().ItemSpacing.x;
     ImVec2 origin = Frame();
     float left = origin.x + ImGui::GetStyle().WindowPadding.x + 4.0f * (28.0f + spacing);
     float y = origin.y + ImGui::GetStyle().WindowPadding.y + ImGui::GetFrameHeight() + 14.0f;
-    Frame(ImVec2(left + 2.0f, y), false);
-    Frame(ImVec2(left + 2.0f, y), true);
+    const float heliBefore = Heli.voltageFactor;
+    Frame(ImVec2(left + 180.0f, y), false);
+    Frame(ImVec2(left + 180.0f, y), true);
+    Frame(ImVec2(left + 200.0f, y), true);
+    Frame(ImVec2(left + 200.0f, y), false);
+    EXPECT_GT(Recorder.sliderPos.load(), 35u);
+    EXPECT_EQ(Recorder.currentFrame.load(), 10u);
+    EXPECT_EQ(Heli.voltageFactor, heliBefore);
+    EXPECT_FALSE(SimPaused);
+
+    // Dragging the thumb seeks frame by frame and leaves the playback paused there.
+    Recorder.sliderPos = 10;
+    float thumb = ThumbCentre(left, 10, 50);
+    Frame(ImVec2(thumb, y), false);
+    Frame(ImVec2(thumb, y), true);
+    Frame(ImVec2(thumb - 100.0f, y), true);
     EXPECT_TRUE(SimPaused);
-    EXPECT_EQ(Heli.voltageFactor, 0.0f);
     EXPECT_EQ(Recorder.currentFrame.load(), 1u);
-    Frame(ImVec2(left + 110.0f, y), true);
+    EXPECT_EQ(Heli.voltageFactor, 0.0f);
+    Frame(ImVec2(thumb + 20.0f, y), true);
     uint32_t middle = Recorder.currentFrame.load();
     EXPECT_GT(middle, 10u);
     EXPECT_LT(middle, 40u);
     EXPECT_EQ(Heli.voltageFactor, float(middle - 1));
-    Frame(ImVec2(left + 110.0f, y), false);
+    Frame(ImVec2(thumb + 20.0f, y), false);
     EXPECT_TRUE(SimPaused);
     EXPECT_TRUE(RecorderPlaying());
 
@@ -182,5 +206,62 @@ TEST_F(RecordPlayBar, SliderFollowsPlaybackAndSeeksWhileDragged) {
     Frame(ImVec2(left + 150.0f, y), true);
     Frame(ImVec2(left + 150.0f, y), false);
     EXPECT_EQ(Recorder.sliderPos.load(), 0u);
+    EXPECT_TRUE(RecorderRecording());
+}
+
+TEST_F(RecordPlayBar, HugeHeaderCountsAndTheInstantReplay) {
+    // Headers claiming 2^30, 2^31 and 2^32 - 1 frames over three real frames (any foreign file): the bar
+    // draws (an ImGui slider range past INT_MAX / 2 would abort here) and reaches frame 3 at most.
+    for (uint32_t count : {0x40000000u, 0x80000000u, 0xFFFFFFFFu}) {
+        {
+            std::ofstream out(dir + "/temporary.rec", std::ios::binary);
+            uint32_t header[2] = {0x12123225, count};
+            out.write(reinterpret_cast<const char*>(header), 8);
+            float frame[22] = {};
+            for (int n = 0; n < 3; n++)
+                out.write(reinterpret_cast<const char*>(frame), 88);
+            out.write("tail", 4);
+        }
+        if (!Recorder.visible) ToggleBar();
+        StartPlayback();
+        EXPECT_EQ(Recorder.sliderMax.load(), 3u) << count;
+        Recorder.sliderPos = 0xFFFFFFFFu;
+        Frame();
+        RecorderSliderDragged(0xFFFFFFF0u);
+        EXPECT_LE(Recorder.currentFrame.load(), 4u);
+        Frame();
+        RecorderStopPressed();
+    }
+
+    // The instant replay keeps the last 2400 steps flown; its button makes them the recording, laid out
+    // as a stopped recording. Frame k of the file is step 600 + k (the first 600 have dropped out).
+    EXPECT_FALSE(TakeInstantReplay());
+    EXPECT_FALSE(Recorder.statusText.empty());
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        for (int step = 0; step < 3000; step++) {
+            Heli.voltageFactor = float(step);
+            KeepInstantReplayFrame();
+        }
+    }
+    ClickButton(7);
+    std::ifstream in(dir + "/temporary.rec", std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 8u + 88u * 2400u);
+    uint32_t header[2];
+    std::memcpy(header, bytes.data(), 8);
+    EXPECT_EQ(header[0], 0x12123225u);
+    EXPECT_EQ(header[1], 2400u);
+    for (int k : {0, 1, 1234, 2399}) {
+        float first;
+        std::memcpy(&first, bytes.data() + 8 + 88 * k, 4);
+        EXPECT_EQ(first, float(600 + k)) << k;
+    }
+    EXPECT_EQ(Recorder.sliderMax.load(), 2400u);
+    EXPECT_EQ(Recorder.name, "Instant replay (not saved)");
+    Frame();
+    // While recording it does nothing.
+    RecorderRecordPressed();
+    EXPECT_FALSE(TakeInstantReplay());
     EXPECT_TRUE(RecorderRecording());
 }

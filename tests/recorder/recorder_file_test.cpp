@@ -454,3 +454,46 @@ TEST_F(RecorderFiles, RecordingRunningAtExitKeepsItsCountAndSurvivesARestart) {
     StepRecorder();
     EXPECT_FALSE(RecorderPlaying());
 }
+
+TEST(RecorderText, TimesNamesAndPlayableFrames) {
+    struct TimeCase {
+        uint32_t frames;
+        const char* text;
+    };
+    // 20 frames a second; tenths are cut, not rounded.
+    for (const TimeCase& c : {TimeCase{0, "0:00.0"}, TimeCase{1, "0:00.0"}, TimeCase{3, "0:00.1"},
+                              TimeCase{20, "0:01.0"}, TimeCase{1234, "1:01.7"}, TimeCase{2400, "2:00.0"},
+                              TimeCase{12000, "10:00.0"}, TimeCase{0xFFFFFFFFu, "3579139:24.7"}})
+        EXPECT_EQ(RecordingTimeText(c.frames), c.text) << c.frames;
+
+    struct NameCase {
+        std::string raw, shown;
+    };
+    for (const NameCase& c :
+         {NameCase{"Demo Flight.rec", "Demo Flight.rec"}, NameCase{"caf\xc3\xa9.rec", "caf\xc3\xa9.rec"},
+          NameCase{"bad\xff\xfe.rec", "bad??.rec"}, NameCase{"cut\xc3", "cut?"},
+          NameCase{"over\xc0\xaf", "over??"}, NameCase{"sur\xed\xa0\x80", "sur???"},
+          NameCase{"tab\tnew\nline", "tab new line"}})
+        EXPECT_EQ(DisplayableName(c.raw), c.shown) << c.raw;
+
+    struct FramesCase {
+        uint32_t header;
+        uint64_t bytes;
+        uint32_t playable;
+    };
+    for (const FramesCase& c :
+         {FramesCase{0, 8 + 88 * 5, 0}, FramesCase{5, 8 + 88 * 5, 5}, FramesCase{9, 8 + 88 * 5, 5},
+          FramesCase{0x40000000u, 8 + 88 * 3 + 87, 3}, FramesCase{7, 7, 0}, FramesCase{0xFFFFFFFFu, 0, 0}})
+        EXPECT_EQ(PlayableFrames(c.header, c.bytes), c.playable) << c.header << " " << c.bytes;
+
+    // 2026-12-07 01:02:03 local time.
+    std::tm t{};
+    t.tm_year = 126;
+    t.tm_mon = 11;
+    t.tm_mday = 7;
+    t.tm_hour = 1;
+    t.tm_min = 2;
+    t.tm_sec = 3;
+    t.tm_isdst = -1;
+    EXPECT_EQ(DatedRecordingName(std::mktime(&t)), "Flight 2026-12-07 01-02-03.rec");
+}

@@ -7,7 +7,10 @@
 
 // Opens a shown, double-buffered window of that client size with a current GL context.
 // Returns false (with the reason in error) when no display or context can be had.
-bool CreateTestGLContext(int width, int height, std::string& error);
+// samples > 1 asks for a multisampled frame buffer (anti-aliasing); see TestContextSamples.
+bool CreateTestGLContext(int width, int height, std::string& error, int samples = 0);
+// Samples per pixel of the frame buffer the system granted (0 without multisampling).
+int TestContextSamples();
 void DestroyTestGLContext();
 void SwapTestWindow();
 

@@ -344,8 +344,9 @@ TEST(RenderFrame, ShadowDarkensTheGroundUnderAHoveringHelicopter) {
     Draw(s);
     Rgb shaded = PixelAt(target, set(0.1f, 6.0f, 0.02f));
     EXPECT_TRUE(Near(shaded, Mix(Black, PebblesColour, 0.2f), 2)) << Describe(shaded);
-    // The disc's edge: half the rotor span from the centre.
-    Rgb outside = PixelAt(target, set(rotorSpan * 0.5f + 0.1f, 6.0f, 0.01f));
+    // The disc's edge: half the rotor span from the centre (diagonally, clear of the pad's lines).
+    const float out = (rotorSpan * 0.5f + 0.1f) * std::sqrt(0.5f);
+    Rgb outside = PixelAt(target, set(out, 6.0f + out, 0.01f));
     EXPECT_TRUE(Near(outside, PebblesColour, 2)) << Describe(outside);
     // Ten metres up the shadow is the same.
     s.heli.position.z = 10.0f;
@@ -622,4 +623,104 @@ TEST(RenderFrame, ResizeToZeroHeightKeepsTheViewFinite) {
     EXPECT_FLOAT_EQ(aspectRatio, 640.0f);
     ResizeView(W, H);
     EXPECT_FLOAT_EQ(aspectRatio, static_cast<float>(W) / H);
+}
+
+TEST(RenderFrame, SkyFanTrianglesDoNotOverlap) {
+    // Points of the sky disc 155 m out at azimuths 36, 54 and 72 degrees and half a turn further on lie in
+    // the same place of their triangles, so they shade alike; a triangle spanning 18 to 90 degrees over
+    // the fan would show its paler chord on one side only.
+    for (float azimuth : {36.0f, 54.0f, 72.0f}) {
+        Rgb c[2];
+        for (int half = 0; half < 2; ++half) {
+            float a = (azimuth + 180.0f * half) * DegToRad;
+            Vec3 p = set(155.0f * std::cos(a), 155.0f * std::sin(a), 195.0f);
+            Draw(Scene(p));
+            c[half] = PixelAt(p, p);
+        }
+        EXPECT_TRUE(Near(c[0], c[1], 1))
+            << azimuth << ": " << Describe(c[0]) << " against " << Describe(c[1]);
+    }
+}
+
+TEST(RenderFrame, SmoothMotionDrawsFramesBetweenStepsInOrder) {
+    if (!FindResourceData(ResourceStockMesh).data) GTEST_SKIP() << "this build holds no stock mesh";
+    ASSERT_GT(HeliMesh.batchCount, 0) << "the stock mesh did not load";
+    // Two steps 50 ms apart of a helicopter flying along +x at 10 m/s, 2 m up in front of the pilot.
+    auto flying = [](float x) {
+        HeliState h;
+        h.position = set(x, 8.0f, 2.0f);
+        h.velocity = set(10.0f, 0.0f, 0.0f);
+        h.noseAxis = set(1.0f, 0.0f, 0.0f);
+        h.upAxis = set(0.0f, 0.0f, 1.0f);
+        return h;
+    };
+    MotionHistory history;
+    RecordStep(history, flying(-1.0f), FlightFlying, flying(-0.5f), FlightFlying, 0.05f, 100.0);
+    RecordStep(history, flying(-0.5f), FlightFlying, flying(0.0f), FlightFlying, 0.05f, 100.05);
+    const Vec3 target = set(0.0f, 8.0f, 2.0f);
+    RenderSnapshot empty = Scene(target);
+    Draw(empty);
+    std::vector<Rgb> background = ReadFrame(W, H);
+    // Mean column of the pixels the helicopter changed.
+    auto centreColumn = [&](double frameTime) {
+        RenderSnapshot s = Scene(target);
+        s.heli = flying(0.0f);
+        s.smoothedCameraTarget = target;
+        s.history = history;
+        SmoothSnapshot(s, frameTime);
+        Draw(s);
+        std::vector<Rgb> frame = ReadFrame(W, H);
+        double sum = 0.0;
+        int count = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                if (!Near(frame[static_cast<size_t>(y) * W + x], background[static_cast<size_t>(y) * W + x],
+                          4)) {
+                    sum += x;
+                    ++count;
+                }
+        EXPECT_GT(count, 200) << frameTime;
+        return count > 0 ? sum / count : 0.0;
+    };
+    SmoothMotion = true;
+    double atStep = centreColumn(100.05);
+    double early = centreColumn(100.06);
+    double late = centreColumn(100.09);
+    // 0.1 m and 0.4 m further along +x: to the right, in that order.
+    EXPECT_GT(early, atStep + 2.0);
+    EXPECT_GT(late, early + 6.0);
+    SmoothMotion = false;
+    EXPECT_NEAR(centreColumn(100.09), atStep, 0.01);
+    SmoothMotion = true;
+}
+
+TEST(RenderFrame, StockCanopyIsClosedSeenFromBehind) {
+    if (!FindResourceData(ResourceStockMesh).data) GTEST_SKIP() << "this build holds no stock mesh";
+    ASSERT_GT(HeliMesh.batchCount, 0) << "the stock mesh did not load";
+    // Tail-in at eye height 3 m ahead, nose away from the pilot. The stock mesh is 0.76 m long at scale 1.
+    const Vec3 where = set(0.0f, 3.0f, 1.8f);
+    RenderSnapshot s = Scene(where);
+    Draw(s);
+    std::vector<Rgb> empty = ReadFrame(W, H);
+    s.heli.position = where;
+    Draw(s);
+    std::vector<Rgb> withHeli = ReadFrame(W, H);
+    const float k = heliScale;
+    // Points inside the canopy's rear part, beside the frame plates: from behind only the canopy's own
+    // back can hide the field there.
+    int seeThrough = 0, checked = 0;
+    for (float side : {-1.0f, 1.0f})
+        for (float height : {-0.01f, 0.01f, 0.03f}) {
+            Vec3 p = add(where, set(side * 0.036f * k, -0.05f * k, height * k));
+            double x, y;
+            ASSERT_TRUE(Project(where, p, x, y));
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    size_t i = static_cast<size_t>(std::lround(y) + dy) * W +
+                               static_cast<size_t>(std::lround(x) + dx);
+                    ++checked;
+                    if (Near(empty[i], withHeli[i], 2)) ++seeThrough;
+                }
+        }
+    EXPECT_EQ(seeThrough, 0) << "of " << checked;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/program_paths.h"
+#include "app/safe_file.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
@@ -334,20 +335,30 @@ TEST_F(GraphicsFiles, BrokenOrMissingGeometryReportsTheError) {
     EXPECT_STREQ(XMeshErrorMessage(HeliMesh.errorCode), "1: Unable to open file");
 }
 
-TEST_F(GraphicsFiles, CanopyPictureIsCopiedOverTheCurrentOne) {
-    WriteText(dir / "canopies" / "red.jpg", "new canopy");
+TEST_F(GraphicsFiles, CanopyPictureIsCopiedOverTheCurrentOneOnlyWhenItDecodes) {
+    auto read = [](const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    WriteSolidBmp((dir / "canopies" / "red.jpg").string(), 4, 2, {200, 0, 0});
     WriteText(dir / "data" / "canopy.jpg", "old canopy");
     EXPECT_TRUE(InstallCanopyPicture((dir / "canopies" / "red.jpg").string()));
     EXPECT_TRUE(reloadCanopyTexture);
-    std::ifstream in(dir / "data" / "canopy.jpg");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "new canopy");
+    EXPECT_EQ(read(dir / "data" / "canopy.jpg"), read(dir / "canopies" / "red.jpg"));
     // Choosing the current canopy itself keeps it.
     EXPECT_TRUE(InstallCanopyPicture((dir / "data" / "canopy.jpg").string()));
-    // A chosen file that vanished: nothing copied, no rebuild.
+    // A chosen file that vanished, or one that is no picture: nothing copied, no rebuild, one message.
     reloadCanopyTexture = false;
+    const std::string before = read(dir / "data" / "canopy.jpg");
+    ResetUserMessages();
     EXPECT_FALSE(InstallCanopyPicture((dir / "canopies" / "gone.jpg").string()));
+    WriteText(dir / "canopies" / "text.jpg", "\xFF\xD8 not a picture at all");
+    EXPECT_FALSE(InstallCanopyPicture((dir / "canopies" / "text.jpg").string()));
     EXPECT_FALSE(reloadCanopyTexture);
+    EXPECT_EQ(read(dir / "data" / "canopy.jpg"), before);
+    EXPECT_EQ(TakeUserMessages().size(), 2u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "data"), {}), 1)
+        << "a temporary file was left";
 }
 
 TEST_F(GraphicsFiles, ScaleAndResolutionCommands) {
@@ -401,4 +412,121 @@ TEST(Snapshot, CaptureNeverRacesTheTick) {
     trailsOn = false;
     trailHead = trailCount = 0;
     TrailCapacity = 400;
+}
+
+namespace {
+// A helicopter flying level along +x at 5 m/s, nose along +x.
+HeliState Cruise(float x) {
+    HeliState h;
+    h.position = set(x, 6.0f, 2.0f);
+    h.velocity = set(5.0f, 0.0f, 0.0f);
+    h.noseAxis = set(1.0f, 0.0f, 0.0f);
+    h.upAxis = set(0.0f, 0.0f, 1.0f);
+    return h;
+}
+
+// Two 50 ms steps ending at 10.00 s and 10.05 s; the second turned the nose 10 degrees to the left.
+MotionHistory TwoSteps(HeliState& latest) {
+    MotionHistory history;
+    HeliState start = Cruise(-0.25f), first = Cruise(0.0f);
+    RecordStep(history, start, FlightFlying, first, FlightFlying, 0.05f, 10.0);
+    latest = Cruise(0.25f);
+    latest.noseAxis = set(std::cos(10.0f * DegToRad), std::sin(10.0f * DegToRad), 0.0f);
+    RecordStep(history, first, FlightFlying, latest, FlightFlying, 0.05f, 10.05);
+    return history;
+}
+} // namespace
+
+TEST(MotionSmoothing, CarriesTheLatestStepForwardAtMostOneStep) {
+    HeliState latest;
+    MotionHistory history = TwoSteps(latest);
+    ASSERT_TRUE(history.latest.continuous);
+    struct Case {
+        double frameTime;
+        float x;          // 0.25 m + 5 m/s x 0.05 s x fraction of the step
+        float headingDeg; // 10 degrees + 10 degrees x fraction
+    };
+    const Case cases[] = {
+        {10.05, 0.25f, 10.0f}, {10.06, 0.30f, 12.0f}, {10.075, 0.375f, 15.0f},
+        {10.10, 0.50f, 20.0f}, {10.30, 0.50f, 20.0f}, {9.90, 0.25f, 10.0f},
+    };
+    for (const Case& c : cases) {
+        SmoothedPose pose =
+            CarryForward(history, latest, latest.position, FlightFlying, false, true, c.frameTime);
+        EXPECT_NEAR(pose.position.x, c.x, 1e-4f) << c.frameTime;
+        EXPECT_NEAR(pose.position.y, 6.0f, 1e-5f) << c.frameTime;
+        EXPECT_NEAR(std::atan2(pose.noseAxis.y, pose.noseAxis.x) * RadToDeg, c.headingDeg, 1e-2f)
+            << c.frameTime;
+        EXPECT_NEAR(pose.upAxis.z, 1.0f, 1e-5f) << c.frameTime;
+    }
+    // The camera filter moves half way to the helicopter per tick: at 10.075 s, half a tick, a quarter.
+    SmoothedPose pose =
+        CarryForward(history, latest, set(0.0f, 6.0f, 1.0f), FlightFlying, false, true, 10.075);
+    EXPECT_NEAR(pose.cameraTarget.x, 0.0625f, 1e-4f);
+    EXPECT_NEAR(pose.cameraTarget.z, 1.25f, 1e-4f);
+}
+
+TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
+    HeliState latest;
+    MotionHistory base = TwoSteps(latest);
+    HeliState pad = Cruise(0.0f);
+    pad.position = set(0.0f, 6.0f, 0.1f);
+    pad.velocity = WorldZero;
+    struct Case {
+        const char* name;
+        MotionHistory history;
+        HeliState live;
+        int32_t flightState;
+        bool paused;
+        bool enabled;
+    };
+    MotionHistory afterReset = base; // reset between ticks, then a step from the pad
+    HeliState lifted = pad;
+    lifted.position.z = 0.12f;
+    RecordStep(afterReset, pad, FlightFlying, lifted, FlightFlying, 0.05f, 10.10);
+    MotionHistory afterPause = base; // the next step came a second later
+    HeliState next = Cruise(0.5f);
+    RecordStep(afterPause, latest, FlightFlying, next, FlightFlying, 0.05f, 11.05);
+    MotionHistory lockJump = base; // a lock put the helicopter at its lock point
+    HeliState locked = Cruise(0.0f);
+    locked.position = set(0.0f, 4.0f, 2.0f);
+    RecordStep(lockJump, latest, FlightLockXYZ, locked, FlightLockXYZ, 0.05f, 10.10);
+    MotionHistory oneStep;
+    RecordStep(oneStep, Cruise(0.0f), FlightFlying, latest, FlightFlying, 0.05f, 10.05);
+    const Case cases[] = {
+        {"reset after the step", base, pad, FlightFlying, false, true},
+        {"step after a reset", afterReset, lifted, FlightFlying, false, true},
+        {"step after a pause", afterPause, next, FlightFlying, false, true},
+        {"paused", base, latest, FlightFlying, true, true},
+        {"crashed", base, latest, FlightCrashed, false, true},
+        {"lock jump", lockJump, locked, FlightLockXYZ, false, true},
+        {"one step only", oneStep, latest, FlightFlying, false, true},
+        {"switched off", base, latest, FlightFlying, false, false},
+    };
+    for (const Case& c : cases) {
+        Vec3 target = set(1.0f, 2.0f, 3.0f);
+        SmoothedPose pose =
+            CarryForward(c.history, c.live, target, c.flightState, c.paused, c.enabled, 10.14);
+        EXPECT_EQ(pose.position.x, c.live.position.x) << c.name;
+        EXPECT_EQ(pose.position.z, c.live.position.z) << c.name;
+        EXPECT_EQ(pose.noseAxis.y, c.live.noseAxis.y) << c.name;
+        EXPECT_EQ(pose.cameraTarget.x, 1.0f) << c.name;
+    }
+    // A tick that changed nothing (paused, or skipped in slow motion) keeps the two steps.
+    MotionHistory idle = base;
+    RecordStep(idle, latest, FlightFlying, latest, FlightFlying, 0.05f, 10.10);
+    EXPECT_EQ(idle.samples, 2u);
+    EXPECT_DOUBLE_EQ(idle.lastTickTime, 10.10);
+}
+
+TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFits) {
+    struct Case {
+        bool preferHigh;
+        int32_t maxTexture, current, expected;
+    };
+    const Case cases[] = {{true, 4096, 1, 3},   {true, 16384, 1, 3},  {true, 2048, 1, 1},
+                          {false, 16384, 1, 1}, {false, 16384, 2, 2}, {true, 0, 1, 1}};
+    for (const Case& c : cases)
+        EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.current), c.expected)
+            << c.maxTexture;
 }

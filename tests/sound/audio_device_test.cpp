@@ -16,6 +16,7 @@
 #include "platform/audio_device.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
+#include "sound/sound_levels.h"
 #include "tests/sound/wave_bytes.h"
 
 namespace fs = std::filesystem;
@@ -105,10 +106,49 @@ TEST_F(AudioDevice, MotorOutputFollowsRotorAndMenu) {
     EXPECT_TRUE(AnySound(c, b.size(), c.size())) << "sound again after Motor was switched back on";
 }
 
-TEST_F(AudioDevice, CrashSoundPlaysToItsEnd) {
+TEST_F(AudioDevice, StereoPlacementAndVolume) {
+    Capture("stereo.raw");
+    ASSERT_TRUE(InitAudioDevices());
+    MotorSoundEnabled = false;
+    Levels.masterPercent = 50;
+    Levels.motorPercent = 100;
+    PublishSoundPosition(-20.0f, 0.0f); // level with the pilot's left shoulder
+    PublishSoundInputs(2500.0f, 1.0f, 1.0f);
+    ToggleMotorSound();
+    Sleep(500);
+    CloseAudioDevices();
+    Levels.masterPercent = 100;
+    std::vector<int16_t> a = ReadRaw(dir / "stereo.raw");
+    ASSERT_GT(a.size(), size_t(Rate / 2));
+    // Interleaved left, right: the right channel at 0.3 of the left; the left at half the mono level.
+    double left = 0, right = 0;
+    int16_t peak = 0;
+    for (size_t i = 0; i + 1 < a.size(); i += 2) {
+        left += std::abs(a[i]);
+        right += std::abs(a[i + 1]);
+        peak = std::max<int16_t>(peak, static_cast<int16_t>(std::abs(a[i])));
+    }
+    ASSERT_GT(left, 0);
+    EXPECT_NEAR(right / left, 0.3, 0.01);
+    // At 2500 rpm the block reads every other loop buffer sample at full loudness; half volume halves it.
+    int16_t loopPeak = 0;
+    for (size_t i = 0; i < MotorSound.LoopBuffer.size(); i += 2)
+        loopPeak = std::max<int16_t>(loopPeak, static_cast<int16_t>(std::abs(MotorSound.LoopBuffer[i])));
+    EXPECT_NEAR(peak, loopPeak / 2, loopPeak / 50);
+}
+
+TEST_F(AudioDevice, CrashSoundPlaysToItsEndInItsOwnCapture) {
     WriteFile(dir / "crashsounds" / "bang.wav", WaveFile(PcmMono16(Rate), SineLoop(Rate * 3 / 10, 90, 9000)));
     Capture("crash.raw");
     ASSERT_TRUE(InitAudioDevices());
+    // The motor runs on while the crash sound plays: its capture is not cut short by the crash device.
+    PublishSoundPosition(0.0f, 5.0f);
+    PublishSoundInputs(2500.0f, 1.0f, 1.0f);
+    MotorSoundEnabled = false;
+    ToggleMotorSound();
+    Sleep(300);
+    const size_t motorBefore = ReadRaw(dir / "crash.raw").size();
+    ASSERT_GT(motorBefore, 0u);
     ScanCrashSounds(ProgramPath("crashsounds"));
     ASSERT_EQ(CrashSoundList.size(), 1u);
     CrashSoundEnabled = true;
@@ -119,9 +159,12 @@ TEST_F(AudioDevice, CrashSoundPlaysToItsEnd) {
     EXPECT_GE(elapsed, std::chrono::milliseconds(250)) << "returned before the sound was heard";
     EXPECT_LT(elapsed, std::chrono::seconds(5));
     EndCrashSound();
-    std::vector<int16_t> c = ReadRaw(dir / "crash.raw");
+    std::vector<int16_t> c = ReadRaw(dir / "crash-crash.raw");
     EXPECT_GE(c.size(), size_t(Rate * 3 / 10));
     EXPECT_TRUE(AnySound(c, 0, c.size()));
+    std::vector<int16_t> motor = ReadRaw(dir / "crash.raw");
+    EXPECT_GT(motor.size(), motorBefore);
+    EXPECT_TRUE(AnySound(motor, 0, motorBefore)) << "the motor's capture was overwritten";
 
     // A damaged file is skipped without a sound.
     WriteFile(dir / "crashsounds" / "bang.wav", {'R', 'I', 'F', 'F', 1, 2});

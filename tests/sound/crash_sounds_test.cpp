@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <thread>
 #include <unistd.h>
 
@@ -64,15 +65,40 @@ TEST(CrashSoundList, ScanTakesAtMost200FilesAndSkipsFolders) {
     fs::remove_all(few);
 }
 
-TEST(CrashSoundList, PickStaysInsideTheList) {
-    EXPECT_EQ(PickCrashSound(0, 0), -1);
-    EXPECT_EQ(PickCrashSound(32767, 0), -1);
-    EXPECT_EQ(PickCrashSound(32767, 1), 0);
-    EXPECT_EQ(PickCrashSound(0, 5), 0);
-    EXPECT_EQ(PickCrashSound(32766, 5), 3); // the last entry only for the top value
-    EXPECT_EQ(PickCrashSound(32767, 5), 4);
-    EXPECT_EQ(PickCrashSound(16384, 3), 1);
-    EXPECT_EQ(PickCrashSound(32767, 200), 199);
+TEST(CrashSoundList, PickGivesEveryEntryAnEvenChance) {
+    struct Case {
+        int r, count, expected;
+    };
+    for (const Case& c :
+         {Case{0, 0, -1}, Case{32767, 0, -1}, Case{32767, 1, 0}, Case{0, 5, 0}, Case{6553, 5, 0},
+          Case{6554, 5, 1}, Case{26214, 5, 3}, Case{26215, 5, 4}, Case{32766, 5, 4}, Case{32767, 5, 4},
+          Case{16383, 2, 0}, Case{16384, 2, 1}, Case{32767, 200, 199}, Case{164, 200, 1}, Case{163, 200, 0}})
+        EXPECT_EQ(PickCrashSound(c.r, c.count), c.expected) << c.r << " of " << c.count;
+
+    // The shipped sounds over 32768 crashes: every one is heard, each about a fifth of the time, and each
+    // crash draws exactly one value, so the random sequence is the same as with the old pick.
+    ScanCrashSounds((fs::path(RV_PROGRAM_DIR) / "crashsounds").string());
+    ASSERT_EQ(CrashSoundList.size(), 5u);
+    SetCrashSoundPlayer(RecordingPlayer);
+    played.clear();
+    CrashSoundEnabled = true;
+    const uint32_t saved = SimRandState;
+    uint32_t expectedState = saved;
+    std::map<std::string, int> heard;
+    for (int i = 0; i < 32768; ++i) {
+        PlayCrashSound();
+        PlayPendingCrashSound();
+        EndCrashSound();
+        expectedState = expectedState * 214013u + 2531011u;
+    }
+    for (const std::string& path : played)
+        heard[path] += 1;
+    EXPECT_EQ(SimRandState, expectedState);
+    ASSERT_EQ(heard.size(), 5u);
+    for (const auto& [path, times] : heard)
+        EXPECT_NEAR(times, 32768 / 5, 400) << path;
+    SetCrashSoundPlayer(nullptr);
+    SimRandState = saved;
 }
 
 TEST(CrashSoundPlayback, PickPlayAndSilence) {

@@ -202,14 +202,17 @@ TEST(MotorSoundBlock, EveryBlockHasZeroMeanAndTheLoopWraps) {
         ASSERT_LE(s.readPos, s.loopLimit);
     }
 
-    // 2500 rpm steps 2000 per block; loopLimit is 6000, so 6000 stays and the next block starts over.
+    // 2500 rpm steps 2000 per block; loopLimit is 6000, so 6000 stays and 8000 goes back by the loop's
+    // length. The sine repeats every 40 samples, so 3000 recorded samples (6000 in the buffer) is the
+    // longest length that fits: 8000 - 6000 = 2000.
     MotorSoundState w = LoadedState(SineLoop(8000, 200, 8000));
+    EXPECT_EQ(w.loopLength, 6000);
     std::vector<int32_t> positions;
     for (int i = 0; i < 5; ++i) {
         Block(w, Inputs(2500.0f));
         positions.push_back(w.readPos);
     }
-    EXPECT_EQ(positions, (std::vector<int32_t>{2000, 4000, 6000, 0, 2000}));
+    EXPECT_EQ(positions, (std::vector<int32_t>{2000, 4000, 6000, 2000, 4000}));
 
     // The shortest loop accepted, played at the top rate for a while, stays inside LoopBuffer.
     MotorSoundState shortest = LoadedState(SineLoop(2000, 50, 8000));
@@ -269,12 +272,12 @@ TEST(MotorSoundLoad, HostileFilesAreRefused) {
     EXPECT_FALSE(accepted(RiffForm("WAVE", chunks({{"data", data}}))));
     EXPECT_FALSE(accepted(RiffForm("WAVE", chunks({{"fmt ", fmt}}))));
     EXPECT_FALSE(accepted(RiffForm("WAVE", chunks({{"data", data}, {"fmt ", fmt}}))));
-    // A short format chunk, and one far longer than any format header.
+    // A short format chunk is refused; one far longer than any format header is read up to the record.
     EXPECT_FALSE(
         accepted(RiffForm("WAVE", chunks({{"fmt ", {fmt.begin(), fmt.begin() + 14}}, {"data", data}}))));
     std::vector<uint8_t> fmtLong = fmt;
     fmtLong.resize(200, 0xEE);
-    EXPECT_FALSE(accepted(RiffForm("WAVE", chunks({{"fmt ", fmtLong}, {"data", data}}))));
+    EXPECT_TRUE(accepted(RiffForm("WAVE", chunks({{"fmt ", fmtLong}, {"data", data}}))));
     // Shorter than two blocks.
     EXPECT_FALSE(accepted(WaveFile(fmt, SineLoop(2 * TestBlock - 1, 50, 8000))));
     // 8-bit, stereo, float, a zero byte rate, an inconsistent byte rate.
@@ -295,10 +298,11 @@ TEST(MotorSoundLoad, HostileFilesAreRefused) {
     std::vector<uint8_t> bigRiff = WaveFile(fmt, twoBlocks);
     bigRiff[4] = bigRiff[5] = bigRiff[6] = bigRiff[7] = 0xFF;
     EXPECT_TRUE(accepted(bigRiff));
-    // Every truncation of a good file cuts its data chunk short.
-    const std::vector<uint8_t> good = WaveFile(fmt, twoBlocks);
+    // A cut file is read as far as its data goes: accepted while two blocks remain (44 header bytes).
+    const std::vector<uint8_t> good = WaveFile(fmt, SineLoop(3 * TestBlock, 50, 8000));
     for (size_t cut = 0; cut < good.size(); cut += (cut < 64 ? 1 : 97))
-        ASSERT_FALSE(accepted({good.begin(), good.begin() + static_cast<long>(cut)})) << cut;
+        ASSERT_EQ(accepted({good.begin(), good.begin() + static_cast<long>(cut)}), cut >= 44 + 4 * TestBlock)
+            << cut;
 }
 
 TEST(MotorSoundLoad, FileLoadKeepsThePreviousLoopOnFailure) {
@@ -343,4 +347,42 @@ TEST(MotorSoundLoad, FileLoadKeepsThePreviousLoopOnFailure) {
     FillNextMotorBlock(out.data(), TestBlock);
     EXPECT_TRUE(AllZero(out));
     fs::remove_all(dir);
+}
+
+TEST(MotorSoundLoad, LoopLengthIsWhereTheRecordingRepeats) {
+    struct Case {
+        const char* what;
+        std::vector<int16_t> samples;
+        int32_t loopLimit;
+        int32_t expected;
+    };
+    // A period of 3000 samples written twice and 2000 more: room 6001, the period fits once (6000).
+    std::vector<int16_t> twicePlus(8000);
+    for (size_t i = 0; i < twicePlus.size(); ++i)
+        twicePlus[i] = static_cast<int16_t>((i % 3000) * 7 - 9000);
+    // Three times a period of 4000: n / 3 = 4000 fits (8000 <= 10001).
+    std::vector<int16_t> thrice(12000);
+    for (size_t i = 0; i < thrice.size(); ++i)
+        thrice[i] = static_cast<int16_t>((i % 4000) * 5 - 9000);
+    // No repeat at all, and a repeat spoiled by one sample.
+    std::vector<int16_t> ramp(8000);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = static_cast<int16_t>(i * 3 - 12000);
+    std::vector<int16_t> spoiled = twicePlus;
+    spoiled[7999] += 1;
+    for (const Case& c : {Case{"twice plus", twicePlus, 6000, 6000}, Case{"thrice", thrice, 10000, 8000},
+                          Case{"ramp", ramp, 6000, 6001}, Case{"spoiled", spoiled, 6000, 6001}}) {
+        EXPECT_EQ(FindLoopLength(c.samples.data(), c.samples.size(), c.loopLimit), c.expected) << c.what;
+    }
+
+    // A restart lands on the same point of the waveform: the block after the restart equals the block the
+    // buffer holds one loop length further on.
+    MotorSoundState s = LoadedState(twicePlus);
+    ASSERT_EQ(s.loopLength, 6000);
+    s.readPos = 5500;
+    Block(s, Inputs(2500.0f)); // 7500 > 6000: back to 1500
+    EXPECT_EQ(s.readPos, 1500);
+    MotorSoundState ahead = s;
+    ahead.readPos += 6000;
+    EXPECT_EQ(Block(s, Inputs(2500.0f)), Block(ahead, Inputs(2500.0f)));
 }

@@ -201,6 +201,15 @@ struct Builder {
         }
     }
 
+    // Scales z by front ahead of z = 0 and by back behind it; normals follow (inverse transpose).
+    void StretchZ(float front, float back) {
+        for (size_t i = 0; i < pos.size(); ++i) {
+            float k = pos[i].z < 0 ? front : back;
+            pos[i].z *= k;
+            nrm[i] = Norm({nrm[i].x, nrm[i].y, nrm[i].z / k});
+        }
+    }
+
     std::string Text() const {
         std::string s;
         char line[160];
@@ -310,7 +319,9 @@ void BellSkinPixel(float z, float y, float& column, float& row) {
 }
 
 // The stock 450: x to the left, y up, z from the nose (negative) to the tail; metres; main shaft at
-// x = z = 0. After reading, the program mirrors x and scales the length to 0.76 m.
+// x = z = 0. After reading, the program mirrors x and scales the length along z (rotor disc included) to
+// 0.76 m, which this model already has: 0.71 m main rotor, 0.65 m from the nose to the tail rotor's edge,
+// the shaft 0.245 m behind the nose, as on a real 450.
 std::string BuildStock450Text() {
     Builder b;
     const int canopy = b.Mat(Textured(0xFFFFFF));
@@ -352,27 +363,17 @@ std::string BuildStock450Text() {
         rings.push_back(
             Section(z, (cs.top + cs.bottom) / 2, cs.halfWidth, (cs.top - cs.bottom) / 2, around, 2.6f));
     }
-    b.Shell(rings, canopy, canopyUv, false);
+    // Closed at the back, so the field never shows through the canopy from behind.
+    b.Shell(rings, canopy, canopyUv, true);
 
-    // Frame side plates (carbon) behind and below the canopy.
+    // Frame side plates (carbon) behind and below the canopy, closed by a rear bulkhead.
     UvFn carbonUv = [](V3 p, V3, float& c, float& r) {
         c = Lerp(CarbonU0, CarbonU1, (p.z + 0.06f) / 0.22f);
         r = Lerp(CarbonV0, CarbonV1, (0.08f - p.y) / 0.12f);
     };
     b.Box({0.024f, -0.036f, -0.06f}, {0.027f, 0.078f, 0.15f}, frame, carbonUv);
     b.Box({-0.027f, -0.036f, -0.06f}, {-0.024f, 0.078f, 0.15f}, frame, carbonUv);
-    // Main gear, shaft, swashplate, head, grips, flybar with paddles.
-    b.Tube({0, 0.058f, 0}, {0, 0.064f, 0}, 0.034f, 0.034f, 24, mainGear, true);
-    b.Tube({0, 0.02f, 0}, {0, 0.15f, 0}, 0.0028f, 0.0028f, 8, steel, true);
-    b.Tube({0, 0.098f, 0}, {0, 0.104f, 0}, 0.019f, 0.019f, 16, swashOuter, true);
-    b.Tube({0, 0.104f, 0}, {0, 0.109f, 0}, 0.012f, 0.012f, 16, swashInner, true);
-    b.Box({-0.007f, 0.128f, -0.008f}, {0.007f, 0.146f, 0.008f}, headBlock);
-    b.Box({0.012f, 0.131f, -0.006f}, {0.052f, 0.143f, 0.006f}, grips);
-    b.Box({-0.052f, 0.131f, -0.006f}, {-0.012f, 0.143f, 0.006f}, grips);
-    b.Tube({0, 0.139f, -0.115f}, {0, 0.139f, 0.115f}, 0.0015f, 0.0015f, 6, flybar, false);
-    b.Box({-0.014f, 0.1375f, 0.095f}, {0.014f, 0.1405f, 0.135f}, paddles);
-    b.Box({-0.014f, 0.1375f, -0.135f}, {0.014f, 0.1405f, -0.095f}, paddles);
-
+    b.Box({-0.024f, -0.036f, 0.135f}, {0.024f, 0.078f, 0.15f}, frame, carbonUv);
     // Tail boom with its decal, supports, stabiliser, fin, gearbox.
     UvFn boomUv = [](V3 p, V3 n, float& c, float& r) {
         c = Lerp(4, 508, (p.z - 0.11f) / 0.30f);
@@ -410,9 +411,23 @@ std::string BuildStock450Text() {
     b.Tube({0.003f, 0.034f, 0.182f}, {0.003f, 0.036f, 0.395f}, 0.0009f, 0.0009f, 5, pushrod, false);
     b.Box({-0.012f, 0.078f, 0.105f}, {0.012f, 0.088f, 0.135f}, gyro);
 
+    // Real proportions: the nose further ahead of the shaft, the tail a little closer.
+    b.StretchZ(1.225f, 0.9f);
+    // Main gear, shaft, swashplate, head, grips, flybar with paddles.
+    b.Tube({0, 0.058f, 0}, {0, 0.064f, 0}, 0.034f, 0.034f, 24, mainGear, true);
+    b.Tube({0, 0.02f, 0}, {0, 0.15f, 0}, 0.0028f, 0.0028f, 8, steel, true);
+    b.Tube({0, 0.098f, 0}, {0, 0.104f, 0}, 0.019f, 0.019f, 16, swashOuter, true);
+    b.Tube({0, 0.104f, 0}, {0, 0.109f, 0}, 0.012f, 0.012f, 16, swashInner, true);
+    b.Box({-0.007f, 0.128f, -0.008f}, {0.007f, 0.146f, 0.008f}, headBlock);
+    b.Box({0.012f, 0.131f, -0.006f}, {0.052f, 0.143f, 0.006f}, grips);
+    b.Box({-0.052f, 0.131f, -0.006f}, {-0.012f, 0.143f, 0.006f}, grips);
+    b.Tube({0, 0.139f, -0.115f}, {0, 0.139f, 0.115f}, 0.0015f, 0.0015f, 6, flybar, false);
+    b.Box({-0.014f, 0.1375f, 0.095f}, {0.014f, 0.1405f, 0.135f}, paddles);
+    b.Box({-0.014f, 0.1375f, -0.135f}, {0.014f, 0.1405f, -0.095f}, paddles);
+
     // Spinning rotors last: tail rotor disc, then the main rotor disc (the widest part).
-    b.Disc({0.029f, 0.05f, 0.40f}, {1, 0, 0}, 0.05f, 24, tailDisc);
-    b.Disc({0, 0.141f, 0}, {0, 1, 0}, 0.33f, 72, rotor);
+    b.Disc({0.029f, 0.05f, 0.36f}, {1, 0, 0}, 0.045f, 24, tailDisc);
+    b.Disc({0, 0.141f, 0}, {0, 1, 0}, 0.355f, 72, rotor);
     return b.Text();
 }
 

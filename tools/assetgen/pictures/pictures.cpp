@@ -42,7 +42,8 @@ void FillRect(Canvas& c, float x0, float y0, float x1, float y1, Rgb col, float 
 
 } // namespace
 
-// ---- Grass: dense blades of mixed greens, tileable -------------------------------------------
+// ---- Grass: mown turf, short blades of close greens with faint mowing stripes, tileable -------
+// The ground repeats the picture every 5.12 m: one pixel is 1 cm, one stripe 1.28 m.
 
 Canvas MakeGrass() {
     const int n = 512;
@@ -51,38 +52,36 @@ Canvas MakeGrass() {
         for (int x = 0; x < n; ++x) {
             float fx = float(x) / n, fy = float(y) / n;
             float broad = TileFbm(fx * 4, fy * 4, 4, 4, 4, 11);
-            float fine = TileFbm(fx * 32, fy * 32, 32, 32, 3, 12);
-            Rgb dark = Hex(0x2E4A17), mid = Hex(0x4C6E25), dry = Hex(0x7C8038);
-            Rgb base = Mix(dark, mid, Clamp01(broad * 1.4f - 0.1f));
-            base = Mix(base, dry, Smooth(0.62f, 0.8f, TileFbm(fx * 3, fy * 3, 3, 3, 3, 13)) * 0.45f);
-            c.at(x, y) = base * (0.8f + 0.35f * fine);
+            float fine = TileFbm(fx * 64, fy * 64, 64, 64, 2, 12);
+            Rgb dark = Hex(0x3F6224), mid = Hex(0x52772C);
+            Rgb base = Mix(dark, mid, Clamp01(broad * 1.2f - 0.1f));
+            // Mowing stripes across the field: the grass laid one way reflects more light.
+            float stripe = 0.5f + 0.5f * std::sin(2 * Pi * 2 * fy);
+            float lay = Smooth(0.25f, 0.75f, stripe);
+            c.at(x, y) = base * (0.92f + 0.12f * lay) * (0.9f + 0.18f * fine);
         }
     Random rnd(7);
-    const Rgb blades[] = {Hex(0x2A4514), Hex(0x3F6120), Hex(0x56802C),
-                          Hex(0x6E963A), Hex(0x8DAE4E), Hex(0x9A9A4A)};
-    // Layers from dark (deep in the sward) to light (tips in the sun).
-    for (int layer = 0; layer < 6; ++layer) {
-        int count = layer < 2 ? 9000 : 7000 - layer * 700;
-        for (int i = 0; i < count; ++i) {
+    const Rgb blades[] = {Hex(0x36561C), Hex(0x466B25), Hex(0x55792D), Hex(0x62873A)};
+    // Short cut blades, lying mostly along the mowing direction, darker deep in the sward.
+    for (int layer = 0; layer < 4; ++layer) {
+        for (int i = 0; i < 14000; ++i) {
             float x = rnd.Range(0, n), y = rnd.Range(0, n);
-            float angle = rnd.Range(-0.9f, 0.9f) + (rnd.Unit() < 0.5f ? 0 : Pi);
-            float len = rnd.Range(3, 9);
-            float bend = rnd.Range(-0.3f, 0.3f);
-            float mx = x + std::sin(angle) * len * 0.5f, my = y - std::cos(angle) * len * 0.5f;
-            float ex = x + std::sin(angle + bend) * len, ey = y - std::cos(angle + bend) * len;
-            Rgb col = blades[layer] * rnd.Range(0.85f, 1.12f);
-            float a = layer == 5 ? 0.5f : 0.8f;
-            Stroke(c, x, y, mx, my, 1.1f, col, a, true);
-            Stroke(c, mx, my, ex, ey, 0.8f, col, a, true);
+            float stripe = 0.5f + 0.5f * std::sin(2 * Pi * 2 * y / n);
+            float angle = rnd.Range(-0.5f, 0.5f) + (stripe > 0.5f ? 0 : Pi);
+            float len = rnd.Range(1.5f, 4.0f);
+            float ex = x + std::sin(angle) * len, ey = y - std::cos(angle) * len;
+            Rgb col = blades[layer] * rnd.Range(0.9f, 1.08f) * (0.95f + 0.1f * stripe);
+            Stroke(c, x, y, ex, ey, 0.9f, col, 0.55f, true);
         }
     }
     return c;
 }
 
-// ---- Gravel: rounded stones of greys and browns in a dark bed, tileable ----------------------
+// ---- Gravel: fine, even gravel of 1-3 cm stones in muted greys, tileable ---------------------
+// The gravel square repeats the picture every 4 m: one pixel is about 4 mm, a stone 3 to 7 pixels.
 
 Canvas MakePebbles() {
-    const int n = 512, cells = 56;
+    const int n = 1024, cells = 200;
     const float cell = float(n) / cells;
     Random rnd(21);
     struct Stone {
@@ -90,15 +89,15 @@ Canvas MakePebbles() {
         Rgb col;
     };
     std::vector<Stone> stones(size_t(cells) * cells);
-    const Rgb tones[] = {Hex(0x9C968C), Hex(0xB4AEA2), Hex(0x8A8176), Hex(0xC8C0B0),
-                         Hex(0x7A746E), Hex(0xA89478), Hex(0x6E6A66), Hex(0xBFB6A6)};
+    const Rgb tones[] = {Hex(0xA39D92), Hex(0xAEA89C), Hex(0x98918A), Hex(0xB3ACA0),
+                         Hex(0x928C84), Hex(0xA69C8C), Hex(0x9C9890), Hex(0xABA496)};
     for (int j = 0; j < cells; ++j)
         for (int i = 0; i < cells; ++i) {
             Stone& s = stones[size_t(j) * cells + size_t(i)];
-            s.x = (float(i) + rnd.Range(0.15f, 0.85f)) * cell;
-            s.y = (float(j) + rnd.Range(0.15f, 0.85f)) * cell;
-            s.size = rnd.Range(0.75f, 1.25f);
-            s.col = tones[rnd.Next() % 8] * rnd.Range(0.85f, 1.1f);
+            s.x = (float(i) + rnd.Range(0.2f, 0.8f)) * cell;
+            s.y = (float(j) + rnd.Range(0.2f, 0.8f)) * cell;
+            s.size = rnd.Range(0.6f, 1.4f);
+            s.col = tones[rnd.Next() % 8] * rnd.Range(0.94f, 1.05f);
         }
     std::vector<float> height(size_t(n) * n);
     Canvas c(n, n);
@@ -107,36 +106,36 @@ Canvas MakePebbles() {
             int ci = int(float(x) / cell), cj = int(float(y) / cell);
             float best = 1e9f, second = 1e9f;
             const Stone* nearest = nullptr;
-            for (int dj = -2; dj <= 2; ++dj)
-                for (int di = -2; di <= 2; ++di) {
+            for (int dj = -1; dj <= 1; ++dj)
+                for (int di = -1; di <= 1; ++di) {
                     int ii = (ci + di + cells) % cells, jj = (cj + dj + cells) % cells;
                     const Stone& s = stones[size_t(jj) * cells + size_t(ii)];
                     float sx = s.x + float(ci + di - ii) * cell, sy = s.y + float(cj + dj - jj) * cell;
-                    float d = std::hypot(float(x) + 0.5f - sx, float(y) + 0.5f - sy) / s.size;
+                    float dx = float(x) + 0.5f - sx, dy = float(y) + 0.5f - sy;
+                    float d = std::sqrt(dx * dx + dy * dy) / s.size;
                     if (d < best)
                         second = best, best = d, nearest = &s;
                     else if (d < second)
                         second = d;
                 }
-            // Rounded stones: a dome over each nearest point, the bed showing where none reaches.
-            float radius = cell * 0.62f;
+            float radius = cell * 0.66f;
             float hd = Clamp01(1 - (best / radius) * (best / radius));
-            float h = hd * Smooth(0.0f, 1.2f, second - best);
+            float h = hd * Smooth(0.0f, 1.0f, second - best);
             height[size_t(y) * n + size_t(x)] = std::sqrt(h);
-            float grain = TileFbm(float(x) / 6, float(y) / 6, n / 6 + 1, n / 6 + 1, 2, 23);
-            Rgb bed = Hex(0x4A4238) * (0.7f + 0.5f * grain);
-            Rgb stone = nearest->col * (0.88f + 0.25f * grain);
-            c.at(x, y) = Mix(bed, stone, Smooth(0.0f, 0.12f, h));
+            // A faint, broad unevenness hides the repeat; the bed between stones is only a little darker.
+            float broad = TileFbm(float(x) / n * 4, float(y) / n * 4, 4, 4, 3, 23);
+            Rgb bed = Hex(0x7C766C) * (0.9f + 0.15f * broad);
+            Rgb stone = nearest->col * (0.95f + 0.1f * broad);
+            c.at(x, y) = Mix(bed, stone, Smooth(0.0f, 0.15f, h));
         }
-    // Light from the upper left: brighten slopes that face it, darken the others.
+    // Soft light from the upper left.
     Canvas lit = c;
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) {
             auto H = [&](int xx, int yy) { return height[size_t((yy + n) % n) * n + size_t((xx + n) % n)]; };
             float gx = H(x + 1, y) - H(x - 1, y), gy = H(x, y + 1) - H(x, y - 1);
-            float shade = 1.0f - 0.9f * (gx + gy) * 0.5f;
-            shade = std::clamp(shade, 0.6f, 1.3f);
-            lit.at(x, y) = c.at(x, y) * (shade * (0.75f + 0.3f * H(x, y)));
+            float shade = std::clamp(1.0f - 0.35f * (gx + gy) * 0.5f, 0.85f, 1.12f);
+            lit.at(x, y) = c.at(x, y) * (shade * (0.9f + 0.1f * H(x, y)));
         }
     return lit;
 }
@@ -393,6 +392,17 @@ Canvas MakeBackdrop(int w, int h) {
             float tex = TileFbm(float(x) / 3, z * 3, w / 3 + 1, 1 << 20, 3, 91);
             if (z < hedge) c.at(x, y) = Mix(Hex(0x2C4020), Hex(0x46602E), tex) * (0.8f + 0.25f * (z / hedge));
             if (z < 1.0f) c.at(x, y) = Mix(Hex(0x4E6A2A), Hex(0x6A8636), tex);
+        }
+    // Crisper tree line: an unsharp mask over the band of woods and hedges, so the crowns keep their
+    // edges when the picture is shrunk for the lower background resolutions.
+    const int top = std::max(1, int(rowOf(30.0f)));
+    Canvas soft = c;
+    for (int y = top; y < h - 1; ++y)
+        for (int x = 0; x < w; ++x) {
+            Rgb blur =
+                (soft.wrap(x - 1, y) + soft.wrap(x + 1, y) + soft.at(x, y - 1) + soft.at(x, y + 1)) * 0.25f;
+            Rgb sharp = soft.at(x, y) + (soft.at(x, y) - blur) * 0.8f;
+            c.at(x, y) = {Clamp01(sharp.r), Clamp01(sharp.g), Clamp01(sharp.b)};
         }
     return c;
 }

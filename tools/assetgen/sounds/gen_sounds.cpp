@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -116,7 +118,8 @@ bool WriteWave(const std::filesystem::path& path, const Signal& s) {
         u16(v >> 16);
     };
     auto id = [&b](const char* t) {
-        for (int i = 0; i < 4; ++i) b.push_back(uint8_t(t[i]));
+        for (int i = 0; i < 4; ++i)
+            b.push_back(uint8_t(t[i]));
     };
     const uint32_t dataBytes = uint32_t(s.size() * 2);
     id("RIFF");
@@ -143,18 +146,39 @@ bool WriteWave(const std::filesystem::path& path, const Signal& s) {
 // ---------------------------------------------------------------------------------------------------
 // The motor loop: an electric 450 helicopter at 2500 rpm, heard from a few metres.
 //
-// The player steps through its doubled loop buffer by 2.0 per sample at 2500 rpm, one block (1/16 s) at
-// a time, and starts over once its position passes n - 2 blocks, where n is the number of recorded
-// samples. At that speed it therefore hears the first 24 blocks = 1.5 s of the recording over and over
-// when the file holds 2 x 1.5 s. So the file is one 1.5 s period written twice: 62.5 rotor turns, 125
-// blade passes, and every tone below makes a whole number of cycles per period, with the noise filtered
-// as a repeating loop. The join is then seamless both where the player wraps and where the file ends.
-constexpr int PeriodSamples = SampleRate * 3 / 2; // 72000
-constexpr int BladePasses = 125;                  // per period: 83.3 Hz, two blades at 2500 rpm
-constexpr int MainGearTeeth = 150;
-constexpr int PinionTeeth = 15;      // motor turns 10 times per rotor turn
-constexpr int MotorPolePairs = 3;    // six-pole outrunner
-constexpr int TailBladePasses = 550; // tail rotor at 4.4 times the head speed, two blades
+// The player steps through its doubled loop buffer (two entries per recorded sample) by 2.0 per output
+// sample at 2500 rpm and, once its position passes n - 2 blocks (n recorded samples, a block 1/16 s), goes
+// back by the length over which the recording repeats. So the file holds one period of the sound twice,
+// followed by the first two blocks of it once more: the position can then always go back by two periods'
+// worth of buffer and land on the same point of the waveform. Every tone makes a whole number of cycles per
+// period (a whole number of rotor turns, of motor turns through the gearing, of tail rotor turns), and the
+// noise is filtered as a repeating loop.
+constexpr double RotorRpm = 2500.0;
+constexpr int BlockSamples = SampleRate / 16;
+constexpr int MotorPolePairs = 3;              // six-pole outrunner
+constexpr int TailTurnsPerFiveRotorTurns = 22; // tail rotor at 4.4 times the head speed
+constexpr int LeastRotorTurnsPerPeriod = 60;   // a period of about 1.4 s, so the air noise does not buzz
+// Levels. The loop's peak before the player's x3 gain puts the hovering motor within 4 m at about
+// -17 dBFS RMS (-23 dBFS at 8 m). Each crash sound is set to -16 dBFS RMS over its loudest half
+// second as far as its peaks allow (at most -1 dBFS; -17 to -19 dBFS then), so a crash is about as loud
+// as the motor close by and neither drowns the other at the default volumes.
+constexpr double MotorPeak = 5000.0;
+constexpr double CrashLoudestHalfSecondRms = 5200.0; // -16 dBFS
+constexpr double CrashPeakLimit = 29200.0;           // -1 dBFS
+
+// The gearing the motor sound is made for: the motor turns mainGearTeeth / pinionTeeth times per rotor turn.
+struct Gearing {
+    int pinionTeeth = 12;
+    int mainGearTeeth = 150;
+};
+
+// Rotor turns in one period: the fewest (at least LeastRotorTurnsPerPeriod) that hold a whole number of
+// motor turns and of tail rotor blade passes (at 2500 rpm and 48 kHz a turn is 1152 samples).
+int RotorTurnsPerPeriod(const Gearing& g) {
+    const int motorUnit = g.pinionTeeth / std::gcd(g.pinionTeeth, g.mainGearTeeth);
+    const int unit = std::lcm(motorUnit, 5);
+    return unit * ((LeastRotorTurnsPerPeriod + unit - 1) / unit);
+}
 
 // Adds a tone of the given whole number of cycles per period.
 void AddTone(Signal& s, double cycles, double amplitude, double phase) {
@@ -190,42 +214,45 @@ void AddBladePasses(Signal& s, int passes, double amplitude) {
 }
 
 // Envelope peaking once per pass, 0..1.
-Signal PassEnvelope(int cycles, double power) {
-    Signal e(PeriodSamples);
-    for (int i = 0; i < PeriodSamples; ++i) {
-        double c = 0.5 + 0.5 * std::cos(2 * Pi * cycles * double(i) / PeriodSamples);
+Signal PassEnvelope(int cycles, double power, int periodSamples) {
+    Signal e(periodSamples);
+    for (int i = 0; i < periodSamples; ++i) {
+        double c = 0.5 + 0.5 * std::cos(2 * Pi * cycles * double(i) / periodSamples);
         e[i] = std::pow(c, power);
     }
     return e;
 }
 
-Signal MotorLoop() {
+Signal MotorLoop(const Gearing& gearing) {
     Random rng(0x450A2500u);
-    Signal s(PeriodSamples, 0.0);
-    const int rotorTurns2 = BladePasses;                                  // two turns' worth: 125 per period
-    const int motorTurns = rotorTurns2 * MainGearTeeth / PinionTeeth / 2; // 625: 416.7 Hz
-    const int gearMesh = rotorTurns2 * MainGearTeeth / 2;                 // 9375: 6250 Hz
-    const int electrical = motorTurns * MotorPolePairs;                   // 1875: 1250 Hz
+    const int rotorTurns = RotorTurnsPerPeriod(gearing);
+    const int periodSamples = static_cast<int>(std::lround(rotorTurns * SampleRate * 60.0 / RotorRpm));
+    Signal s(periodSamples, 0.0);
+    const int bladePasses = 2 * rotorTurns;                                          // 83.3 Hz
+    const int tailBladePasses = 2 * rotorTurns * TailTurnsPerFiveRotorTurns / 5;     // 366.7 Hz
+    const int motorTurns = rotorTurns * gearing.mainGearTeeth / gearing.pinionTeeth; // 520.8 Hz at 12:150
+    const int gearMesh = rotorTurns * gearing.mainGearTeeth;                         // 6250 Hz
+    const int electrical = motorTurns * MotorPolePairs;                              // 1562.5 Hz at 12:150
 
     // Main rotor: the blade-passing chop.
-    AddBladePasses(s, BladePasses, 2.2);
-    AddTone(s, BladePasses, 0.35, 0.0);
+    AddBladePasses(s, bladePasses, 2.2);
+    AddTone(s, bladePasses, 0.35, 0.0);
 
     // The blade swish: air noise that swells as each blade comes round, with slow turbulence so it is
     // not machine-exact from pass to pass.
-    Signal swish = FilterLoop(Noise(PeriodSamples, rng), MakeFilter(FilterKind::BandPass, 1300.0, 0.7));
-    Signal blade = PassEnvelope(BladePasses, 3.0);
-    Signal flutter(PeriodSamples, 1.0);
+    Signal swish = FilterLoop(Noise(periodSamples, rng), MakeFilter(FilterKind::BandPass, 1300.0, 0.7));
+    Signal blade = PassEnvelope(bladePasses, 3.0, periodSamples);
+    Signal flutter(periodSamples, 1.0);
     for (int k = 1; k <= 6; ++k)
         AddTone(flutter, k, 0.06 / k, rng.Between(0, 2 * Pi));
-    for (int i = 0; i < PeriodSamples; ++i)
+    for (int i = 0; i < periodSamples; ++i)
         s[i] += 0.9 * swish[i] * (0.25 + blade[i]) * flutter[i];
 
     // Tail rotor: a buzz at its blade passing rate with some modulated noise.
-    AddPulseTrain(s, TailBladePasses, 10, 0.22, 0.9, 4.0);
-    Signal tailNoise = FilterLoop(Noise(PeriodSamples, rng), MakeFilter(FilterKind::BandPass, 2600.0, 1.2));
-    Signal tailPass = PassEnvelope(TailBladePasses, 2.0);
-    for (int i = 0; i < PeriodSamples; ++i)
+    AddPulseTrain(s, tailBladePasses, 10, 0.22, 0.9, 4.0);
+    Signal tailNoise = FilterLoop(Noise(periodSamples, rng), MakeFilter(FilterKind::BandPass, 2600.0, 1.2));
+    Signal tailPass = PassEnvelope(tailBladePasses, 2.0, periodSamples);
+    for (int i = 0; i < periodSamples; ++i)
         s[i] += 0.35 * tailNoise[i] * tailPass[i];
 
     // Motor and gears: the electrical whine with harmonics, the shaft tone and the gear mesh. The
@@ -241,14 +268,14 @@ Signal MotorLoop() {
     AddTone(s, 2 * gearMesh, 0.04, 1.4);
 
     // A little broadband hiss.
-    Signal hiss = FilterLoop(Noise(PeriodSamples, rng), MakeFilter(FilterKind::HighPass, 400.0, 0.7));
-    for (int i = 0; i < PeriodSamples; ++i)
+    Signal hiss = FilterLoop(Noise(periodSamples, rng), MakeFilter(FilterKind::HighPass, 400.0, 0.7));
+    for (int i = 0; i < periodSamples; ++i)
         s[i] += 0.08 * hiss[i];
 
     double mean = 0;
     for (double v : s)
         mean += v;
-    mean /= PeriodSamples;
+    mean /= periodSamples;
     for (double& v : s)
         v -= mean;
 
@@ -266,10 +293,12 @@ Signal MotorLoop() {
     std::rotate(s.begin(), s.begin() + static_cast<long>(best), s.end());
 
     // Headroom for the player's x3 gain.
-    Normalise(s, 9000.0);
-    Signal twice(s);
-    twice.insert(twice.end(), s.begin(), s.end());
-    return twice;
+    Normalise(s, MotorPeak);
+    // Twice the period, then the read-ahead of two blocks.
+    Signal file;
+    for (int i = 0; i < 2 * periodSamples + 2 * BlockSamples; ++i)
+        file.push_back(s[static_cast<size_t>(i % periodSamples)]);
+    return file;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -336,7 +365,22 @@ void FadeOut(Signal& s, double seconds) {
 Signal Finish(Signal s) {
     Filter(s, MakeFilter(FilterKind::HighPass, 30.0, 0.7)).swap(s);
     FadeOut(s, 0.05);
-    Normalise(s, 26000.0);
+    double loudest = 0;
+    const size_t window = SampleRate / 2;
+    for (size_t start = 0; start + window <= s.size(); start += SampleRate / 100) {
+        double sum = 0;
+        for (size_t i = start; i < start + window; ++i)
+            sum += s[i] * s[i];
+        loudest = std::max(loudest, std::sqrt(sum / double(window)));
+    }
+    double peak = 0;
+    for (double v : s)
+        peak = std::max(peak, std::fabs(v));
+    if (loudest > 0 && peak > 0) {
+        const double gain = std::min(CrashLoudestHalfSecondRms / loudest, CrashPeakLimit / peak);
+        for (double& v : s)
+            v *= gain;
+    }
     return s;
 }
 
@@ -446,8 +490,22 @@ Signal TumbleSound() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <program folder>\n", argv[0]);
+    // rv_gen_sounds FOLDER [--pinion TEETH] [--main-gear TEETH]: the motor whine and gear mesh follow the
+    // gearing of the model the loop is made for.
+    Gearing gearing;
+    bool usage = argc < 2 || argc % 2 != 0;
+    for (int a = 2; !usage && a + 1 < argc; a += 2) {
+        const std::string option = argv[a];
+        const int value = std::atoi(argv[a + 1]);
+        if (option == "--pinion" && value >= 5 && value <= 60)
+            gearing.pinionTeeth = value;
+        else if (option == "--main-gear" && value >= 50 && value <= 400)
+            gearing.mainGearTeeth = value;
+        else
+            usage = true;
+    }
+    if (usage) {
+        std::fprintf(stderr, "usage: %s <program folder> [--pinion 5..60] [--main-gear 50..400]\n", argv[0]);
         return 2;
     }
     namespace fs = std::filesystem;
@@ -457,18 +515,18 @@ int main(int argc, char** argv) {
     fs::create_directories(root / "crashsounds", ec);
     struct Output {
         fs::path path;
-        Signal (*make)();
+        Signal signal;
     };
     const Output outputs[] = {
-        {root / "data" / "motorsound.wav", MotorLoop},
-        {root / "crashsounds" / "impact.wav", ImpactSound},
-        {root / "crashsounds" / "plastic.wav", PlasticSound},
-        {root / "crashsounds" / "carbon.wav", CarbonSound},
-        {root / "crashsounds" / "bladestrike.wav", BladeStrikeSound},
-        {root / "crashsounds" / "tumble.wav", TumbleSound},
+        {root / "data" / "motorsound.wav", MotorLoop(gearing)},
+        {root / "crashsounds" / "impact.wav", ImpactSound()},
+        {root / "crashsounds" / "plastic.wav", PlasticSound()},
+        {root / "crashsounds" / "carbon.wav", CarbonSound()},
+        {root / "crashsounds" / "bladestrike.wav", BladeStrikeSound()},
+        {root / "crashsounds" / "tumble.wav", TumbleSound()},
     };
     for (const Output& o : outputs) {
-        if (!WriteWave(o.path, o.make())) {
+        if (!WriteWave(o.path, o.signal)) {
             std::fprintf(stderr, "cannot write %s\n", o.path.string().c_str());
             return 1;
         }

@@ -1,0 +1,255 @@
+"""The Debian package, installed with dpkg as root: an unprivileged pilot starts the installed program, which
+keeps that pilot's files in ~/.local/share/rotorvane; a reinstall and an upgrade leave them untouched, and
+removing the package leaves nothing of it behind outside that folder. Needs root (skipped otherwise) and
+cleans up after itself.
+
+usage: test_deb_package.py BUILD_DIR"""
+import hashlib
+import os
+import pwd
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77  # ctest's SKIP_RETURN_CODE for this test
+USER = "rvpilot%d" % os.getpid()  # an account of this run's own
+PACKAGE = "rotorvane"
+MENU_VIEW_X, MENU_Y, INSTRUMENTS_Y = 237, 9, 35  # the View menu and its first item (window coordinates)
+BAR_Y, LOAD = 95, 472  # the record/play bar's Load button
+
+
+def run(*args, **kw):
+    return subprocess.run(list(args), check=True, capture_output=True, text=True, **kw).stdout
+
+
+def installed():
+    state = subprocess.run(["dpkg-query", "-W", "-f=${Status}", PACKAGE], capture_output=True, text=True)
+    return "installed" in state.stdout and "not-installed" not in state.stdout
+
+
+def folder_state(folder):
+    """Every file below folder with its bytes' digest and modification time."""
+    state = {}
+    for base, _, names in os.walk(folder):
+        for name in names:
+            path = os.path.join(base, name)
+            with open(path, "rb") as f:
+                state[os.path.relpath(path, folder)] = (hashlib.sha256(f.read()).hexdigest(),
+                                                        os.stat(path).st_mtime_ns)
+    return state
+
+
+def newer_version(deb, scratch):
+    """The same package with a higher version number, to install as an upgrade."""
+    tree = os.path.join(scratch, "newer")
+    run("dpkg-deb", "-R", deb, tree)
+    control = os.path.join(tree, "DEBIAN", "control")
+    text = open(control).read().replace("Version: 2.0\n", "Version: 2.0+1\n")
+    open(control, "w").write(text)
+    newer = os.path.join(scratch, "rotorvane_2.0+1_amd64.deb")
+    run("dpkg-deb", "-Zgzip", "--root-owner-group", "-b", tree, newer)
+    return newer
+
+
+class Session:
+    def __init__(self, build_dir):
+        self.build_dir = build_dir
+        self.scratch = tempfile.mkdtemp(prefix="rotorvane-deb-")
+        os.chmod(self.scratch, 0o755)
+        self.home = os.path.join(self.scratch, "home")
+        self.made_user = False
+        self.xvfb = None
+        self.proc = None
+        self.window = None
+
+    # Environment -----------------------------------------------------------------------------------
+    def make_user(self):
+        run("useradd", "--home-dir", self.home, "--create-home", "--shell", "/bin/sh", USER)
+        self.made_user = True
+        account = pwd.getpwnam(USER)
+        self.uid, self.gid = account.pw_uid, account.pw_gid
+
+    def start_display(self):
+        """A display of our own without access control, so the pilot's account can draw on it."""
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x800x24",
+                                      "-ac", "-nolisten", "tcp"], pass_fds=(write_end,),
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as f:
+            self.display = ":" + f.readline().strip()
+
+    def cleanup(self):
+        self.stop_program(signal.SIGKILL)
+        if self.xvfb:
+            self.xvfb.kill()
+            self.xvfb.wait()
+        if installed():
+            subprocess.run(["dpkg", "--purge", PACKAGE], capture_output=True)
+        if self.made_user:
+            subprocess.run(["userdel", "--remove", USER], capture_output=True)
+        if os.environ.get("RV_KEEP_E2E"):
+            print("kept", self.scratch)
+        else:
+            shutil.rmtree(self.scratch, ignore_errors=True)
+
+    # The installed program, run by the pilot --------------------------------------------------------
+    def start_program(self, timeout=60):
+        env = {"HOME": self.home, "USER": USER, "LOGNAME": USER, "PATH": "/usr/bin:/bin",
+               "DISPLAY": self.display, "SDL_AUDIODRIVER": "dummy"}
+        self.proc = subprocess.Popen(["rotorvane"], cwd=self.home, env=env, user=self.uid, group=self.gid,
+                                     extra_groups=[], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if self.proc.poll() is not None:
+                raise RuntimeError("program exited early: " + self.proc.stdout.read().decode(errors="replace"))
+            ids = self.xdotool("search", "--name", "^Rotorvane$").split()
+            if ids:
+                self.window = ids[-1]
+                if not self.wait_for_light_pixel(600, MENU_Y, 60):
+                    raise TimeoutError("the window never showed its menu bar")
+                time.sleep(0.5)
+                return
+            time.sleep(0.2)
+        raise TimeoutError("no Rotorvane window within %s s" % timeout)
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], capture_output=True, text=True,
+                              env=dict(os.environ, DISPLAY=self.display)).stdout
+
+    def click(self, x, y, pause=0.6):
+        self.xdotool("mousemove", "--window", self.window, str(x), str(y))
+        time.sleep(0.15)
+        self.xdotool("click", "1")
+        time.sleep(pause)
+
+    def key(self, name, pause=0.4):
+        self.xdotool("keydown", "--window", self.window, name)
+        time.sleep(0.08)
+        self.xdotool("keyup", "--window", self.window, name)
+        time.sleep(pause)
+
+    def pixel(self, x, y):
+        out = subprocess.run(["import", "-window", self.window, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8",
+                              "rgb:-"], capture_output=True, env=dict(os.environ, DISPLAY=self.display)).stdout
+        return tuple(out[:3])
+
+    def wait_for_light_pixel(self, x, y, timeout):
+        """Waits until the pixel is light grey or white (the menu bar drawn, a menu open)."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            colour = self.pixel(x, y)
+            if len(colour) == 3 and min(colour) >= 200:
+                return True
+            time.sleep(0.3)
+        return False
+
+    def open_menu(self, x, item_y):
+        """Clicks a menu title until its menu shows (the first frames of a fresh account can be slow)."""
+        for _ in range(3):
+            self.click(x, MENU_Y)
+            if self.wait_for_light_pixel(x + 60, item_y, 5):
+                return
+        raise RuntimeError("the menu at x=%d did not open" % x)
+
+    def screenshot(self, name):
+        """A picture of the window in the scratch folder (kept with RV_KEEP_E2E=1)."""
+        subprocess.run(["import", "-window", self.window, os.path.join(self.scratch, name)],
+                       capture_output=True, env=dict(os.environ, DISPLAY=self.display))
+
+    def stop_program(self, sig=signal.SIGTERM):
+        if self.proc and self.proc.poll() is None:
+            self.proc.send_signal(sig)
+            self.proc.wait(timeout=30)
+        return self.proc.returncode if self.proc else None
+
+
+def main():
+    if os.geteuid() != 0:
+        print("skipped: installing a Debian package needs root (run the suite as root, as CI does)")
+        return SKIP
+    if installed():
+        print("skipped: a %s package is installed on this machine; the test will not replace it" % PACKAGE)
+        return SKIP
+    build_dir = sys.argv[1]
+    run("cpack", "-G", "DEB", cwd=build_dir)
+    deb = os.path.join(build_dir, "package", "rotorvane_2.0_amd64.deb")
+    fields = run("dpkg-deb", "-f", deb, "Package", "Version", "Architecture", "Depends")
+    assert "Architecture: amd64" in fields and "libsdl2" in fields and "libjpeg62-turbo" in fields, fields
+    contents = run("dpkg-deb", "-c", deb)
+    for path in ["./usr/lib/rotorvane/rotorvane", "./usr/lib/rotorvane/data/backdrop.jpg",
+                 "./usr/lib/rotorvane/recordings/Demo Flight.rec", "./usr/share/applications/rotorvane.desktop",
+                 "./usr/share/icons/hicolor/32x32/apps/rotorvane.png", "./usr/share/man/man6/rotorvane.6.gz",
+                 "./usr/share/metainfo/org.rotorvane.rotorvane.metainfo.xml", "./usr/share/doc/rotorvane/copyright"]:
+        assert path in contents, path
+    assert "./usr/bin/rotorvane -> ../lib/rotorvane/rotorvane" in contents, contents
+
+    session = Session(build_dir)
+    try:
+        session.make_user()
+        session.start_display()
+        run("dpkg", "-i", deb)
+        package_files = [p for p in run("dpkg-query", "-L", PACKAGE).splitlines() if p.startswith("/")]
+        shipped = set(os.listdir("/usr/lib/rotorvane"))
+
+        # The pilot's first flight: turn the instruments off (View > Instruments), load the shipped demo
+        # flight through the chooser, stop with SIGTERM.
+        session.start_program()
+        session.open_menu(MENU_VIEW_X, INSTRUMENTS_Y)
+        session.click(MENU_VIEW_X + 20, INSTRUMENTS_Y)
+        session.key("r", pause=0.8)
+        session.click(LOAD, BAR_Y, pause=1.0)
+        session.key("ctrl+a", pause=0.2)
+        subprocess.run(["xdotool", "type", "--delay", "40", "Demo Flight.rec"], check=True,
+                       env=dict(os.environ, DISPLAY=session.display))
+        time.sleep(0.3)
+        session.key("Return", pause=1.0)
+        code = session.stop_program()
+        assert code == 0, "exit code %s: %s" % (code, session.proc.stdout.read().decode(errors="replace"))
+
+        pilot = os.path.join(session.home, ".local", "share", "rotorvane")
+        for name in ["UserPrefs.dat", "Settings.ini", "JoystickCalibration.dat", "JoystickMapping.dat",
+                     "data/StartUp.par", "FlightLogData.log", "temporary.rec"]:
+            path = os.path.join(pilot, name)
+            assert os.path.isfile(path), name
+            assert os.stat(path).st_uid == session.uid, name + " is not the pilot's"
+        for folder in ["models", "recordings", "crashsounds", "ModelGeometries", "canopies"]:
+            assert os.path.isdir(os.path.join(pilot, folder)), folder
+        # UserPrefs.dat: tag, heliScale, then showInstruments, now off.
+        prefs = open(os.path.join(pilot, "UserPrefs.dat"), "rb").read()
+        assert len(prefs) == 19 and struct.unpack("<I", prefs[:4])[0] == 0x2043ABCF, prefs.hex()
+        assert prefs[8] == 0, "instruments still on: " + prefs.hex()
+        # The demo flight came from the install folder into the pilot's scratch recording.
+        demo = open("/usr/lib/rotorvane/recordings/Demo Flight.rec", "rb").read()
+        assert open(os.path.join(pilot, "temporary.rec"), "rb").read() == demo
+        assert set(os.listdir("/usr/lib/rotorvane")) == shipped, "the program wrote into its install folder"
+        before = folder_state(pilot)
+
+        # Reinstalling, and upgrading to a newer version, keep every file of the pilot's folder as it was.
+        time.sleep(1.1)
+        run("dpkg", "-i", deb)
+        assert folder_state(pilot) == before, "reinstall changed the pilot's folder"
+        run("dpkg", "-i", newer_version(deb, session.scratch))
+        assert "2.0+1" in run("dpkg-query", "-W", PACKAGE)
+        assert folder_state(pilot) == before, "upgrade changed the pilot's folder"
+
+        # Removing the package leaves no file of it, and the pilot's folder alone.
+        run("dpkg", "--purge", PACKAGE)
+        left = [p for p in package_files if os.path.lexists(p) and not os.path.isdir(p)]
+        assert not left, "left behind: %r" % left
+        assert not os.path.exists("/usr/lib/rotorvane"), os.listdir("/usr/lib/rotorvane")
+        assert folder_state(pilot) == before, "removal changed the pilot's folder"
+    finally:
+        session.cleanup()
+    assert not installed()
+    print("deb package: installed, run by %s with files in ~/.local/share/rotorvane, reinstalled, upgraded, removed"
+          % USER)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

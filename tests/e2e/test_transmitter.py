@@ -1,0 +1,142 @@
+"""A transmitter (an SDL virtual joystick, preloaded by the test's shim) on the real program: the first
+start without a calibration file leads through Calibrate and ends centred with the model on its pad;
+at the next start with a gamepad plugged in first the same transmitter is used; unplugging it in flight
+pauses and the pause stays when it returns; Cancel in Calibrate gives the old calibration back byte for
+byte.
+
+usage: test_transmitter.py PROGRAM_DIR SHIM"""
+import os
+import struct
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import rvdriver  # noqa: E402
+
+MENU = 19
+TX = "RC Transmitter"
+PAD = "Game Pad"
+FIRST_OK = (293, 515)   # the first-start Calibrate dialog (with its explanation)
+MENU_OK, MENU_CANCEL = (294, 452), (421, 452)  # Calibrate opened from the menu
+JOYSTICK_MENU, CALIBRATE_ITEM = (345, 9), (375, 47)
+
+
+def near(colour, expected, tolerance=10):
+    return all(abs(c - e) <= tolerance for c, e in zip(colour, expected))
+
+
+class Transmitters:
+    def __init__(self, program):
+        self.path = program.path("vjoy.txt")
+        open(self.path, "w").close()
+
+    def send(self, *lines, pause=0.3):
+        with open(self.path, "a") as f:
+            f.write("".join(line + "\n" for line in lines))
+        time.sleep(pause)
+
+
+def start(program, shim, devices):
+    program.env.update({"LD_PRELOAD": shim, "RV_VJOY_START": ";".join(devices),
+                        "RV_VJOY_COMMANDS": program.path("vjoy.txt")})
+    tx = Transmitters(program)
+    program.start()
+    return tx
+
+
+def calibration(program):
+    data = open(program.path("JoystickCalibration.dat"), "rb").read()
+    assert len(data) == 104
+    fields = struct.unpack("<26i", data)
+    return {"max": fields[0:6], "centre": fields[6:12], "min": fields[13:19], "raw": fields[19:25],
+            "id": fields[25], "bytes": data}
+
+
+def paused(shot, width):
+    return near(rvdriver.pixel(shot, width - 24, MENU + 30), (0, 0, 0))
+
+
+def first_start(program, shim):
+    tx = start(program, shim, ["6 8 1 " + TX])
+    program.click(*FIRST_OK)  # centres taken with every stick centred
+    for axis in range(6):
+        for value in (-32768, 32767, 0):  # each held for more than one 100 ms dialog tick
+            tx.send("axis %d %d %s" % (axis, value, TX), pause=0.25)
+    tx.send("axis 2 -32768 " + TX)  # throttle stick down
+    program.click(*FIRST_OK)  # the dialog closes
+    program.key("p", pause=1.0)  # the first calibration paused the simulation
+    a = program.screenshot("first-a.png")
+    width, _ = rvdriver.image_size(a)
+    assert not paused(a, width), "still paused after calibrating"
+    time.sleep(3.0)
+    b = program.screenshot("first-b.png")
+    # Centred sticks, throttle down: the model rests on its pad, the picture does not change.
+    assert rvdriver.differing_pixels(a, b) < 200, rvdriver.differing_pixels(a, b)
+    assert program.stop() == 0
+    cal = calibration(program)
+    assert cal["centre"] == (32768,) * 6, cal
+    assert cal["min"] == (0,) * 6 and cal["max"] == (65535,) * 6, cal
+    settings = open(program.path("Settings.ini")).read()
+    assert "TransmitterName = " + TX in settings, settings
+
+
+def other_order_and_unplug(program, shim):
+    tx = start(program, shim, ["4 12 1 " + PAD, "6 8 1 " + TX])
+    tx.send("axis 1 -32768 " + PAD, "axis 2 -32768 " + TX, pause=0.5)  # the gamepad flies nothing
+    # Spool up and lift off on the transmitter, then pull its plug.
+    tx.send("axis 2 20000 " + TX, pause=3.0)
+    flying = program.screenshot("flying.png")
+    width, _ = rvdriver.image_size(flying)
+    assert not paused(flying, width)
+    tx.send("detach " + TX, pause=1.0)
+    lost = program.screenshot("lost.png")
+    assert paused(lost, width), "unplugging in flight did not pause"
+    time.sleep(1.0)
+    assert rvdriver.differing_pixels(lost, program.screenshot("lost-later.png")) < 200
+    tx.send("attach 6 8 1 " + TX, "axis 2 -32768 " + TX, "axis 1 32767 " + TX, pause=1.0)
+    back = program.screenshot("back.png")
+    assert paused(back, width), "the pause must stay until the pilot resumes"
+    program.key("p", pause=0.5)
+    assert not paused(program.screenshot("resumed.png"), width)
+    assert program.stop() == 0
+    cal = calibration(program)
+    # The transmitter got the second id this time and its stick is what was read at exit.
+    assert cal["id"] == 1, cal
+    assert cal["raw"][1] == 65535, cal
+
+
+def cancel_restores(program, shim):
+    before = calibration(program)["bytes"]
+    tx = start(program, shim, ["4 12 1 " + PAD, "6 8 1 " + TX])
+    tx.send("axis 1 32767 " + TX, "axis 2 -32768 " + TX, pause=0.5)
+    program.click(*JOYSTICK_MENU, pause=0.5)
+    program.click(*CALIBRATE_ITEM, pause=0.8)
+    tx.send("axis 0 5000 " + TX)
+    program.click(*MENU_OK)  # centres taken off-centre
+    tx.send("axis 0 -20000 " + TX, "axis 0 9000 " + TX)
+    program.click(*MENU_CANCEL)
+    tx.send("axis 0 0 " + TX)
+    # Esc cancels as well, from the first phase.
+    program.click(*JOYSTICK_MENU, pause=0.5)
+    program.click(*CALIBRATE_ITEM, pause=0.8)
+    program.key("Escape", pause=0.5)
+    assert program.stop() == 0
+    after = calibration(program)["bytes"]
+    assert after == before, "calibration changed: %s vs %s" % (after.hex(), before.hex())
+
+
+def main():
+    program = rvdriver.Program(sys.argv[1]).install()
+    shim = sys.argv[2]
+    try:
+        first_start(program, shim)
+        other_order_and_unplug(program, shim)
+        cancel_restores(program, shim)
+    finally:
+        program.kill()
+    print("transmitter: calibrated at first start, bound by identity, paused when unplugged, Cancel restores")
+    program.cleanup()
+
+
+if __name__ == "__main__":
+    main()
