@@ -86,7 +86,7 @@ bool ChooseUserDir() {
     return true;
 }
 
-bool InitProgramDir() {
+void InitProgramDir() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     ProgramDir = ec ? std::string(".") : DeriveProgramDir(exe.string());
