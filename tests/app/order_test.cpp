@@ -26,7 +26,7 @@
 
 namespace {
 bool Recording = false;
-std::vector<std::string> FileOperations; // "read X", "write X", "append X", X relative to the folder
+std::vector<std::string> FileOperations; // "read X", "create X", "append X", "write X" (a rename over X)
 std::string Folder;
 
 void Note(const char* what, const char* path) {
@@ -73,7 +73,8 @@ TEST(Order, StartUpReadsAndShutdownWrites) {
     EXPECT_EQ(FileOperations,
               (std::vector<std::string>{"write UserPrefs.dat", "write JoystickCalibration.dat",
                                         "write JoystickMapping.dat", "write data/StartUp.par",
-                                        "append FlightLogData.log", "write Settings.ini"}));
+                                        "read FlightLogData.log", "write FlightLogData.log",
+                                        "write Settings.ini"}));
     std::filesystem::remove_all(Folder);
 }
 

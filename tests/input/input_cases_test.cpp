@@ -50,6 +50,4 @@ TEST(InputCases, CalibrationTracksTheExtents) {
     EXPECT_EQ(cal.minRaw[0], 20000);
     EXPECT_EQ(cal.maxRaw[1], 33000);
     EXPECT_EQ(cal.minRaw[1], 33000);
-    EXPECT_EQ(session.bars[0], (20100 - 32000) / 20);
-    EXPECT_TRUE(CalibrationOk(cal, session));
 }
