@@ -83,15 +83,13 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     float height = size * spacing * static_cast<float>(lines.size());
     ImVec2 centre(clientWidth * 0.5f, menuHeight + clientHeight * 0.5f);
     ImVec2 topLeft(centre.x - width * 0.5f, centre.y - height * 0.5f);
-    draw->AddRectFilled(ImVec2(topLeft.x - 18, topLeft.y - 12),
-                        ImVec2(topLeft.x + width + 18, topLeft.y + height + 12), IM_COL32(0, 0, 0, 120),
-                        6.0f);
+    draw->AddRectFilled(ImVec2(topLeft.x - 18, topLeft.y - 12), ImVec2(topLeft.x + width + 18, topLeft.y + height + 12),
+                        IM_COL32(0, 0, 0, 120), 6.0f);
     // Each line centred on its own, as centred text is drawn.
     float y = topLeft.y;
     for (const std::string& line : lines) {
         float lineWidth = font->CalcTextSizeA(size, FLT_MAX, 0.0f, line.c_str()).x;
-        draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255),
-                      line.c_str());
+        draw->AddText(font, size, ImVec2(centre.x - lineWidth * 0.5f, y), IM_COL32(255, 255, 255, 255), line.c_str());
         y += size * spacing;
     }
 }
@@ -137,8 +135,6 @@ void DrawControllerHint(int menuHeight, int clientWidth, int clientHeight) {
     draw->AddText(at, IM_COL32(255, 255, 255, 255), text);
 }
 
-// With no transmitter remembered, the first device with four or more axes becomes the one in use when
-// the device at the saved id is missing or has fewer axes.
 // Without a transmitter remembered yet, the device in use (when plugged in) becomes it.
 void RememberTransmitterInUse() {
     if (!RememberedTransmitter().guid.empty()) return;
@@ -146,7 +142,8 @@ void RememberTransmitterInUse() {
     if (!inUse.guid.empty()) SetRememberedTransmitter(inUse);
 }
 
-// Returns the device in use when it has four or more axes.
+// With no transmitter remembered, the first device with four or more axes becomes the one in use when
+// the device at the saved id is missing or has fewer axes. True when the device in use has four or more.
 bool ChooseFirstTransmitter() {
     std::vector<JoystickDeviceInfo> usable;
     for (const JoystickDeviceInfo& d : PresentJoystickDevices())
@@ -172,8 +169,7 @@ void DrawDialogs() {
     DrawRecordPlayBar();
     DrawSubsystemDialogs();
     DrawFileChooser();
-    for (const std::string& message : TakeUserMessages())
-        ShowMessageBox(message, FilesCaption);
+    for (const std::string& message : TakeUserMessages()) ShowMessageBox(message, FilesCaption);
     DrawMessageBoxes();
 }
 
@@ -352,6 +348,7 @@ void TransmitterRemoved(int instanceId) {
 void ShutdownSaves() {
     ShutdownRecorder();
     SaveUserPrefs(WritePath("UserPrefs.dat"));
+    CancelCalibrationInProgress();
     SaveJoystickCalibration(Calibration, WritePath("JoystickCalibration.dat"));
     SaveChannelMapping(Mapping, WritePath("JoystickMapping.dat"));
     SaveModelSetup(Model, WritePath("data/StartUp.par"));

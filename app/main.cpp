@@ -31,6 +31,7 @@ int main() {
     }
     DisableScreenSaverForRun();
     StartUpWithWindow();
+    ShowMainWindow();
     StartSimulationClock();
 
     PlatformEvents events;

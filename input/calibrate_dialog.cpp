@@ -16,6 +16,7 @@ namespace {
 constexpr const char* Title = "Calibrate";
 bool requested = false;
 bool firstStart = false;
+bool inProgress = false; // opened and not yet closed: the old calibration is in the session
 CalibrationSession session;
 double lastTick = 0.0;
 
@@ -45,8 +46,11 @@ void DrawCalibrateDialog() {
         requested = false;
         BeginCalibration(Calibration, session);
         session.axisCount = AxesOfDeviceInUse();
+        inProgress = true;
         StartDialogTimer(lastTick);
         ImGui::OpenPopup(Title);
+        ImGui::SetNextWindowPos(ImGui::GetMainViewport()->GetCenter(), ImGuiCond_Appearing,
+                                ImVec2(0.5f, 0.5f));
     }
     if (!ImGui::BeginPopupModal(Title, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
     if (DialogTimerDue(lastTick)) CalibrationTick(Calibration, session);
@@ -94,7 +98,14 @@ void DrawCalibrateDialog() {
     }
     if (close) {
         firstStart = false;
+        inProgress = false;
         ImGui::CloseCurrentPopup();
     }
     ImGui::EndPopup();
+}
+
+void CancelCalibrationInProgress() {
+    if (!inProgress) return;
+    CancelCalibration(Calibration, session);
+    inProgress = false;
 }

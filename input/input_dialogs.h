@@ -12,6 +12,8 @@ void DrawSelectControllerDialog();
 void ShowCalibrateDialog();
 // The same dialog at first start, with a few lines telling a new pilot what to do.
 void ShowFirstCalibration();
+// At exit with Calibrate still open: the calibration from before the dialog is the one saved.
+void CancelCalibrationInProgress();
 void DrawCalibrateDialog();
 // Joystick > "Mapping": "Controller Mapping".
 void ShowControllerMapping();

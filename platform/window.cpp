@@ -129,7 +129,9 @@ void SetColourAndDepth(bool multisample) {
 // The window and its context, with a 4x multisampled frame buffer when asked and granted; without it
 // when the system has none.
 bool CreateWindowAndContext(int width, int height) {
-    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    // Hidden until the program has loaded its pictures and can draw (ShowMainWindow): no black window.
+    const Uint32 flags =
+        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
     for (int attempt = antiAliasingChoice == 2 ? 1 : 0; attempt < 2; ++attempt) {
         SetColourAndDepth(attempt == 0);
         window = SDL_CreateWindow("Rotorvane", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
@@ -283,6 +285,10 @@ void SwapMainWindow() {
     if (nextFrameTime < now) nextFrameTime = now;
     std::this_thread::sleep_until(nextFrameTime);
     lastFrameShown = FrameClock::now();
+}
+
+void ShowMainWindow() {
+    if (window) SDL_ShowWindow(window);
 }
 
 void RestoreWindowPlacement(const WindowPlacement& placement) {

@@ -9,6 +9,9 @@
 // Wayland); the latter is said in one line on stderr.
 bool CreateMainWindow(int width, int height);
 
+// The window is created hidden; shown once the program is ready to draw its first frame.
+void ShowMainWindow();
+
 // Where the window sits on the desktop and whether it fills the screen. Size and position are those of
 // the window when not full screen.
 struct WindowPlacement {

@@ -143,9 +143,12 @@ void RenderFrame(int32_t width, int32_t height) {
     // over rings), which equal depths under the depth test would not allow. The next frame turns it on.
     glDisable(GL_DEPTH_TEST);
 
+    // Lines keep their width in overlay units too.
+    glLineWidth(static_cast<float>(scale));
     DrawInstruments(snap, overlayWidth, overlayHeight);
     DrawSwitchLamps(snap, overlayWidth, overlayHeight);
     DrawStatusMarks(snap, overlayWidth);
+    glLineWidth(1.0f);
 
     glFinish();
 }

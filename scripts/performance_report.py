@@ -78,7 +78,7 @@ def measure_hover(build, anti_aliasing, seconds=30):
     try:
         program.start(timeout=90)
         program.key("r", pause=0.8)  # the record/play bar: load the demo flight and play it
-        program.click(472, 95, pause=1.0)
+        program.click(599, 95, pause=1.0)  # the bar's Load button
         program.key("ctrl+a", pause=0.2)
         program.type("Demo Flight.rec")
         program.key("Return", pause=0.5)
@@ -174,8 +174,15 @@ def main():
               "- CRRCSim figures come from the Debian package, started with its own defaults in an empty home"
               " folder under the same Xvfb." if crrc else "- CRRCSim could not be measured on this machine.",
               "", "Raw benchmark output:", "", "```", flight.strip(), tick.strip(), sound.strip(), render.strip(), render_aa.strip(), "```", ""]
+    # Sections written by hand after the generated part ("## ..." headings) are kept.
+    kept = ""
+    if os.path.exists(OUT):
+        previous = open(OUT).read()
+        at = previous.find("\n## ")
+        if at >= 0:
+            kept = previous[at:]
     with open(OUT, "w") as f:
-        f.write("\n".join(lines))
+        f.write("\n".join(lines).rstrip("\n") + "\n" + kept)
     print("\n".join(lines))
 
 

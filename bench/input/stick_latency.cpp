@@ -111,8 +111,8 @@ int main(int argc, char** argv) {
     Calibration.joystickId = 0;
     Figures before = Measure(false, moves, stick);
     Figures after = Measure(true, moves, stick);
-    std::printf("Stick to step, 100 ms poll (before): mean %.1f ms, worst %.1f ms over %zu moves\n", before.mean,
-                before.worst, before.count);
+    std::printf("Stick to step, 100 ms poll (before): mean %.1f ms, worst %.1f ms over %zu moves\n",
+                before.mean, before.worst, before.count);
     std::printf("Stick to step, read before each step (after): mean %.1f ms, worst %.1f ms over %zu moves\n",
                 after.mean, after.worst, after.count);
     ShutdownJoystickDevices();

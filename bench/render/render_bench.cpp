@@ -152,14 +152,31 @@ int main(int argc, char** argv) {
     Measure("800x600 full scene", 800, 600, 2.0, true);
 
     if (!shots.empty()) {
+        // The pictures of the user guide: the start view, a tail-in hover with a 10 second trail, a side
+        // view 15 m out and a far pass 40 m out.
         ResizeView(1280, 720);
-        Shot(shots, "hover_trail", set(1.0f, 8.0f, 5.0f), set(0.0f, 1.0f, 0.0f));
+        Vec3 pad;
+        {
+            std::lock_guard<std::mutex> lock(SimMutex);
+            ResetHelicopter();
+            pad = Heli.position;
+        }
+        Wind.windType = 0; // the sock would stand in front of the helicopter
         trailsOn = false;
-        Shot(shots, "side_view", set(0.0f, 3.0f, 1.8f), set(1.0f, 0.0f, 0.0f));
-        Shot(shots, "front_quarter", set(0.5f, 3.0f, 1.5f), set(-0.6f, -0.8f, 0.0f));
-        Shot(shots, "rear_view", set(0.0f, 3.0f, 1.5f), set(0.0f, 1.0f, 0.0f));
-        showSchoolBuilding = true;
-        Shot(shots, "high_up", set(-10.0f, 30.0f, 25.0f), set(0.0f, 1.0f, 0.0f));
+        Shot(shots, "start-view", pad, set(0.0f, 1.0f, 0.0f));
+        trailsOn = true;
+        TrailCapacity = 200;
+        trailCount = 200;
+        trailHead = 0;
+        // The last ten seconds: lift-off from the pad and a slow drift to the hover point.
+        for (uint32_t i = 0; i < 200; ++i) {
+            float t = static_cast<float>(i) / 199.0f;
+            trailRing[i] = set(0.6f * std::sin(6.0f * t) * t, 6.0f - 1.0f * t, 0.2f + 1.8f * std::sqrt(t));
+        }
+        Shot(shots, "tail-in-hover", set(0.0f, 5.0f, 2.0f), set(0.0f, 1.0f, 0.0f));
+        trailsOn = false;
+        Shot(shots, "side-15m", set(0.0f, 15.0f, 2.5f), set(1.0f, 0.0f, 0.0f));
+        Shot(shots, "far-pass-40m", set(-6.0f, 40.0f, 6.0f), set(1.0f, 0.0f, 0.0f));
         trailsOn = true;
     }
 

@@ -58,13 +58,15 @@ class Program:
             if self.proc.poll() is not None:
                 out = self.proc.stdout.read().decode(errors="replace")
                 raise RuntimeError("program exited early with %s: %s" % (self.proc.returncode, out))
-            found = subprocess.run(["xdotool", "search", "--name", "^Rotorvane$"],
+            # The program shows its window once it can draw (the window exists hidden before).
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Rotorvane$"],
                                    capture_output=True, text=True)
             ids = found.stdout.split()
             if ids:
                 self.window = ids[-1]
+                self._wait_for_first_frame(deadline)
                 self.started = time.time()
-                self._wait_first_frame(deadline)
+                time.sleep(1.0)  # first frames
                 return self
             time.sleep(0.2)
         stacks = ""
@@ -76,20 +78,15 @@ class Program:
         raise TimeoutError("no Rotorvane window within %s s (windows: %r %r)\n%s"
                            % (timeout, windows.stdout, windows.stderr, stacks))
 
-    def _wait_first_frame(self, deadline):
-        """Waits until the window shows a drawn frame (its centre is no longer black): on a loaded
-        machine the first frames can take seconds after the window appears."""
-        shot = os.path.join(self.dir, "first-frame.png")
-        while time.time() < deadline and self.proc.poll() is None:
-            done = subprocess.run(["import", "-window", self.window, shot], capture_output=True)
-            if done.returncode == 0:
-                w, h = image_size(shot)
-                if sum(pixel(shot, w // 2, h // 2)) > 30:
-                    break
-            time.sleep(0.3)
-        if os.path.exists(shot):
-            os.remove(shot)
-        time.sleep(0.5)  # a few more frames
+    def _wait_for_first_frame(self, deadline):
+        """Waits until the window shows its menu bar: the textures are loaded and the clock runs."""
+        probe = self.path("first-frame.png")
+        while time.time() < deadline:
+            shot = subprocess.run(["import", "-window", self.window, probe], capture_output=True)
+            if shot.returncode == 0 and min(pixel(probe, 4, 4)) > 150:
+                return
+            time.sleep(0.2)
+        raise TimeoutError("the window showed no frame in time")
 
     def key(self, name, pause=0.3):
         """Presses and releases a key as a finger does, held for a few frames."""

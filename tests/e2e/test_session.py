@@ -13,7 +13,7 @@ sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
 BAR_Y = 95  # the record/play bar's buttons, where it first appears (window coordinates)
-PLAY, SLOW, PAUSE, STOP, RECORD, LOAD = 64, 100, 136, 172, 436, 472
+PLAY, SLOW, PAUSE, STOP, RECORD, LOAD = 64, 100, 136, 172, 563, 599
 MENUS = {"Simulation": 48, "Model": 188}
 ITEM_Y = {"Wind / Turbulence": 98, "Exponential Rates": 79, "Gyro settings": 98,
           "Model Parameters": 193, "Swash Imperfections": 212, "Normal Pitch Curve": 117}

@@ -1,8 +1,8 @@
 """A transmitter (an SDL virtual joystick, preloaded by the test's shim) on the real program: the first
 start without a calibration file leads through Calibrate and ends centred with the model on its pad;
 at the next start with a gamepad plugged in first the same transmitter is used; unplugging it in flight
-pauses and the pause stays when it returns; Cancel in Calibrate gives the old calibration back byte for
-byte.
+pauses and the pause stays when it returns; Cancel, Esc and leaving the program with Calibrate open give
+the old calibration back byte for byte.
 
 usage: test_transmitter.py PROGRAM_DIR SHIM"""
 import os
@@ -17,7 +17,7 @@ MENU = 19
 TX = "RC Transmitter"
 PAD = "Game Pad"
 FIRST_OK = (293, 515)   # the first-start Calibrate dialog (with its explanation)
-MENU_OK, MENU_CANCEL = (294, 452), (421, 452)  # Calibrate opened from the menu
+MENU_OK, MENU_CANCEL = (293, 483), (420, 483)  # Calibrate opened from the menu
 JOYSTICK_MENU, CALIBRATE_ITEM = (345, 9), (375, 47)
 
 
@@ -114,12 +114,20 @@ def cancel_restores(program, shim):
     tx.send("axis 0 5000 " + TX)
     program.click(*MENU_OK)  # centres taken off-centre
     tx.send("axis 0 -20000 " + TX, "axis 0 9000 " + TX)
+    program.screenshot("cancel-before.png")
     program.click(*MENU_CANCEL)
     tx.send("axis 0 0 " + TX)
+    program.screenshot("cancel-after.png")
     # Esc cancels as well, from the first phase.
     program.click(*JOYSTICK_MENU, pause=0.5)
     program.click(*CALIBRATE_ITEM, pause=0.8)
+    program.screenshot("escape-before.png")
     program.key("Escape", pause=0.5)
+    program.screenshot("escape-after.png")
+    # Leaving the program with Calibrate open keeps the old calibration too.
+    program.click(*JOYSTICK_MENU, pause=0.5)
+    program.click(*CALIBRATE_ITEM, pause=0.8)
+    program.click(*MENU_OK)
     assert program.stop() == 0
     after = calibration(program)["bytes"]
     assert after == before, "calibration changed: %s vs %s" % (after.hex(), before.hex())
