@@ -36,8 +36,9 @@ int main() {
 
     PlatformEvents events;
     events.keyDown = [](int keycode, bool repeat) {
-        // Keys typed into a dialog's text box or while a modal dialog is open are not shortcuts.
-        if (!UiOwnsKeyboard()) LatchKeyPress(keycode, repeat);
+        // Typing into a text box is never a shortcut; in a modal dialog only the switch keys are.
+        if (KeyCountsAsShortcut(keycode, TextBoxHasKeyboard(), ModalDialogOpen()))
+            LatchKeyPress(keycode, repeat);
     };
     events.joystickAdded = JoystickDeviceAdded;
     events.joystickRemoved = TransmitterRemoved;

@@ -2,6 +2,7 @@
 // the byte-order, halving and shrinking operations used to prepare textures.
 #include "assets/image.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -293,6 +294,11 @@ void LoadImageResource(RgbImage& image, int id) {
     }
 }
 
+// A cut BMP loads with black rows for what is missing, as long as the file holds at least 1/64 of the
+// pixel data its header claims (or the claim is small).
+constexpr int64_t MaxMissingBmpFactor = 64;
+constexpr int64_t MaxMissingBmpBytes = 1 << 16;
+
 void DecodeBmp(RgbImage& image, std::FILE* file) {
     const int64_t length = FileLengthFromStart(file);
     const long start = 0;
@@ -361,12 +367,15 @@ void DecodeBmp(RgbImage& image, std::FILE* file) {
     }
     const long dataStart = std::ftell(file);
     const int64_t dataBytes = rowBytes * rows;
-    if (dataStart < 0 || dataBytes > length - dataStart) {
+    // Pixel data shorter than the header claims leaves the missing rows black (the block is zeroed); a
+    // header claiming far more than the file holds is refused before anything that size is allocated.
+    const int64_t present = dataStart < 0 ? 0 : std::clamp<int64_t>(length - dataStart, 0, dataBytes);
+    if (dataStart < 0 || dataBytes > MaxMissingBmpFactor * present + MaxMissingBmpBytes) {
         image.failed = 1;
         return;
     }
-    uint8_t* bitsData = static_cast<uint8_t*>(std::malloc(size_t(dataBytes)));
-    if (!bitsData || !ReadExact(file, bitsData, size_t(dataBytes))) {
+    uint8_t* bitsData = static_cast<uint8_t*>(std::calloc(size_t(dataBytes), 1));
+    if (!bitsData || !ReadExact(file, bitsData, size_t(present))) {
         std::free(bitsData);
         image.failed = 1;
         return;

@@ -18,8 +18,9 @@ struct RgbImage {
     uint8_t* pixels; // height x stride bytes, owned by the image
 };
 
-// Largest picture a decoder accepts: at most this many pixels on a side and this many pixel bytes.
-constexpr int32_t MaxImageSide = 16384;
+// Largest picture a decoder accepts: the pixel bytes guard memory (a 17000 x 800 panorama is fine); the
+// side limit only keeps sizes far inside 32-bit arithmetic (and JPEG's own 65500).
+constexpr int32_t MaxImageSide = 65536;
 constexpr int64_t MaxImageBytes = int64_t(256) << 20;
 
 // (3 x width + 3) with the two low bits cleared.

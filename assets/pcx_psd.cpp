@@ -24,30 +24,34 @@ uint8_t ToByte(double v) {
     return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
 }
 
-double SrgbGamma(double c) {
-    c = std::clamp(c, 0.0, 1.0);
-    return c <= 0.0031308 ? 12.92 * c : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
-}
-
-// CIE L*a*b* (D65 white) to sRGB for the lattice point of byte values (L, a, b).
+// CIE L*a*b* to display RGB for the lattice point of byte values (L, a, b): XYZ for a white of
+// (0.9465, 1, 1.093), no negative light, the sRGB primaries, each channel scaled so that white lands a little
+// below full drive, then a display gamma of 1.7281.
 void LabPoint(int Lv, int av, int bv, uint8_t rgb[3]) {
     double L = Lv * 100.0 / 255.0, a = av - 128.0, b = bv - 128.0;
     double fy = (L + 16.0) / 116.0, fx = fy + a / 500.0, fz = fy - b / 200.0;
     auto inv = [](double t) { return t * t * t > 0.008856 ? t * t * t : (t - 16.0 / 116.0) / 7.787; };
-    double X = 0.95047 * inv(fx), Y = inv(fy), Z = 1.08883 * inv(fz);
-    rgb[0] = ToByte(255.0 * SrgbGamma(3.2406 * X - 1.5372 * Y - 0.4986 * Z));
-    rgb[1] = ToByte(255.0 * SrgbGamma(-0.9689 * X + 1.8758 * Y + 0.0415 * Z));
-    rgb[2] = ToByte(255.0 * SrgbGamma(0.0557 * X - 0.2040 * Y + 1.0570 * Z));
+    double X = std::max(0.0, 0.9465 * inv(fx)), Y = std::max(0.0, inv(fy)),
+           Z = std::max(0.0, 1.093 * inv(fz));
+    const double linear[3] = {3.2406 * X - 1.5372 * Y - 0.4986 * Z, -0.9689 * X + 1.8758 * Y + 0.0415 * Z,
+                              0.0557 * X - 0.2040 * Y + 1.0570 * Z};
+    const double scale[3] = {0.936, 0.9188, 0.9701};
+    for (int ch = 0; ch < 3; ++ch)
+        rgb[ch] = ToByte(255.0 * std::pow(std::clamp(scale[ch] * linear[ch], 0.0, 1.0), 1.0 / 1.7281));
 }
 
-// Lattice points tuned by hand so that neutral greys and the primaries come out as the program has
-// always shown them (entry, red, green, blue).
+// Lattice points set so that the grey axis and the primaries come out as the program has always shown
+// them (entry, red, green, blue). Each fits between its neighbours along L.
 const int LabTuned[][4] = {
-    {1904, 0, 11, 25},     {2160, 0, 3, 0},       {1920, 9, 0, 14},      {1911, 95, 128, 135},
-    {2167, 88, 103, 85},   {1927, 105, 95, 114},  {1912, 88, 121, 130},  {1807, 0, 255, 221},
-    {2063, 0, 255, 202},   {1919, 227, 245, 252}, {2175, 237, 245, 236}, {3967, 255, 211, 0},
-    {1935, 249, 241, 252}, {3983, 255, 201, 0},   {2047, 255, 46, 140},  {2303, 255, 41, 131},
+    {1935, 254, 237, 255}, {2175, 229, 249, 233}, {1911, 57, 86, 102}, {1920, 9, 0, 12},
+    {2303, 255, 19, 30},   {3983, 255, 172, 0},   {2063, 0, 255, 171},
 };
+
+bool IsTuned(int n) {
+    for (const auto& e : LabTuned)
+        if (e[0] == n) return true;
+    return false;
+}
 
 const LabLattice& Lab() {
     static const LabLattice table = [] {
@@ -62,6 +66,17 @@ const LabLattice& Lab() {
                 }
         for (const auto& e : LabTuned)
             t.red[e[0]] = uint8_t(e[1]), t.green[e[0]] = uint8_t(e[2]), t.blue[e[0]] = uint8_t(e[3]);
+        // Lighter never comes out darker: along L, the other points are held below the point above them,
+        // then above the point below them.
+        for (uint8_t* channel : {t.red, t.green, t.blue})
+            for (int column = 0; column < 4096; column += 16) {
+                for (int cL = 14; cL >= 0; --cL)
+                    if (!IsTuned(column + cL))
+                        channel[column + cL] = std::min(channel[column + cL], channel[column + cL + 1]);
+                for (int cL = 1; cL < 16; ++cL)
+                    if (!IsTuned(column + cL))
+                        channel[column + cL] = std::max(channel[column + cL], channel[column + cL - 1]);
+            }
         return t;
     }();
     return table;

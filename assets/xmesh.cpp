@@ -2,6 +2,7 @@
 // drawable batches, rotor span, lowest point and shadow circle.
 #include "assets/xmesh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -92,10 +93,11 @@ struct MeshReader {
     bool done = false;
 };
 
-// An element count cannot be larger than the text still to come (each element takes several
-// characters), so a count beyond that is damaged and no allocation is sized from it.
-bool PlausibleCount(const MeshReader& r, int32_t count) {
-    return count >= 0 && static_cast<long long>(count) <= static_cast<long long>(r.c.end - r.c.p);
+// How many elements to allocate for a count: every element takes at least one character of the text
+// still to come, so a count beyond that can never be filled (reading stops with the element's own error)
+// and only what the text can hold is allocated.
+int32_t AllocatableCount(const MeshReader& r, int32_t count) {
+    return static_cast<int32_t>(std::min<long long>(count, static_cast<long long>(r.c.end - r.c.p) + 1));
 }
 
 bool Fail(MeshReader& r, int32_t code) {
@@ -106,7 +108,7 @@ bool Fail(MeshReader& r, int32_t code) {
 
 bool ReadCount(MeshReader& r, int32_t& count, int32_t code) {
     int32_t v = 0;
-    if (!ReadIntSemicolon(r.c, v) || !PlausibleCount(r, v)) return Fail(r, code);
+    if (!ReadIntSemicolon(r.c, v) || v < 0) return Fail(r, code);
     count = v;
     return true;
 }
@@ -117,10 +119,12 @@ bool ReadVectors(MeshReader& r, int32_t& count, float*& vectors) {
     NextToken(r.c);
     int32_t n = 0;
     if (!ReadCount(r, n, 4)) return false;
+    const int32_t held = AllocatableCount(r, n);
     std::free(vectors);
-    vectors = AllocZeroed<float>(size_t(n) * 3);
-    count = n;
+    vectors = AllocZeroed<float>(size_t(held) * 3);
+    count = held;
     for (int32_t i = 0; i < n; ++i) {
+        if (i >= held) return Fail(r, 6);
         float* v = vectors + size_t(i) * 3;
         for (int k = 0; k < 3; ++k)
             if (!ReadFloatSemicolon(r.c, v[k])) return Fail(r, 6);
@@ -139,10 +143,12 @@ bool ReadVectors(MeshReader& r, int32_t& count, float*& vectors) {
 bool ReadFaces(MeshReader& r, int32_t& count, MeshFace*& faces) {
     int32_t n = 0;
     if (!ReadCount(r, n, 4)) return false;
+    const int32_t held = AllocatableCount(r, n);
     std::free(faces);
-    faces = AllocZeroed<MeshFace>(size_t(n));
-    count = n;
+    faces = AllocZeroed<MeshFace>(size_t(held));
+    count = held;
     for (int32_t i = 0; i < n; ++i) {
+        if (i >= held) return Fail(r, 8);
         MeshFace& f = faces[i];
         int32_t vc = 0;
         if (!ReadIntSemicolon(r.c, vc)) return Fail(r, 8);
@@ -173,8 +179,8 @@ void ReadMaterialList(MeshReader& r) {
         return;
     }
     std::free(m.materials);
-    m.materials = AllocZeroed<MeshMaterial>(size_t(materials));
-    m.materialCount = materials;
+    m.materialCount = AllocatableCount(r, materials);
+    m.materials = AllocZeroed<MeshMaterial>(size_t(m.materialCount));
     for (int32_t i = 0; i < entries; ++i) {
         int32_t index = 0;
         bool ok = i + 1 < entries ? ReadIntComma(r.c, index) : ReadIntSemicolon(r.c, index);
@@ -182,7 +188,7 @@ void ReadMaterialList(MeshReader& r) {
             Fail(r, 4);
             return;
         }
-        if (index >= materials) {
+        if (index >= m.materialCount) {
             Fail(r, 11);
             return;
         }

@@ -71,12 +71,21 @@ int motorChannels = 1;
 int motorRate = 0;
 int32_t motorBlockSamples = 0;
 std::vector<int16_t> motorBlocks[2];
-int playingBlock = 0;   // the block the callback is handing out
-int32_t playingPos = 0; // samples of it already handed out
+StereoGains blockGains[2]; // volume and stereo position taken when each block was filled
+int playingBlock = 0;      // the block the callback is handing out
+int32_t playingPos = 0;    // samples of it already handed out
 
 // Hands out the blocks in turn; a block that has been played to its end is refilled at once and goes
 // behind the other one, as a wave output hands a finished block back to be queued again. The volume and
-// the stereo position are applied here, on the way out.
+// the stereo position are taken with each block, as its rotor speed and distance are, and applied here on
+// the way out, so they too change only where a block starts.
+void FillMotorOutputBlock(int b) {
+    FillNextMotorBlock(motorBlocks[b].data(), motorBlockSamples);
+    StereoGains gains = CurrentPan();
+    const float volume = MotorOutputGain();
+    blockGains[b] = StereoGains{gains.left * volume, gains.right * volume};
+}
+
 void MotorCallback(void*, Uint8* stream, int len) {
     int16_t* out = reinterpret_cast<int16_t*>(stream);
     const int channels = motorChannels;
@@ -85,18 +94,15 @@ void MotorCallback(void*, Uint8* stream, int len) {
         std::memset(stream, 0, static_cast<size_t>(len));
         return;
     }
-    StereoGains gains = CurrentPan();
-    const float volume = MotorOutputGain();
-    gains.left *= volume;
-    gains.right *= volume;
     while (wanted > 0) {
         if (playingPos >= motorBlockSamples) {
-            FillNextMotorBlock(motorBlocks[playingBlock].data(), motorBlockSamples);
+            FillMotorOutputBlock(playingBlock);
             playingBlock ^= 1;
             playingPos = 0;
         }
         int32_t n = std::min(wanted, motorBlockSamples - playingPos);
-        WriteOutputFrames(motorBlocks[playingBlock].data() + playingPos, n, gains, channels, out);
+        WriteOutputFrames(motorBlocks[playingBlock].data() + playingPos, n, blockGains[playingBlock],
+                          channels, out);
         out += n * channels;
         wanted -= n;
         playingPos += n;
@@ -105,7 +111,7 @@ void MotorCallback(void*, Uint8* stream, int len) {
 
 void FillBothBlocks() {
     for (int b = 0; b < 2; ++b)
-        FillNextMotorBlock(motorBlocks[b].data(), motorBlockSamples);
+        FillMotorOutputBlock(b);
     playingBlock = 0;
     playingPos = 0;
 }
@@ -172,6 +178,7 @@ bool InitAudioDevices() {
         }
         audioStarted = true;
         const char* captureFile = std::getenv(DiskFileVariable);
+        std::lock_guard<std::mutex> lock(deviceOpenMutex);
         motorCaptureFile = captureFile ? captureFile : "";
     }
     SetCrashSoundPlayer(PlayCrashFile);

@@ -2,6 +2,7 @@
 #include "platform/file_chooser.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <imgui.h>
@@ -27,6 +28,7 @@ struct ChooserState {
     std::vector<std::string> files;
     std::string error;
     int selected = -1;
+    std::string selectedFile; // the real name of the file picked in the list (may not be valid UTF-8)
 };
 ChooserState chooser;
 
@@ -72,6 +74,7 @@ void ReadFolder() {
     chooser.folders.clear();
     chooser.files.clear();
     chooser.selected = -1;
+    chooser.selectedFile.clear();
     ListFolder(chooser.folder, true);
     chooser.shipped = chooser.options.save ? std::string() : ShippedCounterpart(chooser.folder);
     if (!chooser.shipped.empty()) ListFolder(chooser.shipped, false);
@@ -98,6 +101,9 @@ bool ResolveChoice(std::string& result) {
     while (!typed.empty() && typed.back() == ' ')
         typed.pop_back();
     if (typed.empty()) return false;
+    // A name shown with '?' for bytes that are not UTF-8 stands for the real name picked in the list.
+    if (!chooser.selectedFile.empty() && typed == ShowableFileName(chooser.selectedFile))
+        typed = chooser.selectedFile;
     fs::path path(typed);
     const bool relative = path.is_relative();
     if (relative) path = fs::path(chooser.folder) / path;
@@ -115,7 +121,8 @@ bool ResolveChoice(std::string& result) {
         if (fs::is_regular_file(shipped, ec)) path = shipped;
     }
     if (chooser.options.mustExist && !chooser.options.save && !fs::exists(path, ec)) {
-        chooser.error = path.filename().string() + "\nFile not found.\nCheck the file name and try again.";
+        chooser.error = ShowableFileName(path.filename().string()) +
+                        "\nFile not found.\nCheck the file name and try again.";
         return false;
     }
     result = path.string();
@@ -130,6 +137,44 @@ void Finish(bool confirmed, const std::string& path) {
     if (confirmed && callback) callback(path);
 }
 } // namespace
+
+std::string ShowableFileName(const std::string& name) {
+    std::string shown;
+    shown.reserve(name.size());
+    const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
+    const size_t size = name.size();
+    for (size_t i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
+        size_t length = lead < 0x80           ? 1
+                        : (lead >> 5) == 0x6  ? 2
+                        : (lead >> 4) == 0xE  ? 3
+                        : (lead >> 3) == 0x1E ? 4
+                                              : 0;
+        bool ok = length > 0 && i + length <= size;
+        uint32_t code = length == 1   ? lead
+                        : length == 2 ? lead & 0x1F
+                        : length == 3 ? lead & 0x0F
+                                      : lead & 0x07;
+        for (size_t k = 1; ok && k < length; ++k) {
+            ok = (bytes[i + k] & 0xC0) == 0x80;
+            code = code << 6 | (bytes[i + k] & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8 either.
+        static const uint32_t Smallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+        ok = ok && code >= Smallest[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (!ok) {
+            shown += '?';
+            ++i;
+        } else if (code < 0x20 || code == 0x7F) {
+            shown += '?';
+            i += length;
+        } else {
+            shown.append(name, i, length);
+            i += length;
+        }
+    }
+    return shown;
+}
 
 FileChooserOptions ChooserInFolder(const std::string& title, const std::string& filterText,
                                    const std::string& pattern, const std::string& folder,
@@ -157,8 +202,9 @@ void OpenFileChooser(const FileChooserOptions& options, std::function<void(const
         if (fs::is_directory(preset.parent_path(), ec) && options.initialFolder.empty())
             folder = preset.parent_path();
     }
-    SetName(preset.filename().string());
     EnterFolder(folder);
+    chooser.selectedFile = preset.filename().string();
+    SetName(ShowableFileName(chooser.selectedFile));
 }
 
 bool FileChooserIsOpen() {
@@ -190,7 +236,7 @@ void DrawFileChooser() {
     ImGui::SameLine();
     if (ImGui::Button("Up")) EnterFolder(fs::path(chooser.folder).parent_path());
     ImGui::SameLine();
-    ImGui::TextWrapped("%s", chooser.folder.c_str());
+    ImGui::TextWrapped("%s", ShowableFileName(chooser.folder).c_str());
 
     float footer = ImGui::GetFrameHeightWithSpacing() * 3 + ImGui::GetTextLineHeightWithSpacing() * 2;
     std::string chosen;
@@ -198,7 +244,7 @@ void DrawFileChooser() {
     if (ImGui::BeginListBox("##entries", ImVec2(-FLT_MIN, -footer))) {
         int index = 0;
         for (const std::string& folderName : chooser.folders) {
-            std::string label = "[" + folderName + "]";
+            std::string label = "[" + ShowableFileName(folderName) + "]##" + std::to_string(index);
             if (ImGui::Selectable(label.c_str(), chooser.selected == index,
                                   ImGuiSelectableFlags_AllowDoubleClick)) {
                 chooser.selected = index;
@@ -212,10 +258,12 @@ void DrawFileChooser() {
             ++index;
         }
         for (const std::string& fileName : chooser.files) {
-            if (ImGui::Selectable(fileName.c_str(), chooser.selected == index,
+            std::string label = ShowableFileName(fileName) + "##" + std::to_string(index);
+            if (ImGui::Selectable(label.c_str(), chooser.selected == index,
                                   ImGuiSelectableFlags_AllowDoubleClick)) {
                 chooser.selected = index;
-                SetName(fileName);
+                chooser.selectedFile = fileName;
+                SetName(ShowableFileName(fileName));
                 if (ImGui::IsMouseDoubleClicked(0)) confirm = true;
             }
             ++index;

@@ -26,3 +26,8 @@ void OpenFileChooser(const FileChooserOptions& options, std::function<void(const
 bool FileChooserIsOpen();
 // Drawn by the main loop inside the ImGui frame.
 void DrawFileChooser();
+
+// name as valid UTF-8 for showing: each byte that does not belong to a well-formed sequence (and every
+// control character) becomes '?'. The chooser shows and pre-fills this; choosing such an entry still opens
+// the file under its real name.
+std::string ShowableFileName(const std::string& name);

@@ -40,3 +40,10 @@ bool KeyPressedSinceLastQuery(LatchKey key) {
     latched[key] = false;
     return was;
 }
+
+bool KeyCountsAsShortcut(int sdlKeycode, bool textBoxFocused, bool modalDialogOpen) {
+    if (textBoxFocused) return false;
+    if (!modalDialogOpen) return true;
+    int index = LatchIndex(sdlKeycode);
+    return index == KeyI || index == KeyH || index == KeyLeftCtrl || index == KeyRightCtrl;
+}

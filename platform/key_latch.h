@@ -7,3 +7,8 @@ enum LatchKey { KeyLeftCtrl, KeyRightCtrl, KeySpace, KeyP, KeyR, KeyI, KeyH, Key
 void LatchKeyPress(int sdlKeycode, bool repeat);
 // True when the key was pressed since the last query; clears the latch.
 bool KeyPressedSinceLastQuery(LatchKey key);
+
+// Whether a key press counts as a shortcut: never while a text box has the keyboard (typing is not a
+// shortcut); while a modal dialog is open only the idle-up and throttle-hold keys (I, H, left and right
+// Ctrl), so a dialog such as "Mapping" shows their state live.
+bool KeyCountsAsShortcut(int sdlKeycode, bool textBoxFocused, bool modalDialogOpen);

@@ -353,8 +353,15 @@ bool MultisamplingActive() {
 }
 
 bool UiOwnsKeyboard() {
-    if (!ImGui::GetCurrentContext()) return false;
-    return ImGui::GetIO().WantTextInput || ImGui::GetTopMostPopupModal() != nullptr;
+    return TextBoxHasKeyboard() || ModalDialogOpen();
+}
+
+bool TextBoxHasKeyboard() {
+    return ImGui::GetCurrentContext() && ImGui::GetIO().WantTextInput;
+}
+
+bool ModalDialogOpen() {
+    return ImGui::GetCurrentContext() && ImGui::GetTopMostPopupModal() != nullptr;
 }
 
 void FreezeCurrentFrame(int clientWidth, int clientHeight) {

@@ -58,6 +58,9 @@ void SwapMainWindow();
 
 // True while an ImGui text box has keyboard focus or a modal window is open: shortcuts wait then.
 bool UiOwnsKeyboard();
+// The two halves of UiOwnsKeyboard: a text box has keyboard focus; a modal window is open.
+bool TextBoxHasKeyboard();
+bool ModalDialogOpen();
 
 // Keeps a copy of the area below the menu bar (call right after drawing the scene) and draws it again.
 void FreezeCurrentFrame(int clientWidth, int clientHeight);

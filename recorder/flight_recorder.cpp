@@ -445,11 +445,6 @@ void KeepInstantReplayFrame() {
     replayCount = std::min(replayCount + 1, InstantReplayFrames);
 }
 
-uint32_t InstantReplayCount() {
-    std::lock_guard<std::mutex> lock(SimMutex);
-    return replayCount;
-}
-
 void ClearInstantReplay() {
     replayNext = 0;
     replayCount = 0;

@@ -104,8 +104,6 @@ std::string DisplayableName(const std::string& name);
 // written to the scratch file (a playback is stopped first; nothing happens while recording). False, with
 // the bar's status text set, when nothing has been flown yet or the file cannot be written.
 bool TakeInstantReplay();
-// Frames the instant replay holds now.
-uint32_t InstantReplayCount();
 // Empties the instant replay (a recording or a playback starts); SimMutex held.
 void ClearInstantReplay();
 

@@ -23,6 +23,7 @@ enum class Icon { Play, SlowMotion, Pause, Stop, Record, Load, Save, InstantRepl
 
 constexpr float ButtonSize = 28.0f;
 constexpr float SliderWidth = 220.0f;
+constexpr float ThumbWidth = 12.0f;
 
 const ImU32 IconInk = IM_COL32(235, 235, 235, 255);
 const ImU32 IconShade = IM_COL32(40, 40, 40, 255);
@@ -121,7 +122,8 @@ void PositionSlider(uint32_t maxPos, float width) {
     const ImGuiStyle& style = ImGui::GetStyle();
     const float inner = width - 2.0f * style.FramePadding.y;
     const double range = static_cast<double>(maxPos);
-    const float thumb = std::max(style.GrabMinSize, std::min(inner, inner / static_cast<float>(range + 1.0)));
+    // A thumb of fixed width, as a trackbar has.
+    const float thumb = std::min(inner, std::max(style.GrabMinSize, ThumbWidth));
     const float travel = inner - thumb;
     const float left = lo.x + style.FramePadding.y;
     uint32_t pos = std::min(Recorder.sliderPos.load(), maxPos);
@@ -196,6 +198,8 @@ void DrawReplaceQuestion() {
 
 } // namespace
 
+static void DrawBarWindow();
+
 void SaveRecording() {
     std::string folder = PrepareRecordingChooser();
     FileChooserOptions options = ChooserInFolder("Save Recording", "Recordings (*.rec)", "*.rec", folder,
@@ -221,7 +225,13 @@ void LoadRecording() {
 }
 
 void DrawRecordPlayBar() {
+    DrawBarWindow();
+    // A modal is drawn after every ordinary window of the frame: Dear ImGui asserts when a window is begun
+    // under a modal that was begun before it.
     DrawReplaceQuestion();
+}
+
+static void DrawBarWindow() {
     if (!Recorder.visible) return;
 
     bool paused;

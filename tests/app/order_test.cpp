@@ -26,7 +26,7 @@
 
 namespace {
 bool Recording = false;
-std::vector<std::string> FileOperations; // "read X", "write X", "append X", X relative to the folder
+std::vector<std::string> FileOperations; // "read X", "create X", "append X", "write X" (a rename over X)
 std::string Folder;
 
 void Note(const char* what, const char* path) {

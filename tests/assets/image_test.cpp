@@ -255,10 +255,20 @@ TEST(Bmp, DamagedFilesFailCleanly) {
     Bytes minHeight = InfoHeader(1, int(0x80000000u), 24);
     Load(l, minHeight.v);
     EXPECT_TRUE(l.image.failed);
-    // Shorter than the rows it claims.
+    // Shorter than the rows it claims: the missing bytes are black (rows stored bottom first, so the
+    // top row is the one cut: 4 of its 12 bytes are there).
     Bytes shortFile = InfoHeader(4, 4, 24);
     shortFile.fill(40, 1);
     Load(l, shortFile.v);
+    ASSERT_FALSE(l.image.failed);
+    ExpectBgr(l.px(0, 0), 1, 1, 1);
+    ExpectBgr(l.px(1, 0), 1, 0, 0);
+    ExpectBgr(l.px(3, 0), 0, 0, 0);
+    ExpectBgr(l.px(3, 1), 1, 1, 1);
+    // A header claiming 16000 x 5000 pixels (240 MB) over 100 bytes is refused at once.
+    Bytes claim = InfoHeader(16000, 5000, 24);
+    claim.fill(100, 7);
+    Load(l, claim.v);
     EXPECT_TRUE(l.image.failed);
     // A file header pointing past the end, and a palette count past the end.
     Bytes offset = BmpFileHeader(1u << 30);
@@ -295,6 +305,22 @@ Bytes PcxHeader(int version, int bits, int xmax, int ymax, int planes, int bpl) 
     b.u8(0).u8(planes).le16(bpl).le16(1);
     b.fill(128 - b.v.size(), 0);
     return b;
+}
+
+TEST(Bmp, WidePanoramaLoadsAndShrinks) {
+    // 17000 x 800 at 24 bits: 51000 bytes a row; the bottom 20 rows are in the file, the rest is black.
+    Loaded l;
+    Bytes wide = InfoHeader(17000, 800, 24);
+    wide.fill(51000 * 20, 200);
+    Load(l, wide.v);
+    ASSERT_FALSE(l.image.failed);
+    EXPECT_EQ(l.image.width, 17000);
+    EXPECT_EQ(l.image.height, 800);
+    ExpectBgr(l.px(16999, 799), 200, 200, 200);
+    ExpectBgr(l.px(0, 0), 0, 0, 0);
+    ShrinkToWidth(l.image, 2048);
+    EXPECT_EQ(l.image.width, 1062);
+    EXPECT_EQ(l.image.height, 50);
 }
 
 TEST(Pcx, ThirdAttemptEveryKind) {
@@ -494,6 +520,17 @@ TEST(Lattice, TwelveResults) {
     EXPECT_EQ(rgb(CmykToRgb(0, 255, 255, 255)), (std::vector<int>{0, 160, 221}));
     EXPECT_EQ(rgb(CmykToRgb(255, 0, 255, 255)), (std::vector<int>{198, 0, 104}));
     EXPECT_EQ(rgb(CmykToRgb(255, 255, 0, 255)), (std::vector<int>{255, 236, 0}));
+    // The table is never darker for a lighter L, at every lattice point of a and b.
+    for (int a = 0; a < 256; a += 17)
+        for (int b = 0; b < 256; b += 17)
+            for (int L = 17; L < 256; L += 17)
+                for (int shift : {0, 8, 16})
+                    ASSERT_GE((LabToRgb(uint8_t(L), uint8_t(a), uint8_t(b)) >> shift) & 255,
+                              (LabToRgb(uint8_t(L - 17), uint8_t(a), uint8_t(b)) >> shift) & 255)
+                        << L << " " << a << " " << b << " " << shift;
+    // A real conversion: +a is red against green, +b yellow against blue.
+    EXPECT_GT(rgb(LabToRgb(128, 200, 128))[0], rgb(LabToRgb(128, 200, 128))[1] + 40);
+    EXPECT_GT(rgb(LabToRgb(128, 128, 200))[1], rgb(LabToRgb(128, 128, 200))[2] + 40);
     // UnpackBits: -128 is skipped, output never passes the row.
     uint8_t out[4] = {};
     const uint8_t src[] = {0x80, 0xFD, 9, 0x00, 1};

@@ -262,8 +262,19 @@ TEST_F(MeshFixture, DamagedMeshesNeverReachOutside) {
                     " MeshTextureCoords {\n  3;\n  0.0;0.0;\n  0.0;0.0;\n  0.0;0.0;\n }\n}\n");
     EXPECT_EQ(mesh.batchCount, 0);
     EXPECT_FLOAT_EQ(mesh.positions[3], -1.0f); // left unscaled
-    // Counts far beyond the text are refused before anything is allocated.
-    ExpectError(Header() + "Mesh {\n 2000000000;\n 0.0;0.0;0.0;;\n", 4);
+    // Counts far beyond the text: the element's own error where the text runs out (nothing that size is
+    // allocated), the count check of the material list and texture coordinates; a negative count is no count.
+    const std::string square =
+        "Mesh {\n 3;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 1.0;0.0;1.0;;\n 1;\n 3;0,1,2;;\n";
+    ExpectError(Header() + "Mesh {\n 2000000000;\n 0.0;0.0;0.0;,\n", 6);
+    ExpectError(Header() +
+                    "Mesh {\n 3;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 1.0;0.0;1.0;;\n 2000000000;\n 3;0,1,2;,\n",
+                8);
+    ExpectError(Header() + square + " MeshMaterialList {\n  1;\n  2000000000;\n  0;;\n }\n", 10);
+    ExpectError(Header() + square +
+                    " MeshMaterialList {\n  1;\n  1;\n  0;;\n }\n"
+                    " MeshTextureCoords {\n  2000000000;\n  0.0;0.0;\n }\n}\n",
+                13);
     ExpectError(Header() + "Mesh {\n -5;\n", 4);
     // Truncated anywhere: never a crash, and an empty text is just an empty mesh.
     const std::string full = Square();

@@ -4,6 +4,7 @@ removing the package leaves nothing of it behind outside that folder. Needs root
 cleans up after itself.
 
 usage: test_deb_package.py BUILD_DIR"""
+import fcntl
 import hashlib
 import os
 import pwd
@@ -16,10 +17,14 @@ import tempfile
 import time
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE for this test
+# The package, its folder and the dpkg database belong to the whole machine: runs from several build trees
+# take turns through this lock.
+LOCK = os.path.join("/run/lock" if os.path.isdir("/run/lock") else "/tmp", "rotorvane-deb-package-test.lock")
+LOCK_WAIT = 180  # seconds
 USER = "rvpilot%d" % os.getpid()  # an account of this run's own
 PACKAGE = "rotorvane"
 MENU_VIEW_X, MENU_Y, INSTRUMENTS_Y = 237, 9, 35  # the View menu and its first item (window coordinates)
-BAR_Y, LOAD = 95, 599  # the record/play bar's Load button
+BAR_Y = 95  # the row through the record/play bar's buttons, where it first appears
 
 
 def run(*args, **kw):
@@ -138,6 +143,19 @@ class Session:
                               "rgb:-"], capture_output=True, env=dict(os.environ, DISPLAY=self.display)).stdout
         return tuple(out[:3])
 
+    def load_button_x(self):
+        """The middle of the record/play bar's Load button: its yellow folder, the first in the button row."""
+        row = subprocess.run(["import", "-window", self.window, "-crop", "1024x1+0+%d" % BAR_Y, "-depth", "8",
+                              "rgb:-"], capture_output=True, env=dict(os.environ, DISPLAY=self.display)).stdout
+        yellow = [x for x in range(len(row) // 3)
+                  if row[3 * x] > 230 and 190 <= row[3 * x + 1] <= 235 and row[3 * x + 2] < 150]
+        if not yellow:
+            raise RuntimeError("no Load button in the record/play bar")
+        run_end = yellow[0]
+        while run_end + 1 in yellow:
+            run_end += 1
+        return (yellow[0] + run_end) // 2
+
     def wait_for_light_pixel(self, x, y, timeout):
         """Waits until the pixel is light grey or white (the menu bar drawn, a menu open)."""
         deadline = time.time() + timeout
@@ -168,9 +186,28 @@ class Session:
         return self.proc.returncode if self.proc else None
 
 
+def take_machine_lock():
+    """The lock file held open (released when the process ends), or None when another run kept it."""
+    lock = open(LOCK, "w")
+    deadline = time.time() + LOCK_WAIT
+    while True:
+        try:
+            fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            return lock
+        except BlockingIOError:
+            if time.time() > deadline:
+                lock.close()
+                return None
+            time.sleep(1)
+
+
 def main():
     if os.geteuid() != 0:
         print("skipped: installing a Debian package needs root (run the suite as root, as CI does)")
+        return SKIP
+    lock = take_machine_lock()
+    if lock is None:
+        print("skipped: another run of this test kept the package to itself for %d s" % LOCK_WAIT)
         return SKIP
     if installed():
         print("skipped: a %s package is installed on this machine; the test will not replace it" % PACKAGE)
@@ -202,12 +239,13 @@ def main():
         session.open_menu(MENU_VIEW_X, INSTRUMENTS_Y)
         session.click(MENU_VIEW_X + 20, INSTRUMENTS_Y)
         session.key("r", pause=0.8)
-        session.click(LOAD, BAR_Y, pause=1.0)
+        session.click(session.load_button_x(), BAR_Y, pause=1.0)
         session.key("ctrl+a", pause=0.2)
         subprocess.run(["xdotool", "type", "--delay", "40", "Demo Flight.rec"], check=True,
                        env=dict(os.environ, DISPLAY=session.display))
         time.sleep(0.3)
         session.key("Return", pause=1.0)
+        session.screenshot("demo-loaded.png")
         code = session.stop_program()
         assert code == 0, "exit code %s: %s" % (code, session.proc.stdout.read().decode(errors="replace"))
 

@@ -14,7 +14,7 @@ sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
 BAR_Y = 95
-PLAY, LOAD = 64, 472
+PLAY, LOAD = 64, 599
 GRAPHICS, SOUND = 128, 284
 CANOPY_Y, GEOMETRY_Y, MOTOR_Y = 55, 74, 36
 # Rewritten at every exit (settings) or replaced by "Load Recording" (the scratch file).

@@ -171,31 +171,6 @@ TEST(Step, DeadBandAndSwashMixing) {
     EXPECT_NEAR(p, -0.2f, 1e-5f);
 }
 
-TEST(Step, PositionLocks) {
-    FreshSimulation();
-    FlightState = FlightLockXYZ;
-    Heli.velocity = Vec3{5.0f, -3.0f, 2.0f};
-    for (int i = 0; i < 100; ++i) {
-        RunTicks(1);
-        ASSERT_EQ(Heli.position.x, 0.0f);
-        ASSERT_EQ(Heli.position.y, 4.0f);
-        ASSERT_EQ(Heli.position.z, 2.0f);
-        ASSERT_EQ(FlightState, FlightLockXYZ);
-    }
-    FreshSimulation();
-    FlightState = FlightLockXY;
-    Heli.position = Vec3{0.0f, 4.0f, 3.0f};
-    Heli.velocity = Vec3{5.0f, -3.0f, 0.0f};
-    RunTicks(1);
-    EXPECT_EQ(Heli.position.x, 0.0f);
-    EXPECT_EQ(Heli.position.y, 4.0f);
-    EXPECT_LT(Heli.position.z, 3.0f); // only z moves
-    RunTicks(100);                    // falls onto the ground: clamped, never judged
-    EXPECT_EQ(FlightState, FlightLockXY);
-    EXPECT_FLOAT_EQ(Heli.position.z, TestRestHeight());
-    EXPECT_EQ(CrashCount, 0u);
-}
-
 TEST(Step, TrailRing) {
     FreshSimulation();
     TrailCapacity = 60;

@@ -207,28 +207,6 @@ TEST(Turbulence, RangesKickAndDecay) {
     EXPECT_EQ(TurbulenceLevelFactor(7), 1.0f);
 }
 
-TEST(Wind, SameInputsGiveTheSameSequence) {
-    Vec3 first[50], second[50];
-    for (Vec3* out : {first, second}) {
-        SimRandState = 1;
-        Wind = WindState{};
-        Turbulence = TurbulenceState{};
-        Wind.windType = WindSuddenGusts;
-        Wind.directionShifts = 3;
-        Turbulence.turbLevel = 3;
-        for (int i = 0; i < 50; ++i) {
-            StepWind(0.05f);
-            StepTurbulence(0.05f);
-            out[i] = add(Wind.windVelocity, Turbulence.turbVelocity);
-        }
-    }
-    for (int i = 0; i < 50; ++i) {
-        EXPECT_EQ(first[i].x, second[i].x);
-        EXPECT_EQ(first[i].y, second[i].y);
-        EXPECT_EQ(first[i].z, second[i].z);
-    }
-}
-
 TEST(RandomAttitude, MotionLevelsGiveTheirStartVelocities) {
     const float c15 = std::cos(15.0f * DegToRad), s15 = std::sin(15.0f * DegToRad);
     RandomAttitude = RandomAttitudeSettings{};

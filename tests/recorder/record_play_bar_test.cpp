@@ -91,7 +91,7 @@ class RecordPlayBar : public ::testing::Test {
     float ThumbCentre(float sliderLeft, uint32_t pos, uint32_t max) {
         const ImGuiStyle& style = ImGui::GetStyle();
         float inner = 220.0f - 2.0f * style.FramePadding.y;
-        float thumb = std::max(style.GrabMinSize, inner / float(max + 1));
+        float thumb = std::max(style.GrabMinSize, 12.0f);
         return sliderLeft + style.FramePadding.y + float(pos) / float(max) * (inner - thumb) + thumb * 0.5f;
     }
     std::string dir;

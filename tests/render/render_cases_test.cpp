@@ -71,6 +71,8 @@ class GlEnvironment : public ::testing::Environment {
 };
 const auto* Env = ::testing::AddGlobalTestEnvironment(new GlEnvironment);
 
+void DrawSnapshot(const RenderSnapshot& s);
+
 // A frame looking at target with the helicopter parked under the ground out of sight.
 void Draw(Vec3 target, int32_t windType = 0, Vec3 wind = Vec3{0.0f, 0.0f, 0.0f}, float airspeed = 0.0f) {
     RenderSnapshot s;
@@ -81,6 +83,10 @@ void Draw(Vec3 target, int32_t windType = 0, Vec3 wind = Vec3{0.0f, 0.0f, 0.0f},
     s.windType = windType;
     s.windVelocity = wind;
     s.airspeedMph = airspeed;
+    DrawSnapshot(s);
+}
+
+void DrawSnapshot(const RenderSnapshot& s) {
     FrameSnapshot = s;
     RenderFrame(W, H);
     if (const char* folder = std::getenv("RV_RENDER_DUMP")) { // RV_RENDER_DUMP=folder keeps each frame
@@ -174,6 +180,7 @@ TEST(RenderCases, WindSockAtZeroAndTwentyMph) {
     EXPECT_FALSE(Orange(PixelAt(target, left)));
     Draw(target, 2, set(20.0f, 0.0f, 0.0f)); // the air moving to the pilot's right
     EXPECT_TRUE(Orange(PixelAt(target, right))) << Describe(PixelAt(target, right));
+    EXPECT_FALSE(Orange(PixelAt(target, set(1.5f, 24.0f, 3.0f)))); // 1.2 m long, no more
     EXPECT_FALSE(Orange(PixelAt(target, below)));
     EXPECT_FALSE(Orange(PixelAt(target, left)));
     Draw(target, 3, set(-20.0f, 0.0f, 0.0f));
@@ -196,4 +203,80 @@ TEST(RenderCases, AirspeedNeedle) {
         EXPECT_TRUE(YellowNear(cx + int(std::lround(c.dx)), cy + int(std::lround(c.dy)))) << c.mph << " mph";
         EXPECT_FALSE(YellowNear(cx - int(std::lround(c.dx)), cy - int(std::lround(c.dy)))) << c.mph << " mph";
     }
+}
+
+// A closed box as the stock helicopter (faces culled, wound as the stock mesh is) looks the same as with
+// culling off (a geometry from a file): the near faces show, never the inside of the far ones.
+TEST(RenderCases, ClosedBoxCulledShowsItsNearFaces) {
+    // Six faces of one colour each, every triangle counter-clockwise seen from outside, and a wide thin
+    // triangle above as the rotor batch.
+    const float k = 0.3f;
+    std::string verts, faces, mats;
+    int n = 0, faceCount = 0;
+    auto vertex = [&](float x, float y, float z) {
+        verts += std::to_string(x) + ";" + std::to_string(y) + ";" + std::to_string(z) + ";,\n";
+        return n++;
+    };
+    auto triangle = [&](int a, int b, int c) {
+        faces += "3;" + std::to_string(a) + "," + std::to_string(b) + "," + std::to_string(c) + ";,\n";
+        ++faceCount;
+    };
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float sign : {-1.0f, 1.0f}) {
+            int u = (axis + 1) % 3, v = (axis + 2) % 3, q[4];
+            const float corner[4][2] = {{-k, -k}, {k, -k}, {k, k}, {-k, k}};
+            for (int i = 0; i < 4; ++i) {
+                float p[3];
+                p[axis] = sign * k, p[u] = corner[i][0], p[v] = corner[i][1];
+                q[i] = vertex(p[0], p[1], p[2]);
+            }
+            // (u, v, axis) is right-handed, so this order faces +axis; the other faces -axis.
+            if (sign > 0)
+                triangle(q[0], q[1], q[2]), triangle(q[0], q[2], q[3]);
+            else
+                triangle(q[0], q[2], q[1]), triangle(q[0], q[3], q[2]);
+        }
+    }
+    int r0 = vertex(-2.0f, 0.8f, 0.0f), r1 = vertex(2.0f, 0.8f, 0.0f), r2 = vertex(0.0f, 0.8f, 0.1f);
+    triangle(r0, r1, r2);
+    verts.replace(verts.size() - 2, 2, ";\n");
+    faces.replace(faces.size() - 2, 2, ";\n");
+    std::string list;
+    for (int f = 0; f < faceCount; ++f)
+        list += std::to_string(f / 2) + (f + 1 < faceCount ? ",\n" : ";;\n");
+    const char* colours[7] = {"1.0;0.0;0.0", "0.0;1.0;0.0", "0.0;0.0;1.0", "1.0;1.0;0.0",
+                              "0.0;1.0;1.0", "1.0;0.0;1.0", "0.5;0.5;0.5"};
+    for (const char* c : colours)
+        mats += std::string("Material {\n") + c + ";1.0;;\n1.0;\n0.0;0.0;0.0;;\n0.0;0.0;0.0;;\n}\n";
+    std::string text = "xof 0302txt 0064\nHeader {\n 1;\n 0;\n 1;\n}\nMesh {\n" + std::to_string(n) + ";\n" +
+                       verts + std::to_string(faceCount) + ";\n" + faces + "MeshMaterialList {\n7;\n" +
+                       std::to_string(faceCount) + ";\n" + list + mats + "}\nMeshTextureCoords {\n" +
+                       std::to_string(n) + ";\n";
+    for (int i = 0; i < n; ++i)
+        text += "0.0;0.0;\n";
+    text += "}\n}\n";
+    ReleaseXMesh(HeliMesh);
+    ParseXMeshText(HeliMesh, text.data(), text.size());
+    ASSERT_EQ(HeliMesh.errorCode, 0) << text;
+    BuildMeshBatches(HeliMesh);
+
+    // Seen from behind and from the side, a little from above.
+    for (Vec3 nose : {set(0.0f, 1.0f, 0.0f), set(1.0f, 0.0f, 0.0f), set(0.6f, -0.8f, 0.0f)}) {
+        RenderSnapshot s;
+        s.heli.position = set(0.3f, 5.0f, 1.2f);
+        s.heli.noseAxis = nose;
+        s.heli.upAxis = set(0.0f, 0.0f, 1.0f);
+        s.smoothedCameraTarget = s.heli.position;
+        Rgb seen[2];
+        for (bool fromFile : {true, false}) {
+            meshFromFile = fromFile;
+            DrawSnapshot(s);
+            seen[fromFile ? 0 : 1] = ReadPixel(W / 2, H / 2, H);
+        }
+        EXPECT_TRUE(Near(seen[1], seen[0], 6))
+            << Describe(seen[1]) << " culled, " << Describe(seen[0]) << " not";
+    }
+    meshFromFile = false;
+    ReleaseXMesh(HeliMesh);
+    LoadXMesh(std::string(), HeliMesh, false);
 }

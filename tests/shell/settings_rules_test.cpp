@@ -29,33 +29,29 @@ ModelSetup DefaultModel() {
 } // namespace
 
 TEST(SettingsRules, ReadClampedFieldClampsFallsBackAndIgnoresTrailingText) {
-    float f = -7.0f;
-    ReadClampedField(f, "20", 9, 12, 15);
-    EXPECT_EQ(f, 15.0f);
-    ReadClampedField(f, "3", 9, 12, 15);
-    EXPECT_EQ(f, 9.0f);
-    ReadClampedField(f, "abc", 9, 12, 15);
-    EXPECT_EQ(f, 12.0f);
-    ReadClampedField(f, "", 9, 12, 15);
-    EXPECT_EQ(f, 12.0f);
-    ReadClampedField(f, "1.5x", 0.01f, 1.0f, 10);
-    EXPECT_EQ(f, 1.5f);
-    ReadClampedField(f, "   2.25", 0.01f, 1.0f, 10);
-    EXPECT_EQ(f, 2.25f);
-    ReadClampedField(f, "x1.5", 0.01f, 1.0f, 10); // must start with a number
-    EXPECT_EQ(f, 1.0f);
-    // A not-a-number stores the fallback; infinities clamp.
-    ReadClampedField(f, "nan", 0.01f, 0.7f, 10);
-    EXPECT_EQ(f, 0.7f);
-    ReadClampedField(f, "inf", 0.01f, 0.7f, 10);
-    EXPECT_EQ(f, 10.0f);
-    ReadClampedField(f, "-inf", 0.01f, 0.7f, 10);
-    EXPECT_EQ(f, 0.01f);
     // Only the first 100 characters are handed over: 100 blanks then a digit is no number.
-    std::string padded(SettingsBoxChars, ' ');
-    padded += "5";
-    ReadClampedField(f, padded.c_str(), 0.01f, 1.0f, 10);
-    EXPECT_EQ(f, 1.0f);
+    const std::string padded = std::string(SettingsBoxChars, ' ') + "5";
+    struct Case {
+        const char* text;
+        float low, fallback, high, expected;
+    } cases[] = {
+        {"20", 9, 12, 15, 15},
+        {"3", 9, 12, 15, 9},
+        {"abc", 9, 12, 15, 12},
+        {"", 9, 12, 15, 12},
+        {"1.5x", 0.01f, 1, 10, 1.5f},
+        {"   2.25", 0.01f, 1, 10, 2.25f},
+        {"x1.5", 0.01f, 1, 10, 1},
+        {"nan", 0.01f, 0.7f, 10, 0.7f},
+        {"inf", 0.01f, 0.7f, 10, 10},
+        {"-inf", 0.01f, 0.7f, 10, 0.01f},
+        {padded.c_str(), 0.01f, 1, 10, 1},
+    };
+    for (const Case& c : cases) {
+        float f = -7.0f;
+        ReadClampedField(f, c.text, c.low, c.fallback, c.high);
+        EXPECT_EQ(f, c.expected) << "\"" << c.text << "\"";
+    }
 }
 
 TEST(SettingsRules, HelicopterSettingsBoundsAndFallbacks) {

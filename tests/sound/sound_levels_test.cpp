@@ -11,9 +11,9 @@ TEST(SoundLevels, PanFollowsTheBearingFromThePilot) {
         float x, y, left, right;
     };
     // Ahead: centred. Level with the right shoulder: left at 0.3. 45 degrees right: 1 - 0.7 x 0.7071.
-    for (const Case& c : {Case{0, 10, 1, 1}, Case{10, 0, 0.3f, 1}, Case{-10, 0, 1, 0.3f}, Case{5, 5, 0.505f, 1},
-                          Case{-5, 5, 1, 0.505f}, Case{3, -4, 0.58f, 1}, Case{0.3f, 0.3f, 1, 1},
-                          Case{std::nanf(""), 4, 1, 1}}) {
+    for (const Case& c : {Case{0, 10, 1, 1}, Case{10, 0, 0.3f, 1}, Case{-10, 0, 1, 0.3f},
+                          Case{5, 5, 0.505f, 1}, Case{-5, 5, 1, 0.505f}, Case{3, -4, 0.58f, 1},
+                          Case{0.3f, 0.3f, 1, 1}, Case{std::nanf(""), 4, 1, 1}}) {
         StereoGains g = PanForPosition(c.x, c.y);
         EXPECT_NEAR(g.left, c.left, 1e-3) << c.x << ", " << c.y;
         EXPECT_NEAR(g.right, c.right, 1e-3) << c.x << ", " << c.y;

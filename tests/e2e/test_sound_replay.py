@@ -1,0 +1,210 @@
+"""Sound and the instant replay on the real program.
+
+Part 1: 20 s on the field without pressing Record, then "Instant replay", Play and Save: the saved file
+decodes frame by frame with the recording layout. Part 2: a recording whose rotor speed, distance and
+bearing are known is loaded and played with the motor sound on, and the sound captured by SDL's disk
+driver is measured: the blade chop at 2 x rpm / 60 (within 1 %), the loudness falling as 4 / distance
+past 4 m, the balance towards the side the helicopter is on, and the level changing only at the 1/16 s
+block edges.
+
+usage: test_sound_replay.py PROGRAM_DIR"""
+import math
+import os
+import struct
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import rvdriver  # noqa: E402
+
+BAR_Y = 95  # the record/play bar's buttons where it first appears (window coordinates)
+PLAY, STOP, LOAD, SAVE, REPLAY = 64, 172, 599, 635, 671
+RATE = 48000                # the shipped motor loop's sample rate
+BLOCK = RATE // 16          # samples per synthesised block
+RPM = 2700.0
+SEGMENT_FRAMES = 80         # 4 s of playback each
+# (x, y) of the helicopter in each segment, the eye at (0, 0, 1.8): near ahead, far ahead, left, right.
+SEGMENTS = [("near", 0.0, 3.0), ("far", 0.0, 12.0), ("left", -3.5, 0.3), ("right", 3.5, 0.3)]
+
+
+def known_recording():
+    """Frames built from the recording layout: sixteen state floats, five controls, four flag bytes."""
+    data = struct.pack("<II", 0x12123225, SEGMENT_FRAMES * len(SEGMENTS))
+    for _name, x, y in SEGMENTS:
+        distance = math.sqrt(x * x + y * y)  # at eye height
+        for _ in range(SEGMENT_FRAMES):
+            state = [1.0, RPM, x, y, 1.8, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0, distance, 1.0]
+            data += struct.pack("<16f", *state) + struct.pack("<5f", 0, 0, 0, 0.8, 0.5) + bytes([1, 0, 0, 0])
+    return data
+
+
+def check_recording(path, least_frames):
+    data = open(path, "rb").read()
+    magic, count = struct.unpack("<II", data[:8])
+    assert magic == 0x12123225, hex(magic)
+    assert (len(data) - 8) % 88 == 0 and count == (len(data) - 8) // 88, (len(data), count)
+    assert count >= least_frames, count
+    for n in range(count):
+        frame = data[8 + 88 * n: 8 + 88 * (n + 1)]
+        state = struct.unpack("<16f", frame[:64])
+        controls = struct.unpack("<5f", frame[64:84])
+        assert all(math.isfinite(v) for v in state + controls), (n, state, controls)
+        assert abs(state[2]) < 0.5 and abs(state[3] - 6.0) < 0.5, ("not on the pad", n, state[2:5])
+        assert frame[84] in (0, 1) and frame[85] in (0, 1) and frame[86:88] == b"\0\0", (n, frame[84:])
+    return count
+
+
+def choose(program, button, name, done, tries=3):
+    """Opens a chooser from the bar, types name and presses Return, until done() holds: on a loaded
+    machine a frame can take longer than a click or a key press, and one that starts and ends between two
+    frames is not seen. A second click on the bar while the chooser is open does nothing."""
+    for _ in range(tries):
+        program.click(button, BAR_Y, pause=1.0)
+        program.key("ctrl+a", pause=0.2)
+        program.type(name)
+        program.key("Return", pause=1.5)
+        if done():
+            return
+    raise AssertionError("the chooser did not take %s: see %s" % (name, program.screenshot("chooser.png")))
+
+
+def rms(values):
+    return math.sqrt(sum(v * v for v in values) / len(values)) if values else 0.0
+
+
+def analyse(raw):
+    frames = len(raw) // 4
+    samples = struct.unpack("<%dh" % (2 * frames), raw[:4 * frames])
+    left, right = samples[0::2], samples[1::2]
+    blocks = []
+    for b in range(frames // BLOCK):
+        l, r = left[b * BLOCK:(b + 1) * BLOCK], right[b * BLOCK:(b + 1) * BLOCK]
+        blocks.append((rms(l), rms(r), b))
+    loud = max(max(l, r) for l, r, _ in blocks)
+    assert loud > 1000, "no motor sound: loudest block RMS %.0f" % loud
+    kinds = []
+    for l, r, b in blocks:
+        if max(l, r) < loud * 0.05:
+            kinds.append("silent")
+        elif l > 2.5 * r:
+            kinds.append("left")
+        elif r > 2.5 * l:
+            kinds.append("right")
+        elif max(l, r) > loud * 0.6:
+            kinds.append("near")
+        else:
+            kinds.append("far")
+    levels = {k: sorted(max(l, r) for (l, r, _), kk in zip(blocks, kinds) if kk == k) for k in set(kinds)}
+    for k in ("near", "far", "left", "right"):
+        assert len(levels.get(k, [])) >= 4, ("too few %s blocks" % k, {k: len(v) for k, v in levels.items()})
+    median = {k: v[len(v) // 2] for k, v in levels.items()}
+    far_ratio = median["far"] / median["near"]
+    assert abs(far_ratio - 4.0 / 12.0) < 0.02, "loudness at 12 m is %.3f of the near level, not 1/3" % far_ratio
+    balances = {k: [min(l, r) / max(l, r) for (l, r, _), kk in zip(blocks, kinds) if kk == k]
+                for k in ("left", "right")}
+    for k, values in balances.items():
+        value = sorted(values)[len(values) // 2]
+        assert abs(value - 0.303) < 0.02, "%s: the far channel at %.3f, not 0.303" % (k, value)
+    assert median["left"] / median["near"] > 0.95, "the near channel keeps its level"
+
+    # The level changes only where a block starts: each half of the blocks on either side of a change has
+    # the level of its own block.
+    changes = 0
+    for b in range(1, len(blocks)):
+        if kinds[b] != kinds[b - 1] and "silent" not in (kinds[b], kinds[b - 1]):
+            for index in (b - 1, b):
+                start = index * BLOCK
+                a, c = rms(left[start:start + BLOCK // 2]), rms(left[start + BLOCK // 2:start + BLOCK])
+                assert max(a, c) < 1.35 * min(a, c), ("a level change inside block %d" % index, a, c)
+            changes += 1
+    assert changes >= 3, changes
+
+    # The blade chop over the longest run of near blocks: 2 blades x 2700 rpm / 60 = 90 Hz.
+    run, best_run = [], []
+    for b, k in enumerate(kinds):
+        run = run + [b] if k == "near" else []
+        if len(run) > len(best_run):
+            best_run = run
+    chunk = []
+    for b in best_run[1:9]:  # the first block of a run may still glide
+        chunk.extend(left[b * BLOCK:(b + 1) * BLOCK])
+    # Every 8th sample (6 kHz) after an 8-sample average is enough for tones near 90 Hz.
+    decimated = [sum(chunk[i:i + 8]) / 8.0 for i in range(0, len(chunk) - 8, 8)]
+    peak = goertzel_peak_decimated(decimated, 70.0, 110.0, 0.05)
+    expected = 2 * RPM / 60.0
+    assert abs(peak - expected) / expected < 0.01, "blade chop at %.2f Hz, expected %.2f Hz" % (peak, expected)
+    return far_ratio, peak, changes
+
+
+def goertzel_peak_decimated(samples, low, high, step):
+    best, best_f = -1.0, None
+    rate = RATE / 8.0
+    f = low
+    while f <= high:
+        c = 2 * math.cos(2 * math.pi * f / rate)
+        s1 = s2 = 0.0
+        for x in samples:
+            s1, s2 = x + c * s1 - s2, s1
+        power = s1 * s1 + s2 * s2 - c * s1 * s2
+        if power > best:
+            best, best_f = power, f
+        f += step
+    return best_f
+
+
+def main():
+    program = rvdriver.Program(sys.argv[1]).install()
+    prefs = struct.pack("<IfBBiBBBBB", 0x2043ABCF, 1.5, 1, 0, 1, 1, 1, 1, 0, 0)  # motor sound on
+    with open(program.path("UserPrefs.dat"), "wb") as f:
+        f.write(prefs)
+    with open(program.path("recordings", "known.rec"), "wb") as f:
+        f.write(known_recording())
+    try:
+        program.start(timeout=90)
+        time.sleep(20.0)  # on the field, nothing recorded
+        program.key("r", pause=1.0)
+        for _ in range(3):
+            program.click(REPLAY, BAR_Y, pause=1.0)
+            if os.path.exists(program.path("temporary.rec")):
+                break
+        replay_frames = check_recording(program.path("temporary.rec"), 300)
+        program.click(PLAY, BAR_Y, pause=2.0)
+        program.screenshot("instant-replay.png")
+        saved = program.path("recordings", "kept.rec")
+        choose(program, SAVE, "kept.rec", lambda: os.path.exists(saved))
+        assert check_recording(saved, 300) == replay_frames
+        # Saving again under the same name asks first; No keeps the file.
+        before = open(saved, "rb").read()
+        program.click(SAVE, BAR_Y, pause=1.0)
+        program.key("ctrl+a", pause=0.2)
+        program.type("kept.rec")
+        program.key("Return", pause=1.5)
+        program.screenshot("replace-question.png")
+        program.key("Escape", pause=0.5)
+        assert open(saved, "rb").read() == before
+        program.click(STOP, BAR_Y, pause=0.5)
+
+        # The known flight with its motor sound.
+        known = known_recording()
+        choose(program, LOAD, "known.rec", lambda: open(program.path("temporary.rec"), "rb").read() == known)
+        audio = program.path("audio.raw")
+        for _ in range(3):
+            program.click(PLAY, BAR_Y, pause=1.5)
+            with open(audio, "rb") as f:
+                f.seek(max(0, os.path.getsize(audio) - 40000))
+                if any(f.read()):
+                    break
+        time.sleep(SEGMENT_FRAMES * len(SEGMENTS) / 20.0 + 1.5)
+        program.screenshot("known-flight.png")
+        code = program.stop(timeout=60)
+    finally:
+        program.kill()
+    assert code == 0, code
+    far_ratio, chop, changes = analyse(open(program.path("audio.raw"), "rb").read())
+    print("instant replay of %d frames saved; sound: chop %.2f Hz, 12 m at %.3f of 3 m, %d block-edge changes"
+          % (replay_frames, chop, far_ratio, changes))
+    program.cleanup()
+
+
+if __name__ == "__main__":
+    main()
