@@ -64,8 +64,9 @@ class Program:
             ids = found.stdout.split()
             if ids:
                 self.window = ids[-1]
-                self._wait_for_first_frame(deadline)
+                # The window shows once the textures are loaded, as the simulation clock starts.
                 self.started = time.time()
+                self._wait_for_first_frame(deadline)
                 time.sleep(1.0)  # first frames
                 return self
             time.sleep(0.2)
