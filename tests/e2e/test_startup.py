@@ -12,6 +12,7 @@ import rvdriver  # noqa: E402
 def main():
     program = rvdriver.Program(sys.argv[1]).install()
     try:
+        spawned = time.time()
         program.start()
         run_from = program.started
         time.sleep(10)
@@ -25,6 +26,7 @@ def main():
         assert sum(sky) > 150, sky
         ran = time.time() - run_from
         code = program.stop()
+        lived = time.time() - spawned
     finally:
         program.kill()
     assert code == 0, code
@@ -38,8 +40,10 @@ def main():
     log = open(program.path("FlightLogData.log"), "rb").read()
     assert len(log) == 52, len(log)
     total = struct.unpack_from("<f", log, 12)[0]
-    # 20 ticks of 0.05 s each second: the simulated time follows the wall clock.
-    assert abs(total - ran) < 1.5, (total, ran)
+    # 20 ticks of 0.05 s each second: the simulated time follows the wall clock. The clock runs at
+    # least from the first frame shown to the quit signal, and at most while the process lived (a
+    # loaded machine can take seconds to show that first frame).
+    assert ran - 1.0 < total < lived + 0.5, (total, ran, lived)
     print("startup: ran %.1f s, simulated %.2f s" % (ran, total))
     program.cleanup()
 
