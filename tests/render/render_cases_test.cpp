@@ -22,6 +22,7 @@
 #include "render/scenery.h"
 #include "render/textures.h"
 #include "tests/render/gl_test_context.h"
+#include "tests/render/test_scene.h"
 
 namespace {
 constexpr int W = 800;
@@ -52,22 +53,9 @@ class GlEnvironment : public ::testing::Environment {
         WriteBmp(data + "/doorwindow.jpg", 16, 256, [](int row, int, void*) {
             return row < 80 ? WindowColour : row < 94 ? EaveColour : DoorColour;
         });
-        showSchoolBuilding = true;
-        showInstruments = true;
-        smoothCameraFollow = true; // the camera aims at the snapshot's target
-        lowerCameraAngle = false;
-        backgroundResolution = 1;
-        BuildSceneryGeometry();
-        LoadXMesh(std::string(), HeliMesh, false);
-        BuildShadowCircle();
-        InitGL();
-        ResizeView(W, H);
+        PrepareTestScene(W, H);
     }
-    void TearDown() override {
-        DestroyTestGLContext();
-        std::error_code ec;
-        std::filesystem::remove_all(ProgramDir, ec);
-    }
+    void TearDown() override { EndTestScene(); }
 };
 const auto* Env = ::testing::AddGlobalTestEnvironment(new GlEnvironment);
 

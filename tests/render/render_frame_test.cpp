@@ -22,6 +22,7 @@
 #include "render/scenery.h"
 #include "render/textures.h"
 #include "tests/render/gl_test_context.h"
+#include "tests/render/test_scene.h"
 
 namespace {
 constexpr int W = 800;
@@ -61,23 +62,9 @@ class GlEnvironment : public ::testing::Environment {
         // 4096 wide: Low halves it twice; the top half red, the bottom half blue.
         WriteBmp(DataDir + "/backdrop.jpg", 4096, 64,
                  [](int row, int, void*) { return row < 32 ? BackdropTop : BackdropBottom; });
-
-        showSchoolBuilding = true;
-        showInstruments = true;
-        smoothCameraFollow = true;
-        lowerCameraAngle = false;
-        backgroundResolution = 1;
-        BuildSceneryGeometry();
-        LoadXMesh(std::string(), HeliMesh, false);
-        BuildShadowCircle();
-        InitGL();
-        ResizeView(W, H);
+        PrepareTestScene(W, H);
     }
-    void TearDown() override {
-        DestroyTestGLContext();
-        std::error_code ec;
-        std::filesystem::remove_all(ProgramDir, ec);
-    }
+    void TearDown() override { EndTestScene(); }
 };
 const auto* Env = ::testing::AddGlobalTestEnvironment(new GlEnvironment);
 
