@@ -94,22 +94,9 @@ void DrawSnapshot(const RenderSnapshot& s) {
 
 // The pixel where a world point shows for the camera aimed at target.
 Rgb PixelAt(Vec3 target, Vec3 p) {
-    GLdouble model[16], proj[16], wx, wy, wz;
-    GLint view[4] = {0, 0, W, H};
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPerspective(27.0, static_cast<double>(W) / H, 0.2, 300.0);
-    glGetDoublev(GL_PROJECTION_MATRIX, proj);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    gluLookAt(0, 0, 1.8, target.x, target.y, target.z, 0, 0, 1);
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glPopMatrix();
-    EXPECT_EQ(gluProject(p.x, p.y, p.z, model, proj, view, &wx, &wy, &wz), GL_TRUE);
-    return ReadPixel(static_cast<int>(wx), static_cast<int>(H - wy), H);
+    double x = 0, y = 0;
+    EXPECT_TRUE(ProjectInTestView(W, H, target, p, x, y));
+    return ReadPixel(static_cast<int>(x), static_cast<int>(y), H);
 }
 
 bool Orange(Rgb c) {

@@ -104,27 +104,8 @@ void Draw(const RenderSnapshot& s) {
     DumpFrame();
 }
 
-// Window position (y from the top) of a world point for the camera aimed at target.
 bool Project(Vec3 target, Vec3 p, double& x, double& yTop) {
-    GLdouble model[16], proj[16];
-    GLint view[4] = {0, 0, W, H};
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPerspective(27.0, static_cast<double>(W) / H, 0.2, 300.0);
-    glGetDoublev(GL_PROJECTION_MATRIX, proj);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    gluLookAt(0, 0, 1.8, target.x, target.y, target.z, 0, 0, 1);
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glPopMatrix();
-    GLdouble wx, wy, wz;
-    if (gluProject(p.x, p.y, p.z, model, proj, view, &wx, &wy, &wz) != GL_TRUE) return false;
-    x = wx;
-    yTop = H - wy;
-    return true;
+    return ProjectInTestView(W, H, target, p, x, yTop);
 }
 
 Rgb PixelAt(Vec3 target, Vec3 p) {
