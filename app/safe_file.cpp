@@ -2,6 +2,8 @@
 #include "app/safe_file.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -18,14 +20,13 @@ std::string ErrnoText(int err) {
     return err ? std::string(std::strerror(err)) : std::string("write failed");
 }
 
+// Makes the rename itself durable: the folder's entry is synced too.
 void SyncFolderOf(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-    if (folder.empty()) folder = "/";
-    std::FILE* dir = std::fopen(folder.c_str(), "r");
-    if (!dir) return;
-    ::fsync(fileno(dir));
-    std::fclose(dir);
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    int fd = ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 } // namespace
 
