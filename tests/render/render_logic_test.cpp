@@ -479,6 +479,7 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
         int32_t flightState;
         bool paused;
         bool enabled;
+        double frameTime; // a frame drawn after the latest step
     };
     MotionHistory afterReset = base; // reset between ticks, then a step from the pad
     HeliState lifted = pad;
@@ -494,19 +495,19 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
     MotionHistory oneStep;
     RecordStep(oneStep, Cruise(0.0f), FlightFlying, latest, FlightFlying, 0.05f, 10.05);
     const Case cases[] = {
-        {"reset after the step", base, pad, FlightFlying, false, true},
-        {"step after a reset", afterReset, lifted, FlightFlying, false, true},
-        {"step after a pause", afterPause, next, FlightFlying, false, true},
-        {"paused", base, latest, FlightFlying, true, true},
-        {"crashed", base, latest, FlightCrashed, false, true},
-        {"lock jump", lockJump, locked, FlightLockXYZ, false, true},
-        {"one step only", oneStep, latest, FlightFlying, false, true},
-        {"switched off", base, latest, FlightFlying, false, false},
+        {"reset after the step", base, pad, FlightFlying, false, true, 10.14},
+        {"step after a reset", afterReset, lifted, FlightFlying, false, true, 10.14},
+        {"step after a pause", afterPause, next, FlightFlying, false, true, 11.08},
+        {"paused", base, latest, FlightFlying, true, true, 10.14},
+        {"crashed", base, latest, FlightCrashed, false, true, 10.14},
+        {"lock jump", lockJump, locked, FlightLockXYZ, false, true, 10.14},
+        {"one step only", oneStep, latest, FlightFlying, false, true, 10.14},
+        {"switched off", base, latest, FlightFlying, false, false, 10.14},
     };
     for (const Case& c : cases) {
         Vec3 target = set(1.0f, 2.0f, 3.0f);
         SmoothedPose pose =
-            CarryForward(c.history, c.live, target, c.flightState, c.paused, c.enabled, 10.14);
+            CarryForward(c.history, c.live, target, c.flightState, c.paused, c.enabled, c.frameTime);
         EXPECT_EQ(pose.position.x, c.live.position.x) << c.name;
         EXPECT_EQ(pose.position.z, c.live.position.z) << c.name;
         EXPECT_EQ(pose.noseAxis.y, c.live.noseAxis.y) << c.name;
