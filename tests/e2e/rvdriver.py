@@ -43,12 +43,18 @@ class Program:
 
     def start(self, timeout=30):
         """Starts the program and waits for its window. A start that shows no window in time is
-        reported with the program's thread stacks, then tried once more."""
+        reported with the program's thread stacks, then tried once more; so is a start the X server
+        refused for the moment (the program then says it found no window system)."""
         try:
             return self._start(timeout)
         except TimeoutError as e:
             print("first start failed: %s" % e, file=sys.stderr)
-            return self._start(timeout)
+        except RuntimeError as e:
+            if "no window system" not in str(e):
+                raise
+            print("first start failed: %s" % e, file=sys.stderr)
+            time.sleep(1.0)
+        return self._start(timeout)
 
     def _start(self, timeout):
         self.proc = subprocess.Popen([self.path("rotorvane")], cwd="/", env=self.env,
