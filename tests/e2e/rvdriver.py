@@ -8,8 +8,19 @@ import subprocess
 import tempfile
 import time
 
+MENU_HEIGHT = 19  # the menu bar: the client area, and its overlay, start below it
+BAR_Y = 95  # the row through the record/play bar's buttons, where it first appears (window coordinates)
+# The x of each record/play bar button on that row.
+BAR = {"play": 64, "slow": 100, "pause": 136, "stop": 172, "record": 563, "load": 599, "save": 635, "replay": 671}
+PREFS_TAG = 0x2043ABCF
+SETTINGS_FILES = ["UserPrefs.dat", "JoystickCalibration.dat", "JoystickMapping.dat", "data/StartUp.par",
+                  "FlightLogData.log", "Settings.ini"]
+
 
 class Program:
+    """The program in a temporary folder. As a context manager it installs itself, kills a program still
+    running at the end, and removes the folder when the block passed."""
+
     def __init__(self, program_dir, keep_dir=None, env=None):
         self.source = program_dir
         self.dir = keep_dir or tempfile.mkdtemp(prefix="rotorvane-e2e-")
@@ -19,9 +30,22 @@ class Program:
         self.env["SDL_DISKAUDIODELAY"] = "50"
         if env:
             self.env.update(env)
+        self.command = [self.path("rotorvane")]
+        self.cwd = "/"
+        self.user = None  # (uid, gid) to run the program as another account
         self.proc = None
         self.window = None
         self.started = None
+        self.log = ""
+
+    def __enter__(self):
+        return self.install()
+
+    def __exit__(self, kind, value, trace):
+        self.kill()
+        if kind is None:
+            self.cleanup()
+        return False
 
     def install(self):
         """Copies the executable and its data folders (no settings a previous run left) into the
@@ -41,6 +65,33 @@ class Program:
     def path(self, *parts):
         return os.path.join(self.dir, *parts)
 
+    def read(self, rel):
+        with open(self.path(rel), "rb") as f:
+            return f.read()
+
+    def write(self, rel, data):
+        with open(self.path(rel), "wb" if isinstance(data, bytes) else "w") as f:
+            f.write(data)
+
+    def settings(self):
+        """Settings.ini as a dictionary of its keys."""
+        values = {}
+        for line in open(self.path("Settings.ini")):
+            if "=" in line and not line.lstrip().startswith(("#", ";")):
+                key, value = line.split("=", 1)
+                values[key.strip()] = value.strip()
+        return values
+
+    def check_settings_written(self, what=""):
+        """Every settings file of a normal shutdown is there, the defaults and one log record."""
+        prefs = self.read("UserPrefs.dat")
+        assert len(prefs) == 19 and struct.unpack_from("<I", prefs)[0] == PREFS_TAG, (what, prefs)
+        assert self.read("data/StartUp.par") == default_model_setup(), (what, "StartUp.par is not the defaults")
+        assert len(self.read("JoystickCalibration.dat")) == 104, what
+        assert len(self.read("JoystickMapping.dat")) == 56, what
+        assert len(self.read("FlightLogData.log")) == 52, what
+        assert os.path.isfile(self.path("Settings.ini")), what
+
     def start(self, timeout=30):
         """Starts the program and waits for its window. A start that shows no window in time is
         reported with the program's thread stacks, then tried once more; so is a start the X server
@@ -57,16 +108,16 @@ class Program:
         return self._start(timeout)
 
     def _start(self, timeout):
-        self.proc = subprocess.Popen([self.path("rotorvane")], cwd="/", env=self.env,
-                                     stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        user = {"user": self.user[0], "group": self.user[1], "extra_groups": []} if self.user else {}
+        self.proc = subprocess.Popen(self.command, cwd=self.cwd, env=self.env, stdout=subprocess.PIPE,
+                                     stderr=subprocess.STDOUT, **user)
         deadline = time.time() + timeout
         while time.time() < deadline:
             if self.proc.poll() is not None:
                 out = self.proc.stdout.read().decode(errors="replace")
                 raise RuntimeError("program exited early with %s: %s" % (self.proc.returncode, out))
             # The program shows its window once it can draw (the window exists hidden before).
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Rotorvane$"],
-                                   capture_output=True, text=True)
+            found = self.x("xdotool", "search", "--onlyvisible", "--name", "^Rotorvane$")
             ids = found.stdout.split()
             if ids:
                 self.window = ids[-1]
@@ -80,7 +131,7 @@ class Program:
         if shutil.which("gdb"):
             stacks = subprocess.run(["gdb", "-p", str(self.proc.pid), "-batch", "-ex", "thread apply all bt 12"],
                                     capture_output=True, text=True).stdout
-        windows = subprocess.run(["xdotool", "search", "--name", "."], capture_output=True, text=True)
+        windows = self.x("xdotool", "search", "--name", ".")
         self.kill()
         raise TimeoutError("no Rotorvane window within %s s (windows: %r %r)\n%s"
                            % (timeout, windows.stdout, windows.stderr, stacks))
@@ -89,43 +140,87 @@ class Program:
         """Waits until the window shows its menu bar: the textures are loaded and the clock runs."""
         probe = self.path("first-frame.png")
         while time.time() < deadline:
-            shot = subprocess.run(["import", "-window", self.window, probe], capture_output=True)
+            shot = self.x("import", "-window", self.window, probe)
             if shot.returncode == 0 and min(pixel(probe, 4, 4)) > 150:
                 return
             time.sleep(0.2)
         raise TimeoutError("the window showed no frame in time")
 
+    def x(self, *command, check=False):
+        """Runs an X tool (xdotool, import) on the program's display."""
+        env = dict(os.environ, DISPLAY=self.env.get("DISPLAY", os.environ.get("DISPLAY", "")))
+        return subprocess.run(list(command), capture_output=True, text=command[0] == "xdotool", env=env,
+                              check=check)
+
     def key(self, name, pause=0.3):
         """Presses and releases a key as a finger does, held for a few frames."""
-        subprocess.run(["xdotool", "keydown", "--window", self.window, name], check=True)
+        self.x("xdotool", "keydown", "--window", self.window, name, check=True)
         time.sleep(0.08)
-        subprocess.run(["xdotool", "keyup", "--window", self.window, name], check=True)
+        self.x("xdotool", "keyup", "--window", self.window, name, check=True)
         time.sleep(pause)
 
     def type(self, text, pause=0.3):
-        subprocess.run(["xdotool", "type", "--delay", "40", text], check=True)
+        self.x("xdotool", "type", "--delay", "40", text, check=True)
         time.sleep(pause)
 
     def click(self, x, y, pause=0.4):
-        subprocess.run(["xdotool", "mousemove", "--window", self.window, str(x), str(y)], check=True)
+        self.x("xdotool", "mousemove", "--window", self.window, str(x), str(y), check=True)
         time.sleep(0.15)
         # A real pointer click at the pointer position (a click sent to the window is synthetic and ignored).
-        subprocess.run(["xdotool", "click", "1"], check=True)
+        self.x("xdotool", "click", "1", check=True)
         time.sleep(pause)
+
+    def menu(self, title_x, item_y, pause=0.8):
+        """Opens the menu whose title is at title_x and clicks the item on row item_y. The title is clicked
+        again while the pop-up does not show (the first frames of a fresh start can be slow)."""
+        for _ in range(3):
+            self.click(title_x, 9, pause=0.5)
+            if self.wait_for_light_row(title_x + 20, item_y, 5):
+                break
+        self.click(title_x + 30, item_y, pause=pause)
+
+    def wait_for_light_row(self, x, y, timeout):
+        """Waits until most of 40 pixels from (x, y) rightwards are light grey or white (a pop-up shown)."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            row = self.x("import", "-window", self.window, "-crop", "40x1+%d+%d" % (x, y), "-depth", "8",
+                         "rgb:-").stdout
+            darkest = sorted(min(row[i:i + 3]) for i in range(0, len(row) - 2, 3))
+            if darkest and darkest[len(darkest) // 2] >= 200:
+                return True
+            time.sleep(0.3)
+        return False
+
+    def choose(self, open_chooser, name, done=None, tries=3):
+        """Opens a file chooser, types name and presses Return, until done() holds: on a loaded machine a
+        frame can take longer than a click or a key press, and one that starts and ends between two frames
+        is not seen. A second click while the chooser is open does nothing."""
+        for _ in range(tries if done else 1):
+            open_chooser()
+            self.key("ctrl+a", pause=0.2)
+            self.type(name)
+            self.key("Return", pause=1.5)
+            if done is None or done():
+                return
+        raise AssertionError("the chooser did not take %s: see %s" % (name, self.screenshot("chooser.png")))
+
+    def bar_button(self, name, pause=1.0):
+        self.click(BAR[name], BAR_Y, pause=pause)
 
     def screenshot(self, name):
         out = self.path(name)
-        subprocess.run(["import", "-window", self.window, out], check=True,
-                       capture_output=True)
+        self.x("import", "-window", self.window, out, check=True)
         return out
 
     def stop(self, sig=signal.SIGTERM, timeout=30):
+        """Ends the program with a signal; returns its exit code and keeps its output in self.log."""
         self.proc.send_signal(sig)
         try:
             self.proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             self.proc.kill()
             raise
+        self.log = self.proc.stdout.read().decode(errors="replace")
         return self.proc.returncode
 
     def cleanup(self):
@@ -137,6 +232,15 @@ class Program:
         if self.proc and self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+
+
+def near(colour, expected, tolerance=10):
+    return all(abs(c - e) <= tolerance for c, e in zip(colour, expected))
+
+
+def prefs(scale=1.5, instruments=False, smooth=True, background=1, motor_sound=False):
+    """A 19-byte UserPrefs.dat in the current layout (crash sound and building on, the rest off)."""
+    return struct.pack("<IfBBiBBBBB", PREFS_TAG, scale, instruments, smooth, background, motor_sound, 1, 1, 0, 0)
 
 
 def pixel(png, x, y):

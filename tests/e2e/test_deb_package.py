@@ -9,12 +9,14 @@ import hashlib
 import os
 import pwd
 import shutil
-import signal
 import struct
 import subprocess
 import sys
 import tempfile
 import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+import rvdriver  # noqa: E402
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE for this test
 # The package, its folder and the dpkg database belong to the whole machine: runs from several build trees
@@ -23,8 +25,7 @@ LOCK = os.path.join("/run/lock" if os.path.isdir("/run/lock") else "/tmp", "roto
 LOCK_WAIT = 180  # seconds
 USER = "rvpilot%d" % os.getpid()  # an account of this run's own
 PACKAGE = "rotorvane"
-MENU_VIEW_X, MENU_Y, INSTRUMENTS_Y = 237, 9, 35  # the View menu and its first item (window coordinates)
-BAR_Y = 95  # the row through the record/play bar's buttons, where it first appears
+MENU_VIEW_X, INSTRUMENTS_Y = 237, 35  # the View menu and its first item (window coordinates)
 
 
 def run(*args, **kw):
@@ -61,17 +62,16 @@ def newer_version(deb, scratch):
 
 
 class Session:
-    def __init__(self, build_dir):
-        self.build_dir = build_dir
+    """The pilot's account, a display of our own and the installed program run by that pilot."""
+
+    def __init__(self):
         self.scratch = tempfile.mkdtemp(prefix="rotorvane-deb-")
         os.chmod(self.scratch, 0o755)
         self.home = os.path.join(self.scratch, "home")
         self.made_user = False
         self.xvfb = None
-        self.proc = None
-        self.window = None
+        self.program = None
 
-    # Environment -----------------------------------------------------------------------------------
     def make_user(self):
         run("useradd", "--home-dir", self.home, "--create-home", "--shell", "/bin/sh", USER)
         self.made_user = True
@@ -88,8 +88,18 @@ class Session:
         with os.fdopen(read_end) as f:
             self.display = ":" + f.readline().strip()
 
+    def start_program(self):
+        """The installed program, started from the pilot's menu entry's command as the pilot."""
+        self.program = rvdriver.Program(None, keep_dir=self.scratch)
+        self.program.env = {"HOME": self.home, "USER": USER, "LOGNAME": USER, "PATH": "/usr/bin:/bin",
+                            "DISPLAY": self.display, "SDL_AUDIODRIVER": "dummy"}
+        self.program.command, self.program.cwd, self.program.user = ["rotorvane"], self.home, (self.uid, self.gid)
+        self.program.start(timeout=60)
+        return self.program
+
     def cleanup(self):
-        self.stop_program(signal.SIGKILL)
+        if self.program:
+            self.program.kill()
         if self.xvfb:
             self.xvfb.kill()
             self.xvfb.wait()
@@ -102,88 +112,19 @@ class Session:
         else:
             shutil.rmtree(self.scratch, ignore_errors=True)
 
-    # The installed program, run by the pilot --------------------------------------------------------
-    def start_program(self, timeout=60):
-        env = {"HOME": self.home, "USER": USER, "LOGNAME": USER, "PATH": "/usr/bin:/bin",
-               "DISPLAY": self.display, "SDL_AUDIODRIVER": "dummy"}
-        self.proc = subprocess.Popen(["rotorvane"], cwd=self.home, env=env, user=self.uid, group=self.gid,
-                                     extra_groups=[], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if self.proc.poll() is not None:
-                raise RuntimeError("program exited early: " + self.proc.stdout.read().decode(errors="replace"))
-            ids = self.xdotool("search", "--name", "^Rotorvane$").split()
-            if ids:
-                self.window = ids[-1]
-                if not self.wait_for_light_pixel(600, MENU_Y, 60):
-                    raise TimeoutError("the window never showed its menu bar")
-                time.sleep(0.5)
-                return
-            time.sleep(0.2)
-        raise TimeoutError("no Rotorvane window within %s s" % timeout)
 
-    def xdotool(self, *args):
-        return subprocess.run(["xdotool", *args], capture_output=True, text=True,
-                              env=dict(os.environ, DISPLAY=self.display)).stdout
-
-    def click(self, x, y, pause=0.6):
-        self.xdotool("mousemove", "--window", self.window, str(x), str(y))
-        time.sleep(0.15)
-        self.xdotool("click", "1")
-        time.sleep(pause)
-
-    def key(self, name, pause=0.4):
-        self.xdotool("keydown", "--window", self.window, name)
-        time.sleep(0.08)
-        self.xdotool("keyup", "--window", self.window, name)
-        time.sleep(pause)
-
-    def pixel(self, x, y):
-        out = subprocess.run(["import", "-window", self.window, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8",
-                              "rgb:-"], capture_output=True, env=dict(os.environ, DISPLAY=self.display)).stdout
-        return tuple(out[:3])
-
-    def load_button_x(self):
-        """The middle of the record/play bar's Load button: its yellow folder, the first in the button row."""
-        row = subprocess.run(["import", "-window", self.window, "-crop", "1024x1+0+%d" % BAR_Y, "-depth", "8",
-                              "rgb:-"], capture_output=True, env=dict(os.environ, DISPLAY=self.display)).stdout
-        yellow = [x for x in range(len(row) // 3)
-                  if row[3 * x] > 230 and 190 <= row[3 * x + 1] <= 235 and row[3 * x + 2] < 150]
-        if not yellow:
-            raise RuntimeError("no Load button in the record/play bar")
-        run_end = yellow[0]
-        while run_end + 1 in yellow:
-            run_end += 1
-        return (yellow[0] + run_end) // 2
-
-    def wait_for_light_pixel(self, x, y, timeout):
-        """Waits until the pixel is light grey or white (the menu bar drawn, a menu open)."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            colour = self.pixel(x, y)
-            if len(colour) == 3 and min(colour) >= 200:
-                return True
-            time.sleep(0.3)
-        return False
-
-    def open_menu(self, x, item_y):
-        """Clicks a menu title until its menu shows (the first frames of a fresh account can be slow)."""
-        for _ in range(3):
-            self.click(x, MENU_Y)
-            if self.wait_for_light_pixel(x + 60, item_y, 5):
-                return
-        raise RuntimeError("the menu at x=%d did not open" % x)
-
-    def screenshot(self, name):
-        """A picture of the window in the scratch folder (kept with RV_KEEP_E2E=1)."""
-        subprocess.run(["import", "-window", self.window, os.path.join(self.scratch, name)],
-                       capture_output=True, env=dict(os.environ, DISPLAY=self.display))
-
-    def stop_program(self, sig=signal.SIGTERM):
-        if self.proc and self.proc.poll() is None:
-            self.proc.send_signal(sig)
-            self.proc.wait(timeout=30)
-        return self.proc.returncode if self.proc else None
+def load_button_x(program):
+    """The middle of the record/play bar's Load button: its yellow folder, the first in the button row."""
+    row = program.x("import", "-window", program.window, "-crop", "1024x1+0+%d" % rvdriver.BAR_Y, "-depth", "8",
+                    "rgb:-").stdout
+    yellow = [x for x in range(len(row) // 3)
+              if row[3 * x] > 230 and 190 <= row[3 * x + 1] <= 235 and row[3 * x + 2] < 150]
+    if not yellow:
+        raise RuntimeError("no Load button in the record/play bar")
+    run_end = yellow[0]
+    while run_end + 1 in yellow:
+        run_end += 1
+    return (yellow[0] + run_end) // 2
 
 
 def take_machine_lock():
@@ -225,7 +166,7 @@ def main():
         assert path in contents, path
     assert "./usr/bin/rotorvane -> ../lib/rotorvane/rotorvane" in contents, contents
 
-    session = Session(build_dir)
+    session = Session()
     try:
         session.make_user()
         session.start_display()
@@ -235,19 +176,12 @@ def main():
 
         # The pilot's first flight: turn the instruments off (View > Instruments), load the shipped demo
         # flight through the chooser, stop with SIGTERM.
-        session.start_program()
-        session.open_menu(MENU_VIEW_X, INSTRUMENTS_Y)
-        session.click(MENU_VIEW_X + 20, INSTRUMENTS_Y)
-        session.key("r", pause=0.8)
-        session.click(session.load_button_x(), BAR_Y, pause=1.0)
-        session.key("ctrl+a", pause=0.2)
-        subprocess.run(["xdotool", "type", "--delay", "40", "Demo Flight.rec"], check=True,
-                       env=dict(os.environ, DISPLAY=session.display))
-        time.sleep(0.3)
-        session.key("Return", pause=1.0)
-        session.screenshot("demo-loaded.png")
-        code = session.stop_program()
-        assert code == 0, "exit code %s: %s" % (code, session.proc.stdout.read().decode(errors="replace"))
+        program = session.start_program()
+        program.menu(MENU_VIEW_X, INSTRUMENTS_Y)
+        program.key("r", pause=0.8)
+        program.choose(lambda: program.click(load_button_x(program), rvdriver.BAR_Y, pause=1.0), "Demo Flight.rec")
+        program.screenshot("demo-loaded.png")
+        assert program.stop() == 0, program.log
 
         pilot = os.path.join(session.home, ".local", "share", "rotorvane")
         for name in ["UserPrefs.dat", "Settings.ini", "JoystickCalibration.dat", "JoystickMapping.dat",

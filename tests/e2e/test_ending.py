@@ -12,59 +12,46 @@ import time
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
-SETTINGS = ["UserPrefs.dat", "JoystickCalibration.dat", "JoystickMapping.dat", "data/StartUp.par",
-            "FlightLogData.log", "Settings.ini"]
-SIMULATION, LOG_Y, APPEND, VIEW_LOG = (48, 9), (40, 175), (320, 194), (290, 213)
+APPEND, VIEW_LOG = (320, 194), (290, 213)  # the items of Simulation > Log
 
 
 def open_log_item(program, item):
-    program.click(*SIMULATION, pause=0.5)
-    program.click(*LOG_Y, pause=0.5)
+    program.click(48, 9, pause=0.5)  # Simulation
+    program.click(40, 175, pause=0.5)  # Log
     program.click(*item, pause=1.0)
 
 
 def signals(program_dir):
     for sig in (signal.SIGHUP, signal.SIGQUIT, signal.SIGINT):
         # No xdg-open on the path: "View log" says where the text was written.
-        program = rvdriver.Program(program_dir, env={"PATH": "/nonexistent"}).install()
-        try:
+        with rvdriver.Program(program_dir, env={"PATH": "/nonexistent"}) as program:
             program.start()
             open_log_item(program, VIEW_LOG)
-            output = program.proc.stdout
-            code = program.stop(sig)
-            log = output.read().decode(errors="replace")
-        finally:
-            program.kill()
-        assert code == 0, (sig, code, log)
-        for name in SETTINGS:
-            assert os.path.isfile(program.path(name)), "%s: %s not written" % (sig.name, name)
-        assert os.path.getsize(program.path("FlightLogData.log")) == 52
-        assert os.path.getsize(program.path("data/StartUp.par")) == 196
-        assert not glob.glob(program.path("**", "*.tmp-*"), recursive=True), "temporary files left"
-        text = program.path("FlightLog.txt")
-        assert os.path.isfile(text) and "It was written to %s" % text in log, log
-        print("%s: normal shutdown, all settings files written" % sig.name)
-        program.cleanup()
+            assert program.stop(sig) == 0, (sig, program.log)
+            program.check_settings_written(sig.name)
+            assert not glob.glob(program.path("**", "*.tmp-*"), recursive=True), "temporary files left"
+            text = program.path("FlightLog.txt")
+            assert os.path.isfile(text) and "It was written to %s" % text in program.log, program.log
+            print("%s: normal shutdown, all settings files written" % sig.name)
 
 
 def no_display(program_dir):
-    program = rvdriver.Program(program_dir).install()
-    for extra in ({"DISPLAY": "", "WAYLAND_DISPLAY": ""}, {"SDL_VIDEODRIVER": "offscreen"}):
-        env = dict(program.env)
-        env.pop("DISPLAY", None)
-        env.pop("WAYLAND_DISPLAY", None)
-        env.update(extra)
-        if "SDL_VIDEODRIVER" in extra:
-            env["DISPLAY"] = os.environ.get("DISPLAY", ":0")
-        begin = time.time()
-        done = subprocess.run([program.path("rotorvane")], env=env, capture_output=True, text=True, timeout=10)
-        took = time.time() - begin
-        lines = done.stderr.strip().splitlines()
-        assert done.returncode == 1, (extra, done.returncode, done.stderr)
-        assert took < 2.0, (extra, took)
-        assert len(lines) == 1 and "window system" in lines[0], (extra, done.stderr)
-        print("no display (%s): exit 1 after %.2f s: %s" % (extra, took, lines[0]))
-    program.cleanup()
+    with rvdriver.Program(program_dir) as program:
+        for extra in ({"DISPLAY": "", "WAYLAND_DISPLAY": ""}, {"SDL_VIDEODRIVER": "offscreen"}):
+            env = dict(program.env)
+            env.pop("DISPLAY", None)
+            env.pop("WAYLAND_DISPLAY", None)
+            env.update(extra)
+            if "SDL_VIDEODRIVER" in extra:
+                env["DISPLAY"] = os.environ.get("DISPLAY", ":0")
+            begin = time.time()
+            done = subprocess.run([program.path("rotorvane")], env=env, capture_output=True, text=True, timeout=10)
+            took = time.time() - begin
+            lines = done.stderr.strip().splitlines()
+            assert done.returncode == 1, (extra, done.returncode, done.stderr)
+            assert took < 2.0, (extra, took)
+            assert len(lines) == 1 and "window system" in lines[0], (extra, done.stderr)
+            print("no display (%s): exit 1 after %.2f s: %s" % (extra, took, lines[0]))
 
 
 def lock(folder, locked):
@@ -88,11 +75,9 @@ def lock(folder, locked):
 def failed_save(program_dir):
     program = rvdriver.Program(program_dir).install()
     old_log = struct.pack("<IIi10f", 1, 2, 3, *range(10))
-    prefs = struct.pack("<IfBBiBBBBB", 0x2043ABCF, 1.5, 0, 1, 1, 0, 1, 1, 0, 0)
-    with open(program.path("FlightLogData.log"), "wb") as f:
-        f.write(old_log)
-    with open(program.path("UserPrefs.dat"), "wb") as f:
-        f.write(prefs)
+    prefs = rvdriver.prefs()
+    program.write("FlightLogData.log", old_log)
+    program.write("UserPrefs.dat", prefs)
     try:
         program.start()
         if not lock(program.dir, True):
@@ -104,17 +89,14 @@ def failed_save(program_dir):
         shot = program.dir.rstrip("/") + "-failed-save.png"
         subprocess.run(["import", "-window", program.window, shot], check=True, capture_output=True)
         program.key("Return", pause=0.5)
-        output = program.proc.stdout
         code = program.stop()
-        log = output.read().decode(errors="replace")
     finally:
         program.kill()
         lock(program.dir, False)
+    log = program.log
     assert code == 0, (code, log)
-    with open(program.path("FlightLogData.log"), "rb") as f:
-        assert f.read() == old_log, "the old log was not kept whole"
-    with open(program.path("UserPrefs.dat"), "rb") as f:
-        assert f.read() == prefs, "the old preferences were not kept whole"
+    assert program.read("FlightLogData.log") == old_log, "the old log was not kept whole"
+    assert program.read("UserPrefs.dat") == prefs, "the old preferences were not kept whole"
     wanted = "Could not save %s:" % program.path("FlightLogData.log")
     assert log.count(wanted) == 1, log
     assert "Could not save %s:" % program.path("UserPrefs.dat") in log, log
@@ -125,12 +107,6 @@ def failed_save(program_dir):
     os.remove(shot)
 
 
-def main():
-    program_dir = sys.argv[1]
-    no_display(program_dir)
-    signals(program_dir)
-    failed_save(program_dir)
-
-
-if __name__ == "__main__":
-    main()
+no_display(sys.argv[1])
+signals(sys.argv[1])
+failed_save(sys.argv[1])

@@ -13,8 +13,6 @@ import sys
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
-BAR_Y = 95
-PLAY, LOAD = 64, 599
 GRAPHICS, SOUND = 128, 284
 CANOPY_Y, GEOMETRY_Y, MOTOR_Y = 55, 74, 36
 # Rewritten at every exit (settings) or replaced by "Load Recording" (the scratch file).
@@ -70,17 +68,7 @@ def digests(folder):
     return found
 
 
-def choose(program, menu_x, item_y, name):
-    """A menu command that opens the file chooser, the name typed in, Return; then any message closed."""
-    program.click(menu_x, 9, pause=0.5)
-    program.click(menu_x + 30, item_y, pause=1.0)
-    program.key("ctrl+a", pause=0.2)
-    program.type(name)
-    program.key("Return", pause=1.0)
-
-
 def run(program_dir, damage, shipped):
-    program = rvdriver.Program(program_dir).install()
     slots = {"UserPrefs.dat": "prefs", "JoystickCalibration.dat": "calibration",
              "JoystickMapping.dat": "mapping", "data/StartUp.par": "par", "temporary.rec": "rec",
              "data/backdrop.jpg": "picture", "data/grass.jpg": "picture", "data/pebbles.jpg": "picture",
@@ -88,46 +76,34 @@ def run(program_dir, damage, shipped):
              "data/canmask.pcx": "pcx", "data/motorsound.wav": "wav", "crashsounds/zz-hostile.wav": "wav",
              "recordings/hostile.rec": "rec", "canopies/hostile.jpg": "picture",
              "ModelGeometries/hostile.x": "x"}
-    for rel, kind in slots.items():
-        with open(program.path(rel), "wb") as f:
-            f.write(hostile(kind, damage, shipped))
-    before = digests(program.dir)
-    try:
+    with rvdriver.Program(program_dir) as program:
+        for rel, kind in slots.items():
+            program.write(rel, hostile(kind, damage, shipped))
+        before = digests(program.dir)
         program.start()
         for _ in range(12):  # the messages about what could not be read, one box each
             program.key("Return", pause=0.25)
         program.key("r", pause=0.5)
-        program.click(PLAY, BAR_Y, pause=1.0)  # the damaged scratch recording
-        program.click(LOAD, BAR_Y, pause=1.0)
-        program.key("ctrl+a", pause=0.2)
-        program.type("hostile.rec")
-        program.key("Return", pause=0.8)
-        program.click(PLAY, BAR_Y, pause=1.0)
+        program.bar_button("play")  # the damaged scratch recording
+        program.choose(lambda: program.bar_button("load"), "hostile.rec")
+        program.bar_button("play")
         program.key("r", pause=0.5)
-        choose(program, GRAPHICS, CANOPY_Y, "hostile.jpg")
-        program.key("Return", pause=0.5)
-        choose(program, GRAPHICS, GEOMETRY_Y, "hostile.x")
-        program.key("Return", pause=0.5)
+        for item_y, name in ((CANOPY_Y, "hostile.jpg"), (GEOMETRY_Y, "hostile.x")):
+            program.choose(lambda: program.menu(GRAPHICS, item_y, pause=1.0), name)
+            program.key("Return", pause=0.5)
         for _ in range(2):  # the motor sound switched on (and off) reads the damaged loop
-            program.click(SOUND, 9, pause=0.5)
-            program.click(SOUND + 30, MOTOR_Y, pause=0.8)
-        shot = program.screenshot("hostile-%s.png" % damage)
-        assert rvdriver.image_size(shot)[0] > 0
-        output = program.proc.stdout
+            program.menu(SOUND, MOTOR_Y)
+        assert rvdriver.image_size(program.screenshot("hostile-%s.png" % damage))[0] > 0
         code = program.stop()
-        log = output.read().decode(errors="replace")
-    finally:
-        program.kill()
-    assert code == 0, "%s: exit %s\n%s" % (damage, code, log[-3000:])
-    assert "Assertion" not in log and "runtime error" not in log, log
-    after = digests(program.dir)
-    changed = sorted(k for k in before if before[k] != after.get(k))
-    assert not changed, "%s: files changed or gone: %s" % (damage, changed)
-    assert "Could not read" in log, "%s: nothing said about unreadable files\n%s" % (damage, log)
-    if damage in ("empty", "random", "short"):
-        assert "canopy is unchanged" in log, log
-    program.cleanup()
-    return log
+        log = program.log
+        assert code == 0, "%s: exit %s\n%s" % (damage, code, log[-3000:])
+        assert "Assertion" not in log and "runtime error" not in log, log
+        after = digests(program.dir)
+        changed = sorted(k for k in before if before[k] != after.get(k))
+        assert not changed, "%s: files changed or gone: %s" % (damage, changed)
+        assert "Could not read" in log, "%s: nothing said about unreadable files\n%s" % (damage, log)
+        if damage in ("empty", "random", "short"):
+            assert "canopy is unchanged" in log, log
 
 
 def main():

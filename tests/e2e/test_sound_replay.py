@@ -17,8 +17,6 @@ import time
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
-BAR_Y = 95  # the record/play bar's buttons where it first appears (window coordinates)
-PLAY, STOP, LOAD, SAVE, REPLAY = 64, 172, 599, 635, 671
 RATE = 48000                # the shipped motor loop's sample rate
 BLOCK = RATE // 16          # samples per synthesised block
 RPM = 2700.0
@@ -52,20 +50,6 @@ def check_recording(path, least_frames):
         assert abs(state[2]) < 0.5 and abs(state[3] - 6.0) < 0.5, ("not on the pad", n, state[2:5])
         assert frame[84] in (0, 1) and frame[85] in (0, 1) and frame[86:88] == b"\0\0", (n, frame[84:])
     return count
-
-
-def choose(program, button, name, done, tries=3):
-    """Opens a chooser from the bar, types name and presses Return, until done() holds: on a loaded
-    machine a frame can take longer than a click or a key press, and one that starts and ends between two
-    frames is not seen. A second click on the bar while the chooser is open does nothing."""
-    for _ in range(tries):
-        program.click(button, BAR_Y, pause=1.0)
-        program.key("ctrl+a", pause=0.2)
-        program.type(name)
-        program.key("Return", pause=1.5)
-        if done():
-            return
-    raise AssertionError("the chooser did not take %s: see %s" % (name, program.screenshot("chooser.png")))
 
 
 def rms(values):
@@ -152,59 +136,40 @@ def goertzel_peak_decimated(samples, low, high, step):
     return best_f
 
 
-def main():
-    program = rvdriver.Program(sys.argv[1]).install()
-    prefs = struct.pack("<IfBBiBBBBB", 0x2043ABCF, 1.5, 1, 0, 1, 1, 1, 1, 0, 0)  # motor sound on
-    with open(program.path("UserPrefs.dat"), "wb") as f:
-        f.write(prefs)
-    with open(program.path("recordings", "known.rec"), "wb") as f:
-        f.write(known_recording())
-    try:
-        program.start(timeout=90)
-        time.sleep(20.0)  # on the field, nothing recorded
-        program.key("r", pause=1.0)
-        for _ in range(3):
-            program.click(REPLAY, BAR_Y, pause=1.0)
-            if os.path.exists(program.path("temporary.rec")):
-                break
-        replay_frames = check_recording(program.path("temporary.rec"), 300)
-        program.click(PLAY, BAR_Y, pause=2.0)
-        program.screenshot("instant-replay.png")
-        saved = program.path("recordings", "kept.rec")
-        choose(program, SAVE, "kept.rec", lambda: os.path.exists(saved))
-        assert check_recording(saved, 300) == replay_frames
-        # Saving again under the same name asks first; No keeps the file.
-        before = open(saved, "rb").read()
-        program.click(SAVE, BAR_Y, pause=1.0)
-        program.key("ctrl+a", pause=0.2)
-        program.type("kept.rec")
-        program.key("Return", pause=1.5)
-        program.screenshot("replace-question.png")
-        program.key("Escape", pause=0.5)
-        assert open(saved, "rb").read() == before
-        program.click(STOP, BAR_Y, pause=0.5)
+with rvdriver.Program(sys.argv[1]) as program:
+    program.write("UserPrefs.dat", rvdriver.prefs(instruments=True, smooth=False, motor_sound=True))
+    program.write("recordings/known.rec", known_recording())
+    program.start(timeout=90)
+    time.sleep(20.0)  # on the field, nothing recorded
+    program.key("r", pause=1.0)
+    for _ in range(3):
+        program.bar_button("replay")
+        if os.path.exists(program.path("temporary.rec")):
+            break
+    replay_frames = check_recording(program.path("temporary.rec"), 300)
+    program.bar_button("play", pause=2.0)
+    program.screenshot("instant-replay.png")
+    saved = program.path("recordings", "kept.rec")
+    program.choose(lambda: program.bar_button("save"), "kept.rec", lambda: os.path.exists(saved))
+    assert check_recording(saved, 300) == replay_frames
+    # Saving again under the same name asks first; No keeps the file.
+    before = program.read(saved)
+    program.choose(lambda: program.bar_button("save"), "kept.rec")
+    program.screenshot("replace-question.png")
+    program.key("Escape", pause=0.5)
+    assert program.read(saved) == before
+    program.bar_button("stop", pause=0.5)
 
-        # The known flight with its motor sound.
-        known = known_recording()
-        choose(program, LOAD, "known.rec", lambda: open(program.path("temporary.rec"), "rb").read() == known)
-        audio = program.path("audio.raw")
-        for _ in range(3):
-            program.click(PLAY, BAR_Y, pause=1.5)
-            with open(audio, "rb") as f:
-                f.seek(max(0, os.path.getsize(audio) - 40000))
-                if any(f.read()):
-                    break
-        time.sleep(SEGMENT_FRAMES * len(SEGMENTS) / 20.0 + 1.5)
-        program.screenshot("known-flight.png")
-        code = program.stop(timeout=60)
-    finally:
-        program.kill()
-    assert code == 0, code
-    far_ratio, chop, changes = analyse(open(program.path("audio.raw"), "rb").read())
+    # The known flight with its motor sound.
+    known = known_recording()
+    program.choose(lambda: program.bar_button("load"), "known.rec", lambda: program.read("temporary.rec") == known)
+    for _ in range(3):
+        program.bar_button("play", pause=1.5)
+        if any(program.read("audio.raw")[-40000:]):
+            break
+    time.sleep(SEGMENT_FRAMES * len(SEGMENTS) / 20.0 + 1.5)
+    program.screenshot("known-flight.png")
+    assert program.stop(timeout=60) == 0, program.log
+    far_ratio, chop, changes = analyse(program.read("audio.raw"))
     print("instant replay of %d frames saved; sound: chop %.2f Hz, 12 m at %.3f of 3 m, %d block-edge changes"
           % (replay_frames, chop, far_ratio, changes))
-    program.cleanup()
-
-
-if __name__ == "__main__":
-    main()

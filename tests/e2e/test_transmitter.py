@@ -13,16 +13,11 @@ import time
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
-MENU = 19
 TX = "RC Transmitter"
 PAD = "Game Pad"
 FIRST_OK = (293, 515)   # the first-start Calibrate dialog (with its explanation)
 MENU_OK, MENU_CANCEL = (293, 483), (420, 483)  # Calibrate opened from the menu
-JOYSTICK_MENU, CALIBRATE_ITEM = (345, 9), (375, 47)
-
-
-def near(colour, expected, tolerance=10):
-    return all(abs(c - e) <= tolerance for c, e in zip(colour, expected))
+CALIBRATE = (345, 47)  # the Joystick menu's title x and its Calibrate row
 
 
 class Transmitters:
@@ -45,7 +40,7 @@ def start(program, shim, devices):
 
 
 def calibration(program):
-    data = open(program.path("JoystickCalibration.dat"), "rb").read()
+    data = program.read("JoystickCalibration.dat")
     assert len(data) == 104
     fields = struct.unpack("<26i", data)
     return {"max": fields[0:6], "centre": fields[6:12], "min": fields[13:19], "raw": fields[19:25],
@@ -53,7 +48,7 @@ def calibration(program):
 
 
 def paused(shot, width):
-    return near(rvdriver.pixel(shot, width - 24, MENU + 30), (0, 0, 0))
+    return rvdriver.near(rvdriver.pixel(shot, width - 24, rvdriver.MENU_HEIGHT + 30), (0, 0, 0))
 
 
 def first_start(program, shim):
@@ -76,8 +71,7 @@ def first_start(program, shim):
     cal = calibration(program)
     assert cal["centre"] == (32768,) * 6, cal
     assert cal["min"] == (0,) * 6 and cal["max"] == (65535,) * 6, cal
-    settings = open(program.path("Settings.ini")).read()
-    assert "TransmitterName = " + TX in settings, settings
+    assert program.settings()["TransmitterName"] == TX, program.settings()
 
 
 def other_order_and_unplug(program, shim):
@@ -109,8 +103,7 @@ def cancel_restores(program, shim):
     before = calibration(program)["bytes"]
     tx = start(program, shim, ["4 12 1 " + PAD, "6 8 1 " + TX])
     tx.send("axis 1 32767 " + TX, "axis 2 -32768 " + TX, pause=0.5)
-    program.click(*JOYSTICK_MENU, pause=0.5)
-    program.click(*CALIBRATE_ITEM, pause=0.8)
+    program.menu(*CALIBRATE)
     tx.send("axis 0 5000 " + TX)
     program.click(*MENU_OK)  # centres taken off-centre
     tx.send("axis 0 -20000 " + TX, "axis 0 9000 " + TX)
@@ -119,32 +112,20 @@ def cancel_restores(program, shim):
     tx.send("axis 0 0 " + TX)
     program.screenshot("cancel-after.png")
     # Esc cancels as well, from the first phase.
-    program.click(*JOYSTICK_MENU, pause=0.5)
-    program.click(*CALIBRATE_ITEM, pause=0.8)
+    program.menu(*CALIBRATE)
     program.screenshot("escape-before.png")
     program.key("Escape", pause=0.5)
     program.screenshot("escape-after.png")
     # Leaving the program with Calibrate open keeps the old calibration too.
-    program.click(*JOYSTICK_MENU, pause=0.5)
-    program.click(*CALIBRATE_ITEM, pause=0.8)
+    program.menu(*CALIBRATE)
     program.click(*MENU_OK)
     assert program.stop() == 0
     after = calibration(program)["bytes"]
     assert after == before, "calibration changed: %s vs %s" % (after.hex(), before.hex())
 
 
-def main():
-    program = rvdriver.Program(sys.argv[1]).install()
-    shim = sys.argv[2]
-    try:
-        first_start(program, shim)
-        other_order_and_unplug(program, shim)
-        cancel_restores(program, shim)
-    finally:
-        program.kill()
+with rvdriver.Program(sys.argv[1]) as program:
+    first_start(program, sys.argv[2])
+    other_order_and_unplug(program, sys.argv[2])
+    cancel_restores(program, sys.argv[2])
     print("transmitter: calibrated at first start, bound by identity, paused when unplugged, Cancel restores")
-    program.cleanup()
-
-
-if __name__ == "__main__":
-    main()

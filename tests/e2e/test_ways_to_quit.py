@@ -3,7 +3,6 @@
 code 0 and leave every settings file and the session's log record written."""
 import ctypes
 import os
-import struct
 import subprocess
 import sys
 import time
@@ -54,46 +53,21 @@ def click(program, x, y):
     time.sleep(0.5)
 
 
-def open_simulation_menu(program):
-    click(program, 35, 9)
-
-
-def quit_by(program, way):
-    if way == "exit":
-        open_simulation_menu(program)
-        click(program, 40, EXIT_Y)
-    elif way == "close":
-        send_delete_window(int(program.window))
-    else:
-        program.proc.send_signal(15)
-    program.proc.wait(timeout=30)
-    return program.proc.returncode
-
-
 # Row of "Exit" in the Simulation pop-up (ImGui's default font): the last item, after two separators.
 EXIT_Y = 200
 
-
-def main():
-    for way in ("exit", "close", "sigterm"):
-        program = rvdriver.Program(sys.argv[1]).install()
-        try:
-            program.start()
-            time.sleep(2)
-            code = quit_by(program, way)
-        finally:
-            program.kill()
-        assert code == 0, (way, code)
-        prefs = open(program.path("UserPrefs.dat"), "rb").read()
-        assert len(prefs) == 19 and struct.unpack_from("<I", prefs)[0] == 0x2043ABCF, (way, prefs)
-        assert open(program.path("data", "StartUp.par"), "rb").read() == rvdriver.default_model_setup(), way
-        assert os.path.getsize(program.path("JoystickCalibration.dat")) == 104, way
-        assert os.path.getsize(program.path("JoystickMapping.dat")) == 56, way
-        assert os.path.getsize(program.path("FlightLogData.log")) == 52, way
-        assert os.path.exists(program.path("Settings.ini")), way
+for way in ("exit", "close", "sigterm"):
+    with rvdriver.Program(sys.argv[1]) as program:
+        program.start()
+        time.sleep(2)
+        if way == "exit":
+            click(program, 35, 9)
+            click(program, 40, EXIT_Y)
+        elif way == "close":
+            send_delete_window(int(program.window))
+        else:
+            program.proc.send_signal(15)
+        program.proc.wait(timeout=30)
+        assert program.proc.returncode == 0, (way, program.proc.returncode)
+        program.check_settings_written(way)
         print("%s: settings and log written" % way)
-        program.cleanup()
-
-
-if __name__ == "__main__":
-    main()

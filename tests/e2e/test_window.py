@@ -10,56 +10,29 @@ import sys
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
-
-def settings(program):
-    values = {}
-    for line in open(program.path("Settings.ini")):
-        if "=" in line and not line.lstrip().startswith(("#", ";")):
-            key, value = line.split("=", 1)
-            values[key.strip()] = value.strip()
-    return values
-
-
-def run(program, ini):
-    with open(program.path("Settings.ini"), "w") as f:
-        f.write(ini)
+with rvdriver.Program(sys.argv[1]) as program:
+    # A stored size and position are used; "Smooth motion" switched off is kept.
+    program.write("Settings.ini", "WindowX = 40\nWindowY = 30\nWindowWidth = 900\nWindowHeight = 560\nSmoothMotion = 0\n")
     program.start(timeout=90)
-    return program
+    assert rvdriver.image_size(program.screenshot("placed.png")) == (900, 560)
+    program.key("F11", pause=1.0)
+    assert program.stop() == 0
+    saved = program.settings()
+    # The windowed size is what is kept while the window fills the screen.
+    assert (saved["FullScreen"], saved["WindowWidth"], saved["WindowHeight"]) == ("1", "900", "560"), saved
+    assert saved["SmoothMotion"] == "0", saved
 
+    # Full screen again at the next start; F11 brings the stored window back.
+    program.start(timeout=90)
+    program.key("F11", pause=1.0)
+    assert rvdriver.image_size(program.screenshot("windowed.png")) == (900, 560)
+    assert program.stop() == 0
+    assert program.settings()["FullScreen"] == "0"
 
-def main():
-    program = rvdriver.Program(sys.argv[1]).install()
-    try:
-        # A stored size and position are used; "Smooth motion" switched off is kept.
-        run(program, "WindowX = 40\nWindowY = 30\nWindowWidth = 900\nWindowHeight = 560\nSmoothMotion = 0\n")
-        width, height = rvdriver.image_size(program.screenshot("placed.png"))
-        assert (width, height) == (900, 560), (width, height)
-        program.key("F11", pause=1.0)
-        assert program.stop() == 0
-        saved = settings(program)
-        assert saved["FullScreen"] == "1", saved
-        # The windowed size is what is kept while the window fills the screen.
-        assert (saved["WindowWidth"], saved["WindowHeight"]) == ("900", "560"), saved
-        assert saved["SmoothMotion"] == "0", saved
-
-        # Full screen again at the next start; F11 brings the stored window back.
-        program.start(timeout=90)
-        program.key("F11", pause=1.0)
-        width, height = rvdriver.image_size(program.screenshot("windowed.png"))
-        assert (width, height) == (900, 560), (width, height)
-        assert program.stop() == 0
-        assert settings(program)["FullScreen"] == "0"
-
-        # A position far off the screen is not used: the window opens where the pilot can reach it.
-        run(program, "WindowX = 90000\nWindowY = 90000\nWindowWidth = 700\nWindowHeight = 500\n")
-        assert program.stop() == 0
-        saved = settings(program)
-        assert int(saved["WindowX"]) < 1280 and int(saved["WindowY"]) < 1024, saved
-        assert saved["SmoothMotion"] == "1", saved
-    finally:
-        program.kill()
-    program.cleanup()
-
-
-if __name__ == "__main__":
-    main()
+    # A position far off the screen is not used: the window opens where the pilot can reach it.
+    program.write("Settings.ini", "WindowX = 90000\nWindowY = 90000\nWindowWidth = 700\nWindowHeight = 500\n")
+    program.start(timeout=90)
+    assert program.stop() == 0
+    saved = program.settings()
+    assert int(saved["WindowX"]) < 1280 and int(saved["WindowY"]) < 1024, saved
+    assert saved["SmoothMotion"] == "1", saved
