@@ -231,11 +231,16 @@ void StartMotorSound() {
     SDL_PauseAudioDevice(motorDevice, 0);
 }
 
+void LoadAndStartMotorSound() {
+    const std::string motorPath = ReadPath("data/motorsound.wav");
+    if (!LoadMotorSound(motorPath)) ReportReadFailure(motorPath, "the motor sound");
+    StartMotorSound();
+}
+
 void ToggleMotorSound() {
     MotorSoundEnabled = !MotorSoundEnabled;
     if (MotorSoundEnabled) {
-        LoadMotorSound(ReadPath("data/motorsound.wav"));
-        StartMotorSound();
+        LoadAndStartMotorSound();
     } else {
         MotorSoundAudible = false;
         CloseMotorSoundFile();

@@ -9,8 +9,11 @@ bool InitAudioDevices();
 // format), fills both blocks and starts playback. Without a loaded loop nothing is opened.
 void StartMotorSound();
 
-// Sound > "Motor": toggles MotorSoundEnabled; on loads ProgramDir/data/motorsound.wav and starts the
-// output, off closes the file and leaves the output running silent.
+// Loads data/motorsound.wav (naming it to the pilot when it cannot be read) and starts its output.
+void LoadAndStartMotorSound();
+
+// Sound > "Motor": toggles MotorSoundEnabled; on loads and starts the motor sound as above, off closes
+// the file and leaves the output running silent.
 void ToggleMotorSound();
 
 // Shutdown, after the simulation clock was stopped: closes the motor output and SDL's audio subsystem.

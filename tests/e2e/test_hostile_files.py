@@ -102,6 +102,8 @@ def run(program_dir, damage, shipped):
         changed = sorted(k for k in before if before[k] != after.get(k))
         assert not changed, "%s: files changed or gone: %s" % (damage, changed)
         assert "Could not read" in log, "%s: nothing said about unreadable files\n%s" % (damage, log)
+        # Switching the motor sound on from the menu names its unreadable loop.
+        assert "Could not read the motor sound from %s" % program.path("data/motorsound.wav") in log, log
         if damage in ("empty", "random", "short"):
             assert "canopy is unchanged" in log, log
 
