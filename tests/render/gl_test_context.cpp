@@ -144,12 +144,6 @@ bool Near(Rgb a, Rgb b, int tolerance) {
            std::abs(a.b - b.b) <= tolerance;
 }
 
-std::string Describe(Rgb c) {
-    char text[32];
-    std::snprintf(text, sizeof text, "(%d, %d, %d)", c.r, c.g, c.b);
-    return text;
-}
-
 // LeakSanitizer: the desktop bus library that SDL loads keeps a buffer until exit.
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libdbus-1.so\n";
