@@ -24,25 +24,18 @@ namespace {
 constexpr int W = 800;
 constexpr int H = 600;
 
-const Rgb Grass = {30, 150, 30};
-const Rgb Pebbles = {120, 100, 80};
-const Rgb Bricks = {150, 60, 40};
-// The door and window atlas, top to bottom: window 0..0.3125 of the height, eave to 0.367, door below.
-const Rgb Window = {40, 40, 220};
-const Rgb Eave = {220, 220, 40};
-const Rgb Door = {220, 40, 220};
+// The scene pictures; the door and window atlas top to bottom: window 0..0.3125 of the height, eave to
+// 0.367, door below.
+const Rgb Grass = {30, 150, 30}, Pebbles = {120, 100, 80}, Bricks = {150, 60, 40};
+const Rgb Window = {40, 40, 220}, Eave = {220, 220, 40}, Door = {220, 40, 220};
 // The panorama: its top half one colour, its bottom half four upright stripes, a quarter each.
 const Rgb BackdropTop = {120, 40, 160};
 const Rgb Stripes[4] = {{200, 30, 30}, {30, 200, 30}, {40, 60, 220}, {230, 230, 230}};
-// Drawn colours: white lines at 0.7 over gravel, the shadow's 0.2 black over gravel, the sky's vertices.
-const Rgb Line = {214, 208, 202};
-const Rgb Shade = {96, 80, 64};
-const Rgb SkyOverhead = {48, 93, 209};
-const Rgb TrailColour = {178, 178, 0};
-const Rgb Green = {0, 204, 0};
-const Rgb Yellow = {255, 204, 0};
-const Rgb LampRed = {204, 0, 0};
-const Rgb Black = {0, 0, 0};
+// Drawn colours: white lines at 0.7 over gravel, the shadow's 0.2 black over gravel, the sky overhead, the
+// trail, and the overlay's.
+const Rgb Line = {214, 208, 202}, Shade = {96, 80, 64}, SkyOverhead = {48, 93, 209},
+          TrailColour = {178, 178, 0};
+const Rgb Green = {0, 204, 0}, Yellow = {255, 204, 0}, LampRed = {204, 0, 0}, Black = {0, 0, 0};
 // Not a colour: the lit orange of the wind sock, told by its hue.
 const Rgb SockOrange = {-1, 0, 0};
 
@@ -271,10 +264,8 @@ const Mark Marks[] = {
     {"idle-up lamp", AllMarks, 10, 10, LampRed},
     {"hold lamp", AllMarks, W - 10, 10, LampRed},
     {"pause bar", AllMarks, W - 24, 30, Black},
-    {"other pause bar", AllMarks, W - 37, 30, Black},
     {"gap between the pause bars", AllMarks, W - 30, 30, Black, false},
     {"slow-motion dot", AllMarks, W - 74, 30, Black},
-    {"last slow-motion dot", AllMarks, W - 90, 30, Black},
     {"gap between the dots", AllMarks, W - 78, 30, Black, false},
     {"play triangle", AllMarks, W - 56, 30, Black},
     {"record square over the pause bars", Recording, W - 30, 30, LampRed},
