@@ -10,13 +10,10 @@ namespace {
 SDL_Window* TestWindow = nullptr;
 SDL_GLContext TestContext = nullptr;
 
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
+// Appends the low bytes of v, least significant first.
+void Put(std::vector<uint8_t>& b, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 } // namespace
 
@@ -103,20 +100,20 @@ void WriteBmp(const std::string& path, int width, int height, Rgb (*pixel)(int, 
     std::vector<uint8_t> b;
     b.push_back('B');
     b.push_back('M');
-    Put32(b, 54 + imageBytes); // file size
-    Put32(b, 0);               // reserved
-    Put32(b, 54);              // offset of the bits
-    Put32(b, 40);              // information header size
-    Put32(b, width);
-    Put32(b, height); // positive: rows bottom first
-    Put16(b, 1);      // planes
-    Put16(b, 24);     // bits per pixel
-    Put32(b, 0);      // no compression
-    Put32(b, imageBytes);
-    Put32(b, 2835);
-    Put32(b, 2835);
-    Put32(b, 0);
-    Put32(b, 0);
+    Put(b, 54 + imageBytes, 4); // file size
+    Put(b, 0, 4);               // reserved
+    Put(b, 54, 4);              // offset of the bits
+    Put(b, 40, 4);              // information header size
+    Put(b, width, 4);
+    Put(b, height, 4); // positive: rows bottom first
+    Put(b, 1, 2);      // planes
+    Put(b, 24, 2);     // bits per pixel
+    Put(b, 0, 4);      // no compression
+    Put(b, imageBytes, 4);
+    Put(b, 2835, 4);
+    Put(b, 2835, 4);
+    Put(b, 0, 4);
+    Put(b, 0, 4);
     for (int row = height - 1; row >= 0; --row) {
         size_t start = b.size();
         for (int x = 0; x < width; ++x) {
@@ -142,12 +139,6 @@ void WriteSolidBmp(const std::string& path, int width, int height, Rgb colour) {
 bool Near(Rgb a, Rgb b, int tolerance) {
     return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
            std::abs(a.b - b.b) <= tolerance;
-}
-
-std::string Describe(Rgb c) {
-    char text[32];
-    std::snprintf(text, sizeof text, "(%d, %d, %d)", c.r, c.g, c.b);
-    return text;
 }
 
 // LeakSanitizer: the desktop bus library that SDL loads keeps a buffer until exit.

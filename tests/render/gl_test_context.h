@@ -2,6 +2,7 @@
 // Mesa's software renderer, and small helpers to write test pictures and read pixels back.
 #pragma once
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,4 +30,6 @@ void WriteBmp(const std::string& path, int width, int height, Rgb (*pixel)(int r
 void WriteSolidBmp(const std::string& path, int width, int height, Rgb colour);
 
 bool Near(Rgb a, Rgb b, int tolerance);
-std::string Describe(Rgb c);
+inline std::ostream& operator<<(std::ostream& out, Rgb c) {
+    return out << '(' << c.r << ", " << c.g << ", " << c.b << ')';
+}
