@@ -44,6 +44,22 @@ void PutI32(Bytes& b, size_t offset, int32_t v) {
         b[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
 }
 
+// Loads the bytes as a file over the record, then saves it again: the record must hold the bytes as laid
+// out (a short file only those it has) and the saved file must be the same bytes.
+template <class Record>
+void ExpectLayout(const Bytes& b, Record& record, bool (*load)(Record&, const std::string&),
+                  bool (*save)(const Record&, const std::string&) = nullptr) {
+    const std::string path = TempPath("layout.dat");
+    WriteBytes(path, b);
+    ASSERT_TRUE(load(record, path));
+    EXPECT_EQ(std::memcmp(&record, b.data(), b.size()), 0);
+    if (save) {
+        ASSERT_TRUE(save(record, path));
+        EXPECT_EQ(ReadBytes(path), b);
+    }
+    std::remove(path.c_str());
+}
+
 class Controls : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -97,28 +113,16 @@ TEST_F(Controls, CalibrationFileLayout) {
     }
     PutI32(b, 48, 0x55);
     PutI32(b, 100, 3);
-    const std::string path = TempPath("cal.dat");
-    WriteBytes(path, b);
-    ASSERT_TRUE(LoadJoystickCalibration(Calibration, path));
-    EXPECT_EQ(std::memcmp(&Calibration, b.data(), 104), 0);
-    ASSERT_TRUE(SaveJoystickCalibration(Calibration, path));
-    EXPECT_EQ(ReadBytes(path), b);
-    // Exactly 100 bytes: the calibration loads and device 0 is selected.
-    b.resize(100);
-    WriteBytes(path, b);
-    ASSERT_TRUE(LoadJoystickCalibration(Calibration, path));
+    ExpectLayout(b, Calibration, LoadJoystickCalibration, SaveJoystickCalibration);
+    b.resize(100); // exactly 100 bytes: device 0 is selected
+    ExpectLayout(b, Calibration, LoadJoystickCalibration);
     EXPECT_EQ(Calibration.joystickId, 0);
-    // A short file changes only the bytes it holds; a missing file nothing.
     SetJoystickCalibrationDefaults(Calibration);
-    WriteBytes(path, {0x10, 0x27, 0, 0, 0x20});
-    ASSERT_TRUE(LoadJoystickCalibration(Calibration, path));
-    EXPECT_EQ(Calibration.maxRaw[0], 10000);
-    EXPECT_EQ(Calibration.maxRaw[1], 40000 - (40000 & 0xFF) + 0x20);
+    ExpectLayout({0x10, 0x27, 0, 0, 0x20}, Calibration, LoadJoystickCalibration);
     EXPECT_EQ(Calibration.maxRaw[2], 40000);
     Calibration.joystickId = 5;
     EXPECT_FALSE(LoadJoystickCalibration(Calibration, TempPath("no_such_file.dat")));
     EXPECT_EQ(Calibration.joystickId, 5);
-    std::remove(path.c_str());
 }
 
 TEST_F(Controls, MappingDefaultsAndFileLayout) {
@@ -129,7 +133,6 @@ TEST_F(Controls, MappingDefaultsAndFileLayout) {
         PutI32(b, 4 * f, axes[f]);
     b[48] = b[49] = b[50] = 1;
     EXPECT_EQ(std::memcmp(&Mapping, b.data(), 56), 0);
-
     for (int f = 0; f < 5; ++f)
         PutI32(b, 4 * f, 5 - f);
     b[20] = b[24] = 1; // reverse Roll and Collective
@@ -138,21 +141,11 @@ TEST_F(Controls, MappingDefaultsAndFileLayout) {
         PutI32(b, at, 0x10000 + at);
     for (int i = 44; i <= 54; ++i)
         b[i] = static_cast<uint8_t>(i & 1);
-    const std::string path = TempPath("map.dat");
-    WriteBytes(path, b);
-    ASSERT_TRUE(LoadChannelMapping(Mapping, path));
-    EXPECT_EQ(std::memcmp(&Mapping, b.data(), 56), 0);
-    ASSERT_TRUE(SaveChannelMapping(Mapping, path));
-    EXPECT_EQ(ReadBytes(path), b);
-    // A short file changes only the bytes it holds.
+    ExpectLayout(b, Mapping, LoadChannelMapping, SaveChannelMapping);
     SetChannelMappingDefaults(Mapping);
-    WriteBytes(path, {4, 0, 0, 0, 2});
-    ASSERT_TRUE(LoadChannelMapping(Mapping, path));
-    EXPECT_EQ(Mapping.axis[Roll], 4);
-    EXPECT_EQ(Mapping.axis[Pitch], 2);
+    ExpectLayout({4, 0, 0, 0, 2}, Mapping, LoadChannelMapping);
     EXPECT_EQ(Mapping.axis[Yaw], 3);
     EXPECT_FALSE(LoadChannelMapping(Mapping, TempPath("no_such_map.dat")));
-    std::remove(path.c_str());
 }
 
 TEST_F(Controls, SwitchSources) {
