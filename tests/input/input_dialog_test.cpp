@@ -1,5 +1,5 @@
-// Smoke tests of the controller dialogs: each opens as a modal popup from its request, draws its
-// frames (with the pickers on top) without ImGui errors and applies its opening rules.
+// Tests of the controller dialogs driven through their widgets in a headless ImGui context: Calibrate's
+// buttons, the mapping dialog's boxes, and the pickers opened over the dialogs.
 #include <gtest/gtest.h>
 #include <imgui.h>
 #include <imgui_internal.h>
@@ -19,6 +19,7 @@ class Dialogs : public ::testing::Test {
         ImGuiIO& io = ImGui::GetIO();
         io.DisplaySize = ImVec2(1024.0f, 768.0f);
         io.IniFilename = nullptr;
+        io.KeyMap[ImGuiKey_Escape] = 1;
         unsigned char* pixels;
         int w, h;
         io.Fonts->GetTexDataAsRGBA32(&pixels, &w, &h);
@@ -27,10 +28,9 @@ class Dialogs : public ::testing::Test {
     }
     void TearDown() override { ImGui::DestroyContext(); }
     // One frame of the main loop's UI: every dialog's Draw at top level; true when a popup is open.
-    bool Frame(double seconds = 0.05, bool escape = false) {
+    static bool Frame(double seconds = 0.05, bool escape = false) {
         ImGuiIO& io = ImGui::GetIO();
         io.DeltaTime = static_cast<float>(seconds);
-        io.KeyMap[ImGuiKey_Escape] = 1;
         io.KeysDown[1] = escape;
         ImGui::NewFrame();
         DrawControllerDialogs();
@@ -38,31 +38,28 @@ class Dialogs : public ::testing::Test {
         ImGui::Render();
         return open;
     }
-    static int OpenPopups() { return ImGui::GetCurrentContext()->OpenPopupStack.Size; }
-    // The id of a widget labelled label in window title, under the ImGui::PushID(group) the dialog uses
-    // (group < 0: none).
-    static ImGuiID WidgetId(const char* title, const char* label, int group = -1) {
-        ImGuiWindow* window = ImGui::FindWindowByName(title);
-        if (!window) return 0;
-        ImGuiID seed = window->ID;
-        if (group >= 0) seed = ImHashData(&group, sizeof group, seed);
-        return ImHashStr(label, 0, seed);
+    static void Escape() {
+        Frame(0.05, true);
+        Frame();
     }
-    // Clicks the widget as a pointer does: finds it by hovering over the window, presses, releases.
-    bool Click(const char* title, const char* label, int group = -1) {
-        ImGuiID id = WidgetId(title, label, group);
+    static int OpenPopups() { return ImGui::GetCurrentContext()->OpenPopupStack.Size; }
+    // Clicks the widget labelled label in window title, under the ImGui::PushID(group) the dialog uses
+    // (group < 0: none), as a pointer does: finds it by hovering over the window, presses, releases.
+    static bool Click(const char* title, const char* label, int group = -1) {
         ImGuiWindow* window = ImGui::FindWindowByName(title);
-        if (!window || id == 0) return false;
+        if (!window) return false;
+        const ImGuiID id =
+            ImHashStr(label, 0, group >= 0 ? ImHashData(&group, sizeof group, window->ID) : window->ID);
         ImGuiIO& io = ImGui::GetIO();
         for (float y = window->Pos.y + 2; y < window->Pos.y + window->Size.y; y += 6) {
             for (float x = window->Pos.x + 4; x < window->Pos.x + window->Size.x; x += 10) {
                 io.MousePos = ImVec2(x, y);
                 Frame(0.001);
                 if (ImGui::GetCurrentContext()->HoveredId != id) continue;
-                io.MouseDown[0] = true;
-                Frame(0.001);
-                io.MouseDown[0] = false;
-                Frame(0.001);
+                for (bool down : {true, false}) {
+                    io.MouseDown[0] = down;
+                    Frame(0.001);
+                }
                 io.MousePos = ImVec2(-1, -1);
                 Frame(0.001);
                 return true;
@@ -74,49 +71,34 @@ class Dialogs : public ::testing::Test {
         for (int32_t& r : Calibration.raw)
             r = value;
     }
-    // Old calibration, as a file would hold it.
-    static void SetOldCalibration() {
-        for (int i = 0; i < 6; ++i) {
-            Calibration.maxRaw[i] = 61000 + i;
-            Calibration.centreRaw[i] = 31000 + i;
-            Calibration.minRaw[i] = 1000 + i;
-        }
-    }
 };
 
-TEST_F(Dialogs, EachDialogOpensFromItsRequest) {
-    EXPECT_FALSE(Frame());
-    ShowCalibrateDialog();
-    EXPECT_TRUE(Frame());
-    // Opening discards the old calibration.
-    EXPECT_EQ(Calibration.maxRaw[0], 0);
-    EXPECT_EQ(Calibration.minRaw[3], 65535);
-    EXPECT_EQ(Calibration.centreRaw[5], 32768);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(Frame());
-}
-
-// Calibrate driven through its buttons: the two OKs calibrate, a barely moved axis is named and keeps
-// its old values on "Go on", and Cancel or Esc give the whole old calibration back.
+// Calibrate driven through its buttons: opening discards the old calibration, the two OKs calibrate, a
+// barely moved axis is named and keeps its old values on "Go on", and Cancel or Esc give the whole old
+// calibration back.
 TEST_F(Dialogs, CalibrateThroughItsButtons) {
-    struct Case {
+    const struct {
         const char* finish; // button pressed at the end ("Go on" after a warning), or "Escape"
         bool moveAll;       // all six axes moved in phase 1, else axes 4 and 5 stay put
         int32_t centre0, min0, max0, min5, max5;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"OK", true, 30000, 200, 64000, 200, 64000},
         {"Go on", false, 30000, 200, 64000, 1005, 61005},
         {"Cancel", true, 31000, 1000, 61000, 1005, 61005},
         {"Escape", true, 31000, 1000, 61000, 1005, 61005},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.finish);
-        SetOldCalibration();
+        for (int i = 0; i < 6; ++i) {
+            Calibration.maxRaw[i] = 61000 + i;
+            Calibration.centreRaw[i] = 31000 + i;
+            Calibration.minRaw[i] = 1000 + i;
+        }
         ShowCalibrateDialog();
         SetRaw(30000);
         for (int i = 0; i < 4; ++i)
-            Frame();
+            EXPECT_TRUE(Frame());
+        EXPECT_EQ(Calibration.minRaw[3], 65535);
         ASSERT_TRUE(Click("Calibrate", "OK"));
         EXPECT_EQ(Calibration.centreRaw[3], 30000);
         for (int32_t raw : {200, 64000, 30000}) {
@@ -126,8 +108,7 @@ TEST_F(Dialogs, CalibrateThroughItsButtons) {
             Frame(0.15);
         }
         if (std::string(c.finish) == "Escape") {
-            Frame(0.05, true);
-            Frame();
+            Escape();
         } else if (std::string(c.finish) == "Go on") {
             ASSERT_TRUE(Click("Calibrate", "OK"));
             EXPECT_EQ(OpenPopups(), 1); // the warning, the dialog stays open
@@ -144,79 +125,65 @@ TEST_F(Dialogs, CalibrateThroughItsButtons) {
     }
 }
 
-// The mapping dialog's boxes driven through the interface: Reverse, Keyboard and the simulator curves.
+// The mapping dialog's boxes clicked in turn, each row with the field it must leave as given.
 TEST_F(Dialogs, MappingBoxesThroughTheInterface) {
     ShowControllerMapping();
     Frame();
     Frame();
-    ASSERT_TRUE(Click("Controller Mapping", "Reverse", Roll));
-    EXPECT_EQ(Mapping.reverse[Roll], 1);
-    EXPECT_EQ(Mapping.reverse[Pitch], 0);
-    // With the simulator curves the collective's box is disabled and follows the throttle's.
-    ASSERT_TRUE(Click("Controller Mapping", "Reverse", Throttle));
-    EXPECT_EQ(Mapping.reverse[Throttle], 1);
-    EXPECT_EQ(Mapping.reverse[Collective], 1);
-    ASSERT_TRUE(Click("Controller Mapping", "Use Simulator Throttle/Pitch Curves"));
-    EXPECT_EQ(Mapping.useSimCurves, 0);
-    ASSERT_TRUE(Click("Controller Mapping", "Reverse", Collective));
-    EXPECT_EQ(Mapping.reverse[Collective], 0);
-    EXPECT_EQ(Mapping.reverse[Throttle], 1);
-    // Idle up (group 5) off the keyboard; throttle hold (group 6) stays on it.
-    ASSERT_TRUE(Click("Controller Mapping", "Keyboard", 5));
-    EXPECT_EQ(Mapping.keyboardIdleUp, 0);
+    const struct {
+        const char* label;
+        int group;
+        const uint8_t* field;
+        uint8_t expected;
+    } clicks[] = {
+        {"Reverse", Roll, &Mapping.reverse[Roll], 1},
+        // With the simulator curves the collective's box is disabled and follows the throttle's.
+        {"Reverse", Throttle, &Mapping.reverse[Collective], 1},
+        {"Use Simulator Throttle/Pitch Curves", -1, &Mapping.useSimCurves, 0},
+        {"Reverse", Collective, &Mapping.reverse[Collective], 0},
+        {"Reverse", Collective, &Mapping.reverse[Throttle], 1},
+        // Idle up (group 5) off the keyboard, then reversed; throttle hold's box (6) is disabled.
+        {"Keyboard", 5, &Mapping.keyboardIdleUp, 0},
+        {"Reverse", 5, &Mapping.idleUpReverse, 1},
+        {"Reverse", 6, &Mapping.throttleHoldReverse, 0},
+    };
+    for (const auto& c : clicks) {
+        Click("Controller Mapping", c.label, c.group);
+        EXPECT_EQ(*c.field, c.expected) << c.label << " " << c.group;
+    }
     EXPECT_EQ(Mapping.keyboardThrottleHold, 1);
-    ASSERT_TRUE(Click("Controller Mapping", "Reverse", 5));
-    EXPECT_EQ(Mapping.idleUpReverse, 1);
-    // A disabled box does not change: throttle hold's Reverse while on the keyboard.
-    EXPECT_FALSE(Click("Controller Mapping", "Reverse", 6) && Mapping.throttleHoldReverse != 0);
-    EXPECT_EQ(Mapping.throttleHoldReverse, 0);
 }
 
-TEST_F(Dialogs, MappingDialogWithChannelPicker) {
-    ShowControllerMapping();
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(Frame());
-    EXPECT_EQ(OpenPopups(), 1);
-    ChooseChannel("Roll Cyclic", Roll);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(Frame());
-    EXPECT_EQ(OpenPopups(), 2);
-    // Only a channel button closes the channel picker.
-    Frame(0.05, true);
-    Frame();
-    EXPECT_EQ(OpenPopups(), 2);
-    EXPECT_EQ(Mapping.axis[Roll], 1);
-}
-
-TEST_F(Dialogs, SwitchPickerLeftWithEscapeKeepsTheSwitch) {
-    ShowControllerMapping();
-    Frame();
-    Mapping.idleUpSwitch = 0x10004;
-    ChooseSwitch("Idle Up", &Mapping.idleUpSwitch);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(Frame());
-    EXPECT_EQ(OpenPopups(), 2);
-    Frame(0.05, true);
-    Frame();
-    EXPECT_EQ(OpenPopups(), 1);
-    EXPECT_EQ(Mapping.idleUpSwitch, 0x10004);
-}
-
-TEST_F(Dialogs, ResetPauseDialogWithSwitchPicker) {
-    ShowResetPauseDialog();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(Frame());
-    ChooseSwitch("Reset Simulation", &Mapping.resetSwitch);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(Frame());
-    EXPECT_EQ(OpenPopups(), 2);
-    Frame(0.05, true);
-    Frame();
-    EXPECT_EQ(OpenPopups(), 1);
-    EXPECT_EQ(Mapping.resetSwitch, 0);
-}
-
-TEST_F(Dialogs, SelectControllerWithoutDevicesListsNothing) {
+// A picker opened over its dialog: Esc leaves a switch picker with the switch as it was, while only a
+// channel button closes the channel picker.
+TEST_F(Dialogs, PickersLeftWithEscape) {
+    const struct {
+        const char* name;
+        void (*open)();
+        void (*choose)();
+        int popupsAfterEscape;
+    } cases[] = {
+        {"channel", ShowControllerMapping, [] { ChooseChannel("Roll Cyclic", Roll); }, 2},
+        {"idle-up", ShowControllerMapping, [] { ChooseSwitch("Idle Up", &Mapping.idleUpSwitch); }, 1},
+        {"reset", ShowResetPauseDialog, [] { ChooseSwitch("Reset Simulation", &Mapping.resetSwitch); }, 1},
+    };
+    for (const auto& c : cases) {
+        Mapping.idleUpSwitch = 0x10004;
+        c.open();
+        EXPECT_TRUE(Frame()) << c.name;
+        c.choose();
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(Frame()) << c.name;
+        EXPECT_EQ(OpenPopups(), 2) << c.name;
+        Escape();
+        EXPECT_EQ(OpenPopups(), c.popupsAfterEscape) << c.name;
+        EXPECT_EQ(Mapping.axis[Roll], 1) << c.name;
+        EXPECT_EQ(Mapping.idleUpSwitch, 0x10004) << c.name;
+        EXPECT_EQ(Mapping.resetSwitch, 0) << c.name;
+        TearDown(); // a fresh context: no dialog left open for the next case
+        SetUp();
+    }
+    // Select Controller without devices lists nothing and keeps the device in use.
     Calibration.joystickId = 3;
     ShowSelectControllerDialog();
     for (int i = 0; i < 3; ++i)
