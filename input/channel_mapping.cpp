@@ -99,8 +99,9 @@ const char* SwitchChooserLabel(int index) {
 std::string SwitchSourceText(int32_t source) {
     for (int i = 0; i < SwitchChooserCount; ++i)
         if (SwitchChooserSources[i] == source) return SwitchChooserLabel(i);
-    if (source > SwitchButtonBase && source < SwitchButtonBase + 32)
-        return "Button " + std::to_string(source - SwitchButtonBase);
+    // Any value with the button bit reads that button, as IsSwitchOn does, whatever the higher bits.
+    if (static_cast<uint32_t>(source) & SwitchButtonBase)
+        return "Button " + std::to_string(static_cast<uint32_t>(source) & 31u);
     if (source >= SwitchHatBase && source < SwitchHatBase + 16) {
         static const char* const directions[4] = {"Up", "Right", "Down", "Left"};
         return "Hat " + std::to_string((source - SwitchHatBase) / 4) + " " +

@@ -164,7 +164,8 @@ TEST_F(Controls, SwitchSources) {
         {0x10001, false, "Button 1"}, {0x10008, true, "Button 8"},
         {0x1001F, true, "Button 31"}, {0x20005, true, "Hat 1 Right"},
         {0x20004, false, "Hat 1 Up"}, {0x20003, false, "Hat Left"},
-        {0x20010, false, "none"},     {0x30005, false, "none"},
+        {0x20010, false, "none"},     {0x30005, false, "Button 5"},
+        {0x30008, true, "Button 8"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsSwitchOn(c.source), c.on) << std::hex << c.source;
