@@ -21,19 +21,8 @@ TestSticks Sticks;
 
 namespace {
 float ScriptedSticks(ControlFunction f) {
-    switch (f) {
-    case Roll:
-        return Sticks.roll;
-    case Pitch:
-        return Sticks.pitch;
-    case Yaw:
-        return Sticks.yaw;
-    case Throttle:
-        return Sticks.throttle;
-    case Collective:
-        return Sticks.collective;
-    }
-    return 0.0f;
+    const float values[5] = {Sticks.roll, Sticks.pitch, Sticks.yaw, Sticks.throttle, Sticks.collective};
+    return values[f];
 }
 } // namespace
 

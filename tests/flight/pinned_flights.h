@@ -7,7 +7,6 @@
 //     16 f32 HeliState fields in record order, i32 FlightState, u32 SimRandState (after the tick).
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,19 +18,14 @@ struct PinnedTick {
 static_assert(sizeof(PinnedTick) == 72);
 
 struct PinnedFlight {
-    std::string name;
+    std::string name; // at most 31 characters
     float dt;
     std::vector<PinnedTick> ticks;
 };
 
-// The number of scripted flights (each is flown at two time steps). Names have at most 31 characters.
+// The number of scripted flights; each is flown at the normal 0.05 s step and the fastest speed's 0.1 s.
 int PinnedFlightScriptCount();
-// The time steps every script is flown at: the normal 0.05 s and the fastest speed's 0.1 s.
 inline constexpr float PinnedTimeSteps[2] = {0.05f, 0.1f};
 
 // Flies script `index` from a fresh simulation with time step dt and returns its name and ticks.
 PinnedFlight FlyPinnedFlight(int index, float dt);
-
-// File bytes for a list of flights, and the flights parsed from file bytes (false on a malformed file).
-std::vector<unsigned char> EncodePinnedFlights(const std::vector<PinnedFlight>& flights);
-bool DecodePinnedFlights(const std::vector<unsigned char>& bytes, std::vector<PinnedFlight>& flights);
