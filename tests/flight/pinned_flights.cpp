@@ -13,38 +13,7 @@
 #include "flight_test_support.h"
 
 namespace {
-using Control = void (*)(HoverPilot& pilot, float t);
-
-// How a script starts and flies. Every default is the program's own, so a script names only what it
-// changes. A launch puts the helicopter in the air, flying, with the rotor at 2500 rpm. Without a
-// control of its own the hover pilot flies, with the yaw stick in even and odd seconds when set and the
-// blades flat until flatUntil. crashShown stands for the main loop drawing the crash report.
-struct Setup {
-    bool launch = false;
-    Vec3 position{0.0f, 6.0f, 2.0f};
-    Vec3 velocity{0.0f, 0.0f, 0.0f};
-    Vec3 up{0.0f, 0.0f, 1.0f};
-    int32_t wind[3] = {WindNone, 0, 0};        // type, direction, shifts
-    float windMph[2] = {4.0f, 10.0f};          // speed, gust-lull difference
-    int32_t gyro[3] = {GyroHeadingHold, 1, 0}; // mode, gain, drift
-    int32_t turbulence = 0;
-    int32_t randomLevels[3] = {-1, 0, 0}; // altitude, orientation, motion; off while altitude is -1
-    SwashImperfections swash{};
-    float targetY = 6.0f;
-    float targetZ = 1.5f;
-    float yawSteps[2] = {0.0f, 0.0f};
-    float flatUntil = 0.0f;
-    bool crashShown = false;
-    Control control = nullptr;
-};
-
-struct Script {
-    const char* name;
-    float seconds;
-    Setup setup;
-};
-
-void Hover(HoverPilot& pilot) {
+void Hover(HoverPilot& pilot, float = 0.0f) {
     Sticks = FlyHover(pilot, Heli);
 }
 
@@ -53,164 +22,170 @@ void Idle(float throttle) {
     Sticks.throttle = throttle;
 }
 
+void IdleUp(HoverPilot&, float) {
+    Idle(0.9f);
+}
+
+// The main loop has drawn the crash report.
+void ShowCrash() {
+    if (FlightState == FlightCrashed) FlightState = FlightCrashShown;
+}
+
+// Spool-up on the pad (heading hold draws its start offset every resting step), lift-off through ground
+// effect, hover, then a let-down at about 1 m/s (descent lift) to a soft landing, throttle closed.
+void SpoolUpAndLetDown(HoverPilot& pilot, float t) {
+    if (t < 2.0f || t >= 16.0f) return Idle(t < 2.0f ? 0.9f : 0.0f);
+    pilot.targetZ = t < 9.0f ? 1.5f : std::fmax(1.5f - (t - 9.0f), -1.0f);
+    Hover(pilot);
+}
+
+// The collective raised slowly on the pad: lift-off the first step the net force points up.
+void SlowLiftOff(HoverPilot&, float t) {
+    Idle(0.9f);
+    Sticks.collective = t < 2.0f ? 0.0f : 0.04f * (t - 2.0f) + 0.15f;
+}
+
+// Throttle cut at height: the rotor runs down, the fall is judged a crash, 60 steps later the reset.
+void ThrottleCut(HoverPilot&, float) {
+    Idle(0.0f);
+    Sticks.collective = 0.3f;
+    ShowCrash();
+}
+
+void RestThenHover(HoverPilot& pilot, float t) {
+    if (t < 8.0f) return Idle(0.0f);
+    Hover(pilot);
+}
+
+void TurbulenceRamp(HoverPilot& pilot, float t) {
+    Turbulence.turbLevel = 1 + static_cast<int32_t>(t / 4.0f);
+    Hover(pilot);
+}
+
+// Flying away at 2 m/s with yaw and crosstalk: translation terms, all three rotations at once.
+void ForwardWithCrosstalk(HoverPilot& pilot, float t) {
+    Swash = SwashImperfections{0.05f, -0.04f, 0.03f, -0.02f, 0.02f, 0.03f};
+    pilot.targetY = 6.0f + 2.0f * t;
+    pilot.targetZ = 3.0f;
+    Hover(pilot);
+    Sticks.yaw = 0.4f * std::sin(t);
+}
+
+// The yaw stick in odd and in even seconds.
+void HoverYawing(HoverPilot& pilot, float t, float odd, float even) {
+    Hover(pilot);
+    Sticks.yaw = static_cast<int>(t) % 2 ? odd : even;
+}
+
+// Random attitudes thrown from a hop with the rotor at speed: flat blades until the hop comes down and the
+// throw, then the hover pilot recovers.
+void RandomAttitudes(HoverPilot& pilot, float t, int32_t altitude, int32_t orientationAndMotion, float z) {
+    RandomAttitude.randomAttitudesEnabled = 1;
+    RandomAttitude.altitudeLevel = altitude;
+    RandomAttitude.orientationLevel = RandomAttitude.motionLevel = orientationAndMotion;
+    pilot.targetY = 15.0f;
+    pilot.targetZ = z;
+    Hover(pilot);
+    if (t < 0.5f) Sticks.collective = 0.0f;
+}
+
+void RandomMedium(HoverPilot& pilot, float t) {
+    RandomAttitudes(pilot, t, 1, 1, 8.0f);
+    ShowCrash();
+}
+
+// The locks: XYZ with cyclic and yaw, XY with the collective up and down, then a reset.
+void PositionLocks(HoverPilot&, float t) {
+    Idle(0.9f);
+    if (t >= 1.0f && t < 4.0f && FlightState == FlightResting) FlightState = FlightLockXYZ;
+    if (t >= 1.5f && t < 4.0f) {
+        Sticks.roll = 0.4f;
+        Sticks.pitch = -0.3f;
+        Sticks.yaw = 0.5f;
+    }
+    if (t >= 4.0f && t < 8.5f) {
+        if (FlightState == FlightLockXYZ) FlightState = FlightLockXY;
+        Sticks.collective = t < 6.0f ? 1.0f : -1.0f;
+    }
+    if (t >= 8.5f && FlightState == FlightLockXY) ResetHelicopter();
+}
+
+void IntoThePilot(HoverPilot& pilot, float) {
+    pilot.targetY = -2.0f;
+    Hover(pilot);
+}
+
+void IntoTheBuilding(HoverPilot& pilot, float) {
+    pilot.targetY = Heli.position.y - 10.0f;
+    pilot.targetZ = 2.5f;
+    Hover(pilot);
+}
+
+// Touching down banked 20 degrees to the right.
+void BankedTouchdown(HoverPilot&, float t) {
+    if (t == 0.0f) Heli.upAxis = Vec3{0.34202f, 0.0f, 0.93969f};
+    Idle(0.9f);
+}
+
+// The air of a script: wind type, where it comes from, its shifts, speed and gust-lull difference in mph,
+// and the turbulence level.
+struct Air {
+    int32_t type, direction, shifts;
+    float mph, gustLull;
+    int32_t turbulence;
+};
+
+struct Gyro {
+    int32_t mode, gain, drift;
+};
+
+// A script: its sticks each tick (and what a menu command would change); where it is launched, flying with
+// the rotor at 2500 rpm (OnPad: it starts on the pad), and at what velocity; its gyro and air. The
+// defaults are the program's.
+const Vec3 OnPad{0.0f, 0.0f, 0.0f};
+struct Script {
+    const char* name;
+    float seconds;
+    void (*control)(HoverPilot& pilot, float t);
+    Vec3 launch = OnPad;
+    Vec3 velocity{0.0f, 0.0f, 0.0f};
+    Gyro gyro{GyroHeadingHold, 1, 0};
+    Air air{WindNone, 0, 0, 4.0f, 10.0f, 0};
+};
+
+const Vec3 Still = OnPad;
+const Gyro StockGyro{GyroHeadingHold, 1, 0};
+const Vec3 Hop(0.0f, 6.0f, TestRestHeight() + 0.02f);
+
 const Script Scripts[] = {
-    // Spool-up on the pad (heading hold draws its start offset every resting step), lift-off through ground
-    // effect, hover, then a let-down at about 1 m/s (descent lift) to a soft landing, throttle closed.
-    {"spool-up, hover, let down",
-     18.0f,
-     {.control =
-          [](HoverPilot& pilot, float t) {
-              if (t < 2.0f || t >= 16.0f) {
-                  Idle(t < 2.0f ? 0.9f : 0.0f);
-                  return;
-              }
-              pilot.targetZ = t < 9.0f ? 1.5f : std::fmax(1.5f - (t - 9.0f), -1.0f);
-              Hover(pilot);
-          }}},
-    // The collective raised slowly on the pad: lift-off the first step the net force points up.
-    {"slow lift-off",
-     7.0f,
-     {.control =
-          [](HoverPilot&, float t) {
-              Idle(0.9f);
-              Sticks.collective = t < 2.0f ? 0.0f : 0.04f * (t - 2.0f) + 0.15f;
-          }}},
-    // Throttle cut at height: the rotor runs down, the fall is judged a crash, 60 steps later the reset.
-    {"throttle cut and crash",
-     9.0f,
-     {.launch = true,
-      .position = {1.0f, 7.0f, 6.0f},
-      .velocity = {0.5f, 0.0f, 0.0f},
-      .crashShown = true,
-      .control =
-          [](HoverPilot&, float) {
-              Idle(0.0f);
-              Sticks.collective = 0.3f;
-          }}},
+    {"spool-up, hover, let down", 18.0f, SpoolUpAndLetDown},
+    {"slow lift-off", 7.0f, SlowLiftOff},
+    {"throttle cut and crash", 9.0f, ThrottleCut, Vec3(1.0f, 7.0f, 6.0f), Vec3(0.5f, 0.0f, 0.0f)},
     // Steady 4 mph wind from the north over a helicopter at rest, then a hover in it.
-    {"steady wind from N",
-     16.0f,
-     {.wind = {WindSteady, 0, 0},
-      .windMph = {4.0f, 0.0f},
-      .control =
-          [](HoverPilot& pilot, float t) {
-              if (t < 8.0f)
-                  Idle(0.0f);
-              else
-                  Hover(pilot);
-          }}},
-    {"wind from E, shifts, hold high",
-     10.0f,
-     {.launch = true,
-      .position = {0.0f, 6.0f, 1.5f},
-      .wind = {WindSteady, 2, 2},
-      .windMph = {8.0f, 0.0f},
-      .gyro = {GyroHeadingHold, 0, 1}}},
-    {"gradual gusts, rate gyro medium",
-     12.0f,
-     {.launch = true, .wind = {WindGradualGusts, 5, 3}, .windMph = {6.0f, 8.0f}, .gyro = {GyroRate, 1, 2}}},
-    {"sudden gusts, turb 4, rate low",
-     12.0f,
-     {.launch = true,
-      .position = {0.0f, 6.0f, 2.5f},
-      .wind = {WindSuddenGusts, 3, 4},
-      .windMph = {10.0f, 10.0f},
-      .gyro = {GyroRate, 2, 3},
-      .turbulence = 4}},
-    {"turbulence 1 to 3, hold low",
-     12.0f,
-     {.launch = true,
-      .gyro = {GyroHeadingHold, 2, 2},
-      .control =
-          [](HoverPilot& pilot, float t) {
-              Turbulence.turbLevel = 1 + static_cast<int32_t>(t / 4.0f);
-              Hover(pilot);
-          }}},
-    // Flying away at 2 m/s with yaw and crosstalk: translation terms, all three rotations at once.
-    {"forward, all sticks, head hold",
-     10.0f,
-     {.launch = true,
-      .position = {0.0f, 6.0f, 3.0f},
-      .gyro = {GyroPerfectHeadHold, 0, 0},
-      .swash = {0.05f, -0.04f, 0.03f, -0.02f, 0.02f, 0.03f},
-      .targetZ = 3.0f,
-      .control =
-          [](HoverPilot& pilot, float t) {
-              pilot.targetY = 6.0f + 2.0f * t;
-              Hover(pilot);
-              Sticks.yaw = 0.4f * std::sin(t);
-          }}},
-    {"yaw steps, rate gyro high",
-     8.0f,
-     {.launch = true, .position = {-1.0f, 5.0f, 2.0f}, .gyro = {GyroRate, 0, 1}, .yawSteps = {-0.3f, 0.6f}}},
-    {"yaw steps, heading hold medium",
-     8.0f,
-     {.launch = true, .position = {1.0f, 7.0f, 2.0f}, .yawSteps = {0.4f, -0.5f}}},
-    // Random attitudes thrown from a hop with the rotor at speed, at two sets of levels: flat blades until
-    // the hop comes down and the throw, then the hover pilot recovers.
-    {"random attitudes medium",
-     8.0f,
-     {.launch = true,
-      .position = {0.0f, 6.0f, TestRestHeight() + 0.02f},
-      .randomLevels = {1, 1, 1},
-      .targetY = 15.0f,
-      .targetZ = 8.0f,
-      .flatUntil = 0.5f,
-      .crashShown = true}},
-    {"random attitudes crazy",
-     8.0f,
-     {.launch = true,
-      .position = {0.0f, 6.0f, TestRestHeight() + 0.02f},
-      .randomLevels = {2, 3, 3},
-      .targetY = 15.0f,
-      .targetZ = 3.0f,
-      .flatUntil = 0.5f}},
-    // The locks: XYZ with cyclic and yaw, XY with the collective up and down, then a reset.
-    {"position locks",
-     10.0f,
-     {.control =
-          [](HoverPilot&, float t) {
-              Idle(0.9f);
-              if (t >= 1.0f && t < 4.0f && FlightState == FlightResting) FlightState = FlightLockXYZ;
-              if (t >= 1.5f && t < 4.0f) {
-                  Sticks.roll = 0.4f;
-                  Sticks.pitch = -0.3f;
-                  Sticks.yaw = 0.5f;
-              }
-              if (t >= 4.0f && t < 8.5f) {
-                  if (FlightState == FlightLockXYZ) FlightState = FlightLockXY;
-                  Sticks.collective = t < 6.0f ? 1.0f : -1.0f;
-              }
-              if (t >= 8.5f && FlightState == FlightLockXY) ResetHelicopter();
-          }}},
-    {"into the building",
-     8.0f,
-     {.launch = true,
-      .position = {3.0f, -6.0f, 2.5f},
-      .velocity = {0.0f, -6.0f, 0.0f},
-      .targetZ = 2.5f,
-      .control =
-          [](HoverPilot& pilot, float) {
-              pilot.targetY = Heli.position.y - 10.0f;
-              Hover(pilot);
-          }}},
-    {"into the pilot",
-     6.0f,
-     {.launch = true, .position = {0.0f, 3.0f, 1.5f}, .velocity = {0.0f, -3.0f, 0.0f}, .targetY = -2.0f}},
-    // Touchdowns judged by their speeds and angles: sliding in fast, then banked 20 degrees to the right.
-    {"fast sideways touchdown",
-     4.0f,
-     {.launch = true,
-      .position = {2.0f, 8.0f, 0.25f},
-      .velocity = {7.0f, 0.0f, -0.5f},
-      .control = [](HoverPilot&, float) { Idle(0.9f); }}},
-    {"banked touchdown",
-     4.0f,
-     {.launch = true,
-      .position = {-2.0f, 8.0f, 0.5f},
-      .velocity = {0.0f, 0.0f, -0.5f},
-      .up = {0.34202f, 0.0f, 0.93969f},
-      .control = [](HoverPilot&, float) { Idle(0.9f); }}},
+    {"steady wind from N", 16.0f, RestThenHover, OnPad, Still, StockGyro,
+     Air(WindSteady, 0, 0, 4.0f, 0.0f, 0)},
+    {"wind from E, shifts, hold high", 10.0f, Hover, Vec3(0.0f, 6.0f, 1.5f), Still,
+     Gyro(GyroHeadingHold, 0, 1), Air(WindSteady, 2, 2, 8.0f, 0.0f, 0)},
+    {"gradual gusts, rate gyro medium", 12.0f, Hover, Vec3(0.0f, 6.0f, 2.0f), Still, Gyro(GyroRate, 1, 2),
+     Air(WindGradualGusts, 5, 3, 6.0f, 8.0f, 0)},
+    {"sudden gusts, turb 4, rate low", 12.0f, Hover, Vec3(0.0f, 6.0f, 2.5f), Still, Gyro(GyroRate, 2, 3),
+     Air(WindSuddenGusts, 3, 4, 10.0f, 10.0f, 4)},
+    {"turbulence 1 to 3, hold low", 12.0f, TurbulenceRamp, Vec3(0.0f, 6.0f, 2.0f), Still,
+     Gyro(GyroHeadingHold, 2, 2)},
+    {"forward, all sticks, head hold", 10.0f, ForwardWithCrosstalk, Vec3(0.0f, 6.0f, 3.0f), Still,
+     Gyro(GyroPerfectHeadHold, 0, 0)},
+    {"yaw steps, rate gyro high", 8.0f, [](HoverPilot& p, float t) { HoverYawing(p, t, 0.6f, -0.3f); },
+     Vec3(-1.0f, 5.0f, 2.0f), Still, Gyro(GyroRate, 0, 1)},
+    {"yaw steps, heading hold medium", 8.0f, [](HoverPilot& p, float t) { HoverYawing(p, t, -0.5f, 0.4f); },
+     Vec3(1.0f, 7.0f, 2.0f)},
+    {"random attitudes medium", 8.0f, RandomMedium, Hop},
+    {"random attitudes crazy", 8.0f, [](HoverPilot& p, float t) { RandomAttitudes(p, t, 2, 3, 3.0f); }, Hop},
+    {"position locks", 10.0f, PositionLocks},
+    {"into the building", 8.0f, IntoTheBuilding, Vec3(3.0f, -6.0f, 2.5f), Vec3(0.0f, -6.0f, 0.0f)},
+    {"into the pilot", 6.0f, IntoThePilot, Vec3(0.0f, 3.0f, 1.5f), Vec3(0.0f, -3.0f, 0.0f)},
+    // Touchdowns judged by their speeds and angles: sliding in fast, then banked.
+    {"fast sideways touchdown", 4.0f, IdleUp, Vec3(2.0f, 8.0f, 0.25f), Vec3(7.0f, 0.0f, -0.5f)},
+    {"banked touchdown", 4.0f, BankedTouchdown, Vec3(-2.0f, 8.0f, 0.5f), Vec3(0.0f, 0.0f, -0.5f)},
 };
 } // namespace
 
@@ -219,48 +194,29 @@ int PinnedFlightScriptCount() {
 }
 
 PinnedFlight FlyPinnedFlight(int index, float dt) {
-    const Script& script = Scripts[index];
-    const Setup& s = script.setup;
+    const Script& s = Scripts[index];
     FreshSimulation();
     Model.expoRoll = Model.expoPitch = Model.expoYaw = 0;
-    Model.gyroMode = s.gyro[0];
-    Model.gyroGain = s.gyro[1];
-    Model.gyroDrift = s.gyro[2];
-    Wind.windType = s.wind[0];
-    Wind.windDirection = s.wind[1];
-    Wind.directionShifts = s.wind[2];
-    Wind.windSpeed = s.windMph[0];
-    Wind.gustLullDifference = s.windMph[1];
-    Turbulence.turbLevel = s.turbulence;
-    Swash = s.swash;
-    if (s.randomLevels[0] >= 0) {
-        RandomAttitude.randomAttitudesEnabled = 1;
-        RandomAttitude.altitudeLevel = s.randomLevels[0];
-        RandomAttitude.orientationLevel = s.randomLevels[1];
-        RandomAttitude.motionLevel = s.randomLevels[2];
-    }
-    if (s.launch) {
-        Heli.position = s.position;
+    Model.gyroMode = s.gyro.mode;
+    Model.gyroGain = s.gyro.gain;
+    Model.gyroDrift = s.gyro.drift;
+    Wind.windType = s.air.type;
+    Wind.windDirection = s.air.direction;
+    Wind.directionShifts = s.air.shifts;
+    Wind.windSpeed = s.air.mph;
+    Wind.gustLullDifference = s.air.gustLull;
+    Turbulence.turbLevel = s.air.turbulence;
+    if (s.launch.z > 0.0f) {
+        Heli.position = s.launch;
         Heli.velocity = s.velocity;
-        Heli.upAxis = s.up;
         Heli.rotorRpm = 2500.0f;
         FlightState = FlightFlying;
     }
     HoverPilot pilot;
-    pilot.targetY = s.targetY;
-    pilot.targetZ = s.targetZ;
-    PinnedFlight flight{script.name, dt, {}};
-    int ticks = static_cast<int>(std::lround(script.seconds / dt));
+    PinnedFlight flight{s.name, dt, {}};
+    int ticks = static_cast<int>(std::lround(s.seconds / dt));
     for (int i = 0; i < ticks; ++i) {
-        float t = static_cast<float>(i) * dt;
-        if (s.control) {
-            s.control(pilot, t);
-        } else {
-            Hover(pilot);
-            if (s.yawSteps[0] != 0.0f) Sticks.yaw = s.yawSteps[static_cast<int>(t) % 2];
-            if (t < s.flatUntil) Sticks.collective = 0.0f;
-        }
-        if (s.crashShown && FlightState == FlightCrashed) FlightState = FlightCrashShown;
+        s.control(pilot, static_cast<float>(i) * dt);
         RunTicks(1, dt);
         PinnedTick tick;
         std::memcpy(tick.state, &Heli, sizeof tick.state);
