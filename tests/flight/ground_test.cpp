@@ -8,7 +8,7 @@
 #include "app/user_prefs.h"
 #include "flight/ground.h"
 #include "flight/gyro.h"
-#include "flight_test_support.h"
+#include "pinned_flights.h"
 
 namespace {
 Touchdown Level(float vz, float hs) {
@@ -19,7 +19,7 @@ Touchdown Level(float vz, float hs) {
 // length, so the touchdown is judged with exactly that velocity.
 void TouchDownWith(Vec3 velocity, Vec3 nose = WorldUnitY, Vec3 up = WorldUnitZ) {
     FreshSimulation();
-    Heli.position = Vec3{3.0f, 10.0f, TestRestHeight() - 0.001f};
+    Heli.position = Vec3{3.0f, 10.0f, TestRestHeight - 0.001f};
     Heli.velocity = velocity;
     Heli.noseAxis = nose;
     Heli.upAxis = up;
@@ -59,7 +59,7 @@ TEST(Ground, TouchdownThroughTheStep) {
     TouchDownWith(Vec3{0.0f, 0.0f, -3.0f});
     EXPECT_EQ(FlightState, FlightResting);
     EXPECT_EQ(CrashCount, 0u);
-    EXPECT_FLOAT_EQ(Heli.position.z, TestRestHeight());
+    EXPECT_FLOAT_EQ(Heli.position.z, TestRestHeight);
     EXPECT_EQ(Heli.velocity.z, 0.0f);
 
     TouchDownWith(Vec3{4.0f, 0.0f, -1.0f});
@@ -72,7 +72,7 @@ TEST(Ground, TouchdownThroughTheStep) {
     EXPECT_EQ(std::string(CrashReportText), " CRASHED \n\nVertical Velocity: -6.74 mph\nHorizontal Velocity: "
                                             "0.00 mph\nPitch Angle: 0.00\nRoll Angle: 0.00");
     // The wreck stays where the crash step left it, below the rest height, and adds no trail point.
-    EXPECT_LT(Heli.position.z, TestRestHeight());
+    EXPECT_LT(Heli.position.z, TestRestHeight);
     EXPECT_EQ(trailCount, 0u);
 
     // Nose straight down: 90 degrees of pitch, a crash, and the state stays finite.
@@ -129,7 +129,7 @@ TEST(Ground, LiftOffAndPressedOntoTheGround) {
     EXPECT_EQ(FlightState, FlightFlying);
     EXPECT_GT(Heli.velocity.z, 0.0f);
     StepHelicopter(0.05f);
-    EXPECT_GT(Heli.position.z, TestRestHeight());
+    EXPECT_GT(Heli.position.z, TestRestHeight);
 
     // Resting with the yaw stick over: the yaw of the step is the stick's, unless the rotor pushes the
     // helicopter down with more than twice its weight.
@@ -147,14 +147,14 @@ TEST(Ground, LiftOffAndPressedOntoTheGround) {
     StepHelicopter(0.05f);
     EXPECT_EQ(FlightState, FlightResting);
     EXPECT_EQ(LastYawStep, 0.0f);
-    EXPECT_FLOAT_EQ(Heli.position.z, TestRestHeight());
+    EXPECT_FLOAT_EQ(Heli.position.z, TestRestHeight);
     EXPECT_EQ(Heli.upAxis.z, 1.0f);
 }
 
 TEST(Ground, LockedOnTheGroundWithTheNoseStraightUp) {
     FreshSimulation();
     FlightState = FlightLockXY;
-    Heli.position = Vec3{0.0f, 4.0f, TestRestHeight()};
+    Heli.position = Vec3{0.0f, 4.0f, TestRestHeight};
     Heli.noseAxis = Vec3{0.0f, 0.0f, 1.0f};
     Heli.upAxis = Vec3{0.0f, -1.0f, 0.0f};
     RunTicks(3);

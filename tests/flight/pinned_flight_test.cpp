@@ -10,7 +10,6 @@
 #include <iterator>
 
 #include "flight/wind.h"
-#include "flight_test_support.h"
 #include "pinned_flights.h"
 
 namespace {

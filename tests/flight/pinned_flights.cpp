@@ -1,18 +1,35 @@
-// The scripted flights kept as reference data: together they pass through every term of the step, the
-// rotor, the gyro modes and gains, ground contact and crash judging, wind, turbulence and the training aids.
+// A fresh simulation with scripted sticks, and the scripted flights kept as reference data: together they
+// pass through every term of the step, the rotor, the gyro modes and gains, ground contact and crash
+// judging, wind, turbulence and the training aids.
 #include "pinned_flights.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "app/model_setup.h"
+#include "app/shared_flags.h"
+#include "app/user_prefs.h"
+#include "flight/ground.h"
 #include "flight/gyro.h"
+#include "flight/rotor.h"
 #include "flight/sim_rand.h"
 #include "flight/training.h"
 #include "flight/wind.h"
-#include "flight_test_support.h"
+#include "input/control_input.h"
+#include "log/flight_log.h"
+#include "recorder/flight_recorder.h"
+
+// The mesh loader's output; the tests set it themselves instead of loading a mesh.
+float MeshLowestPoint = TestMeshLowestPoint;
+
+TestSticks Sticks;
 
 namespace {
+float ScriptedSticks(ControlFunction f) {
+    const float values[5] = {Sticks.roll, Sticks.pitch, Sticks.yaw, Sticks.throttle, Sticks.collective};
+    return values[f];
+}
+
 void Hover(HoverPilot& pilot, float = 0.0f) {
     Sticks = FlyHover(pilot, Heli);
 }
@@ -155,7 +172,7 @@ struct Script {
 
 const Vec3 Still = OnPad;
 const Gyro StockGyro{GyroHeadingHold, 1, 0};
-const Vec3 Hop(0.0f, 6.0f, TestRestHeight() + 0.02f);
+const Vec3 Hop(0.0f, 6.0f, TestRestHeight + 0.02f);
 
 const Script Scripts[] = {
     {"spool-up, hover, let down", 18.0f, SpoolUpAndLetDown},
@@ -188,6 +205,45 @@ const Script Scripts[] = {
     {"banked touchdown", 4.0f, BankedTouchdown, Vec3(-2.0f, 8.0f, 0.5f), Vec3(0.0f, 0.0f, -0.5f)},
 };
 } // namespace
+
+void FreshSimulation() {
+    SetModelSetupDefaults(Model);
+    SetDefaultCurves(Model);
+    Swash = SwashImperfections{};
+    Wind = WindState{};
+    Turbulence = TurbulenceState{};
+    RandomAttitude = RandomAttitudeSettings{};
+    CyclicCarry = CyclicCarryState{};
+    TorqueAverage = 0.0f;
+    LastYawStep = 0.0f;
+    RateError = 0.0f;
+    SimPaused = false;
+    SlowMotionPlayback = false;
+    Recorder.playing = false;
+    Recorder.recording = false;
+    heliScale = 1.5f;
+    showSchoolBuilding = true;
+    CrashSoundEnabled = false;
+    MeshLowestPoint = TestMeshLowestPoint;
+    TrailCapacity = 400;
+    Sticks = TestSticks{};
+    ScriptedControlInput = ScriptedSticks;
+    SimRandState = 1;
+    smoothedCameraTarget = Vec3{};
+    ResetSession();
+    ResetHelicopter();
+    CrashTicks = 0;
+    NonFiniteResets = 0;
+    CrashReportText[0] = '\0';
+}
+
+void RunTicks(int n, float dt) {
+    for (int i = 0; i < n; ++i) {
+        StepHelicopter(dt);
+        StepWind(dt);
+        StepTurbulence(dt);
+    }
+}
 
 int PinnedFlightScriptCount() {
     return static_cast<int>(std::size(Scripts));

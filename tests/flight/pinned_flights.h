@@ -1,5 +1,6 @@
-// Scripted whole flights whose every step is kept as reference data (tests/data/pinned_flights.bin),
-// written by tools/pinflights and replayed by the flight tests.
+// The flight tests' set-up (a fresh simulation, scripted sticks in place of the joystick) and the scripted
+// whole flights whose every step is kept as reference data (tests/data/pinned_flights.bin), written by
+// tools/pinflights and replayed by the flight tests.
 //
 // File layout (little-endian):
 //   "RVPF" (4 bytes), u32 version (1), u32 flight count;
@@ -9,6 +10,23 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "flight/heli_state.h"
+#include "flight/hover_pilot.h"
+
+using TestSticks = PilotSticks;
+extern TestSticks Sticks;
+
+// The mesh's lowest point used by the tests (the stock mesh at scale 1.5 lies about here), and the rest
+// height it gives.
+constexpr float TestMeshLowestPoint = -0.11f;
+constexpr float TestRestHeight = 0.015f - TestMeshLowestPoint;
+
+// Defaults everywhere (model, swash, wind, turbulence, random attitudes, gyro memories, flags, log),
+// scripted sticks centred with the throttle at 0, random source at its start, helicopter reset.
+void FreshSimulation();
+// Steps the model n times with dt, as the tick does (helicopter, wind, turbulence).
+void RunTicks(int n, float dt = 0.05f);
 
 struct PinnedTick {
     float state[16];

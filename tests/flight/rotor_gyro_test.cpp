@@ -8,7 +8,7 @@
 #include "flight/heli_state.h"
 #include "flight/rotor.h"
 #include "flight/sim_rand.h"
-#include "flight_test_support.h"
+#include "pinned_flights.h"
 
 TEST(Rotor, ThrustNearTwentyTwoNewtonsAtFullCollective) {
     // Pure formula: 11 degrees of blade pitch, no inflow, 2500 rpm.

@@ -12,7 +12,7 @@
 #include "flight/gyro.h"
 #include "flight/rotor.h"
 #include "flight/wind.h"
-#include "flight_test_support.h"
+#include "pinned_flights.h"
 #include "log/flight_log.h"
 #include "recorder/flight_recorder.h"
 
@@ -32,13 +32,13 @@ TEST(Step, ResetPutsTheHelicopterOnItsPad) {
     // The first step finds the skids on the ground at zero speed: a safe touchdown.
     RunTicks(1);
     EXPECT_EQ(FlightState, FlightResting);
-    EXPECT_FLOAT_EQ(Heli.position.z, TestRestHeight());
+    EXPECT_FLOAT_EQ(Heli.position.z, TestRestHeight);
     EXPECT_EQ(Heli.velocity.z, 0.0f);
     EXPECT_EQ(CrashCount, 0u);
     EXPECT_EQ(trailCount, 1u);
     RunTicks(40);
     EXPECT_EQ(FlightState, FlightResting);
-    EXPECT_FLOAT_EQ(Heli.position.z, TestRestHeight());
+    EXPECT_FLOAT_EQ(Heli.position.z, TestRestHeight);
 
     // A reset leaves the memories that are not part of it.
     CyclicCarry.roll = 0.001f;

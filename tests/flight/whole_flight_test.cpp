@@ -13,7 +13,7 @@
 #include "flight/training.h"
 #include "flight/hover_pilot.h"
 #include "flight/wind.h"
-#include "flight_test_support.h"
+#include "pinned_flights.h"
 #include "log/flight_log.h"
 
 namespace {
