@@ -152,6 +152,7 @@ TEST(Step, TrailLogAndRecorder) {
     RunTicks(3, 0.1f);
     EXPECT_FLOAT_EQ(FlightTimeTotals[ClassHovering], 0.05f);
     EXPECT_NEAR(FlightTimeTotals[ClassOnGround], 0.3f, 1e-6f);
+    EXPECT_NEAR(FlightTimeTotals[ClassTotal], 0.35f, 1e-6f);
 
     // Recording: a frame per step, none on the crash step and none while crashed, nor a trail point.
     Recorder.file = std::tmpfile();
