@@ -34,7 +34,7 @@ TEST(Ground, TouchdownLimitsCollisionsAndCrashTexts) {
         EXPECT_EQ(IsCrash(t), crash) << "vz " << t.vz << " hs " << t.hs << " pitch " << t.pitchDeg << " roll "
                                      << t.rollDeg << " upside down " << t.upsideDown << " kind "
                                      << t.crashKind;
-    // A nose straight down has no horizontal part: 90 degrees, not NaN; a cosine rounded above 1 is held
+    // A nose straight down has nothing horizontal: 90 degrees, not NaN; a cosine rounded above 1 is held
     // at 1.
     EXPECT_EQ(TiltFromHorizontalDeg(Vec3{0.0f, 0.0f, -1.0f}), 90.0f);
     EXPECT_NEAR(TiltFromHorizontalDeg(Vec3{0.0f, std::cos(0.5f), -std::sin(0.5f)}), 28.6479f, 1e-3f);
