@@ -1,5 +1,6 @@
-// Scripted whole flights whose every step is kept as reference data (tests/data/pinned_flights.bin),
-// written by tools/pinflights and replayed by the flight tests.
+// The flight tests' set-up (a fresh simulation, scripted sticks in place of the joystick) and the scripted
+// whole flights whose every step is kept as reference data (tests/data/pinned_flights.bin), written by
+// tools/pinflights and replayed by the flight tests.
 //
 // File layout (little-endian):
 //   "RVPF" (4 bytes), u32 version (1), u32 flight count;
@@ -7,9 +8,25 @@
 //     16 f32 HeliState fields in record order, i32 FlightState, u32 SimRandState (after the tick).
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "flight/heli_state.h"
+#include "flight/hover_pilot.h"
+
+using TestSticks = PilotSticks;
+extern TestSticks Sticks;
+
+// The mesh's lowest point used by the tests (the stock mesh at scale 1.5 lies about here), and the rest
+// height it gives.
+constexpr float TestMeshLowestPoint = -0.11f;
+constexpr float TestRestHeight = 0.015f - TestMeshLowestPoint;
+
+// Defaults everywhere (model, swash, wind, turbulence, random attitudes, gyro memories, flags, log),
+// scripted sticks centred with the throttle at 0, random source at its start, helicopter reset.
+void FreshSimulation();
+// Steps the model n times with dt, as the tick does (helicopter, wind, turbulence).
+void RunTicks(int n, float dt = 0.05f);
 
 struct PinnedTick {
     float state[16];
@@ -19,19 +36,14 @@ struct PinnedTick {
 static_assert(sizeof(PinnedTick) == 72);
 
 struct PinnedFlight {
-    std::string name;
+    std::string name; // at most 31 characters
     float dt;
     std::vector<PinnedTick> ticks;
 };
 
-// The number of scripted flights (each is flown at two time steps). Names have at most 31 characters.
+// The number of scripted flights; each is flown at the normal 0.05 s step and the fastest speed's 0.1 s.
 int PinnedFlightScriptCount();
-// The time steps every script is flown at: the normal 0.05 s and the fastest speed's 0.1 s.
 inline constexpr float PinnedTimeSteps[2] = {0.05f, 0.1f};
 
 // Flies script `index` from a fresh simulation with time step dt and returns its name and ticks.
 PinnedFlight FlyPinnedFlight(int index, float dt);
-
-// File bytes for a list of flights, and the flights parsed from file bytes (false on a malformed file).
-std::vector<unsigned char> EncodePinnedFlights(const std::vector<PinnedFlight>& flights);
-bool DecodePinnedFlights(const std::vector<unsigned char>& bytes, std::vector<PinnedFlight>& flights);

@@ -1,0 +1,230 @@
+// What the pinned flights cannot see: the touchdown limits and crash texts, collisions, the tail trim's
+// limits, the step's order rules (pause, crash countdown, slow motion, trail, log, recorder), unusable
+// setup values, the thrust figure and the vector helpers the drawing code uses.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "app/model_setup.h"
+#include "app/shared_flags.h"
+#include "flight/ground.h"
+#include "flight/gyro.h"
+#include "flight/rotor.h"
+#include "flight/wind.h"
+#include "log/flight_log.h"
+#include "pinned_flights.h"
+#include "recorder/flight_recorder.h"
+
+TEST(Ground, TouchdownLimitsCollisionsAndCrashTexts) {
+    const std::pair<Touchdown, bool> touchdowns[] = {
+        {{-3.0f, 0.0f, 0.0f, 0.0f, false, CrashGround}, false},
+        {{-3.01f, 0.0f, 0.0f, 0.0f, false, CrashGround}, true},
+        {{3.0f, 0.0f, 0.0f, 0.0f, false, CrashGround}, false},
+        {{0.0f, 4.0f, 0.0f, 0.0f, false, CrashGround}, false},
+        {{0.0f, 4.01f, 0.0f, 0.0f, false, CrashGround}, true},
+        {{0.0f, 0.0f, 15.0f, 15.0f, false, CrashGround}, false},
+        {{0.0f, 0.0f, 15.01f, 0.0f, false, CrashGround}, true},
+        {{0.0f, 0.0f, 0.0f, 15.01f, false, CrashGround}, true},
+        {{0.0f, 0.0f, 0.0f, 0.0f, true, CrashGround}, true},
+        {{0.0f, 0.0f, 0.0f, 0.0f, false, CrashBuilding}, true},
+    };
+    for (const auto& [t, crash] : touchdowns)
+        EXPECT_EQ(IsCrash(t), crash) << "vz " << t.vz << " hs " << t.hs << " pitch " << t.pitchDeg << " roll "
+                                     << t.rollDeg << " upside down " << t.upsideDown << " kind "
+                                     << t.crashKind;
+    // A nose straight down has nothing horizontal: 90 degrees, not NaN; a cosine rounded above 1 is held
+    // at 1.
+    EXPECT_EQ(TiltFromHorizontalDeg(Vec3{0.0f, 0.0f, -1.0f}), 90.0f);
+    EXPECT_NEAR(TiltFromHorizontalDeg(Vec3{0.0f, std::cos(0.5f), -std::sin(0.5f)}), 28.6479f, 1e-3f);
+    EXPECT_EQ(TiltFromHorizontalDeg(Vec3{0.00199999847f, 0.999997973f, 0.0f}), 0.0f);
+    // Levelling a nose straight up brings it down the way the up axis leans; with nothing to go by, ahead.
+    EXPECT_EQ(LevelledNose(WorldUnitZ, Vec3{0.0f, -1.0f, 0.0f}).y, 1.0f);
+    EXPECT_EQ(LevelledNose(WorldUnitZ, WorldUnitZ).y, 1.0f);
+
+    EXPECT_EQ(CollisionKind(Vec3{0, -9.95f, 1}, Vec3{0, -1, 0}, true), CrashBuilding);
+    EXPECT_EQ(CollisionKind(Vec3{0, -9.95f, 1}, Vec3{0, 1, 0}, true), CrashGround);     // moving away
+    EXPECT_EQ(CollisionKind(Vec3{0, -9.95f, 1}, Vec3{0, -1, 0}, false), CrashGround);   // no building shown
+    EXPECT_EQ(CollisionKind(Vec3{0, -9.95f, 4.0f}, Vec3{0, -1, 0}, true), CrashGround); // above its roof
+    EXPECT_EQ(CollisionKind(Vec3{0.4f, -0.4f, 1.9f}, WorldZero, true), CrashPilot);
+    EXPECT_EQ(CollisionKind(Vec3{0.4f, -0.4f, 2.0f}, WorldZero, true), CrashGround);
+
+    WriteCrashReport(Touchdown{-3.01f, 0.0f, 90.0f, 0.0f, false, CrashGround});
+    EXPECT_STREQ(CrashReportText, " CRASHED \n\nVertical Velocity: -6.74 mph\nHorizontal Velocity: 0.00 mph\n"
+                                  "Pitch Angle: 90.00\nRoll Angle: 0.00");
+    WriteCrashReport(Touchdown{0.0f, 0.0f, 0.0f, 0.0f, false, CrashPilot});
+    EXPECT_STREQ(CrashReportText, " CRASHED \nHit yourself! OUCH!");
+}
+
+// Heading hold at gain Medium: a trim update that would reach 20 stores 15, one below -5 stores -5.
+TEST(Gyro, TailTrimStaysWithinItsLimits) {
+    FreshSimulation();
+    TailTrim = 14.0f;
+    HeadingTarget = -1.5f; // e = 1.5: kd 4 x 1.5 + kp 0.4 x 1.5 = 6.6 on top of 14
+    GyroYawStep(Model, FlightFlying, 2500.0f, 0.0f, 0.0f, 100.0f, 0.0f);
+    EXPECT_EQ(TailTrim, 15.0f);
+    HeadingTarget = 10.0f;
+    GyroYawStep(Model, FlightFlying, 2500.0f, 0.0f, 0.0f, 100.0f, 0.0f);
+    EXPECT_EQ(TailTrim, -5.0f);
+}
+
+// 11 degrees of blade pitch at 2500 rpm with no inflow lift 22 N, seen in one step's velocity change at 5 m
+// (no ground effect) in still air.
+TEST(Rotor, TwentyTwoNewtonsAtFullCollective) {
+    FreshSimulation();
+    Heli.position = Vec3{0.0f, 6.0f, 5.0f};
+    Heli.rotorRpm = 2500.0f;
+    Sticks.collective = 1.0f;
+    Sticks.throttle = 0.9f;
+    StepHelicopter(0.05f);
+    EXPECT_NEAR(Heli.velocity.z / 0.05f * 0.8f + 7.84f, 22.0f, 0.05f);
+}
+
+TEST(Step, PauseCrashCountdownAndSlowMotion) {
+    // Paused: the camera filter and the wind run on, the helicopter and the log stand still.
+    FreshSimulation();
+    RunTicks(2);
+    Heli.position = Vec3{4.0f, 8.0f, 3.0f};
+    smoothedCameraTarget = Vec3{0.0f, 0.0f, 3.0f};
+    Wind.windType = WindSteady;
+    Wind.windTimer = -1.0f;
+    SimPaused = true;
+    HeliState before = Heli;
+    float logged = FlightTimeTotals[ClassTotal];
+    RunTicks(1);
+    EXPECT_FLOAT_EQ(smoothedCameraTarget.y, 4.0f);
+    RunTicks(1);
+    EXPECT_FLOAT_EQ(smoothedCameraTarget.x, 3.0f);
+    EXPECT_EQ(std::memcmp(&before, &Heli, sizeof Heli), 0);
+    EXPECT_EQ(FlightTimeTotals[ClassTotal], logged);
+    EXPECT_NE(Wind.windVelocity.y, 0.0f);
+
+    // The crash countdown runs while paused, and the sixtieth call resets the helicopter.
+    FlightState = FlightCrashShown;
+    CrashTicks = 0;
+    for (int i = 1; i < 60; ++i)
+        StepHelicopter(0.05f);
+    EXPECT_EQ(FlightState, FlightCrashShown);
+    StepHelicopter(0.05f);
+    EXPECT_EQ(FlightState, FlightFlying);
+    EXPECT_EQ(Heli.position.y, 6.0f);
+    SimPaused = false;
+
+    // Slow-motion playback performs every eighth call (the absent scratch file ends each played frame's
+    // playback, so it is started again before every call); without playback every call.
+    SlowMotionPlayback = true;
+    int last = -1;
+    for (int call = 0; call < 40; ++call) {
+        Recorder.playing = true;
+        float clock = SimClock;
+        StepHelicopter(0.05f);
+        if (SimClock == clock) continue;
+        if (last >= 0) {
+            EXPECT_EQ(call - last, 8);
+        }
+        last = call;
+    }
+    EXPECT_GE(last, 32);
+    Recorder.playing = false;
+    float clock = SimClock;
+    StepHelicopter(0.05f);
+    EXPECT_NE(SimClock, clock);
+}
+
+TEST(Step, TrailLogAndRecorder) {
+    FreshSimulation();
+    TrailCapacity = 60;
+    RunTicks(70);
+    EXPECT_EQ(trailCount, 60u);
+    EXPECT_EQ(trailHead, 10u);
+    EXPECT_FLOAT_EQ(trailRing[9].z, Heli.position.z);
+    TrailCapacity = 12; // lowering the capacity does not lower the count
+    RunTicks(5);
+    EXPECT_EQ(trailCount, 60u);
+    EXPECT_EQ(trailHead, 3u);
+    ResetHelicopter();
+    EXPECT_EQ(trailCount + trailHead, 0u);
+
+    // The step logs its time under the state it starts from: flying, then resting.
+    FreshSimulation();
+    RunTicks(1);
+    RunTicks(3, 0.1f);
+    EXPECT_FLOAT_EQ(FlightTimeTotals[ClassHovering], 0.05f);
+    EXPECT_NEAR(FlightTimeTotals[ClassOnGround], 0.3f, 1e-6f);
+    EXPECT_NEAR(FlightTimeTotals[ClassTotal], 0.35f, 1e-6f);
+
+    // Recording: a frame per step, none on the crash step and none while crashed, nor a trail point.
+    Recorder.file = std::tmpfile();
+    ASSERT_NE(Recorder.file, nullptr);
+    Recorder.frameCount = 0;
+    Recorder.recording = true;
+    RunTicks(3);
+    EXPECT_EQ(Recorder.frameCount.load(), 3u);
+    uint32_t trail = trailCount;
+    Heli.position = Vec3{0.0f, 0.0f, 1.0f}; // straight into the pilot
+    FlightState = FlightFlying;
+    RunTicks(10);
+    EXPECT_EQ(FlightState, FlightCrashed);
+    EXPECT_EQ(CrashCount, 1u);
+    EXPECT_EQ(Recorder.frameCount.load(), 3u);
+    EXPECT_EQ(trailCount, trail);
+    Recorder.recording = false;
+    std::fclose(Recorder.file);
+    Recorder.file = nullptr;
+    Recorder.frameCount = 0;
+}
+
+// Zero, negative or non-finite mass, rotor inertia or pinion are replaced by usable values; any other
+// non-finite setup value sends the helicopter back to its pad; non-finite sticks count as centred.
+TEST(Step, UnusableValuesNeverPoisonTheState) {
+    for (float bad : {0.0f, -1.0f, NAN, INFINITY}) {
+        for (float ModelSetup::*field :
+             {&ModelSetup::massKg, &ModelSetup::rotorInertia, &ModelSetup::pinionTeeth}) {
+            FreshSimulation();
+            Model.*field = bad;
+            HoverPilot pilot;
+            for (int i = 0; i < 200; ++i) {
+                Sticks = FlyHover(pilot, Heli);
+                RunTicks(1);
+            }
+            EXPECT_TRUE(IsFiniteState(Heli)) << bad;
+            EXPECT_EQ(NonFiniteResets, 0u) << bad;
+        }
+    }
+    FreshSimulation();
+    Sticks.roll = NAN;
+    Sticks.throttle = INFINITY;
+    RunTicks(20);
+    EXPECT_TRUE(IsFiniteState(Heli));
+    EXPECT_EQ(NonFiniteResets, 0u);
+    Model.liftAtFullCollective = NAN;
+    Heli.position = Vec3{0.0f, 6.0f, 3.0f};
+    Heli.rotorRpm = 2500.0f;
+    FlightState = FlightFlying;
+    RunTicks(1);
+    EXPECT_EQ(NonFiniteResets, 1u);
+    EXPECT_EQ(Heli.position.y, 6.0f);
+    EXPECT_EQ(Heli.rotorRpm, 0.0f);
+}
+
+TEST(VecMath, RotationBetweenAndHeadings) {
+    const std::pair<Mat4, Mat4> rotations[] = {
+        {rotationBetween(WorldUnitX, WorldUnitY), rotationZ(Pi / 2)},
+        {rotationBetween(Vec3{0, 2, 0}, Vec3{0, 5, 0}), identity()},
+        {rotationBetween(Vec3{1, 0, 0}, Vec3{-3, 0, 0}), identity()}, // opposite: no axis to turn about
+        {rotationBetween(WorldUnitZ, Vec3{0, -1, 1}), rotationX(Pi / 4)},
+    };
+    for (size_t n = 0; n < std::size(rotations); ++n)
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR(rotations[n].first.m[i], rotations[n].second.m[i], 1e-5f)
+                << "case " << n << " at " << i;
+
+    const std::pair<Vec3, float> headings[] = {
+        {Vec3{0, 5, 0}, 0.0f},          {Vec3{0, -1, 0}, 0.0f},
+        {Vec3{-1, 0, 0}, Pi},           {Vec3{-1, -0.0f, 0}, Pi},
+        {Vec3{1, 1, 0}, Pi / 4},        {Vec3{-1, 1, 0}, 3 * Pi / 4},
+        {Vec3{-1, -1, 0}, -3 * Pi / 4}, {Vec3{-1, -1e-3f, 0}, std::atan(1e-3f) - Pi}};
+    for (auto [v, want] : headings)
+        EXPECT_FLOAT_EQ(headingAngle(v), want) << v.x << " " << v.y;
+}
