@@ -163,11 +163,17 @@ class Program:
         self.x("xdotool", "type", "--delay", "40", text, check=True)
         time.sleep(pause)
 
-    def click(self, x, y, pause=0.4):
+    def click(self, x, y, pause=0.4, hold=False):
+        """A real pointer click at (x, y) (a click sent to the window is synthetic and ignored); with hold,
+        pressed for a few frames, so that a slow frame cannot swallow it."""
         self.x("xdotool", "mousemove", "--window", self.window, str(x), str(y), check=True)
-        time.sleep(0.15)
-        # A real pointer click at the pointer position (a click sent to the window is synthetic and ignored).
-        self.x("xdotool", "click", "1", check=True)
+        time.sleep(0.3 if hold else 0.15)
+        if hold:
+            self.x("xdotool", "mousedown", "1", check=True)
+            time.sleep(0.3)
+            self.x("xdotool", "mouseup", "1", check=True)
+        else:
+            self.x("xdotool", "click", "1", check=True)
         time.sleep(pause)
 
     def menu(self, title_x, item_y, pause=0.8):

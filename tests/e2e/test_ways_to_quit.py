@@ -1,9 +1,10 @@
-"""Each normal way to end the program runs the same shutdown: Simulation > Exit, closing the window
-(the window manager's WM_DELETE_WINDOW, sent here without one) and SIGTERM. Each run must end with
-code 0 and leave every settings file and the session's log record written."""
+"""The real program starts in an empty program folder, and each normal way to end it runs the same
+shutdown: Simulation > Exit, closing the window (the window manager's WM_DELETE_WINDOW, sent here without
+one) and SIGTERM. Each run must end with code 0 and leave every settings file and the session's log
+record written; in the SIGTERM run, which flies for ten seconds, the simulated time follows the clock."""
 import ctypes
 import os
-import subprocess
+import struct
 import sys
 import time
 
@@ -43,31 +44,40 @@ def send_delete_window(window):
     x.XCloseDisplay(display)
 
 
-def click(program, x, y):
-    """A click held for a few frames, so that a slow frame cannot swallow it."""
-    subprocess.run(["xdotool", "mousemove", "--window", program.window, str(x), str(y)], check=True)
-    time.sleep(0.3)
-    subprocess.run(["xdotool", "mousedown", "1"], check=True)
-    time.sleep(0.3)
-    subprocess.run(["xdotool", "mouseup", "1"], check=True)
-    time.sleep(0.5)
-
-
 # Row of "Exit" in the Simulation pop-up (ImGui's default font): the last item, after two separators.
 EXIT_Y = 200
 
+
+def startup_picture(program):
+    shot = program.screenshot("startup.png")
+    width, height = rvdriver.image_size(shot)
+    assert width >= 640 and height >= 480, (width, height)
+    # The menu bar is light; the sky under it is not black.
+    assert sum(rvdriver.pixel(shot, width // 2, 5)) > 500
+    assert sum(rvdriver.pixel(shot, width // 2, 60)) > 150
+
+
 for way in ("exit", "close", "sigterm"):
     with rvdriver.Program(sys.argv[1]) as program:
+        spawned = time.time()
         program.start()
-        time.sleep(2)
+        time.sleep(10 if way == "sigterm" else 2)
         if way == "exit":
-            click(program, 35, 9)
-            click(program, 40, EXIT_Y)
+            program.click(35, 9, pause=0.5, hold=True)
+            program.click(40, EXIT_Y, pause=0.5, hold=True)
         elif way == "close":
             send_delete_window(int(program.window))
         else:
+            startup_picture(program)
+            ran = time.time() - program.started
             program.proc.send_signal(15)
         program.proc.wait(timeout=30)
         assert program.proc.returncode == 0, (way, program.proc.returncode)
         program.check_settings_written(way)
+        if way == "sigterm":
+            # 20 ticks of 0.05 s each second. The clock runs at least from the first frame shown to the
+            # quit signal, and at most while the process lived (a loaded machine can be slow to show it).
+            total = struct.unpack_from("<f", program.read("FlightLogData.log"), 12)[0]
+            lived = time.time() - spawned
+            assert ran - 1.0 < total < lived + 0.5, (total, ran, lived)
         print("%s: settings and log written" % way)
