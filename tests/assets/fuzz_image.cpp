@@ -1,20 +1,12 @@
 // Fuzz target: the four-attempt picture loader (through a scratch file) and the JPEG memory decoder.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "assets/image.h"
+#include "tests/assets/fuzz_scratch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = "/tmp/rv_fuzz_image_" + std::to_string(::getpid());
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return 0;
-    if (size) std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    const std::string path = WriteScratchFile("image", data, size);
+    if (path.empty()) return 0;
     RgbImage image{};
     LoadImageFile(image, path);
     if (!image.failed) {

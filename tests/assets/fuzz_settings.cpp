@@ -1,24 +1,15 @@
 // Fuzz target: every settings reader (preferences, Settings.ini, calibration, mapping, model setup) on the
 // same arbitrary bytes, then the values the program takes from them.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <string>
-
-#include <unistd.h>
-
 #include "app/model_setup.h"
 #include "app/settings_ini.h"
 #include "app/user_prefs.h"
 #include "input/channel_mapping.h"
 #include "input/joystick_calibration.h"
+#include "tests/assets/fuzz_scratch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = "/tmp/rv_fuzz_settings_" + std::to_string(::getpid());
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return 0;
-    if (size) std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    const std::string path = WriteScratchFile("settings", data, size);
+    if (path.empty()) return 0;
 
     LoadUserPrefs(path);
     Settings = SettingsFile{};

@@ -1,9 +1,8 @@
-// The SDL audio devices on SDL's disk driver: the motor output follows the rotor and the menu flag, and a
-// crash sound is played to its end.
+// The SDL audio devices on SDL's disk driver: the motor output follows the rotor, the menu flag, the volume
+// and the stereo placement, and a crash sound is played to its end in a capture of its own.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -25,10 +24,10 @@ using namespace wavetest;
 namespace {
 constexpr int Rate = 16000;
 
-void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+void WriteFile(const fs::path& path, const Bytes& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
 }
 
 std::vector<int16_t> ReadRaw(const fs::path& path) {
@@ -40,9 +39,8 @@ std::vector<int16_t> ReadRaw(const fs::path& path) {
 }
 
 bool AnySound(const std::vector<int16_t>& v, size_t from, size_t to) {
-    for (size_t i = from; i < std::min(to, v.size()); ++i)
-        if (v[i] != 0) return true;
-    return false;
+    return std::any_of(v.begin() + long(std::min(from, v.size())), v.begin() + long(std::min(to, v.size())),
+                       [](int16_t x) { return x != 0; });
 }
 
 void Sleep(int ms) {
@@ -54,7 +52,6 @@ class AudioDevice : public ::testing::Test {
     void SetUp() override {
         dir = fs::temp_directory_path() / ("rv_audio_" + std::to_string(::getpid()));
         fs::remove_all(dir);
-        fs::create_directories(dir);
         ProgramDir = dir.string();
         setenv("SDL_AUDIODRIVER", "disk", 1);
         WriteFile(dir / "data" / "motorsound.wav", WaveFile(PcmMono16(Rate), SineLoop(Rate / 2, 200, 8000)));
@@ -68,10 +65,12 @@ class AudioDevice : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(AudioDevice, MotorOutputFollowsRotorAndMenu) {
+TEST_F(AudioDevice, MotorOutputFollowsRotorMenuVolumeAndPlace) {
     Capture("motor.raw");
     ASSERT_TRUE(InitAudioDevices());
     MotorSoundEnabled = false;
+    Levels.masterPercent = 50;
+    PublishSoundPosition(-20.0f, 0.0f); // level with the pilot's left shoulder
     PublishSoundInputs(2500.0f, 1.0f, 1.0f);
     ToggleMotorSound(); // on: loads data/motorsound.wav and opens the output
     EXPECT_TRUE(MotorSoundEnabled);
@@ -79,10 +78,24 @@ TEST_F(AudioDevice, MotorOutputFollowsRotorAndMenu) {
     PublishSoundInputs(0.0f, 1.0f, 1.0f); // rotor stopped
     Sleep(600);
     CloseAudioDevices();
-    std::vector<int16_t> a = ReadRaw(dir / "motor.raw");
+    Levels.masterPercent = 100;
+    const std::vector<int16_t> a = ReadRaw(dir / "motor.raw");
     ASSERT_GT(a.size(), size_t(Rate / 2)) << "the disk driver wrote too little";
     EXPECT_TRUE(AnySound(a, 0, Rate / 2));
     EXPECT_FALSE(AnySound(a, a.size() - Rate / 8, a.size())) << "silent while the rotor is stopped";
+    // Interleaved left, right: the right channel at 0.3 of the left, the left at half the loop's level (at
+    // 2500 rpm the block reads every other loop buffer sample at full loudness).
+    double left = 0, right = 0;
+    int peak = 0, loopPeak = 0;
+    for (size_t i = 0; i + 1 < a.size(); i += 2) {
+        left += std::abs(a[i]);
+        right += std::abs(a[i + 1]);
+        peak = std::max(peak, std::abs(a[i]));
+    }
+    for (size_t i = 0; i < MotorSound.LoopBuffer.size(); i += 2)
+        loopPeak = std::max(loopPeak, std::abs(MotorSound.LoopBuffer[i]));
+    EXPECT_NEAR(right / left, 0.3, 0.01);
+    EXPECT_NEAR(peak, loopPeak / 2, loopPeak / 50);
 
     // Switched off from the menu: the output keeps running and writes silence.
     Capture("motor_off.raw");
@@ -93,48 +106,16 @@ TEST_F(AudioDevice, MotorOutputFollowsRotorAndMenu) {
     ToggleMotorSound(); // off
     EXPECT_FALSE(MotorSoundEnabled);
     Sleep(600);
-    std::vector<int16_t> b = ReadRaw(dir / "motor_off.raw");
+    const std::vector<int16_t> b = ReadRaw(dir / "motor_off.raw");
     ASSERT_GT(b.size(), size_t(Rate / 2));
     EXPECT_TRUE(AnySound(b, 0, Rate / 4));
     EXPECT_FALSE(AnySound(b, b.size() - Rate / 8, b.size())) << "silent after Motor was switched off";
-
     // On again while the output runs: the loop is reloaded under it and the same output plays it.
     ToggleMotorSound();
     Sleep(500);
     CloseAudioDevices();
-    std::vector<int16_t> c = ReadRaw(dir / "motor_off.raw");
+    const std::vector<int16_t> c = ReadRaw(dir / "motor_off.raw");
     EXPECT_TRUE(AnySound(c, b.size(), c.size())) << "sound again after Motor was switched back on";
-}
-
-TEST_F(AudioDevice, StereoPlacementAndVolume) {
-    Capture("stereo.raw");
-    ASSERT_TRUE(InitAudioDevices());
-    MotorSoundEnabled = false;
-    Levels.masterPercent = 50;
-    Levels.motorPercent = 100;
-    PublishSoundPosition(-20.0f, 0.0f); // level with the pilot's left shoulder
-    PublishSoundInputs(2500.0f, 1.0f, 1.0f);
-    ToggleMotorSound();
-    Sleep(500);
-    CloseAudioDevices();
-    Levels.masterPercent = 100;
-    std::vector<int16_t> a = ReadRaw(dir / "stereo.raw");
-    ASSERT_GT(a.size(), size_t(Rate / 2));
-    // Interleaved left, right: the right channel at 0.3 of the left; the left at half the mono level.
-    double left = 0, right = 0;
-    int16_t peak = 0;
-    for (size_t i = 0; i + 1 < a.size(); i += 2) {
-        left += std::abs(a[i]);
-        right += std::abs(a[i + 1]);
-        peak = std::max<int16_t>(peak, static_cast<int16_t>(std::abs(a[i])));
-    }
-    ASSERT_GT(left, 0);
-    EXPECT_NEAR(right / left, 0.3, 0.01);
-    // At 2500 rpm the block reads every other loop buffer sample at full loudness; half volume halves it.
-    int16_t loopPeak = 0;
-    for (size_t i = 0; i < MotorSound.LoopBuffer.size(); i += 2)
-        loopPeak = std::max<int16_t>(loopPeak, static_cast<int16_t>(std::abs(MotorSound.LoopBuffer[i])));
-    EXPECT_NEAR(peak, loopPeak / 2, loopPeak / 50);
 }
 
 TEST_F(AudioDevice, CrashSoundPlaysToItsEndInItsOwnCapture) {
@@ -152,25 +133,24 @@ TEST_F(AudioDevice, CrashSoundPlaysToItsEndInItsOwnCapture) {
     ScanCrashSounds(ProgramPath("crashsounds"));
     ASSERT_EQ(CrashSoundList.size(), 1u);
     CrashSoundEnabled = true;
-    PlayCrashSound();
-    auto start = std::chrono::steady_clock::now();
-    PlayPendingCrashSound();
-    auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(elapsed, std::chrono::milliseconds(250)) << "returned before the sound was heard";
-    EXPECT_LT(elapsed, std::chrono::seconds(5));
-    EndCrashSound();
-    std::vector<int16_t> c = ReadRaw(dir / "crash-crash.raw");
-    EXPECT_GE(c.size(), size_t(Rate * 3 / 10));
-    EXPECT_TRUE(AnySound(c, 0, c.size()));
-    std::vector<int16_t> motor = ReadRaw(dir / "crash.raw");
-    EXPECT_GT(motor.size(), motorBefore);
-    EXPECT_TRUE(AnySound(motor, 0, motorBefore)) << "the motor's capture was overwritten";
-
-    // A damaged file is skipped without a sound.
-    WriteFile(dir / "crashsounds" / "bang.wav", {'R', 'I', 'F', 'F', 1, 2});
-    PlayCrashSound();
-    start = std::chrono::steady_clock::now();
-    PlayPendingCrashSound();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    EndCrashSound();
+    for (bool damaged : {false, true}) {
+        PlayCrashSound();
+        const auto start = std::chrono::steady_clock::now();
+        PlayPendingCrashSound();
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EndCrashSound();
+        if (damaged) { // skipped without a sound
+            EXPECT_LT(elapsed, std::chrono::seconds(1));
+            break;
+        }
+        EXPECT_GE(elapsed, std::chrono::milliseconds(250)) << "returned before the sound was heard";
+        EXPECT_LT(elapsed, std::chrono::seconds(5));
+        const std::vector<int16_t> crash = ReadRaw(dir / "crash-crash.raw"),
+                                   motor = ReadRaw(dir / "crash.raw");
+        EXPECT_GE(crash.size(), size_t(Rate * 3 / 10));
+        EXPECT_TRUE(AnySound(crash, 0, crash.size()));
+        EXPECT_GT(motor.size(), motorBefore);
+        EXPECT_TRUE(AnySound(motor, 0, motorBefore)) << "the motor's capture was overwritten";
+        WriteFile(dir / "crashsounds" / "bang.wav", {'R', 'I', 'F', 'F', 1, 2});
+    }
 }
