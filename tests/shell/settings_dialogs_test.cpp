@@ -40,18 +40,24 @@ class DialogsTest : public ::testing::Test {
             ImGui::Render();
         }
     }
-    // Keys pressed one after the other (a frame down, a frame up), then the text typed, then more keys.
+    // One frame with the key down, one with it up.
+    void Press(int key) {
+        ImGui::GetIO().KeysDown[key] = true;
+        Frames(1);
+        ImGui::GetIO().KeysDown[key] = false;
+        Frames(1);
+    }
+    // After a few frames for a dialog just shown: keys, the text typed, then more keys.
     void Keys(std::initializer_list<int> keys, const char* text = nullptr,
               std::initializer_list<int> then = {}) {
-        for (int key : keys) {
-            ImGui::GetIO().KeysDown[key] = true;
-            Frames(1);
-            ImGui::GetIO().KeysDown[key] = false;
-            Frames(1);
-        }
+        Frames(3);
+        for (int key : keys)
+            Press(key);
         if (text) ImGui::GetIO().AddInputCharactersUTF8(text);
-        Frames(text ? 1 : 2);
-        if (then.size()) Keys(then);
+        Frames(1);
+        for (int key : then)
+            Press(key);
+        Frames(2);
     }
     // Whether the popup with this title is open this frame.
     bool Open(const char* title) {
@@ -61,48 +67,37 @@ class DialogsTest : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(DialogsTest, HelicopterSettingsPausesTypesAndConfirms) {
+TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelled) {
+    // Tab into the first box (pinion teeth), type, confirm with Enter: 20 is held at 15.
     SimPaused = false;
     ShowHelicopterSettingsDialog(Model);
     EXPECT_TRUE(SimPaused);
-    Frames(3);
-    ASSERT_TRUE(Open("Helicopter Settings"));
-    // Tab into the first box (pinion teeth), replace its text, confirm with Enter: 20 is held at 15.
     Keys({KeyTab}, "20", {KeyEnter});
     EXPECT_FALSE(Open("Helicopter Settings"));
     EXPECT_EQ(Model.pinionTeeth, 15.0f);
     EXPECT_TRUE(SimPaused); // nothing un-pauses on closing
-
-    // Escape leaves the box, a second Escape cancels the dialog, which reads nothing.
+    // The first Escape leaves the box, the second cancels the dialog, which reads nothing.
     ShowHelicopterSettingsDialog(Model);
-    Frames(3);
     Keys({KeyTab}, "10", {KeyEscape, KeyEscape});
     EXPECT_FALSE(Open("Helicopter Settings"));
     EXPECT_EQ(Model.pinionTeeth, 15.0f);
-}
 
-TEST_F(DialogsTest, CurveEditorClosesOnlyThroughOkAndTakesDigitsOnly) {
-    int32_t curve[5] = {0, 70, 80, 90, 100};
-    ShowCurveEditorDialog(curve, "Normal Throttle");
-    Frames(3);
-    Keys({KeyEscape});
-    EXPECT_TRUE(Open("Normal Throttle###CurveEditor"));
-    // The minus and the point are refused, so "-0.50" arrives as "050".
-    Keys({KeyTab}, "-0.50", {KeyEnter});
-    EXPECT_FALSE(Open("Normal Throttle###CurveEditor"));
-    EXPECT_EQ(curve[0], 50);
-    EXPECT_EQ(curve[1], 70);
-}
-
-TEST_F(DialogsTest, WindBoxTakesTheTypedSpeed) {
     Wind = WindState{};
     ShowWindSettingsDialog(Wind, Turbulence);
-    Frames(3);
     Keys({KeyTab}, "12", {KeyEnter}); // the first box: "Wind speed"
-    EXPECT_FALSE(Open("Wind Settings"));
     EXPECT_EQ(Wind.windSpeed, 12.0f);
     EXPECT_EQ(Wind.gustLullDifference, 10.0f);
     EXPECT_EQ(Wind.windType, 0);
+}
+
+TEST_F(DialogsTest, CurveEditorClosesOnlyThroughOkAndTakesDigitsOnly) {
+    ShowCurveEditorDialog(Model.normalThrottleCurve, "Normal Throttle");
+    Keys({KeyEscape});
+    EXPECT_TRUE(Open("Normal Throttle###CurveEditor"));
+    Keys({KeyTab}, "-0.50", {KeyEnter}); // the minus and the point are refused: "050"
+    EXPECT_FALSE(Open("Normal Throttle###CurveEditor"));
+    EXPECT_EQ(Model.normalThrottleCurve[0], 50);
+    EXPECT_EQ(Model.normalThrottleCurve[1], 70);
 }
 
 TEST_F(DialogsTest, OnlyTheModelDialogsPauseAndEscapeCancelsEach) {
