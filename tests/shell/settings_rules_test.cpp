@@ -6,7 +6,10 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 #include <gtest/gtest.h>
+
+using Values = std::vector<int32_t>;
 
 namespace {
 void SetBox(SettingsBoxText& box, const char* text) {
@@ -130,12 +133,8 @@ TEST(SettingsRules, RadioGroupsOfExpoGyroAndRandomAttitude) {
     FillGyroForm(gyro, m);
     ConfirmExpoForm(expo, m);
     ConfirmGyroForm(gyro, m);
-    EXPECT_EQ(m.expoRoll, 35);
-    EXPECT_EQ(m.expoPitch, 5);
-    EXPECT_EQ(m.expoYaw, 0);
-    EXPECT_EQ(m.gyroMode, 2);
-    EXPECT_EQ(m.gyroDrift, 3);
-    EXPECT_EQ(m.gyroGain, 2);
+    EXPECT_EQ((Values{m.expoRoll, m.expoPitch, m.expoYaw, m.gyroMode, m.gyroDrift, m.gyroGain}),
+              (Values{35, 5, 0, 2, 3, 2}));
 
     RandomAttitudeSettings settings;
     RandomAttitudeForm form{};
@@ -143,10 +142,9 @@ TEST(SettingsRules, RadioGroupsOfExpoGyroAndRandomAttitude) {
     EXPECT_FALSE(form.enabled);
     form = RandomAttitudeForm{1, 2, -4, true};
     ConfirmRandomAttitudeForm(form, settings);
-    EXPECT_EQ(settings.altitudeLevel, 1);
-    EXPECT_EQ(settings.orientationLevel, 2);
-    EXPECT_EQ(settings.motionLevel, 3);
-    EXPECT_EQ(settings.randomAttitudesEnabled, 1);
+    EXPECT_EQ((Values{settings.altitudeLevel, settings.orientationLevel, settings.motionLevel,
+                      settings.randomAttitudesEnabled}),
+              (Values{1, 2, 3, 1}));
 }
 
 TEST(SettingsRules, WindBoxesAndGroups) {
@@ -165,10 +163,8 @@ TEST(SettingsRules, WindBoxesAndGroups) {
     ConfirmWindForm(form, wind, turbulence);
     EXPECT_EQ(wind.windSpeed, 12.0f);
     EXPECT_EQ(wind.gustLullDifference, 10.0f);
-    EXPECT_EQ(wind.windType, 3);
-    EXPECT_EQ(wind.windDirection, 7);
-    EXPECT_EQ(wind.directionShifts, 4);
-    EXPECT_EQ(turbulence.turbLevel, 2);
+    EXPECT_EQ((Values{wind.windType, wind.windDirection, wind.directionShifts, turbulence.turbLevel}),
+              (Values{3, 7, 4, 2}));
     // No clamp on the boxes; no finite number keeps the old value (too many digits for a float).
     SetBox(form.windSpeed, "2.5");
     SetBox(form.gustLullDifference, std::string(60, '9').c_str());
