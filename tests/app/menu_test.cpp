@@ -79,7 +79,6 @@ TEST(Menu, CheckMarksOfConcreteStates) {
         FlightState = FlightLockXY; // shows no mark
         EXPECT_EQ(CheckedTexts(), c.checked) << "speed " << c.speed << " scale " << c.scale;
     }
-    EXPECT_EQ(ScaleMenuChoice(1.6f), CmdScaleLarge);
     FlightState = FlightFlying;
 }
 
