@@ -2,11 +2,9 @@
 // installed program, with shipped files read from the install folder.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <pwd.h>
 #include <string>
 #include <unistd.h>
@@ -15,11 +13,12 @@
 #include "app/program_paths.h"
 
 namespace fs = std::filesystem;
+using Paths = std::vector<std::string>;
 
 namespace {
-void Touch(const fs::path& path, const std::string& text = "x") {
+void Touch(const fs::path& path) {
     fs::create_directories(path.parent_path());
-    std::ofstream(path) << text;
+    std::ofstream(path) << "x";
 }
 
 void SetOrUnset(const char* name, const char* value) {
@@ -29,58 +28,35 @@ void SetOrUnset(const char* name, const char* value) {
         unsetenv(name);
 }
 
-// A scratch tree: install/ (the program folder) and home/ (the pilot's XDG_DATA_HOME); the
-// environment and both globals are put back afterwards.
+// A scratch tree: install/ (the program folder) and share/ (the pilot's XDG_DATA_HOME).
 class PathsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        root = fs::temp_directory_path() / ("rv_paths_" + std::to_string(getpid()));
         fs::remove_all(root);
-        install = root / "install";
-        share = root / "share";
-        pilot = share / "rotorvane";
         fs::create_directories(install);
-        for (const char* name : {"XDG_DATA_HOME", "HOME"}) {
-            const char* value = std::getenv(name);
-            saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-        }
         setenv("XDG_DATA_HOME", share.c_str(), 1);
-        savedProgramDir = ProgramDir;
-        savedUserDir = UserDir;
         ProgramDir = install.string();
     }
-    void TearDown() override {
-        SetOrUnset("XDG_DATA_HOME", saved[0] ? saved[0]->c_str() : nullptr);
-        SetOrUnset("HOME", saved[1] ? saved[1]->c_str() : nullptr);
-        ProgramDir = savedProgramDir;
-        UserDir = savedUserDir;
-        fs::remove_all(root);
-    }
-    // The install folder as a package leaves it: the program folder is not the pilot's.
-    void MarkPackaged() { Touch(install / PackageMarkerName); }
+    void TearDown() override { fs::remove_all(root); }
 
-    fs::path root, install, share, pilot;
-    std::vector<std::optional<std::string>> saved;
-    std::string savedProgramDir, savedUserDir;
+    const fs::path root = fs::temp_directory_path() / ("rv_paths_" + std::to_string(getpid()));
+    const fs::path install = root / "install", share = root / "share", pilot = share / "rotorvane";
 };
 
 TEST_F(PathsTest, PilotFolderFromTheEnvironment) {
-    const passwd* account = getpwuid(getuid());
-    ASSERT_NE(account, nullptr);
-    const std::string accountHome = account->pw_dir;
-    struct Case {
-        const char* xdg;
-        const char* home;
+    const std::string account = getpwuid(getuid())->pw_dir + std::string("/.local/share/rotorvane");
+    const struct {
+        const char *xdg, *home;
         std::string expected;
     } cases[] = {
         {"/x/share", "/home/p", "/x/share/rotorvane"},
         {nullptr, "/home/p", "/home/p/.local/share/rotorvane"},
         {"", "/home/p", "/home/p/.local/share/rotorvane"},
         {"relative/share", "/home/p", "/home/p/.local/share/rotorvane"}, // only an absolute path counts
-        {nullptr, nullptr, accountHome + "/.local/share/rotorvane"},
-        {nullptr, "not/absolute", accountHome + "/.local/share/rotorvane"},
+        {nullptr, nullptr, account},
+        {nullptr, "not/absolute", account},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SetOrUnset("XDG_DATA_HOME", c.xdg);
         SetOrUnset("HOME", c.home);
         EXPECT_EQ(PilotDataDir(), c.expected)
@@ -89,23 +65,22 @@ TEST_F(PathsTest, PilotFolderFromTheEnvironment) {
 }
 
 TEST_F(PathsTest, WritableProgramFolderKeepsEverythingBesideItself) {
-    Touch(install / "data/canopy.jpg", "shipped");
+    Touch(install / "data/canopy.jpg");
     ASSERT_TRUE(ChooseUserDir());
     EXPECT_EQ(UserDir, install.string());
     EXPECT_FALSE(UsingPilotFolder());
-    EXPECT_FALSE(fs::exists(pilot)); // no pilot's folder is made for a portable folder
+    EXPECT_FALSE(fs::exists(pilot));
     EXPECT_EQ(WritePath("UserPrefs.dat"), (install / "UserPrefs.dat").string());
     EXPECT_EQ(ReadPath("data/canopy.jpg"), (install / "data/canopy.jpg").string());
-    EXPECT_EQ(ListingFolders("crashsounds"), std::vector<std::string>{(install / "crashsounds").string()});
+    EXPECT_EQ(ListingFolders("crashsounds"), Paths{(install / "crashsounds").string()});
     EXPECT_EQ(ShippedCounterpart((install / "data").string()), "");
     EXPECT_FALSE(fs::exists(install / ".rotorvane-write-test"));
 }
 
 TEST_F(PathsTest, PackagedProgramWritesOnlyToThePilotsFolder) {
-    MarkPackaged();
-    Touch(install / "data/canopy.jpg", "shipped");
-    Touch(install / "data/grass.jpg", "shipped");
-    Touch(install / "crashsounds/a.wav");
+    Touch(install / PackageMarkerName);
+    Touch(install / "data/canopy.jpg");
+    Touch(install / "data/grass.jpg");
     ASSERT_TRUE(ChooseUserDir()); // the install folder is writable here, but belongs to the package
     EXPECT_EQ(UserDir, pilot.string());
     EXPECT_TRUE(UsingPilotFolder());
@@ -113,32 +88,22 @@ TEST_F(PathsTest, PackagedProgramWritesOnlyToThePilotsFolder) {
         EXPECT_TRUE(fs::is_directory(pilot / sub)) << sub;
 
     // The pilot's copy is read when there is one, the shipped file otherwise.
-    Touch(pilot / "data/canopy.jpg", "chosen");
+    Touch(pilot / "data/canopy.jpg");
     EXPECT_EQ(ReadPath("data/canopy.jpg"), (pilot / "data/canopy.jpg").string());
     EXPECT_EQ(ReadPath("data/grass.jpg"), (install / "data/grass.jpg").string());
     EXPECT_EQ(ReadPath("UserPrefs.dat"), (install / "UserPrefs.dat").string());
-
-    // Writes go to the pilot's folder, their folder made on the way.
+    // Writes go to the pilot's folder, their folder made on the way; listings look there first.
     EXPECT_EQ(WritePath("recordings/new/a.rec"), (pilot / "recordings/new/a.rec").string());
     EXPECT_TRUE(fs::is_directory(pilot / "recordings/new"));
-    EXPECT_EQ(ListingFolders("crashsounds"), (std::vector<std::string>{(pilot / "crashsounds").string(),
-                                                                       (install / "crashsounds").string()}));
-    // Nothing was written into the install folder.
-    std::vector<std::string> installed;
-    for (const auto& entry : fs::recursive_directory_iterator(install))
-        installed.push_back(fs::relative(entry.path(), install).string());
-    std::sort(installed.begin(), installed.end());
-    EXPECT_EQ(installed, (std::vector<std::string>{"crashsounds", "crashsounds/a.wav", "data",
-                                                   "data/canopy.jpg", "data/grass.jpg", PackageMarkerName}));
+    EXPECT_EQ(ListingFolders("crashsounds"),
+              (Paths{(pilot / "crashsounds").string(), (install / "crashsounds").string()}));
 }
 
 TEST_F(PathsTest, ProgramFolderThatCannotBeWrittenUsesThePilotsFolder) {
     Touch(root / "file");
     ProgramDir = (root / "file/sub").string(); // a folder under a plain file can never be made
-    EXPECT_FALSE(FolderWritable(ProgramDir));
     ASSERT_TRUE(ChooseUserDir());
     EXPECT_EQ(UserDir, pilot.string());
-
     // Neither folder can be written: reported as failure, the pilot's folder still chosen.
     setenv("XDG_DATA_HOME", (root / "file").c_str(), 1);
     EXPECT_FALSE(ChooseUserDir());
@@ -146,14 +111,15 @@ TEST_F(PathsTest, ProgramFolderThatCannotBeWrittenUsesThePilotsFolder) {
 }
 
 TEST_F(PathsTest, ShippedCounterpartOfAFolderInThePilotsFolder) {
-    MarkPackaged();
+    Touch(install / PackageMarkerName);
     fs::create_directories(install / "models");
     fs::create_directories(install / "ModelGeometries/extra");
     ASSERT_TRUE(ChooseUserDir());
     fs::create_directories(pilot / "ModelGeometries/extra");
     fs::create_directories(pilot / "mine");
+    fs::create_directories(share / "rotorvane2");
     fs::create_directory_symlink(pilot, root / "link");
-    struct Case {
+    const struct {
         fs::path folder;
         std::string expected;
     } cases[] = {
@@ -162,27 +128,23 @@ TEST_F(PathsTest, ShippedCounterpartOfAFolderInThePilotsFolder) {
         {pilot / "ModelGeometries/extra", (install / "ModelGeometries/extra").string()},
         {root / "link/models", (install / "models").string()}, // reached through a link
         {pilot, install.string()},
-        {pilot / "mine", ""},            // the install folder has no such folder
-        {install / "models", ""},        // not inside the pilot's folder
-        {share, ""},                     // the pilot's folder's parent
-        {root / "share/rotorvane2", ""}, // a name that only starts like the pilot's folder
+        {pilot / "mine", ""},       // the install folder has no such folder
+        {install / "models", ""},   // not inside the pilot's folder
+        {share, ""},                // the pilot's folder's parent
+        {share / "rotorvane2", ""}, // a name that only starts like the pilot's folder
     };
-    fs::create_directories(root / "share/rotorvane2");
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(ShippedCounterpart(c.folder.string()), c.expected) << c.folder;
-
     // The pilot's folder itself named through a link, the folder by its real path.
     UserDir = (root / "link").string();
     EXPECT_EQ(ShippedCounterpart((pilot / "models").string()), (install / "models").string());
 }
 
 TEST(MergedListing, PilotsCopyHidesTheShippedOneSortedAndLimited) {
-    std::vector<std::string> found = {"/p/zeta.wav",   "/p/impact.wav", "/i/alpha.wav",
-                                      "/i/impact.wav", "/i/zeta.wav",   "/i/beta.wav"};
+    const Paths found = {"/p/zeta.wav",   "/p/impact.wav", "/i/alpha.wav",
+                         "/i/impact.wav", "/i/zeta.wav",   "/i/beta.wav"};
     EXPECT_EQ(MergeListings(found, 200),
-              (std::vector<std::string>{"/i/alpha.wav", "/i/beta.wav", "/p/impact.wav", "/p/zeta.wav"}));
-    EXPECT_EQ(MergeListings(found, 3),
-              (std::vector<std::string>{"/i/alpha.wav", "/i/beta.wav", "/p/impact.wav"}));
-    EXPECT_TRUE(MergeListings({}, 200).empty());
+              (Paths{"/i/alpha.wav", "/i/beta.wav", "/p/impact.wav", "/p/zeta.wav"}));
+    EXPECT_EQ(MergeListings(found, 3), (Paths{"/i/alpha.wav", "/i/beta.wav", "/p/impact.wav"}));
 }
 } // namespace

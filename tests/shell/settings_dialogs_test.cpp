@@ -1,9 +1,7 @@
 // The settings dialogs driven through ImGui without a window: opening, pausing, typing, OK and Cancel.
-#include <cstring>
 #include <gtest/gtest.h>
 #include <imgui.h>
 #include <imgui_internal.h>
-#include <string>
 
 #include "app/model_setup.h"
 #include "app/settings_dialogs.h"
@@ -13,7 +11,6 @@
 #include "log/flight_log.h"
 
 namespace {
-
 constexpr int KeyTab = 1, KeyEnter = 2, KeyEscape = 3;
 
 class DialogsTest : public ::testing::Test {
@@ -30,164 +27,105 @@ class DialogsTest : public ::testing::Test {
         unsigned char* pixels;
         int w, h;
         io.Fonts->GetTexDataAsRGBA32(&pixels, &w, &h);
+        SetModelSetupDefaults(Model);
+        SetDefaultCurves(Model);
         Frames(3); // settle whatever the previous test left open
     }
     void TearDown() override { ImGui::DestroyContext(); }
 
-    void Frame() {
-        ImGui::NewFrame();
-        DrawSettingsDialogs();
-        ImGui::Render();
-    }
     void Frames(int n) {
-        for (int i = 0; i < n; ++i)
-            Frame();
+        for (int i = 0; i < n; ++i) {
+            ImGui::NewFrame();
+            DrawSettingsDialogs();
+            ImGui::Render();
+        }
     }
     // One frame with the key down, one with it up.
     void Press(int key) {
         ImGui::GetIO().KeysDown[key] = true;
-        Frame();
+        Frames(1);
         ImGui::GetIO().KeysDown[key] = false;
-        Frame();
+        Frames(1);
     }
-    void Type(const char* text) {
-        ImGui::GetIO().AddInputCharactersUTF8(text);
-        Frame();
+    // After a few frames for a dialog just shown: keys, the text typed, then more keys.
+    void Keys(std::initializer_list<int> keys, const char* text = nullptr,
+              std::initializer_list<int> then = {}) {
+        Frames(3);
+        for (int key : keys)
+            Press(key);
+        if (text) ImGui::GetIO().AddInputCharactersUTF8(text);
+        Frames(1);
+        for (int key : then)
+            Press(key);
+        Frames(2);
     }
-    // The popup whose title is shown, open this frame.
+    // Whether the popup with this title is open this frame.
     bool Open(const char* title) {
         ImGuiWindow* w = ImGui::FindWindowByName(title);
         return w && w->Active && SettingsDialogIsOpen();
     }
 };
-
 } // namespace
 
-TEST_F(DialogsTest, HelicopterSettingsPausesTypesAndConfirms) {
-    ModelSetup m{};
-    SetModelSetupDefaults(m);
-    SetDefaultCurves(m);
+TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelled) {
+    // Tab into the first box (pinion teeth), type, confirm with Enter: 20 is held at 15.
     SimPaused = false;
-    ShowHelicopterSettingsDialog(m);
+    ShowHelicopterSettingsDialog(Model);
     EXPECT_TRUE(SimPaused);
-    Frames(3);
-    ASSERT_TRUE(Open("Helicopter Settings"));
-
-    // Tab into the first box (pinion teeth), replace its text, confirm with Enter: 20 is held at 15.
-    Press(KeyTab);
-    Type("20");
-    Press(KeyEnter);
-    Frames(2);
+    Keys({KeyTab}, "20", {KeyEnter});
     EXPECT_FALSE(Open("Helicopter Settings"));
-    EXPECT_EQ(m.pinionTeeth, 15.0f);
+    EXPECT_EQ(Model.pinionTeeth, 15.0f);
     EXPECT_TRUE(SimPaused); // nothing un-pauses on closing
-
-    // Cancel (Escape) reads nothing.
-    ShowHelicopterSettingsDialog(m);
-    Frames(3);
-    Press(KeyTab);
-    Type("10");
-    Press(KeyEscape); // leaves the box
-    Press(KeyEscape); // cancels the dialog
-    Frames(2);
+    // The first Escape leaves the box, the second cancels the dialog, which reads nothing.
+    ShowHelicopterSettingsDialog(Model);
+    Keys({KeyTab}, "10", {KeyEscape, KeyEscape});
     EXPECT_FALSE(Open("Helicopter Settings"));
-    EXPECT_EQ(m.pinionTeeth, 15.0f);
+    EXPECT_EQ(Model.pinionTeeth, 15.0f);
+
+    Wind = WindState{};
+    ShowWindSettingsDialog(Wind, Turbulence);
+    Keys({KeyTab}, "12", {KeyEnter}); // the first box: "Wind speed"
+    EXPECT_EQ(Wind.windSpeed, 12.0f);
+    EXPECT_EQ(Wind.gustLullDifference, 10.0f);
+    EXPECT_EQ(Wind.windType, 0);
 }
 
-TEST_F(DialogsTest, CurveEditorClosesOnlyThroughOkAndReadsDecimal) {
-    int32_t curve[5] = {0, 70, 80, 90, 100};
-    ShowCurveEditorDialog(curve, "Normal Throttle");
-    Frames(3);
-    ASSERT_TRUE(Open("Normal Throttle###CurveEditor"));
-    Press(KeyEscape);
-    Frames(2);
+TEST_F(DialogsTest, CurveEditorClosesOnlyThroughOkAndTakesDigitsOnly) {
+    ShowCurveEditorDialog(Model.normalThrottleCurve, "Normal Throttle");
+    Keys({KeyEscape});
     EXPECT_TRUE(Open("Normal Throttle###CurveEditor"));
-
-    // Digits only: the minus and the point are refused, so "-0.50" arrives as "050".
-    Press(KeyTab);
-    Type("-0.50");
-    Press(KeyEnter);
-    Frames(2);
+    Keys({KeyTab}, "-0.50", {KeyEnter}); // the minus and the point are refused: "050"
     EXPECT_FALSE(Open("Normal Throttle###CurveEditor"));
-    EXPECT_EQ(curve[0], 50);
-    EXPECT_EQ(curve[1], 70);
+    EXPECT_EQ(Model.normalThrottleCurve[0], 50);
+    EXPECT_EQ(Model.normalThrottleCurve[1], 70);
 }
 
-TEST_F(DialogsTest, OnlyTheModelDialogsPause) {
-    ModelSetup m{};
-    SetModelSetupDefaults(m);
-    SetDefaultCurves(m);
-    WindState wind;
-    TurbulenceState turbulence;
-    RandomAttitudeSettings random;
-    SwashImperfections swash;
-
-    struct Case {
+TEST_F(DialogsTest, OnlyTheModelDialogsPauseAndEscapeCancelsEach) {
+    const struct {
         const char* title;
         bool pauses;
-        void (*show)(ModelSetup&, WindState&, TurbulenceState&, RandomAttitudeSettings&, SwashImperfections&);
+        void (*show)();
+    } cases[] = {
+        {"Swash Imperfections", true, [] { ShowSwashImperfectionsDialog(Swash); }},
+        {"Exponential Rates", true, [] { ShowExponentialRatesDialog(Model); }},
+        {" Gyro Settings ", false, [] { ShowGyroSettingsDialog(Model); }},
+        {"Wind Settings", false, [] { ShowWindSettingsDialog(Wind, Turbulence); }},
+        {" Random Attitude  ", false, [] { ShowRandomAttitudeDialog(RandomAttitude); }},
+        {"About Rotorvane", false, [] { ShowAboutDialog(); }},
+        {"Time Log", false, [] { ShowTimeLogDialog(); }},
     };
-    const Case cases[] = {
-        {"Swash Imperfections", true,
-         [](ModelSetup&, WindState&, TurbulenceState&, RandomAttitudeSettings&, SwashImperfections& s) {
-             ShowSwashImperfectionsDialog(s);
-         }},
-        {"Exponential Rates", true,
-         [](ModelSetup& m, WindState&, TurbulenceState&, RandomAttitudeSettings&, SwashImperfections&) {
-             ShowExponentialRatesDialog(m);
-         }},
-        {" Gyro Settings ", false,
-         [](ModelSetup& m, WindState&, TurbulenceState&, RandomAttitudeSettings&, SwashImperfections&) {
-             ShowGyroSettingsDialog(m);
-         }},
-        {"Wind Settings", false,
-         [](ModelSetup&, WindState& w, TurbulenceState& t, RandomAttitudeSettings&, SwashImperfections&) {
-             ShowWindSettingsDialog(w, t);
-         }},
-        {" Random Attitude  ", false,
-         [](ModelSetup&, WindState&, TurbulenceState&, RandomAttitudeSettings& r, SwashImperfections&) {
-             ShowRandomAttitudeDialog(r);
-         }},
-        {"About Rotorvane", false,
-         [](ModelSetup&, WindState&, TurbulenceState&, RandomAttitudeSettings&, SwashImperfections&) {
-             ShowAboutDialog();
-         }},
-        {"Time Log", false,
-         [](ModelSetup&, WindState&, TurbulenceState&, RandomAttitudeSettings&, SwashImperfections&) {
-             ShowTimeLogDialog();
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.title);
+    Wind = WindState{};
+    for (const auto& c : cases) {
         SimPaused = false;
-        c.show(m, wind, turbulence, random, swash);
-        EXPECT_EQ(SimPaused, c.pauses);
+        c.show();
+        EXPECT_EQ(SimPaused, c.pauses) << c.title;
         Frames(3);
-        EXPECT_TRUE(Open(c.title));
-        Press(KeyEscape);
-        Frames(2);
-        EXPECT_FALSE(Open(c.title));
-        EXPECT_FALSE(SettingsDialogIsOpen());
+        EXPECT_TRUE(Open(c.title)) << c.title;
+        Keys({KeyEscape});
+        EXPECT_FALSE(SettingsDialogIsOpen()) << c.title;
     }
-    // Escape cancelled them all: nothing changed.
-    EXPECT_EQ(m.expoRoll, 20);
-    EXPECT_EQ(m.gyroMode, 1);
-    EXPECT_EQ(wind.windSpeed, 4.0f);
-    EXPECT_EQ(random.randomAttitudesEnabled, 0);
-}
-
-TEST_F(DialogsTest, WindBoxTakesTheTypedSpeed) {
-    WindState wind;
-    TurbulenceState turbulence;
-    ShowWindSettingsDialog(wind, turbulence);
-    Frames(3);
-    ASSERT_TRUE(Open("Wind Settings"));
-    Press(KeyTab); // the first box: "Wind speed"
-    Type("12");
-    Press(KeyEnter);
-    Frames(2);
-    EXPECT_FALSE(Open("Wind Settings"));
-    EXPECT_EQ(wind.windSpeed, 12.0f);
-    EXPECT_EQ(wind.gustLullDifference, 10.0f);
-    EXPECT_EQ(wind.windType, 0);
+    EXPECT_EQ(Model.expoRoll, 20);
+    EXPECT_EQ(Model.gyroMode, 1);
+    EXPECT_EQ(Wind.windSpeed, 4.0f);
+    EXPECT_EQ(RandomAttitude.randomAttitudesEnabled, 0);
 }

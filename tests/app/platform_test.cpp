@@ -1,19 +1,34 @@
-// The file chooser with names that are not UTF-8 or that look like ImGui markup: shown safely, and the
-// chooser draws such a folder without tripping any of Dear ImGui's assertions.
+// The platform layer: which key presses count as shortcuts while dialogs are open, and the file chooser
+// with names that are not UTF-8 or that look like ImGui markup (shown safely, drawn without assertions).
 #include <gtest/gtest.h>
 
+#include <SDL.h>
 #include <filesystem>
 #include <fstream>
 #include <imgui.h>
 #include <unistd.h>
 
 #include "platform/file_chooser.h"
+#include "platform/key_latch.h"
 
-TEST(FileChooserNames, ShownAsValidUtf8) {
+TEST(ShortcutKeys, SwitchKeysCountInModalDialogsButNeverInTextBoxes) {
+    const struct {
+        int key;
+        bool inModal; // counts while a modal dialog without a focused text box is open
+    } keys[] = {{SDLK_i, true},      {SDLK_h, true},  {SDLK_LCTRL, true}, {SDLK_RCTRL, true},
+                {SDLK_SPACE, false}, {SDLK_p, false}, {SDLK_r, false},    {SDLK_x, false}};
+    for (const auto& k : keys) {
+        EXPECT_TRUE(KeyCountsAsShortcut(k.key, false, false)) << k.key;
+        EXPECT_EQ(KeyCountsAsShortcut(k.key, false, true), k.inModal) << k.key;
+        EXPECT_FALSE(KeyCountsAsShortcut(k.key, true, true)) << k.key;
+        EXPECT_FALSE(KeyCountsAsShortcut(k.key, true, false)) << k.key;
+    }
+}
+
+TEST(FileChooser, NamesShownAsValidUtf8) {
     const struct {
         std::string raw, shown;
     } cases[] = {
-        {"plain.rec", "plain.rec"},
         {"h\xC3\xA9li.rec", "h\xC3\xA9li.rec"},       // é, two bytes
         {"\xE2\x82\xAC.par", "\xE2\x82\xAC.par"},     // €, three bytes
         {"\xF0\x9F\x9A\x81.x", "\xF0\x9F\x9A\x81.x"}, // helicopter, four bytes
@@ -30,7 +45,7 @@ TEST(FileChooserNames, ShownAsValidUtf8) {
         EXPECT_EQ(ShowableFileName(c.raw), c.shown) << c.raw;
 }
 
-TEST(FileChooserNames, HostileFolderDrawsWithoutAssertions) {
+TEST(FileChooser, HostileFolderDrawsAndOpensTheFileUnderItsRealName) {
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / ("rv_chooser_" + std::to_string(::getpid()));
     fs::create_directories(dir / "sub\xFF");
