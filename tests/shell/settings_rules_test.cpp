@@ -41,8 +41,9 @@ TEST(SettingsRules, ReadClampedFieldClampsFallsBackAndIgnoresTrailingText) {
     }
 }
 
-// Each row of tests/data/app_helicopter_settings.txt: its box filled from the defaults, then OK with
-// letters, a huge and a negative number in every box.
+// Each row of tests/data/app_helicopter_settings.txt: its box filled from the defaults; OK with letters, a
+// huge and a negative number in every box; and OK with a value of the box's own in every box, each
+// found at its field's offset in the record.
 TEST(SettingsRules, HelicopterSettingsRowsBoundsAndFallbacks) {
     ModelSetup m = DefaultModel();
     HelicopterSettingsForm form{};
@@ -50,11 +51,17 @@ TEST(SettingsRules, HelicopterSettingsRowsBoundsAndFallbacks) {
     std::ifstream table(RV_TEST_DATA_DIR "/app_helicopter_settings.txt");
     std::string line, field, shown;
     int row = 0;
+    const auto at = [&m](size_t offset) {
+        float value;
+        std::memcpy(&value, reinterpret_cast<const char*>(&m) + offset, sizeof value);
+        return value;
+    };
     while (std::getline(table, line)) {
         if (line[0] == '#') continue;
         int id = 0;
+        size_t offset = 0;
         float low = 0, fallback = 0, high = 0;
-        std::istringstream(line) >> id >> field >> shown >> low >> fallback >> high;
+        std::istringstream(line) >> id >> offset >> field >> shown >> low >> fallback >> high;
         ASSERT_LT(row, HelicopterSettingsRowCount);
         EXPECT_EQ(HelicopterSettingsRows[row].controlId, id) << field;
         EXPECT_STREQ(form.boxes[row].data(), shown.c_str()) << field;
@@ -63,8 +70,14 @@ TEST(SettingsRules, HelicopterSettingsRowsBoundsAndFallbacks) {
             for (auto& box : form.boxes)
                 SetBox(box, text);
             ConfirmHelicopterSettings(form, m);
-            EXPECT_EQ(m.*HelicopterSettingsRows[row].field, expected) << field << " " << text;
+            EXPECT_EQ(at(offset), expected) << field << " " << text;
         }
+        // Every box its own value within its bounds: a box wired to another field shows here.
+        FillHelicopterSettingsForm(form, DefaultModel());
+        const float own = low + (high - low) * float(row + 1) / 32.0f;
+        SetBox(form.boxes[row], std::to_string(own).c_str());
+        ConfirmHelicopterSettings(form, m);
+        EXPECT_NEAR(at(offset), own, 1e-4f * high) << field;
         FillHelicopterSettingsForm(form, DefaultModel());
         ++row;
     }
@@ -93,9 +106,13 @@ TEST(SettingsRules, SwashBoxesClampToPlusMinusOne) {
         SetBox(form.boxes[i], texts[i]);
     s.negCollToAileron = 0.9f;
     ConfirmSwashForm(form, s);
+    // The rows in the dialog's order: elevator to aileron, aileron to elevator, positive and negative
+    // collective to aileron, positive and negative collective to elevator.
     const float expected[SwashRowCount] = {1.0f, -1.0f, 0.25f, 0.0f, -0.5f, 1.0f};
+    const float got[SwashRowCount] = {s.elevToAileron,    s.aileronToElev, s.posCollToAileron,
+                                      s.negCollToAileron, s.posCollToElev, s.negCollToElev};
     for (int i = 0; i < SwashRowCount; ++i)
-        EXPECT_EQ(s.*SwashRows[i].field, expected[i]) << SwashRows[i].label;
+        EXPECT_EQ(got[i], expected[i]) << SwashRows[i].label;
     PressSwashDefaults(form, s);
     EXPECT_EQ(s.elevToAileron, 0.0f);
     EXPECT_EQ(s.negCollToElev, 0.0f);
