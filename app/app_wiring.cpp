@@ -171,8 +171,11 @@ void DrawDialogs() {
     DrawRecordPlayBar();
     DrawSubsystemDialogs();
     DrawFileChooser();
+    // What went wrong since the last frame shows in one box (at start, every file that could not be read).
+    std::string messages;
     for (const std::string& message : TakeUserMessages())
-        ShowMessageBox(message, FilesCaption);
+        messages += (messages.empty() ? "" : "\n\n") + message;
+    if (!messages.empty()) ShowMessageBox(messages, FilesCaption);
     DrawMessageBoxes();
 }
 
