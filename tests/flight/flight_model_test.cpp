@@ -1,6 +1,6 @@
 // What the pinned flights cannot see: the touchdown limits and crash texts, collisions, the tail trim's
 // limits, the step's order rules (pause, crash countdown, slow motion, trail, log, recorder), unusable
-// setup values, the thrust figure and the vector helpers the drawing code uses.
+// setup values and the vector helpers the drawing code uses.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +11,6 @@
 #include "app/shared_flags.h"
 #include "flight/ground.h"
 #include "flight/gyro.h"
-#include "flight/rotor.h"
 #include "flight/wind.h"
 #include "log/flight_log.h"
 #include "pinned_flights.h"
@@ -19,25 +18,19 @@
 
 TEST(Ground, TouchdownLimitsCollisionsAndCrashTexts) {
     const std::pair<Touchdown, bool> touchdowns[] = {
-        {{-3.0f, 0.0f, 0.0f, 0.0f, false, CrashGround}, false},
+        {{-3.0f, 4.0f, 15.0f, 15.0f, false, CrashGround}, false},
         {{-3.01f, 0.0f, 0.0f, 0.0f, false, CrashGround}, true},
-        {{3.0f, 0.0f, 0.0f, 0.0f, false, CrashGround}, false},
-        {{0.0f, 4.0f, 0.0f, 0.0f, false, CrashGround}, false},
         {{0.0f, 4.01f, 0.0f, 0.0f, false, CrashGround}, true},
-        {{0.0f, 0.0f, 15.0f, 15.0f, false, CrashGround}, false},
         {{0.0f, 0.0f, 15.01f, 0.0f, false, CrashGround}, true},
         {{0.0f, 0.0f, 0.0f, 15.01f, false, CrashGround}, true},
         {{0.0f, 0.0f, 0.0f, 0.0f, true, CrashGround}, true},
         {{0.0f, 0.0f, 0.0f, 0.0f, false, CrashBuilding}, true},
     };
-    for (const auto& [t, crash] : touchdowns)
-        EXPECT_EQ(IsCrash(t), crash) << "vz " << t.vz << " hs " << t.hs << " pitch " << t.pitchDeg << " roll "
-                                     << t.rollDeg << " upside down " << t.upsideDown << " kind "
-                                     << t.crashKind;
+    for (size_t n = 0; n < std::size(touchdowns); ++n)
+        EXPECT_EQ(IsCrash(touchdowns[n].first), touchdowns[n].second) << "touchdown " << n;
     // A nose straight down has nothing horizontal: 90 degrees, not NaN; a cosine rounded above 1 is held
     // at 1.
     EXPECT_EQ(TiltFromHorizontalDeg(Vec3{0.0f, 0.0f, -1.0f}), 90.0f);
-    EXPECT_NEAR(TiltFromHorizontalDeg(Vec3{0.0f, std::cos(0.5f), -std::sin(0.5f)}), 28.6479f, 1e-3f);
     EXPECT_EQ(TiltFromHorizontalDeg(Vec3{0.00199999847f, 0.999997973f, 0.0f}), 0.0f);
     // Levelling a nose straight up brings it down the way the up axis leans; with nothing to go by, ahead.
     EXPECT_EQ(LevelledNose(WorldUnitZ, Vec3{0.0f, -1.0f, 0.0f}).y, 1.0f);
@@ -67,18 +60,6 @@ TEST(Gyro, TailTrimStaysWithinItsLimits) {
     HeadingTarget = 10.0f;
     GyroYawStep(Model, FlightFlying, 2500.0f, 0.0f, 0.0f, 100.0f, 0.0f);
     EXPECT_EQ(TailTrim, -5.0f);
-}
-
-// 11 degrees of blade pitch at 2500 rpm with no inflow lift 22 N, seen in one step's velocity change at 5 m
-// (no ground effect) in still air.
-TEST(Rotor, TwentyTwoNewtonsAtFullCollective) {
-    FreshSimulation();
-    Heli.position = Vec3{0.0f, 6.0f, 5.0f};
-    Heli.rotorRpm = 2500.0f;
-    Sticks.collective = 1.0f;
-    Sticks.throttle = 0.9f;
-    StepHelicopter(0.05f);
-    EXPECT_NEAR(Heli.velocity.z / 0.05f * 0.8f + 7.84f, 22.0f, 0.05f);
 }
 
 TEST(Step, PauseCrashCountdownAndSlowMotion) {
@@ -114,18 +95,14 @@ TEST(Step, PauseCrashCountdownAndSlowMotion) {
     // Slow-motion playback performs every eighth call (the absent scratch file ends each played frame's
     // playback, so it is started again before every call); without playback every call.
     SlowMotionPlayback = true;
-    int last = -1;
-    for (int call = 0; call < 40; ++call) {
+    std::vector<int> stepped;
+    for (int call = 0; call < 17; ++call) {
         Recorder.playing = true;
         float clock = SimClock;
         StepHelicopter(0.05f);
-        if (SimClock == clock) continue;
-        if (last >= 0) {
-            EXPECT_EQ(call - last, 8);
-        }
-        last = call;
+        if (SimClock != clock) stepped.push_back(call);
     }
-    EXPECT_GE(last, 32);
+    EXPECT_EQ(stepped, (std::vector<int>{7, 15}));
     Recorder.playing = false;
     float clock = SimClock;
     StepHelicopter(0.05f);
@@ -143,8 +120,6 @@ TEST(Step, TrailLogAndRecorder) {
     RunTicks(5);
     EXPECT_EQ(trailCount, 60u);
     EXPECT_EQ(trailHead, 3u);
-    ResetHelicopter();
-    EXPECT_EQ(trailCount + trailHead, 0u);
 
     // The step logs its time under the state it starts from: flying, then resting.
     FreshSimulation();
@@ -172,7 +147,6 @@ TEST(Step, TrailLogAndRecorder) {
     Recorder.recording = false;
     std::fclose(Recorder.file);
     Recorder.file = nullptr;
-    Recorder.frameCount = 0;
 }
 
 // Zero, negative or non-finite mass, rotor inertia or pinion are replaced by usable values; any other
@@ -188,16 +162,14 @@ TEST(Step, UnusableValuesNeverPoisonTheState) {
                 Sticks = FlyHover(pilot, Heli);
                 RunTicks(1);
             }
-            EXPECT_TRUE(IsFiniteState(Heli)) << bad;
-            EXPECT_EQ(NonFiniteResets, 0u) << bad;
+            EXPECT_TRUE(IsFiniteState(Heli) && NonFiniteResets == 0) << bad;
         }
     }
     FreshSimulation();
     Sticks.roll = NAN;
     Sticks.throttle = INFINITY;
     RunTicks(20);
-    EXPECT_TRUE(IsFiniteState(Heli));
-    EXPECT_EQ(NonFiniteResets, 0u);
+    EXPECT_TRUE(IsFiniteState(Heli) && NonFiniteResets == 0);
     Model.liftAtFullCollective = NAN;
     Heli.position = Vec3{0.0f, 6.0f, 3.0f};
     Heli.rotorRpm = 2500.0f;
@@ -220,11 +192,9 @@ TEST(VecMath, RotationBetweenAndHeadings) {
             EXPECT_NEAR(rotations[n].first.m[i], rotations[n].second.m[i], 1e-5f)
                 << "case " << n << " at " << i;
 
-    const std::pair<Vec3, float> headings[] = {
-        {Vec3{0, 5, 0}, 0.0f},          {Vec3{0, -1, 0}, 0.0f},
-        {Vec3{-1, 0, 0}, Pi},           {Vec3{-1, -0.0f, 0}, Pi},
-        {Vec3{1, 1, 0}, Pi / 4},        {Vec3{-1, 1, 0}, 3 * Pi / 4},
-        {Vec3{-1, -1, 0}, -3 * Pi / 4}, {Vec3{-1, -1e-3f, 0}, std::atan(1e-3f) - Pi}};
+    const std::pair<Vec3, float> headings[] = {{Vec3{0, 5, 0}, 0.0f},        {Vec3{0, -1, 0}, 0.0f},
+                                               {Vec3{-1, 0, 0}, Pi},         {Vec3{1, 1, 0}, Pi / 4},
+                                               {Vec3{-1, 1, 0}, 3 * Pi / 4}, {Vec3{-1, -1, 0}, -3 * Pi / 4}};
     for (auto [v, want] : headings)
         EXPECT_FLOAT_EQ(headingAngle(v), want) << v.x << " " << v.y;
 }
