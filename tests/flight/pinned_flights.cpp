@@ -38,10 +38,6 @@ void Idle(float throttle) {
     Sticks.throttle = throttle;
 }
 
-void IdleUp(HoverPilot&, float) {
-    Idle(0.9f);
-}
-
 // As the main loop does once it has drawn the crash report.
 void ShowCrash() {
     if (FlightState == FlightCrashed) FlightState = FlightCrashShown;
@@ -167,7 +163,6 @@ struct Script {
     Air air{WindNone, 0, 0, 4.0f, 10.0f, 0};
 };
 
-const Gyro StockGyro{GyroHeadingHold, 1, 0};
 const Vec3 Hop(0.0f, 6.0f, 0.015f - TestMeshLowestPoint + 0.02f); // just above the rest height
 
 const Script Scripts[] = {
@@ -175,7 +170,7 @@ const Script Scripts[] = {
     {"slow lift-off", 7.0f, SlowLiftOff},
     {"throttle cut and crash", 9.0f, ThrottleCut, Vec3(1.0f, 7.0f, 6.0f), Vec3(0.5f, 0.0f, 0.0f)},
     // Steady 4 mph wind from the north over a helicopter at rest, then a hover in it.
-    {"steady wind from N", 16.0f, RestThenHover, OnPad, OnPad, StockGyro,
+    {"steady wind from N", 16.0f, RestThenHover, OnPad, OnPad, Gyro(GyroHeadingHold, 1, 0),
      Air(WindSteady, 0, 0, 4.0f, 0.0f, 0)},
     {"wind from E, shifts, hold high", 10.0f, Hover, Vec3(0.0f, 6.0f, 1.5f), OnPad,
      Gyro(GyroHeadingHold, 0, 1), Air(WindSteady, 2, 2, 8.0f, 0.0f, 0)},
@@ -197,7 +192,8 @@ const Script Scripts[] = {
     {"into the building", 8.0f, IntoTheBuilding, Vec3(3.0f, -6.0f, 2.5f), Vec3(0.0f, -6.0f, 0.0f)},
     {"into the pilot", 6.0f, IntoThePilot, Vec3(0.0f, 3.0f, 1.5f), Vec3(0.0f, -3.0f, 0.0f)},
     // Touchdowns judged by their speeds and angles: sliding in fast, then banked.
-    {"fast sideways touchdown", 4.0f, IdleUp, Vec3(2.0f, 8.0f, 0.25f), Vec3(7.0f, 0.0f, -0.5f)},
+    {"fast sideways touchdown", 4.0f, [](HoverPilot&, float) { Idle(0.9f); }, Vec3(2.0f, 8.0f, 0.25f),
+     Vec3(7.0f, 0.0f, -0.5f)},
     {"banked touchdown", 4.0f, BankedTouchdown, Vec3(-2.0f, 8.0f, 0.5f), Vec3(0.0f, 0.0f, -0.5f)},
 };
 } // namespace

@@ -1,11 +1,17 @@
-// What the pinned flights cannot see: the touchdown limits and crash texts, collisions, the tail trim's
-// limits, the step's order rules (pause, crash countdown, slow motion, trail, log, recorder), unusable
-// setup values and the vector helpers the drawing code uses.
+// The flight model's tests. The scripted reference flights are replayed and every step is compared with
+// tests/data/pinned_flights.bin (written by tools/pinflights, read here by offsets): the 16 state floats
+// within a relative 1e-5, the flight state and the random generator exactly. The other tests cover what
+// those flights cannot see: touchdown limits and crash texts, collisions, the tail trim's limits, the
+// step's order rules (pause, crash countdown, slow motion, trail, log, recorder), unusable setup values
+// and the vector helpers the drawing code uses.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "app/model_setup.h"
 #include "app/shared_flags.h"
@@ -15,6 +21,68 @@
 #include "log/flight_log.h"
 #include "pinned_flights.h"
 #include "recorder/flight_recorder.h"
+
+namespace {
+static_assert(std::endian::native == std::endian::little, "ticks are copied from the file as they lie");
+
+// The first difference between two ticks, or "" when they agree.
+std::string Difference(const PinnedTick& want, const PinnedTick& got) {
+    for (int k = 0; k < 16; ++k)
+        if (std::fabs(want.state[k] - got.state[k]) > 1e-5f * std::fmax(std::fabs(want.state[k]), 1e-3f))
+            return "state float " + std::to_string(k) +
+                   " (HeliState order): " + std::to_string(want.state[k]) + " / " +
+                   std::to_string(got.state[k]);
+    if (want.flightState != got.flightState || want.randState != got.randState)
+        return "FlightState " + std::to_string(want.flightState) + " / " + std::to_string(got.flightState) +
+               ", random state " + std::to_string(want.randState) + " / " + std::to_string(got.randState);
+    return "";
+}
+} // namespace
+
+TEST(PinnedFlights, EveryStepMatchesTheReference) {
+    std::ifstream in(RV_TEST_DATA_DIR "/pinned_flights.bin", std::ios::binary);
+    std::vector<char> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto u32 = [&](size_t at) {
+        uint32_t v = 0;
+        if (at + 4 <= b.size()) std::memcpy(&v, &b[at], 4);
+        return v;
+    };
+    ASSERT_TRUE(b.size() > 12 && std::memcmp(b.data(), "RVPF", 4) == 0 && u32(4) == 1);
+    ASSERT_EQ(u32(8), 2u * static_cast<uint32_t>(PinnedFlightScriptCount()));
+    size_t at = 12;
+    for (uint32_t n = 0; n < u32(8); ++n) {
+        PinnedFlight got = FlyPinnedFlight(static_cast<int>(n / 2), PinnedTimeSteps[n % 2]);
+        ASSERT_LE(at + 40 + 72 * got.ticks.size(), b.size()) << got.name;
+        ASSERT_EQ(std::string(&b[at], strnlen(&b[at], 31)), got.name);
+        ASSERT_EQ(std::bit_cast<float>(u32(at + 32)), got.dt);
+        ASSERT_EQ(u32(at + 36), got.ticks.size()) << got.name;
+        for (size_t i = 0; i < got.ticks.size(); ++i) {
+            PinnedTick want;
+            std::memcpy(&want, &b[at + 40 + 72 * i], 72);
+            std::string difference = Difference(want, got.ticks[i]);
+            if (difference.empty()) continue;
+            ADD_FAILURE() << "\"" << got.name << "\" dt " << got.dt << " first differs at step " << i << ": "
+                          << difference;
+            break;
+        }
+        at += 40 + 72 * got.ticks.size();
+    }
+    EXPECT_EQ(at, b.size());
+}
+
+// A steady 4 mph wind from the north over a helicopter at rest: the air moves past it at (0, +1.788, 0)
+// m/s, which the step shows as 4.005 mph of airspeed and as the translation term lifting the nose by
+// 0.001 x 0.2 x 1.788 rad.
+TEST(PinnedFlights, SteadyNorthWindThroughTheStep) {
+    FreshSimulation();
+    Wind.windType = WindSteady;
+    RunTicks(600);
+    EXPECT_NEAR(Wind.windVelocity.x, 0.0f, 1e-5f);
+    EXPECT_NEAR(Wind.windVelocity.y, -4.0f, 1e-4f);
+    EXPECT_NEAR(airspeedMph, 4.0051f, 1e-3f);
+    EXPECT_NEAR(Heli.noseAxis.z, 3.576e-4f, 2e-6f);
+    EXPECT_NEAR(Heli.upAxis.y, -3.576e-4f, 2e-6f);
+}
 
 TEST(Ground, TouchdownLimitsCollisionsAndCrashTexts) {
     const std::pair<Touchdown, bool> touchdowns[] = {
@@ -65,29 +133,25 @@ TEST(Gyro, TailTrimStaysWithinItsLimits) {
 TEST(Step, PauseCrashCountdownAndSlowMotion) {
     // Paused: the camera filter and the wind run on, the helicopter and the log stand still.
     FreshSimulation();
-    RunTicks(2);
     Heli.position = Vec3{4.0f, 8.0f, 3.0f};
     smoothedCameraTarget = Vec3{0.0f, 0.0f, 3.0f};
     Wind.windType = WindSteady;
     Wind.windTimer = -1.0f;
     SimPaused = true;
     HeliState before = Heli;
-    float logged = FlightTimeTotals[ClassTotal];
-    RunTicks(1);
-    EXPECT_FLOAT_EQ(smoothedCameraTarget.y, 4.0f);
-    RunTicks(1);
-    EXPECT_FLOAT_EQ(smoothedCameraTarget.x, 3.0f);
+    RunTicks(2);
+    EXPECT_EQ(smoothedCameraTarget.x, 3.0f); // halfway to the helicopter each call
+    EXPECT_EQ(smoothedCameraTarget.y, 6.0f);
     EXPECT_EQ(std::memcmp(&before, &Heli, sizeof Heli), 0);
-    EXPECT_EQ(FlightTimeTotals[ClassTotal], logged);
+    EXPECT_EQ(FlightTimeTotals[ClassTotal], 0.0f);
     EXPECT_NE(Wind.windVelocity.y, 0.0f);
 
     // The crash countdown runs while paused, and the sixtieth call resets the helicopter.
     FlightState = FlightCrashShown;
     CrashTicks = 0;
-    for (int i = 1; i < 60; ++i)
-        StepHelicopter(0.05f);
+    RunTicks(59);
     EXPECT_EQ(FlightState, FlightCrashShown);
-    StepHelicopter(0.05f);
+    RunTicks(1);
     EXPECT_EQ(FlightState, FlightFlying);
     EXPECT_EQ(Heli.position.y, 6.0f);
     SimPaused = false;
