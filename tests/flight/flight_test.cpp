@@ -25,17 +25,8 @@
 namespace {
 static_assert(std::endian::native == std::endian::little, "ticks are copied from the file as they lie");
 
-// The first difference between two ticks, or "" when they agree.
-std::string Difference(const PinnedTick& want, const PinnedTick& got) {
-    for (int k = 0; k < 16; ++k)
-        if (std::fabs(want.state[k] - got.state[k]) > 1e-5f * std::fmax(std::fabs(want.state[k]), 1e-3f))
-            return "state float " + std::to_string(k) +
-                   " (HeliState order): " + std::to_string(want.state[k]) + " / " +
-                   std::to_string(got.state[k]);
-    if (want.flightState != got.flightState || want.randState != got.randState)
-        return "FlightState " + std::to_string(want.flightState) + " / " + std::to_string(got.flightState) +
-               ", random state " + std::to_string(want.randState) + " / " + std::to_string(got.randState);
-    return "";
+bool Close(float want, float got) {
+    return std::fabs(want - got) <= 1e-5f * std::fmax(std::fabs(want), 1e-3f);
 }
 } // namespace
 
@@ -59,29 +50,19 @@ TEST(PinnedFlights, EveryStepMatchesTheReference) {
         for (size_t i = 0; i < got.ticks.size(); ++i) {
             PinnedTick want;
             std::memcpy(&want, &b[at + 40 + 72 * i], 72);
-            std::string difference = Difference(want, got.ticks[i]);
-            if (difference.empty()) continue;
-            ADD_FAILURE() << "\"" << got.name << "\" dt " << got.dt << " first differs at step " << i << ": "
-                          << difference;
+            const PinnedTick& tick = got.ticks[i];
+            int k = 0;
+            while (k < 16 && Close(want.state[k], tick.state[k]))
+                ++k;
+            if (k == 16 && want.flightState == tick.flightState && want.randState == tick.randState) continue;
+            ADD_FAILURE() << "\"" << got.name << "\" dt " << got.dt << " first differs at step " << i
+                          << (k < 16 ? " in state float " + std::to_string(k) + " (HeliState order)"
+                                     : " in FlightState or the random state");
             break;
         }
         at += 40 + 72 * got.ticks.size();
     }
     EXPECT_EQ(at, b.size());
-}
-
-// A steady 4 mph wind from the north over a helicopter at rest: the air moves past it at (0, +1.788, 0)
-// m/s, which the step shows as 4.005 mph of airspeed and as the translation term lifting the nose by
-// 0.001 x 0.2 x 1.788 rad.
-TEST(PinnedFlights, SteadyNorthWindThroughTheStep) {
-    FreshSimulation();
-    Wind.windType = WindSteady;
-    RunTicks(600);
-    EXPECT_NEAR(Wind.windVelocity.x, 0.0f, 1e-5f);
-    EXPECT_NEAR(Wind.windVelocity.y, -4.0f, 1e-4f);
-    EXPECT_NEAR(airspeedMph, 4.0051f, 1e-3f);
-    EXPECT_NEAR(Heli.noseAxis.z, 3.576e-4f, 2e-6f);
-    EXPECT_NEAR(Heli.upAxis.y, -3.576e-4f, 2e-6f);
 }
 
 TEST(Ground, TouchdownLimitsCollisionsAndCrashTexts) {

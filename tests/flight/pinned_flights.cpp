@@ -213,8 +213,6 @@ void FreshSimulation() {
     SlowMotionPlayback = false;
     Recorder.playing = false;
     Recorder.recording = false;
-    heliScale = 1.5f;
-    showSchoolBuilding = true;
     CrashSoundEnabled = false;
     TrailCapacity = 400;
     Sticks = PilotSticks{};
