@@ -262,11 +262,8 @@ PinnedFlight FlyPinnedFlight(int index, float dt) {
     for (int i = 0; i < ticks; ++i) {
         s.control(pilot, static_cast<float>(i) * dt);
         RunTicks(1, dt);
-        PinnedTick tick;
-        std::memcpy(tick.state, &Heli, sizeof tick.state);
-        tick.flightState = FlightState;
-        tick.randState = SimRandState;
-        flight.ticks.push_back(tick);
+        flight.ticks.push_back(PinnedTick{{}, FlightState, SimRandState});
+        std::memcpy(flight.ticks.back().state, &Heli, sizeof flight.ticks.back().state);
     }
     return flight;
 }

@@ -63,14 +63,12 @@ TEST(FlightLog, ClassificationEdges) {
         FlightClass want;
     };
     const Case cases[] = {
-        {0, 0, 0, 1, FlightFlying, ClassHovering},
         {0, 0, 0, 1, FlightResting, ClassOnGround},
         {9, 0, -9, -1, FlightCrashed, ClassOnGround},
         {2.0f, 0, 0, 1, FlightFlying, ClassForwardFlight},
         {1.99f, 0, 0, 1, FlightFlying, ClassHovering},
         {0, 6.0f, 0, 1, FlightFlying, ClassForwardFlight},
         {0, 6.01f, 0, 1, FlightFlying, ClassFastForward},
-        {3.6f, 4.8f, 0, 1, FlightFlying, ClassForwardFlight},
         {0, 0, 2.5f, 1, FlightFlying, ClassVerticalMotion},
         {0, 0, 2.0f, 1, FlightFlying, ClassHovering},
         {3, 0, 5, 1, FlightFlying, ClassForwardFlight},
