@@ -19,10 +19,9 @@
 #include "log/flight_log.h"
 #include "recorder/flight_recorder.h"
 
-// The mesh loader's output; the tests set it themselves instead of loading a mesh.
+// The mesh loader's output; the tests set it instead of loading a mesh.
 float MeshLowestPoint = TestMeshLowestPoint;
-
-TestSticks Sticks;
+PilotSticks Sticks;
 
 namespace {
 float ScriptedSticks(ControlFunction f) {
@@ -35,15 +34,11 @@ void Hover(HoverPilot& pilot, float = 0.0f) {
 }
 
 void Idle(float throttle) {
-    Sticks = TestSticks{};
+    Sticks = PilotSticks{};
     Sticks.throttle = throttle;
 }
 
-void IdleUp(HoverPilot&, float) {
-    Idle(0.9f);
-}
-
-// The main loop has drawn the crash report.
+// As the main loop does once it has drawn the crash report.
 void ShowCrash() {
     if (FlightState == FlightCrashed) FlightState = FlightCrashShown;
 }
@@ -144,8 +139,7 @@ void BankedTouchdown(HoverPilot&, float t) {
     Idle(0.9f);
 }
 
-// The air of a script: wind type, where it comes from, its shifts, speed and gust-lull difference in mph,
-// and the turbulence level.
+// Wind type, where it comes from, its shifts, speed and gust-lull difference in mph; turbulence level.
 struct Air {
     int32_t type, direction, shifts;
     float mph, gustLull;
@@ -156,9 +150,8 @@ struct Gyro {
     int32_t mode, gain, drift;
 };
 
-// A script: its sticks each tick (and what a menu command would change); where it is launched, flying with
-// the rotor at 2500 rpm (OnPad: it starts on the pad), and at what velocity; its gyro and air. The
-// defaults are the program's.
+// A script: its sticks each tick (and what a menu command would change); where it is launched flying with
+// the rotor at 2500 rpm (OnPad: it starts on the pad), and at what velocity; its gyro and air.
 const Vec3 OnPad{0.0f, 0.0f, 0.0f};
 struct Script {
     const char* name;
@@ -170,29 +163,27 @@ struct Script {
     Air air{WindNone, 0, 0, 4.0f, 10.0f, 0};
 };
 
-const Vec3 Still = OnPad;
-const Gyro StockGyro{GyroHeadingHold, 1, 0};
-const Vec3 Hop(0.0f, 6.0f, TestRestHeight + 0.02f);
+const Vec3 Hop(0.0f, 6.0f, 0.015f - TestMeshLowestPoint + 0.02f); // just above the rest height
 
 const Script Scripts[] = {
     {"spool-up, hover, let down", 18.0f, SpoolUpAndLetDown},
     {"slow lift-off", 7.0f, SlowLiftOff},
     {"throttle cut and crash", 9.0f, ThrottleCut, Vec3(1.0f, 7.0f, 6.0f), Vec3(0.5f, 0.0f, 0.0f)},
     // Steady 4 mph wind from the north over a helicopter at rest, then a hover in it.
-    {"steady wind from N", 16.0f, RestThenHover, OnPad, Still, StockGyro,
+    {"steady wind from N", 16.0f, RestThenHover, OnPad, OnPad, Gyro(GyroHeadingHold, 1, 0),
      Air(WindSteady, 0, 0, 4.0f, 0.0f, 0)},
-    {"wind from E, shifts, hold high", 10.0f, Hover, Vec3(0.0f, 6.0f, 1.5f), Still,
+    {"wind from E, shifts, hold high", 10.0f, Hover, Vec3(0.0f, 6.0f, 1.5f), OnPad,
      Gyro(GyroHeadingHold, 0, 1), Air(WindSteady, 2, 2, 8.0f, 0.0f, 0)},
-    {"gradual gusts, rate gyro medium", 12.0f, Hover, Vec3(0.0f, 6.0f, 2.0f), Still, Gyro(GyroRate, 1, 2),
+    {"gradual gusts, rate gyro medium", 12.0f, Hover, Vec3(0.0f, 6.0f, 2.0f), OnPad, Gyro(GyroRate, 1, 2),
      Air(WindGradualGusts, 5, 3, 6.0f, 8.0f, 0)},
-    {"sudden gusts, turb 4, rate low", 12.0f, Hover, Vec3(0.0f, 6.0f, 2.5f), Still, Gyro(GyroRate, 2, 3),
+    {"sudden gusts, turb 4, rate low", 12.0f, Hover, Vec3(0.0f, 6.0f, 2.5f), OnPad, Gyro(GyroRate, 2, 3),
      Air(WindSuddenGusts, 3, 4, 10.0f, 10.0f, 4)},
-    {"turbulence 1 to 3, hold low", 12.0f, TurbulenceRamp, Vec3(0.0f, 6.0f, 2.0f), Still,
+    {"turbulence 1 to 3, hold low", 12.0f, TurbulenceRamp, Vec3(0.0f, 6.0f, 2.0f), OnPad,
      Gyro(GyroHeadingHold, 2, 2)},
-    {"forward, all sticks, head hold", 10.0f, ForwardWithCrosstalk, Vec3(0.0f, 6.0f, 3.0f), Still,
+    {"forward, all sticks, head hold", 10.0f, ForwardWithCrosstalk, Vec3(0.0f, 6.0f, 3.0f), OnPad,
      Gyro(GyroPerfectHeadHold, 0, 0)},
     {"yaw steps, rate gyro high", 8.0f, [](HoverPilot& p, float t) { HoverYawing(p, t, 0.6f, -0.3f); },
-     Vec3(-1.0f, 5.0f, 2.0f), Still, Gyro(GyroRate, 0, 1)},
+     Vec3(-1.0f, 5.0f, 2.0f), OnPad, Gyro(GyroRate, 0, 1)},
     {"yaw steps, heading hold medium", 8.0f, [](HoverPilot& p, float t) { HoverYawing(p, t, -0.5f, 0.4f); },
      Vec3(1.0f, 7.0f, 2.0f)},
     {"random attitudes medium", 8.0f, RandomMedium, Hop},
@@ -201,7 +192,8 @@ const Script Scripts[] = {
     {"into the building", 8.0f, IntoTheBuilding, Vec3(3.0f, -6.0f, 2.5f), Vec3(0.0f, -6.0f, 0.0f)},
     {"into the pilot", 6.0f, IntoThePilot, Vec3(0.0f, 3.0f, 1.5f), Vec3(0.0f, -3.0f, 0.0f)},
     // Touchdowns judged by their speeds and angles: sliding in fast, then banked.
-    {"fast sideways touchdown", 4.0f, IdleUp, Vec3(2.0f, 8.0f, 0.25f), Vec3(7.0f, 0.0f, -0.5f)},
+    {"fast sideways touchdown", 4.0f, [](HoverPilot&, float) { Idle(0.9f); }, Vec3(2.0f, 8.0f, 0.25f),
+     Vec3(7.0f, 0.0f, -0.5f)},
     {"banked touchdown", 4.0f, BankedTouchdown, Vec3(-2.0f, 8.0f, 0.5f), Vec3(0.0f, 0.0f, -0.5f)},
 };
 } // namespace
@@ -221,12 +213,9 @@ void FreshSimulation() {
     SlowMotionPlayback = false;
     Recorder.playing = false;
     Recorder.recording = false;
-    heliScale = 1.5f;
-    showSchoolBuilding = true;
     CrashSoundEnabled = false;
-    MeshLowestPoint = TestMeshLowestPoint;
     TrailCapacity = 400;
-    Sticks = TestSticks{};
+    Sticks = PilotSticks{};
     ScriptedControlInput = ScriptedSticks;
     SimRandState = 1;
     smoothedCameraTarget = Vec3{};
@@ -234,7 +223,6 @@ void FreshSimulation() {
     ResetHelicopter();
     CrashTicks = 0;
     NonFiniteResets = 0;
-    CrashReportText[0] = '\0';
 }
 
 void RunTicks(int n, float dt) {
@@ -274,11 +262,8 @@ PinnedFlight FlyPinnedFlight(int index, float dt) {
     for (int i = 0; i < ticks; ++i) {
         s.control(pilot, static_cast<float>(i) * dt);
         RunTicks(1, dt);
-        PinnedTick tick;
-        std::memcpy(tick.state, &Heli, sizeof tick.state);
-        tick.flightState = FlightState;
-        tick.randState = SimRandState;
-        flight.ticks.push_back(tick);
+        flight.ticks.push_back(PinnedTick{{}, FlightState, SimRandState});
+        std::memcpy(flight.ticks.back().state, &Heli, sizeof flight.ticks.back().state);
     }
     return flight;
 }

@@ -14,16 +14,13 @@
 #include "flight/heli_state.h"
 #include "flight/hover_pilot.h"
 
-using TestSticks = PilotSticks;
-extern TestSticks Sticks;
+extern PilotSticks Sticks;
 
-// The mesh's lowest point used by the tests (the stock mesh at scale 1.5 lies about here), and the rest
-// height it gives.
+// The mesh's lowest point the tests use (the stock mesh at scale 1.5 lies about here).
 constexpr float TestMeshLowestPoint = -0.11f;
-constexpr float TestRestHeight = 0.015f - TestMeshLowestPoint;
 
-// Defaults everywhere (model, swash, wind, turbulence, random attitudes, gyro memories, flags, log),
-// scripted sticks centred with the throttle at 0, random source at its start, helicopter reset.
+// Defaults everywhere (model, swash, wind, turbulence, gyro memories, flags, log), centred sticks with the
+// throttle at 0, the random source at its start, the helicopter reset.
 void FreshSimulation();
 // Steps the model n times with dt, as the tick does (helicopter, wind, turbulence).
 void RunTicks(int n, float dt = 0.05f);
@@ -41,9 +38,8 @@ struct PinnedFlight {
     std::vector<PinnedTick> ticks;
 };
 
-// The number of scripted flights; each is flown at the normal 0.05 s step and the fastest speed's 0.1 s.
+// Each script is flown at the normal 0.05 s step and at the fastest speed's 0.1 s.
 int PinnedFlightScriptCount();
 inline constexpr float PinnedTimeSteps[2] = {0.05f, 0.1f};
-
-// Flies script `index` from a fresh simulation with time step dt and returns its name and ticks.
+// Flies script `index` from a fresh simulation with time step dt.
 PinnedFlight FlyPinnedFlight(int index, float dt);
