@@ -1,9 +1,9 @@
 // The flight model's tests. The scripted reference flights are replayed and every step is compared with
 // tests/data/pinned_flights.bin (written by tools/pinflights, read here by offsets): the 16 state floats
 // within a relative 1e-5, the flight state and the random generator exactly. The other tests cover what
-// those flights cannot see: touchdown limits and crash texts, collisions, the tail trim's limits, the
-// step's order rules (pause, crash countdown, slow motion, trail, log, recorder), unusable setup values
-// and the vector helpers the drawing code uses.
+// those flights cannot see: a steady wind worked by hand, touchdown limits and crash texts, collisions, the
+// tail trim's limits, the step's order rules (pause, crash countdown, slow motion, trail, log, recorder),
+// unusable setup values and the vector helpers the drawing code uses.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -97,6 +97,20 @@ TEST(Ground, TouchdownLimitsCollisionsAndCrashTexts) {
                                   "Pitch Angle: 90.00\nRoll Angle: 0.00");
     WriteCrashReport(Touchdown{0.0f, 0.0f, 0.0f, 0.0f, false, CrashPilot});
     EXPECT_STREQ(CrashReportText, " CRASHED \nHit yourself! OUCH!");
+}
+
+// A steady 4 mph wind from the north over a helicopter at rest: the air moves past it at (0, +1.788, 0)
+// m/s, which the step shows as 4.005 mph of airspeed and as the translation term lifting the nose by
+// 0.001 x 0.2 x 1.788 rad. Worked by hand, so the wind's direction convention is checked, not only kept.
+TEST(Wind, SteadyNorthWindThroughTheStep) {
+    FreshSimulation();
+    Wind.windType = WindSteady;
+    RunTicks(600);
+    EXPECT_NEAR(Wind.windVelocity.x, 0.0f, 1e-5f);
+    EXPECT_NEAR(Wind.windVelocity.y, -4.0f, 1e-4f);
+    EXPECT_NEAR(airspeedMph, 4.0051f, 1e-3f);
+    EXPECT_NEAR(Heli.noseAxis.z, 3.576e-4f, 2e-6f);
+    EXPECT_NEAR(Heli.upAxis.y, -3.576e-4f, 2e-6f);
 }
 
 // Heading hold at gain Medium: a trim update that would reach 20 stores 15, one below -5 stores -5.
