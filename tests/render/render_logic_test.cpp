@@ -67,8 +67,8 @@ TEST(Camera, LookTargetRules) {
         {"the helicopter", live, false, false, live},
         {"the smoothed target", live, true, false, smooth},
         {"0.08 rad lower seen from the ground under the eye", live, false, true, set(1.0f, 10.0f, 2.1357f)},
-        {"straight above: a millimetre off the vertical", above, false, false, set(0.0f, 0.001f, 20.0f)},
-        {"straight above, lowered", above, false, true, set(0.0f, 0.001f, 1.1736f)},
+        {"straight above: a millimetre off the vertical, lowered", above, false, true,
+         set(0.0f, 0.001f, 1.1736f)},
     };
     for (const auto& c : cases)
         ExpectNear(CameraLookTarget(c.position, smooth, c.follow, c.lower), c.expected, 2e-4f, c.name);
@@ -78,7 +78,6 @@ TEST(Helicopter, AttitudeMatrixSendsBodyAxesToNoseAndUp) {
     const struct {
         Vec3 nose, up;
     } cases[] = {{WorldUnitX, WorldUnitZ},
-                 {set(0.0f, 1.0f, 0.0f), WorldUnitZ},
                  {set(0.6f, 0.8f, 0.0f), set(-0.23642f, 0.17731f, 0.95534f)}}; // banked 0.3 rad
     for (const auto& c : cases) {
         const Mat4 r = AttitudeMatrix(c.nose, c.up);
@@ -151,8 +150,10 @@ TEST(MotionSmoothing, CarriesTheLatestStepForwardAtMostOneStep) {
         float x;          // 0.25 m + 5 m/s x 0.05 s x fraction of the step
         float headingDeg; // 10 degrees + 10 degrees x fraction
     } cases[] = {
-        {10.05, 0.25f, 10.0f}, {10.06, 0.30f, 12.0f}, {10.075, 0.375f, 15.0f},
-        {10.10, 0.50f, 20.0f}, {10.30, 0.50f, 20.0f}, {9.90, 0.25f, 10.0f},
+        {10.05, 0.25f, 10.0f},
+        {10.075, 0.375f, 15.0f},
+        {10.30, 0.50f, 20.0f},
+        {9.90, 0.25f, 10.0f},
     };
     for (const auto& c : cases) {
         SmoothedPose pose =
@@ -224,8 +225,7 @@ TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFits) {
     const struct {
         bool preferHigh;
         int32_t maxTexture, current, expected;
-    } cases[] = {{true, 4096, 1, 3},   {true, 16384, 1, 3},  {true, 2048, 1, 1},
-                 {false, 16384, 1, 1}, {false, 16384, 2, 2}, {true, 0, 1, 1}};
+    } cases[] = {{true, 4096, 1, 3}, {true, 2048, 1, 1}, {false, 16384, 2, 2}};
     for (const auto& c : cases)
         EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.current), c.expected)
             << c.preferHigh << ", " << c.maxTexture;
@@ -268,29 +268,21 @@ class GraphicsFiles : public ::testing::Test {
 } // namespace
 
 TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
-    EXPECT_EQ(SkinPathForGeometry("/a/ModelGeometries/bell206.x"), "/a/ModelGeometries/bell206.bmp");
     WriteText(dir / "small.x", SmallMesh);
     WriteSolidBmp((dir / "small.bmp").string(), 8, 4, {10, 20, 30});
     EXPECT_TRUE(LoadHeliGeometryFile((dir / "small.x").string()));
     EXPECT_EQ(HeliMesh.batchCount, 1);
     EXPECT_TRUE(reloadHeliTexture);
     ASSERT_TRUE(ImageUsable(heliSkinImage));
-    EXPECT_EQ(heliSkinImage.width, 8);
     const uint8_t* p = ImagePixel(heliSkinImage, 0, 0);
     EXPECT_TRUE(Near({p[0], p[1], p[2]}, {10, 20, 30}, 0)) << "red first after the swap";
     EXPECT_NEAR(shadowCircle[0][0], rotorSpan * 0.5f, 1e-6f);
-    // Without a skin beside it the current skin stays.
-    std::filesystem::copy_file(dir / "small.x", dir / "other.x");
-    EXPECT_TRUE(LoadHeliGeometryFile((dir / "other.x").string()));
-    EXPECT_EQ(heliSkinImage.width, 8);
-
-    // A file the reader stops on, or none at all: the error, and no batches to draw.
+    // A file the reader stops on: the error and no batches to draw; with no skin beside it the skin stays.
     WriteText(dir / "named.x", "xof 0302txt 0064\r\nHeader {\r\n}\r\nMesh heli {\r\n 1;\r\n");
     EXPECT_FALSE(LoadHeliGeometryFile((dir / "named.x").string()));
     EXPECT_EQ(HeliMesh.errorCode, MeshErrorBrace);
     EXPECT_EQ(HeliMesh.batchCount, 0);
-    EXPECT_FALSE(LoadHeliGeometryFile((dir / "missing.x").string()));
-    EXPECT_STREQ(XMeshErrorMessage(HeliMesh.errorCode), "1: Unable to open file");
+    EXPECT_EQ(heliSkinImage.width, 8);
 }
 
 TEST_F(GraphicsFiles, CanopyPictureIsCopiedOverTheCurrentOneOnlyWhenItDecodes) {
