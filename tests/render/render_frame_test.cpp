@@ -140,7 +140,10 @@ struct View {
 };
 
 const View Views[] = {
+    // Straight up the camera looks a millimetre off the vertical.
     {"sky overhead", set(0.0f, 0.0f, 195.0f), SkyOverhead, true},
+    {"the helicopter, not the target, without smooth follow", set(0.0f, 0.0f, 195.0f), SkyOverhead, false,
+     [](RenderSnapshot&) { smoothCameraFollow = false; }},
     // 155 m out at 54 degrees, where two fan triangles meet: 0.775 of the way to the rim colour.
     {"sky fan at 54 degrees", set(91.1f, 125.4f, 195.0f), {72, 120, 209}, true},
     // Texture s = bearing / 180 degrees: the picture goes round twice, counter-clockwise.
@@ -156,7 +159,6 @@ const View Views[] = {
     {"inside the start pad", set(0.3f, 6.0f, 0.01f), Pebbles, true},
     {"field line 2 m ahead", set(5.0f, 2.0f, 0.011f), Line, true},
     // The school building's wall 10 m behind the pilot.
-    {"door", set(0.0f, -9.99f, 1.3f), Door, true},
     {"eave", set(0.0f, -10.0f, 4.1f), Eave, true},
     {"building hidden", set(2.8f, -10.0f, 2.0f), Bricks, false,
      [](RenderSnapshot&) { showSchoolBuilding = false; }},
@@ -166,7 +168,6 @@ const View Views[] = {
     // The sock's mouth is 3 m up at (0, 24); at 0 mph the tail hangs straight down, at 20 mph it stands out
     // level 1.2 m downwind.
     {"no sock without wind", set(0.3f, 24.0f, 3.0f), SockOrange, false},
-    {"sock in 10 mph", set(0.3f, 24.0f, 3.0f), SockOrange, true, Wind<1, 10>},
     {"calm sock, right", set(0.9f, 24.0f, 3.0f), SockOrange, false, Wind<1, 0>},
     {"20 mph, right", set(0.9f, 24.0f, 3.0f), SockOrange, true, Wind<2, 20>},
     {"20 mph, 1.2 m long", set(1.5f, 24.0f, 3.0f), SockOrange, false, Wind<2, 20>},
@@ -237,7 +238,6 @@ const Mark Marks[] = {
     {"idle-up lamp", AllMarks, 10, 10, LampRed},
     {"hold lamp", AllMarks, W - 10, 10, LampRed},
     {"pause bar", AllMarks, W - 24, 30, Black},
-    {"gap between the pause bars", AllMarks, W - 30, 30, Black, false},
     {"slow-motion dot", AllMarks, W - 74, 30, Black},
     {"play triangle", AllMarks, W - 56, 30, Black},
     {"record square over the pause bars", Recording, W - 30, 30, LampRed},
@@ -272,21 +272,16 @@ TEST(RenderFrame, StockCanopyIsClosedSeenFromBehind) {
 // ways, the near faces showing, never the inside of the far ones. A mesh without batches draws nothing,
 // not even a shadow.
 TEST(RenderFrame, CulledStockModelShowsItsNearFaces) {
-    static Vec3 nose;
-    for (Vec3 n : {set(0.0f, 1.0f, 0.0f), set(1.0f, 0.0f, 0.0f), set(0.6f, -0.8f, 0.0f)}) {
-        nose = n;
-        Rgb seen[2];
-        for (bool fromFile : {true, false}) {
-            meshFromFile = fromFile;
-            Draw(set(0.3f, 3.0f, 1.6f), [](RenderSnapshot& s) {
-                s.heli.position = set(0.3f, 3.0f, 1.6f);
-                s.heli.noseAxis = nose;
-            });
-            seen[fromFile] = ReadPixel(W / 2, H / 2, H);
-        }
-        EXPECT_TRUE(Near(seen[0], seen[1], 6)) << seen[0] << " culled, " << seen[1] << " not";
+    Rgb seen[2];
+    for (bool fromFile : {true, false}) {
+        meshFromFile = fromFile;
+        Draw(set(0.3f, 3.0f, 1.6f), [](RenderSnapshot& s) {
+            s.heli.position = set(0.3f, 3.0f, 1.6f);
+            s.heli.noseAxis = set(1.0f, 0.0f, 0.0f);
+        });
+        seen[fromFile] = ReadPixel(W / 2, H / 2, H);
     }
-    meshFromFile = false;
+    EXPECT_TRUE(Near(seen[0], seen[1], 6)) << seen[0] << " culled, " << seen[1] << " not";
     ReleaseXMesh(HeliMesh);
     Draw(set(0.1f, 6.0f, 0.02f), Hover);
     EXPECT_TRUE(Near(ReadPixel(W / 2, H / 2, H), Pebbles, 4)) << "a shadow without a model";
@@ -311,14 +306,11 @@ TEST(Textures, PictureWithoutPixelsUploadsOneGreyTexel) {
     RgbImage failed{};
     failed.width = failed.height = 4000; // sizes from a damaged header are not trusted
     failed.failed = 1;
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    UploadTexture(failed, name, true);
+    UploadTexture(failed, SceneTexture[Backdrop], true); // the next test loads the backdrop again
     EXPECT_EQ(BoundTextureWidth(), 1);
     uint8_t grey[3] = {};
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, grey);
     EXPECT_TRUE(Near({grey[0], grey[1], grey[2]}, {128, 128, 128}, 0));
-    glDeleteTextures(1, &name);
 }
 
 TEST(Textures, BackgroundResolutionHalvesTheBackdrop) {
