@@ -1,7 +1,8 @@
-// Rendering rules that need no GL context: trail parts, the camera target, the attitude matrix, motion
-// between ticks, the snapshot and the Graphics commands' files.
+// Rendering rules that need no GL context: trail parts, the attitude matrix, the snapshot, motion between
+// ticks and the Graphics commands' files.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -63,21 +64,16 @@ TEST(Helicopter, AttitudeMatrixSendsBodyAxesToNoseAndUp) {
     ExpectNear(transform(WorldUnitZ, r), up, 1e-4f, "up");
 }
 
-TEST(Snapshot, CaptureNeverRacesTheTick) {
-    // A stand-in for the 50 ms tick that writes the state the frame copies, under SimMutex.
-    std::thread tick([] {
-        for (int i = 0; i < 3000; ++i) {
-            std::lock_guard<std::mutex> lock(SimMutex);
-            Heli.position = set(static_cast<float>(i), static_cast<float>(i), 0.0f);
-        }
-    });
-    int torn = 0;
-    for (int i = 0; i < 3000; ++i) {
-        CaptureRenderSnapshot();
-        torn += FrameSnapshot.heli.position.x != FrameSnapshot.heli.position.y;
-    }
-    tick.join();
-    EXPECT_EQ(torn, 0);
+TEST(Snapshot, CaptureWaitsForTheTick) {
+    // A stand-in for the tick, half way through moving the helicopter while it holds SimMutex.
+    std::unique_lock<std::mutex> tick(SimMutex);
+    Heli.position = set(1.0f, 0.0f, 0.0f);
+    std::thread frame([] { CaptureRenderSnapshot(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Heli.position = set(1.0f, 1.0f, 0.0f);
+    tick.unlock();
+    frame.join();
+    EXPECT_EQ(FrameSnapshot.heli.position.y, 1.0f) << "the frame copied a half-written state";
 }
 
 namespace {
