@@ -71,8 +71,7 @@ class GlScene : public ::testing::Environment {
     }
     void TearDown() override {
         DestroyTestGLContext();
-        std::error_code ec;
-        std::filesystem::remove_all(ProgramDir, ec);
+        std::filesystem::remove_all(ProgramDir);
     }
 };
 const auto* Env = ::testing::AddGlobalTestEnvironment(new GlScene);
