@@ -205,9 +205,6 @@ class GraphicsFiles : public ::testing::Test {
         std::filesystem::remove_all(dir);
         ReleaseXMesh(HeliMesh);
     }
-    void WriteText(const std::filesystem::path& p, const std::string& text) {
-        std::ofstream(p, std::ios::binary) << text;
-    }
     std::string Read(const std::filesystem::path& p) {
         std::ifstream in(p, std::ios::binary);
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -216,7 +213,7 @@ class GraphicsFiles : public ::testing::Test {
 } // namespace
 
 TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
-    WriteText(dir / "small.x", SmallMesh);
+    std::ofstream(dir / "small.x", std::ios::binary) << SmallMesh;
     WriteSolidBmp((dir / "small.bmp").string(), 8, 4, {10, 20, 30});
     reloadHeliTexture = false;
     EXPECT_TRUE(LoadHeliGeometryFile((dir / "small.x").string()));
@@ -225,9 +222,11 @@ TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
     ASSERT_TRUE(ImageUsable(heliSkinImage));
     const uint8_t* p = ImagePixel(heliSkinImage, 0, 0);
     EXPECT_TRUE(Near({p[0], p[1], p[2]}, {10, 20, 30}, 0)) << "red first after the swap";
-    EXPECT_NEAR(shadowCircle[0][0], rotorSpan * 0.5f, 1e-6f);
+    // The shadow spans the quad, sized 0.76 m tall times the scale 1.5: 0.57 m wide.
+    EXPECT_NEAR(shadowCircle[0][0], 0.285f, 1e-6f);
     // A file the reader stops on: the error and no batches to draw; with no skin beside it the skin stays.
-    WriteText(dir / "named.x", "xof 0302txt 0064\r\nHeader {\r\n}\r\nMesh heli {\r\n 1;\r\n");
+    std::ofstream(dir / "named.x", std::ios::binary)
+        << "xof 0302txt 0064\r\nHeader {\r\n}\r\nMesh heli {\r\n 1;\r\n";
     EXPECT_FALSE(LoadHeliGeometryFile((dir / "named.x").string()));
     EXPECT_EQ(HeliMesh.errorCode, MeshErrorBrace);
     EXPECT_EQ(HeliMesh.batchCount, 0);
@@ -236,9 +235,9 @@ TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
 
 TEST_F(GraphicsFiles, CanopyPictureIsCopiedOverTheCurrentOneOnlyWhenItDecodes) {
     const auto current = dir / "data" / "canopy.jpg";
-    WriteText(current, "old canopy");
+    std::ofstream(current, std::ios::binary) << "old canopy";
     // A chosen file that is no picture: nothing copied, no rebuild, a message.
-    WriteText(dir / "text.jpg", "\xFF\xD8 not a picture at all");
+    std::ofstream(dir / "text.jpg", std::ios::binary) << "\xFF\xD8 not a picture at all";
     reloadCanopyTexture = false;
     ResetUserMessages();
     EXPECT_FALSE(InstallCanopyPicture((dir / "text.jpg").string()));
