@@ -5,16 +5,11 @@
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 namespace {
 SDL_Window* TestWindow = nullptr;
 SDL_GLContext TestContext = nullptr;
-
-// Appends the low bytes of v, least significant first.
-void Put(std::vector<uint8_t>& b, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 } // namespace
 
 bool CreateTestGLContext(int width, int height, std::string& error, int samples) {
@@ -31,16 +26,11 @@ bool CreateTestGLContext(int width, int height, std::string& error, int samples)
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 1 ? samples : 0);
     TestWindow =
         SDL_CreateWindow("Rotorvane render test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
-    if (!TestWindow) {
-        error = std::string("SDL_CreateWindow failed: ") + SDL_GetError();
-        return false;
-    }
-    TestContext = SDL_GL_CreateContext(TestWindow);
+    TestContext = TestWindow ? SDL_GL_CreateContext(TestWindow) : nullptr; // current once made
     if (!TestContext) {
-        error = std::string("SDL_GL_CreateContext failed: ") + SDL_GetError();
+        error = std::string("no window or GL context: ") + SDL_GetError();
         return false;
     }
-    SDL_GL_MakeCurrent(TestWindow, TestContext);
     SDL_GL_SetSwapInterval(0);
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(TestWindow, &w, &h);
@@ -95,40 +85,27 @@ std::vector<Rgb> ReadFrame(int width, int height) {
 }
 
 void WriteBmp(const std::string& path, int width, int height, Rgb (*pixel)(int, int, void*), void* user) {
-    const uint32_t rowBytes = (3 * width + 3) & ~3u;
-    const uint32_t imageBytes = rowBytes * height;
+    const uint32_t w = width, h = height, rowBytes = (3 * w + 3) & ~3u, imageBytes = rowBytes * h;
+    // The 14-byte file header ("BM", file size, reserved, offset of the bits) and the 40-byte information
+    // header, each field least significant byte first; a positive height stores the rows bottom first.
+    const uint32_t fileBytes = 54 + imageBytes, magic = 'B' | 'M' << 8;
+    const uint32_t fields[] = {magic, fileBytes, 0, 54, 40, w, h, 1, 24, 0, imageBytes, 2835, 2835, 0, 0};
+    const uint32_t sizes[] = {2, 4, 4, 4, 4, 4, 4, 2, 2, 4, 4, 4, 4, 4, 4};
     std::vector<uint8_t> b;
-    b.push_back('B');
-    b.push_back('M');
-    Put(b, 54 + imageBytes, 4); // file size
-    Put(b, 0, 4);               // reserved
-    Put(b, 54, 4);              // offset of the bits
-    Put(b, 40, 4);              // information header size
-    Put(b, width, 4);
-    Put(b, height, 4); // positive: rows bottom first
-    Put(b, 1, 2);      // planes
-    Put(b, 24, 2);     // bits per pixel
-    Put(b, 0, 4);      // no compression
-    Put(b, imageBytes, 4);
-    Put(b, 2835, 4);
-    Put(b, 2835, 4);
-    Put(b, 0, 4);
-    Put(b, 0, 4);
+    for (int f = 0; f < 15; ++f)
+        for (uint32_t i = 0; i < sizes[f]; ++i)
+            b.push_back(static_cast<uint8_t>(fields[f] >> (8 * i)));
     for (int row = height - 1; row >= 0; --row) {
-        size_t start = b.size();
+        const size_t start = b.size();
         for (int x = 0; x < width; ++x) {
-            Rgb c = pixel(row, x, user);
-            b.push_back(static_cast<uint8_t>(c.b));
-            b.push_back(static_cast<uint8_t>(c.g));
-            b.push_back(static_cast<uint8_t>(c.r));
+            const Rgb c = pixel(row, x, user);
+            for (int v : {c.b, c.g, c.r})
+                b.push_back(static_cast<uint8_t>(v));
         }
-        while (b.size() - start < rowBytes)
-            b.push_back(0);
+        b.resize(start + rowBytes, 0); // rows padded to four bytes
     }
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    std::fwrite(b.data(), 1, b.size(), f);
-    std::fclose(f);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
 void WriteSolidBmp(const std::string& path, int width, int height, Rgb colour) {

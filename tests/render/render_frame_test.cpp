@@ -71,8 +71,7 @@ class GlScene : public ::testing::Environment {
     }
     void TearDown() override {
         DestroyTestGLContext();
-        std::error_code ec;
-        std::filesystem::remove_all(ProgramDir, ec);
+        std::filesystem::remove_all(ProgramDir);
     }
 };
 const auto* Env = ::testing::AddGlobalTestEnvironment(new GlScene);
@@ -126,19 +125,9 @@ template <bool On, bool Dotted> void Trail(RenderSnapshot& s) {
         s.trailNewer.push_back(set(-3.0f + 0.5f * i, 10.0f, 2.0f));
 }
 
-// Two points a metre under the ground, 10 m ahead.
-void UnderGround(RenderSnapshot& s) {
-    s.trailsOn = true;
-    s.trailOlder = {set(-3.0f, 10.0f, -1.0f), set(3.0f, 10.0f, -1.0f)};
-}
-
-// The stock helicopter hovering over (0, 6), above the picture when the camera looks at the ground there.
-template <int Metres> void Hover(RenderSnapshot& s) {
-    s.heli.position = set(0.0f, 6.0f, static_cast<float>(Metres));
-}
-
-void Before(RenderSnapshot& s) {
-    s.heli.position = Bearing(67.5f, 20.0f, 4.0f);
+// The stock helicopter hovering 4 m over (0, 6), above the picture when the camera looks at the ground there.
+void Hover(RenderSnapshot& s) {
+    s.heli.position = set(0.0f, 6.0f, 4.0f);
 }
 
 struct View {
@@ -150,32 +139,25 @@ struct View {
 };
 
 const View Views[] = {
+    // Straight up the camera looks a millimetre off the vertical.
     {"sky overhead", set(0.0f, 0.0f, 195.0f), SkyOverhead, true},
+    {"the helicopter, not the target, without smooth follow", set(0.0f, 0.0f, 195.0f), SkyOverhead, false,
+     [](RenderSnapshot&) { smoothCameraFollow = false; }},
     // 155 m out at 54 degrees, where two fan triangles meet: 0.775 of the way to the rim colour.
     {"sky fan at 54 degrees", set(91.1f, 125.4f, 195.0f), {72, 120, 209}, true},
     // Texture s = bearing / 180 degrees: the picture goes round twice, counter-clockwise.
     {"panorama at 22.5 degrees", Bearing(22.5f, 20.0f), Stripes[0], true},
     {"panorama at 67.5 degrees", Bearing(67.5f, 20.0f), Stripes[1], true},
-    {"panorama at 112.5 degrees", Bearing(112.5f, 20.0f), Stripes[2], true},
-    {"panorama at 157.5 degrees", Bearing(157.5f, 20.0f), Stripes[3], true},
-    {"panorama at 202.5 degrees", Bearing(202.5f, 20.0f), Stripes[0], true},
-    {"panorama at 247.5 degrees", Bearing(247.5f, 20.0f), Stripes[1], true},
     {"panorama at 292.5 degrees", Bearing(292.5f, 20.0f), Stripes[2], true},
-    {"panorama at 337.5 degrees", Bearing(337.5f, 20.0f), Stripes[3], true},
     {"panorama's top half 40 degrees up", Bearing(22.5f, 40.0f), BackdropTop, true},
     {"grass beyond the gravel", set(3.0f, 45.0f, 0.0f), Grass, true},
     {"gravel", set(3.0f, 12.0f, 0.01f), Pebbles, true},
     {"the ridge 100 m out hides the panorama's foot", set(0.0f, 100.0f, 1.0f), Grass, true},
-    {"start pad side along x", set(0.0f, 5.3f, 0.011f), Line, true},
-    {"start pad side along y", set(0.7f, 6.0f, 0.011f), Line, true},
     {"start pad corner covered once", set(0.7f, 5.3f, 0.011f), Line, true},
     {"inside the start pad", set(0.3f, 6.0f, 0.01f), Pebbles, true},
     {"field line 2 m ahead", set(5.0f, 2.0f, 0.011f), Line, true},
     // The school building's wall 10 m behind the pilot.
-    {"bricks", set(2.8f, -10.0f, 2.0f), Bricks, true},
-    {"door", set(0.0f, -9.99f, 1.3f), Door, true},
     {"eave", set(0.0f, -10.0f, 4.1f), Eave, true},
-    {"window", set(10.0f, -9.99f, 2.0f), Window, true},
     {"building hidden", set(2.8f, -10.0f, 2.0f), Bricks, false,
      [](RenderSnapshot&) { showSchoolBuilding = false; }},
     // 0.08 rad lower seen from the ground under the eye: 3.19 m up the wall, bricks above the door.
@@ -184,25 +166,26 @@ const View Views[] = {
     // The sock's mouth is 3 m up at (0, 24); at 0 mph the tail hangs straight down, at 20 mph it stands out
     // level 1.2 m downwind.
     {"no sock without wind", set(0.3f, 24.0f, 3.0f), SockOrange, false},
-    {"sock in 10 mph", set(0.3f, 24.0f, 3.0f), SockOrange, true, Wind<1, 10>},
     {"calm sock, right", set(0.9f, 24.0f, 3.0f), SockOrange, false, Wind<1, 0>},
-    {"calm sock, left", set(-0.9f, 24.0f, 3.0f), SockOrange, false, Wind<1, 0>},
     {"20 mph, right", set(0.9f, 24.0f, 3.0f), SockOrange, true, Wind<2, 20>},
     {"20 mph, 1.2 m long", set(1.5f, 24.0f, 3.0f), SockOrange, false, Wind<2, 20>},
-    {"20 mph, not hanging", set(0.1f, 24.0f, 2.2f), SockOrange, false, Wind<2, 20>},
-    {"20 mph, left", set(-0.9f, 24.0f, 3.0f), SockOrange, false, Wind<2, 20>},
     {"20 mph the other way", set(-0.9f, 24.0f, 3.0f), SockOrange, true, Wind<3, -20>},
     // Dotted pairs the points 0-1, 2-3, ...: dashes and gaps of one step each.
     {"solid trail", set(-2.25f, 10.0f, 2.0f), TrailColour, true, Trail<true, false>},
     {"dotted trail, dash", set(-2.75f, 10.0f, 2.0f), TrailColour, true, Trail<true, true>},
     {"dotted trail, gap", set(-2.25f, 10.0f, 2.0f), TrailColour, false, Trail<true, true>},
     {"trail off", set(-2.75f, 10.0f, 2.0f), TrailColour, false, Trail<false, false>},
-    {"trail through the ground", set(0.0f, 10.0f, -1.0f), TrailColour, true, UnderGround},
-    // The shadow spans the rotor (1.065 m at scale 1.5), the same whatever the height.
-    {"shadow", set(0.1f, 6.0f, 0.02f), Shade, true, Hover<4>},
-    {"shadow 10 m up", set(0.1f, 6.0f, 0.02f), Shade, true, Hover<10>},
-    {"past the shadow's rim", set(0.43f, 6.43f, 0.01f), Pebbles, true, Hover<4>},
-    {"helicopter before the panorama", Bearing(67.5f, 20.0f, 4.0f), Stripes[1], false, Before},
+    // Two points a metre under the ground, 10 m ahead.
+    {"trail through the ground", set(0.0f, 10.0f, -1.0f), TrailColour, true,
+     [](RenderSnapshot& s) {
+         s.trailsOn = true;
+         s.trailOlder = {set(-3.0f, 10.0f, -1.0f), set(3.0f, 10.0f, -1.0f)};
+     }},
+    // The shadow spans the rotor (1.065 m at scale 1.5).
+    {"shadow", set(0.1f, 6.0f, 0.02f), Shade, true, Hover},
+    {"past the shadow's rim", set(0.43f, 6.43f, 0.01f), Pebbles, true, Hover},
+    {"helicopter before the panorama", Bearing(67.5f, 20.0f, 4.0f), Stripes[1], false,
+     [](RenderSnapshot& s) { s.heli.position = Bearing(67.5f, 20.0f, 4.0f); }},
 };
 
 TEST(RenderFrame, WhatShowsWhereTheCameraLooks) {
@@ -227,10 +210,6 @@ void ScaledHoldLamp(RenderSnapshot& s) {
     s.throttleHoldOn = true;
 }
 
-template <int Mph> void Airspeed(RenderSnapshot& s) {
-    s.airspeedMph = static_cast<float>(Mph);
-}
-
 struct Mark {
     const char* name;
     Setup setup;
@@ -243,34 +222,24 @@ struct Mark {
 // 50 x 50 boxes on the bottom edge, the lamps and status marks at the top.
 const Mark Marks[] = {
     {"rotor dial ring", nullptr, 54, H - 25, Green},
-    {"left stick box ring", nullptr, W / 2 - 54, H - 25, Green},
-    {"right stick box ring", nullptr, W / 2, H - 25, Green},
-    {"airspeed dial ring", nullptr, W - 54, H - 25, Green},
     {"instruments hidden", [](RenderSnapshot&) { showInstruments = false; }, 54, H - 25, Green, false},
     {"rotor needle straight up at 2000 rpm", [](RenderSnapshot& s) { s.heli.rotorRpm = 2000.0f; }, 79, H - 37,
      Yellow},
     // Airspeed needle 15 px out: 0 mph at -150 degrees, 10 at -90, 25 straight up, 40 at +90.
     {"airspeed 0 mph", nullptr, W - 37, H - 12, Yellow},
-    {"airspeed 0 mph, not up right", nullptr, W - 21, H - 38, Yellow, false},
-    {"airspeed 10 mph", Airspeed<10>, W - 44, H - 25, Yellow},
-    {"airspeed 25 mph", Airspeed<25>, W - 29, H - 40, Yellow},
-    {"airspeed 40 mph", Airspeed<40>, W - 14, H - 25, Yellow},
+    {"airspeed 25 mph", [](RenderSnapshot& s) { s.airspeedMph = 25.0f; }, W - 29, H - 40, Yellow},
     {"roll stick dot at the right edge", [](RenderSnapshot& s) { s.rollInput = 1.0f; }, W / 2 + 50, H - 25,
      Yellow},
     {"collective dot at the bottom", [](RenderSnapshot& s) { s.collectiveStick = -1.0f; }, W / 2 - 29, H - 1,
      Yellow},
     {"no lamp", nullptr, 10, 10, LampRed, false},
-    {"no pause bars", nullptr, W - 24, 30, Black, false},
     {"idle-up lamp", AllMarks, 10, 10, LampRed},
     {"hold lamp", AllMarks, W - 10, 10, LampRed},
     {"pause bar", AllMarks, W - 24, 30, Black},
-    {"gap between the pause bars", AllMarks, W - 30, 30, Black, false},
     {"slow-motion dot", AllMarks, W - 74, 30, Black},
-    {"gap between the dots", AllMarks, W - 78, 30, Black, false},
     {"play triangle", AllMarks, W - 56, 30, Black},
     {"record square over the pause bars", Recording, W - 30, 30, LampRed},
     // On a display with scale 2 every size and distance from the window's edges doubles.
-    {"rotor dial's left edge at scale 2", [](RenderSnapshot&) { OverlayScale = 2; }, 108, H - 50, Green},
     {"rotor dial's top at scale 2", [](RenderSnapshot&) { OverlayScale = 2; }, 158, H - 100, Green},
     {"hold lamp at scale 2", ScaledHoldLamp, W - 20, 20, LampRed},
 };
@@ -301,23 +270,18 @@ TEST(RenderFrame, StockCanopyIsClosedSeenFromBehind) {
 // ways, the near faces showing, never the inside of the far ones. A mesh without batches draws nothing,
 // not even a shadow.
 TEST(RenderFrame, CulledStockModelShowsItsNearFaces) {
-    static Vec3 nose;
-    for (Vec3 n : {set(0.0f, 1.0f, 0.0f), set(1.0f, 0.0f, 0.0f), set(0.6f, -0.8f, 0.0f)}) {
-        nose = n;
-        Rgb seen[2];
-        for (bool fromFile : {true, false}) {
-            meshFromFile = fromFile;
-            Draw(set(0.3f, 3.0f, 1.6f), [](RenderSnapshot& s) {
-                s.heli.position = set(0.3f, 3.0f, 1.6f);
-                s.heli.noseAxis = nose;
-            });
-            seen[fromFile] = ReadPixel(W / 2, H / 2, H);
-        }
-        EXPECT_TRUE(Near(seen[0], seen[1], 6)) << seen[0] << " culled, " << seen[1] << " not";
+    Rgb seen[2];
+    for (bool fromFile : {true, false}) {
+        meshFromFile = fromFile;
+        Draw(set(0.3f, 3.0f, 1.6f), [](RenderSnapshot& s) {
+            s.heli.position = set(0.3f, 3.0f, 1.6f);
+            s.heli.noseAxis = set(1.0f, 0.0f, 0.0f);
+        });
+        seen[fromFile] = ReadPixel(W / 2, H / 2, H);
     }
-    meshFromFile = false;
+    EXPECT_TRUE(Near(seen[0], seen[1], 6)) << seen[0] << " culled, " << seen[1] << " not";
     ReleaseXMesh(HeliMesh);
-    Draw(set(0.1f, 6.0f, 0.02f), Hover<4>);
+    Draw(set(0.1f, 6.0f, 0.02f), Hover);
     EXPECT_TRUE(Near(ReadPixel(W / 2, H / 2, H), Pebbles, 4)) << "a shadow without a model";
     LoadXMesh(std::string(), HeliMesh, false);
     BuildShadowCircle();
@@ -336,21 +300,15 @@ GLint BoundTextureWidth() {
     return w;
 }
 
-TEST(Textures, PictureWithoutPixelsUploadsOneGreyTexel) {
+TEST(Textures, BackdropOfEachResolutionAndOneGreyTexelWithoutPixels) {
     RgbImage failed{};
     failed.width = failed.height = 4000; // sizes from a damaged header are not trusted
     failed.failed = 1;
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    UploadTexture(failed, name, true);
+    UploadTexture(failed, SceneTexture[Backdrop], true);
     EXPECT_EQ(BoundTextureWidth(), 1);
     uint8_t grey[3] = {};
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, grey);
     EXPECT_TRUE(Near({grey[0], grey[1], grey[2]}, {128, 128, 128}, 0));
-    glDeleteTextures(1, &name);
-}
-
-TEST(Textures, BackgroundResolutionHalvesTheBackdrop) {
     EXPECT_EQ(backdropImage.width, 1024) << "Low at start-up: halved twice";
     for (auto [resolution, width] : {std::pair{2, 2048}, {3, 4096}, {1, 1024}}) {
         backgroundResolution = resolution;
@@ -391,8 +349,8 @@ TEST(Textures, CanopyRebuildPastesTheCanopyIntoTheSkin) {
     // The canopy where the mask is dark and in the block from row 438 down, columns 225 to 321.
     const struct {
         int row, column, green;
-    } cases[] = {{2, 1, 220},     {2, 4, 220},     {2, 5, 2},     {2, 6, 2},    {437, 300, 2},
-                 {438, 225, 220}, {511, 321, 220}, {438, 224, 2}, {450, 322, 2}};
+    } cases[] = {{2, 4, 220},     {2, 5, 2},     {437, 300, 2}, {438, 225, 220},
+                 {511, 321, 220}, {438, 224, 2}, {450, 322, 2}};
     for (const auto& c : cases)
         EXPECT_EQ(SkinGreen(c.row, c.column), c.green) << c.row << ", " << c.column;
     // A canopy narrower than the mask is not pasted at all.
