@@ -376,9 +376,10 @@ TEST(Transmitter, FoundByIdentity) {
                                         "RC Transmitter #2 (in use)", "RC Transmitter #3"}));
 }
 
-class Dialogs : public ::testing::Test {
+class Dialogs : public Controls {
   protected:
     void SetUp() override {
+        Controls::SetUp();
         ImGui::CreateContext();
         ImGuiIO& io = ImGui::GetIO();
         io.DisplaySize = ImVec2(1024.0f, 768.0f);
@@ -387,8 +388,6 @@ class Dialogs : public ::testing::Test {
         unsigned char* pixels;
         int w, h;
         io.Fonts->GetTexDataAsRGBA32(&pixels, &w, &h);
-        SetJoystickCalibrationDefaults(Calibration);
-        SetChannelMappingDefaults(Mapping);
     }
     void TearDown() override { ImGui::DestroyContext(); }
     // One frame of the main loop's UI with every dialog's Draw at top level.

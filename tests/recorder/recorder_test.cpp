@@ -133,7 +133,6 @@ class RecorderFiles : public ::testing::Test {
     void TearDown() override {
         ImGui::DestroyContext();
         ShutdownRecorder();
-        ScriptedControlInput = nullptr;
         std::filesystem::remove_all(dir);
     }
     // One frame with the mouse at x on the row of the bar's buttons (button held when down).
