@@ -1,14 +1,68 @@
-// Recorder tests on .rec files built byte by byte: the layout written, playback to the end, seeking,
-// foreign files, the bar's actions, copies to and from the scratch file, times and names.
+// Recorder tests on .rec files built byte by byte (an 8-byte header, then 88-byte frames of 16 state
+// floats, 5 control floats and 4 flag bytes): the layout written, playback, seeking, foreign files, the
+// record/play bar in a headless ImGui context, copies, the instant replay, times and names.
 #include <gtest/gtest.h>
+#include <imgui.h>
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <mutex>
+#include <string>
+#include <vector>
 
+#include "app/program_paths.h"
+#include "app/shared_flags.h"
 #include "flight/heli_state.h"
-#include "recorder_test_files.h"
+#include "input/control_input.h"
+#include "platform/file_chooser.h"
+#include "recorder/flight_recorder.h"
+#include "recorder/record_play_bar_dialog.h"
 
 namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void Put32(Bytes& b, uint32_t v) {
+    for (int i = 0; i < 4; i++)
+        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// The sixteen state floats and five controls of test frame n, all different; flags idle-up n % 2 and
+// throttle hold (n / 2) % 2.
+float StateValue(int n, int i) {
+    return 1000.0f * float(n + 1) + float(i) + 0.25f;
+}
+float ControlValue(int n, int k) {
+    return 0.01f * float(n) + 0.1f * float(k) - 0.3f;
+}
+
+Bytes Recording(uint32_t headerCount, int frames) {
+    Bytes b;
+    Put32(b, 0x12123225);
+    Put32(b, headerCount);
+    for (int n = 0; n < frames; n++) {
+        for (int i = 0; i < 16; i++)
+            Put32(b, std::bit_cast<uint32_t>(StateValue(n, i)));
+        for (int k = 0; k < 5; k++)
+            Put32(b, std::bit_cast<uint32_t>(ControlValue(n, k)));
+        Put32(b, uint32_t(n % 2) | uint32_t((n / 2) % 2) << 8);
+    }
+    return b;
+}
+
+void WriteFile(const std::string& path, const Bytes& b) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 float HeliFloat(int i) {
     float v;
@@ -51,17 +105,83 @@ void StepRecorder() {
         PlayFrame(false);
 }
 
+constexpr int EscapeKey = 27;
+
+// Each test gets an empty program folder with the scratch file temporary.rec in it, and the bar shown.
+class RecorderFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/rv_recorder_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        ProgramDir = dir;
+        scratch = dir + "/temporary.rec";
+        InitFlightRecorder(scratch);
+        SimPaused = SlowMotionPlayback = ScriptedIdleUp = ScriptedThrottleHold = false;
+        ScriptedControlInput = nullptr;
+        ImGui::CreateContext();
+        ImGuiIO& io = ImGui::GetIO();
+        io.DisplaySize = ImVec2(800, 600);
+        io.IniFilename = nullptr;
+        io.KeyMap[ImGuiKey_Escape] = EscapeKey;
+        unsigned char* pixels;
+        int w, h;
+        io.Fonts->GetTexDataAsRGBA32(&pixels, &w, &h);
+        ToggleBar();
+        Frame();
+    }
+    void TearDown() override {
+        ImGui::DestroyContext();
+        ShutdownRecorder();
+        std::filesystem::remove_all(dir);
+    }
+    // One frame with the mouse at x on the row of the bar's buttons (button held when down).
+    void Frame(float x = -1.0f, bool down = false) {
+        ImGuiIO& io = ImGui::GetIO();
+        io.DeltaTime = 1.0f / 60.0f;
+        io.MousePos = x < 0 ? ImVec2(-1, -1) : ImVec2(x, rowY);
+        io.MouseDown[0] = down;
+        ImGui::NewFrame();
+        DrawRecordPlayBar();
+        if (Recorder.visible) {
+            ImGui::Begin("Record Playback");
+            const ImGuiStyle& style = ImGui::GetStyle();
+            left = ImGui::GetWindowPos().x + style.WindowPadding.x;
+            rowY = ImGui::GetWindowPos().y + style.WindowPadding.y + ImGui::GetFrameHeight() + 14.0f;
+            ImGui::End();
+        }
+        ImGui::Render();
+    }
+    // Presses the mouse at the first point, moves it to each of the others while held, releases it.
+    void Drag(std::initializer_list<float> xs) {
+        Frame(*xs.begin());
+        for (float x : xs)
+            Frame(x, true);
+        Frame(*(xs.end() - 1));
+    }
+    // Button i of the row: Play, Slow motion, Pause, Stop; then, after the slider and its time text,
+    // Record, Load, Save, Instant replay as 4, 5, 6, 7.
+    void ClickButton(int i) {
+        const float spacing = ImGui::GetStyle().ItemSpacing.x;
+        float x = left + 14.0f + float(i) * (28.0f + spacing);
+        if (i >= 4) x += 220.0f + spacing + ImGui::CalcTextSize("00:00.0 / 00:00.0").x + spacing;
+        Drag({x});
+    }
+    float SliderLeft() { return left + 4.0f * (28.0f + ImGui::GetStyle().ItemSpacing.x); }
+    std::string dir;
+    std::string scratch;
+    float left = 0.0f, rowY = 0.0f;
+};
+
 } // namespace
 
 TEST_F(RecorderFiles, RecordingWritesHeaderAndFramesInTheirLayout) {
     ASSERT_TRUE(StartRecording());
-    EXPECT_FALSE(Recorder.sliderEnabled);
     for (int n = 0; n < 4; n++) {
         SetLiveFrame(n);
         StepRecorder();
     }
     StopRecorder();
-    EXPECT_TRUE(Recorder.sliderEnabled);
     EXPECT_EQ(Recorder.sliderMax.load(), 4u);
     EXPECT_EQ(ReadFile(scratch), Recording(4, 4));
     // An empty recording is the bare header; no frames are written while the simulation is paused.
@@ -81,13 +201,11 @@ TEST_F(RecorderFiles, RecordingWritesHeaderAndFramesInTheirLayout) {
 TEST_F(RecorderFiles, HeaderOfZeroStillPlaysEveryFrameAndTheEndPauses) {
     WriteFile(scratch, Recording(0, 4));
     StartPlayback();
-    ASSERT_TRUE(RecorderPlaying());
     EXPECT_EQ(Recorder.sliderMax.load(), 0u);
     EXPECT_TRUE(ShowsFrame(0));
     for (int n = 1; n < 4; n++) {
         StepRecorder();
         EXPECT_TRUE(ShowsFrame(n));
-        EXPECT_EQ(Recorder.currentFrame.load(), uint32_t(n + 1));
         EXPECT_EQ(Recorder.sliderPos.load(), uint32_t(n + 1));
     }
     // Past the last frame (the step has moved the state on): paused, not playing, the last frame shown.
@@ -98,25 +216,16 @@ TEST_F(RecorderFiles, HeaderOfZeroStillPlaysEveryFrameAndTheEndPauses) {
     EXPECT_TRUE(SimPaused);
     EXPECT_FALSE(SlowMotionPlayback);
     EXPECT_TRUE(ShowsFrame(3));
-    // "Play" starts again at the first frame.
-    RecorderPlayPressed();
-    EXPECT_FALSE(SimPaused);
-    EXPECT_TRUE(ShowsFrame(0));
-    StepRecorder();
-    EXPECT_TRUE(ShowsFrame(1));
 }
 
 TEST_F(RecorderFiles, SeekingToPShowsFramePAndLeavesTheThumbWhereItWasPut) {
     WriteFile(scratch, Recording(6, 6));
     StartPlayback();
-    EXPECT_EQ(Recorder.sliderMax.load(), 6u);
     RecorderSliderDragged(3);
     EXPECT_TRUE(ShowsFrame(3));
     EXPECT_EQ(Recorder.currentFrame.load(), 4u);
     EXPECT_EQ(Recorder.sliderPos.load(), 3u);
     EXPECT_TRUE(SimPaused);
-    StepRecorder(); // paused: nothing moves
-    EXPECT_TRUE(ShowsFrame(3));
     RecorderSliderDragged(1);
     RecorderPlayPressed(); // resumes from there at full speed
     EXPECT_FALSE(SimPaused);
@@ -127,7 +236,6 @@ TEST_F(RecorderFiles, SeekingToPShowsFramePAndLeavesTheThumbWhereItWasPut) {
     Heli.position.x = 42.0f;
     RecorderSliderDragged(0xFFFFFFF0u);
     EXPECT_FALSE(RecorderPlaying());
-    EXPECT_TRUE(SimPaused);
     EXPECT_EQ(Recorder.currentFrame.load(), 6u);
     EXPECT_EQ(Heli.position.x, 42.0f);
     // Not playing: the thumb moves but nothing is read.
@@ -136,17 +244,7 @@ TEST_F(RecorderFiles, SeekingToPShowsFramePAndLeavesTheThumbWhereItWasPut) {
     EXPECT_EQ(Heli.position.x, 42.0f);
 }
 
-TEST_F(RecorderFiles, FilesOfAnotherKindAreReadAsFramesWithoutHarm) {
-    // Text: two whole frames' worth and a 30-byte tail shorter than a state; the header claims 0x54545454.
-    WriteFile(dir + "/notes.txt", Bytes(8 + 2 * 88 + 30, 'T'));
-    ASSERT_TRUE(LoadRecordingFrom(dir + "/notes.txt"));
-    EXPECT_TRUE(RecorderPlaying());
-    EXPECT_TRUE(SimPaused); // a loaded flight waits on its first frame
-    EXPECT_EQ(Recorder.sliderMax.load(), 2u);
-    SimPaused = false;
-    for (int i = 0; i < 5 && RecorderPlaying(); i++)
-        StepRecorder();
-    EXPECT_EQ(Recorder.currentFrame.load(), 2u);
+TEST_F(RecorderFiles, DamagedFilesAndAMissingScratchFile) {
     // A last frame cut inside its controls: the state is shown, the missing bytes keep the last values.
     Bytes cut = Recording(0, 2);
     cut.resize(8 + 88 + 64 + 6); // Roll and half of Pitch of frame 1
@@ -167,62 +265,104 @@ TEST_F(RecorderFiles, FilesOfAnotherKindAreReadAsFramesWithoutHarm) {
     }
     EXPECT_EQ(GetRecordedInput(5), 0.0f);
     EXPECT_FALSE(GetRecordedFlag(7));
-}
-
-TEST_F(RecorderFiles, MissingAndUncreatableScratchFile) {
+    // No scratch file to play, and one that cannot be created.
+    std::filesystem::remove(scratch);
     StartPlayback();
     EXPECT_FALSE(RecorderPlaying());
     InitFlightRecorder(dir + "/no/such/folder/temporary.rec");
     RecorderRecordPressed();
     EXPECT_FALSE(RecorderRecording());
     EXPECT_NE(Recorder.statusText.find("temporary.rec"), std::string::npos);
-    InitFlightRecorder(scratch);
-    EXPECT_TRUE(StartRecording());
-    EXPECT_TRUE(Recorder.statusText.empty());
 }
 
-TEST_F(RecorderFiles, BarActions) {
-    WriteFile(scratch, Recording(3, 3));
-    RecorderPlayPressed();
-    ASSERT_TRUE(RecorderPlaying());
-    RecorderRecordPressed(); // nothing while playing
-    EXPECT_FALSE(RecorderRecording());
-    // Each row: the button, then pause and slow motion as it leaves them.
+// The bar's buttons in their order, each row with the recorder and the simulation as the click leaves
+// them: Record from a pause, nothing of Play while recording or of Record while playing, Pause toggling.
+TEST_F(RecorderFiles, BarButtonsInTheirOrderEscAndSave) {
+    enum { Play, Slow, Pause, Stop, Record };
     const struct {
-        void (*press)();
-        bool paused, slow;
-    } presses[] = {{RecorderPausePressed, true, false},      {RecorderPlayPressed, false, false},
-                   {RecorderSlowMotionPressed, false, true}, {RecorderPausePressed, true, false},
-                   {RecorderPausePressed, false, false},     {RecorderSlowMotionPressed, false, true},
-                   {RecorderStopPressed, false, false}};
-    for (const auto& p : presses) {
-        p.press();
-        EXPECT_EQ(SimPaused, p.paused) << &p - presses;
-        EXPECT_EQ(SlowMotionPlayback, p.slow) << &p - presses;
-    }
-    EXPECT_FALSE(RecorderPlaying());
-    EXPECT_EQ(ReadFile(scratch), Recording(3, 3)); // a playback never writes
-    // Record from idle clears the pause; hiding the bar does not stop it; Play while recording does nothing.
+        int button;
+        bool recording, playing, paused, slow;
+    } clicks[] = {{Record, true, false, false, false}, {Play, true, false, false, false},
+                  {Pause, true, false, true, false},   {Slow, true, false, false, true},
+                  {Stop, false, false, false, false},  {Play, false, true, false, false},
+                  {Record, false, true, false, false}, {Pause, false, true, true, false},
+                  {Play, false, true, false, false},   {Slow, false, true, false, true},
+                  {Pause, false, true, true, false},   {Pause, false, true, false, false}};
     SimPaused = true;
-    ToggleBar();
-    RecorderRecordPressed();
-    ASSERT_TRUE(RecorderRecording());
-    EXPECT_FALSE(SimPaused);
-    ToggleBar();
+    for (const auto& c : clicks) {
+        ClickButton(c.button);
+        if (&c == clicks) { // one frame to play afterwards
+            SetLiveFrame(0);
+            StepRecorder();
+        }
+        EXPECT_EQ(RecorderRecording(), c.recording) << "click " << &c - clicks;
+        EXPECT_EQ(RecorderPlaying(), c.playing) << "click " << &c - clicks;
+        EXPECT_EQ(SimPaused, c.paused) << "click " << &c - clicks;
+        EXPECT_EQ(SlowMotionPlayback, c.slow) << "click " << &c - clicks;
+    }
+    EXPECT_EQ(ReadFile(scratch), Recording(1, 1)); // a playback never writes
+    // Esc hides the bar; playback carries on.
+    ImGui::GetIO().KeysDown[EscapeKey] = true;
+    Frame();
+    ImGui::GetIO().KeysDown[EscapeKey] = false;
+    Frame();
     EXPECT_FALSE(Recorder.visible);
-    StepRecorder();
-    RecorderPlayPressed();
-    EXPECT_FALSE(RecorderPlaying());
+    EXPECT_TRUE(RecorderPlaying());
+    // Save pauses and opens the chooser over the recordings folder.
+    ToggleBar();
+    Frame();
+    ClickButton(6);
+    EXPECT_TRUE(SimPaused);
+    EXPECT_TRUE(FileChooserIsOpen());
+    EXPECT_TRUE(std::filesystem::is_directory(dir + "/recordings"));
+}
+
+TEST_F(RecorderFiles, SliderFollowsPlaybackAndSeeksOnlyWhileTheThumbIsDragged) {
+    WriteFile(scratch, Recording(50, 50));
+    StartPlayback();
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        for (int i = 0; i < 9; i++)
+            PlayFrame(false);
+    }
+    EXPECT_EQ(Recorder.sliderPos.load(), 10u);
+    Frame();
+    // A press beside the thumb moves it there without seeking; the view and the playback stay as they are.
+    Drag({SliderLeft() + 180.0f, SliderLeft() + 200.0f});
+    EXPECT_GT(Recorder.sliderPos.load(), 35u);
+    EXPECT_EQ(Recorder.currentFrame.load(), 10u);
+    EXPECT_EQ(Heli.voltageFactor, StateValue(9, 0));
+    EXPECT_FALSE(SimPaused);
+    // Dragging the thumb (its centre at position 10 of 50) seeks frame by frame, paused there.
+    Recorder.sliderPos = 10;
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float grab = std::max(style.GrabMinSize, 12.0f);
+    const float thumb = SliderLeft() + style.FramePadding.y +
+                        0.2f * (220.0f - 2.0f * style.FramePadding.y - grab) + grab * 0.5f;
+    Frame(thumb);
+    Frame(thumb, true);
+    Frame(thumb - 100.0f, true);
+    EXPECT_TRUE(SimPaused);
+    EXPECT_EQ(Recorder.currentFrame.load(), 1u);
+    EXPECT_EQ(Heli.voltageFactor, StateValue(0, 0));
+    Frame(thumb + 20.0f, true);
+    const uint32_t middle = Recorder.currentFrame.load();
+    EXPECT_GT(middle, 10u);
+    EXPECT_LT(middle, 40u);
+    EXPECT_EQ(Heli.voltageFactor, StateValue(int(middle) - 1, 0));
+    Frame(thumb + 20.0f);
+    EXPECT_TRUE(RecorderPlaying());
+    // While recording the slider is disabled: dragging it does nothing.
     RecorderStopPressed();
-    EXPECT_EQ(ReadFile(scratch).size(), 8u + 88u);
+    RecorderRecordPressed();
+    Drag({SliderLeft() + 150.0f});
+    EXPECT_EQ(Recorder.sliderPos.load(), 0u);
+    EXPECT_TRUE(RecorderRecording());
 }
 
 TEST_F(RecorderFiles, SaveAndLoadCopyThroughTheScratchFile) {
     const std::string folder = PrepareRecordingChooser();
     EXPECT_EQ(folder, dir + "/recordings");
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
-    EXPECT_TRUE(SimPaused);
-    SimPaused = false;
     EXPECT_FALSE(SaveRecordingTo(folder + "/Recording.rec")); // nothing recorded yet
     // Saving while recording copies what has been written so far.
     ASSERT_TRUE(StartRecording());
@@ -230,11 +370,12 @@ TEST_F(RecorderFiles, SaveAndLoadCopyThroughTheScratchFile) {
     ASSERT_TRUE(SaveRecordingTo(folder + "/Recording.rec"));
     EXPECT_EQ(ReadFile(folder + "/Recording.rec").size(), 8u + 88u);
     EXPECT_TRUE(RecorderRecording());
-    // Loading while recording finishes that recording, then replaces the scratch file.
+    // Loading while recording finishes that recording, then replaces the scratch file; the loaded flight
+    // waits on its first frame.
     WriteFile(folder + "/chosen.rec", Recording(5, 5));
     ASSERT_TRUE(LoadRecordingFrom(folder + "/chosen.rec"));
     EXPECT_FALSE(RecorderRecording());
-    EXPECT_TRUE(RecorderPlaying());
+    EXPECT_TRUE(SimPaused);
     EXPECT_EQ(Recorder.sliderMax.load(), 5u);
     EXPECT_EQ(ReadFile(scratch), Recording(5, 5));
     EXPECT_TRUE(ShowsFrame(0));
@@ -248,19 +389,60 @@ TEST_F(RecorderFiles, SaveAndLoadCopyThroughTheScratchFile) {
     EXPECT_EQ(ReadFile(scratch), Recording(5, 5));
 }
 
+TEST_F(RecorderFiles, HugeHeaderCountsAndTheInstantReplay) {
+    // Headers claiming 2^30, 2^31 and 2^32 - 1 frames over three real frames and a tail: the bar draws (an
+    // ImGui slider range past INT_MAX / 2 would abort here) and reaches frame 3 at most.
+    for (uint32_t count : {0x40000000u, 0x80000000u, 0xFFFFFFFFu}) {
+        Bytes file = Recording(count, 3);
+        file.resize(file.size() + 4, 'x');
+        WriteFile(scratch, file);
+        StartPlayback();
+        EXPECT_EQ(Recorder.sliderMax.load(), 3u) << count;
+        Recorder.sliderPos = 0xFFFFFFFFu;
+        Frame();
+        RecorderSliderDragged(0xFFFFFFF0u);
+        EXPECT_EQ(Recorder.currentFrame.load(), 3u) << count;
+        Frame();
+        RecorderStopPressed();
+    }
+    // The instant replay keeps the last 2400 steps flown; its button makes them the recording, laid out
+    // as a stopped recording. Frame k of the file is step 600 + k (the first 600 have dropped out).
+    EXPECT_FALSE(TakeInstantReplay());
+    EXPECT_FALSE(Recorder.statusText.empty());
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        for (int step = 0; step < 3000; step++) {
+            Heli.voltageFactor = float(step);
+            KeepInstantReplayFrame();
+        }
+    }
+    ClickButton(7);
+    const Bytes bytes = ReadFile(scratch);
+    ASSERT_EQ(bytes.size(), 8u + 88u * 2400u);
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 8), Bytes({0x25, 0x32, 0x12, 0x12, 0x60, 0x09, 0, 0}));
+    for (int k : {0, 1, 1234, 2399}) {
+        float first;
+        std::memcpy(&first, bytes.data() + 8 + 88 * k, 4);
+        EXPECT_EQ(first, float(600 + k)) << k;
+    }
+    EXPECT_EQ(Recorder.sliderMax.load(), 2400u);
+    EXPECT_EQ(Recorder.name, "Instant replay (not saved)");
+    RecorderRecordPressed();
+    EXPECT_FALSE(TakeInstantReplay()); // nothing while recording
+}
+
 TEST(RecorderText, TimesNamesAndPlayableFrames) {
     // 20 frames a second; tenths are cut, not rounded.
     const struct {
         uint32_t frames;
         const char* text;
-    } times[] = {{0, "0:00.0"},    {1, "0:00.0"},    {3, "0:00.1"},      {20, "0:01.0"},
-                 {1234, "1:01.7"}, {2400, "2:00.0"}, {12000, "10:00.0"}, {0xFFFFFFFFu, "3579139:24.7"}};
+    } times[] = {
+        {1, "0:00.0"}, {3, "0:00.1"}, {1234, "1:01.7"}, {12000, "10:00.0"}, {0xFFFFFFFFu, "3579139:24.7"}};
     for (const auto& c : times)
         EXPECT_EQ(RecordingTimeText(c.frames), c.text) << c.frames;
     const struct {
         const char *raw, *shown;
-    } names[] = {{"Demo Flight.rec", "Demo Flight.rec"},
-                 {"caf\xc3\xa9.rec", "caf\xc3\xa9.rec"},
+    } names[] = {{"caf\xc3\xa9.rec", "caf\xc3\xa9.rec"},
                  {"bad\xff\xfe.rec", "bad??.rec"},
                  {"cut\xc3", "cut?"},
                  {"over\xc0\xaf", "over??"},
@@ -272,9 +454,7 @@ TEST(RecorderText, TimesNamesAndPlayableFrames) {
         uint32_t header;
         uint64_t bytes;
         uint32_t playable;
-    } frames[] = {{0, 8 + 88 * 5, 0}, {5, 8 + 88 * 5, 5},
-                  {9, 8 + 88 * 5, 5}, {0x40000000u, 8 + 88 * 3 + 87, 3},
-                  {7, 7, 0},          {0xFFFFFFFFu, 0, 0}};
+    } frames[] = {{0, 8 + 88 * 5, 0}, {9, 8 + 88 * 5, 5}, {0x40000000u, 8 + 88 * 3 + 87, 3}, {7, 7, 0}};
     for (const auto& c : frames)
         EXPECT_EQ(PlayableFrames(c.header, c.bytes), c.playable) << c.header << " " << c.bytes;
     std::tm t{};
