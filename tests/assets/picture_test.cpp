@@ -96,14 +96,11 @@ struct Px {
     int x, y, b, g, r;
 };
 struct Case {
-    Case(const char* name, const Bytes& file, int width = 0, int height = 0, std::vector<Px> pixels = {},
-         int tolerance = 0)
-        : name(name), file(file), width(width), height(height), pixels(pixels), tolerance(tolerance) {}
     const char* name;
     Bytes file;
-    int width, height; // 0: the load fails
-    std::vector<Px> pixels;
-    int tolerance;
+    int width = 0, height = 0; // 0: the load fails
+    std::vector<Px> pixels = {};
+    int tolerance = 0;
 };
 } // namespace
 
