@@ -156,7 +156,6 @@ TEST(Pictures, EveryDecoderAndLayout) {
         Case("bmp 100000 x 100000", BmpInfo(100000, 100000, 24).fill(64, 0)),
         Case("bmp height INT_MIN", BmpInfo(1, 0x80000000u, 24)),
         Case("bmp 240 MB over 100 bytes", BmpInfo(16000, 5000, 24).fill(100, 7)),
-        Case("bmp palette past the end", BmpInfo(1, 1, 8, 0, 0xFFFFFFFF).fill(8, 0)),
         // PCX: the canopy mask is 460 x 176 (no 1 added to the maximum), 1 bit, 58 bytes a line.
         Case("pcx mask", pcxMask, 460, 176,
              {{0, 0, 255, 255, 255}, {231, 175, 255, 255, 255}, {232, 175, 0, 0, 0}}),
@@ -190,13 +189,10 @@ TEST(Pictures, EveryDecoderAndLayout) {
         Case("psd five packed",
              Psd(5, 1, 1, 4, 1).be16(2).be16(2).be16(2).be16(2).add({0, 255, 0, 255, 0, 255, 0, 255}), 1, 1,
              {{0, 0, 255, 255, 255}}),
-        Case("psd short row", Psd(1, 1, 4, 1, 1).be16(2).add({0xFE, 5})),
         Case("psd planes cut short", Psd(4, 1, 1, 4).add({1, 2, 3})),
         Case("psd palette of 769",
              PsdHeader(1, 1, 1, 2).be32(769).fill(769, 0).be32(0).be32(0).be16(0).u8(0)),
         Case("psd 2^31 square", Psd(1, 0x7FFFFFFF, 0x7FFFFFFF, 1).u8(1)),
-        Case("psd section past the end", PsdHeader(1, 1, 1, 1).be32(0xFFFFFFF0u).u8(0)),
-        Case("empty", Bytes()),
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -25,12 +25,7 @@ MotorSoundState LoadedState(const std::vector<int16_t>& samples) {
 }
 
 MotorSoundInputs Inputs(float rpm, float distance = 1.0f, float doppler = 1.0f) {
-    MotorSoundInputs in;
-    in.rpm = rpm;
-    in.distance = distance;
-    in.doppler = doppler;
-    in.motorOn = true;
-    return in;
+    return MotorSoundInputs{.rpm = rpm, .distance = distance, .doppler = doppler, .motorOn = true};
 }
 
 std::vector<int16_t> Block(MotorSoundState& s, const MotorSoundInputs& in) {

@@ -112,10 +112,7 @@ TEST(ShippedSounds, MotorLoopSoundsLikeTheRotorAndRepeats) {
     ASSERT_TRUE(LoadMotorSoundBytes(file.data(), file.size(), s)) << "data/motorsound.wav";
     EXPECT_LE(s.loopLength, s.loopLimit) << "the loop repeats, so a restart joins without a step";
     // Hovering at 2500 rpm close to the pilot: one period of the played loop (1.44 s, 60 rotor turns).
-    MotorSoundInputs in;
-    in.rpm = 2500.0f;
-    in.distance = 2.0f;
-    in.motorOn = true;
+    const MotorSoundInputs in{.rpm = 2500.0f, .distance = 2.0f, .motorOn = true};
     const size_t period = static_cast<size_t>(s.format.samplesPerSec) * 144 / 100;
     std::vector<int16_t> one, block(static_cast<size_t>(s.blockSamples));
     while (one.size() < period) {

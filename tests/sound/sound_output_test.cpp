@@ -28,9 +28,6 @@ fs::path FolderWith(const std::string& name, std::initializer_list<std::string> 
 }
 
 std::vector<std::string> played;
-void RecordingPlayer(const std::string& path, const std::atomic<bool>&) {
-    played.push_back(path);
-}
 } // namespace
 
 TEST(SoundLevels, PanOutputAndSettings) {
@@ -95,7 +92,7 @@ TEST(CrashSounds, ScanAndPick) {
 TEST(CrashSounds, PickPlayAndSilence) {
     const fs::path dir = FolderWith("play", {"a.wav", "b.wav", "c.wav", "d.wav"});
     ScanCrashSounds(dir.string());
-    SetCrashSoundPlayer(RecordingPlayer);
+    SetCrashSoundPlayer([](const std::string& path, const std::atomic<bool>&) { played.push_back(path); });
     played.clear();
 
     // On: the pick draws exactly one random value, and the tick plays it, once, after the step.
