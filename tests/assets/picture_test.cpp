@@ -227,11 +227,12 @@ TEST(Pictures, JpegInMemory) {
     EXPECT_NEAR(buf[2], 250, 4);
     const std::vector<uint8_t> junk(100, 0x55);
     EXPECT_EQ(DecodeJpegMemory(junk.data(), junk.size(), 1, nullptr, 0, &w, &h, &s), -1);
-    // A header claiming 16383 x 16383 pixels in a few bytes: the SOF0 height at offset +5.
+    // A header claiming 8000 x 8000 pixels (a size accepted on its own) in a few hundred bytes: more than
+    // 1024 pixels a byte. The SOF0 height is at offset +5, the width after it.
     Bytes big = Jpeg(Gray, 16, 16, {9}, {9});
     for (size_t i = 0; i + 8 < big.size(); ++i)
         if (big[i] == 0xFF && big[i + 1] == 0xC0) {
-            big[i + 5] = 0x3F, big[i + 6] = 0xFF, big[i + 7] = 0x3F, big[i + 8] = 0xFF;
+            big[i + 5] = 0x1F, big[i + 6] = 0x40, big[i + 7] = 0x1F, big[i + 8] = 0x40;
             break;
         }
     EXPECT_EQ(DecodeJpegMemory(big.data(), big.size(), 1, nullptr, 0, &w, &h, &s), -1);
