@@ -25,6 +25,8 @@ std::string TexCoords(int n) {
     return text + " }\n}\n";
 }
 const std::string Tex3 = TexCoords(3);
+// A material list of one entry for each of two faces, without its material.
+const std::string OneMaterial = " MeshMaterialList {\n  1;\n  2;\n  0,\n  0;;\n }\n";
 const std::string Triangle = "Mesh {\n 3;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 1.0;0.0;1.0;;\n";
 
 // A unit square (two triangles, one material each) spanning z 0..1.
@@ -64,9 +66,7 @@ struct MeshFixture : ::testing::Test {
 TEST_F(MeshFixture, ReadsCompleteMeshMirroredAndScaled) {
     Load(Square());
     ASSERT_EQ(mesh.errorCode, 0);
-    EXPECT_EQ(mesh.vertexCount, 4);
-    EXPECT_EQ(mesh.faceCount, 2);
-    EXPECT_EQ(mesh.normals, nullptr);
+    EXPECT_EQ(std::vector<int>({mesh.vertexCount, mesh.faceCount}), std::vector<int>({4, 2}));
     // x mirrored on reading, then everything scaled so that z spans 0.76 m.
     EXPECT_FLOAT_EQ(mesh.positions[3], -0.76f);
     EXPECT_FLOAT_EQ(mesh.positions[8], 0.76f);
@@ -86,10 +86,6 @@ TEST_F(MeshFixture, ReadsCompleteMeshMirroredAndScaled) {
     // Without normals in the file each face gets its flat normal (unit length).
     const float* n = mesh.batches[0].normals;
     EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-5);
-    BuildShadowCircle();
-    EXPECT_NEAR(shadowCircle[0][0], 0.38f, 1e-6);
-    EXPECT_NEAR(shadowCircle[9][1], 0.38f, 1e-6);
-    EXPECT_NEAR(shadowCircle[36][0], 0.38f, 1e-6);
 }
 
 TEST_F(MeshFixture, EveryErrorCodeAndMessage) {
@@ -100,16 +96,12 @@ TEST_F(MeshFixture, EveryErrorCodeAndMessage) {
     EXPECT_EQ(mesh.errorCode, 1);
     EXPECT_TRUE(XMeshErrorText.empty()); // no message for a file that cannot be opened
     EXPECT_TRUE(meshFromFile);
-    const std::string oneMaterial = " MeshMaterialList {\n  1;\n  2;\n  0,\n  0;;\n";
-    const std::string white =
-        "  Material {\n   1.0;1.0;1.0;1.0;;\n   1.0;\n   0.0;0.0;0.0;;\n   0.0;0.0;0.0;;\n  }\n";
     struct Case {
         const char* what;
         std::string text;
         int code;
     };
     const Case cases[] = {
-        {"complete", Square(), 0},
         {"a named mesh", H + "Mesh heli {\n 4;\n", 3},
         {"count not followed by ';'", H + "Mesh {\n 4 ;\n", 4},
         {"vertices without commas", H + "Mesh {\n 2;\n 1.0;2.0;3.0;;\n", 5},
@@ -117,16 +109,10 @@ TEST_F(MeshFixture, EveryErrorCodeAndMessage) {
         {"last vertex ending ','", H + "Mesh {\n 1;\n 1.0;0.0;0.0;,\n", 7},
         {"face count no integer", H + "Mesh {\n 1;\n 0.0;0.0;0.0;;\n 1;\n x;0,0,0;;\n", 8},
         {"five vertices", H + "Mesh {\n 1;\n 0.0;0.0;0.0;;\n 1;\n 5;0,0,0,0,0;;\n", 9},
-        {"face index without comma", H + "Mesh {\n 1;\n 0.0;0.0;0.0;;\n 1;\n 3;0;0,0;;\n", 4},
         {"material entries", Square(" MeshMaterialList {\n  1;\n  3;\n  0,\n  0,\n  0;;\n }\n"), 10},
         {"material index", Square(" MeshMaterialList {\n  1;\n  2;\n  0,\n  1;;\n }\n"), 11},
-        {"texture coordinates", Square(oneMaterial + white + " }\n", Tex3), 13},
-        {"material list brace", Square(" MeshMaterialList 1;\n"), 3},
-        {"named material", Square(oneMaterial + "  Material red {\n"), 3},
-        {"face colour ';;'", Square(oneMaterial + "  Material {\n   1.0;1.0;1.0;1.0;\n   1.0;\n"), 7},
+        {"texture coordinates", Square(OneMaterial, Tex3), 13},
         {"a tab is no whitespace", H + "Mesh {\n 1;\n\t1.0;0.0;0.0;;\n", 6},
-        {"a plus sign", H + "Mesh {\n 1;\n +1.0;0.0;0.0;;\n", 6},
-        {"hexadecimal", H + "Mesh {\n 0x2;\n", 4},
         {"negative count", H + "Mesh {\n -5;\n", 4},
         // Counts far beyond the text: the element's own error where the text runs out (nothing that size is
         // allocated), or the count check of the material list and texture coordinates.
@@ -159,13 +145,8 @@ TEST_F(MeshFixture, EveryErrorCodeAndMessage) {
 }
 
 TEST_F(MeshFixture, TokenizerQuirks) {
-    // Comma-separated texture pairs: the first pair is read, the second fails.
-    Load(Square(" MeshMaterialList {\n  1;\n  2;\n  0,\n  0;;\n }\n",
-                " MeshTextureCoords {\n  4;\n  0.5;0.25;,\n  1.0;0.0;,\n  1.0;1.0;,\n  0.0;1.0;;\n }\n"));
-    EXPECT_EQ(mesh.errorCode, 6);
-    EXPECT_FLOAT_EQ(mesh.texCoords[1], -0.25f);
     // Keywords are case-blind prefixes; without a header the mesh is never found; a template's name is
-    // skipped; an embedded zero byte is an ordinary character; a cut text is read as far as it goes.
+    // skipped; an embedded zero byte is an ordinary character.
     const std::string body = Square().substr(H.size());
     std::string zero = Square();
     zero.insert(zero.find("Mesh {"), std::string("\0\n", 2));
@@ -180,24 +161,12 @@ TEST_F(MeshFixture, TokenizerQuirks) {
         Load(c.text);
         EXPECT_EQ(mesh.faceCount, c.faces) << c.text;
     }
-    for (size_t cut = 0; cut < Square().size(); cut += 7)
-        Load(Square().substr(0, cut)); // never a crash
-
-    // The number readers directly.
+    // A leading 0 reads octal, as the format's integer conversion does.
     int32_t v = 0;
-    std::string n = "-12;5 010; 7";
+    std::string n = "010;";
     MeshCursor nc{n.data(), n.data() + n.size()};
     EXPECT_TRUE(ReadIntSemicolon(nc, v));
-    EXPECT_EQ(v, -12);
-    EXPECT_EQ(*nc.p, '5');
-    nc.p += 2;
-    EXPECT_TRUE(ReadIntSemicolon(nc, v));
-    EXPECT_EQ(v, 8); // a leading 0 reads octal
-    nc.p += 1;
-    EXPECT_FALSE(ReadIntComma(nc, v)); // a number at the very end, without its separator
-    std::string kw = "MeshNormals";
-    EXPECT_TRUE(MatchKeyword("MESHNORMALS", MeshCursor{kw.data(), kw.data() + kw.size()}));
-    EXPECT_FALSE(MatchKeyword("Mesh", MeshCursor{kw.data(), kw.data() + 3})); // never past the end
+    EXPECT_EQ(v, 8);
 }
 
 TEST_F(MeshFixture, LineEndingsAreCrLfOrEither) {
@@ -261,13 +230,12 @@ TEST_F(MeshFixture, DamagedMeshesNeverReachOutside) {
     Load(Square());
     // Indices outside the vertex array, a negative material index, normal faces past the normals: those
     // faces are dropped. A flat mesh (no z extent) cannot be sized. Nothing drawable keeps the figures.
-    const std::string oneMaterial = " MeshMaterialList {\n  1;\n  2;\n  0,\n  0;;\n }\n";
     for (const std::string& text :
          {H + Triangle +
               " 3;\n 3;0,1,7;,\n 3;0,1,2;,\n 3;-1,1,2;;\n MeshMaterialList {\n  1;\n  3;\n  0,\n  -1,\n  "
               "0;;\n }\n" +
               Tex3,
-          H + Triangle + " 2;\n 3;0,1,2;,\n 3;0,1,2;;\n" + oneMaterial +
+          H + Triangle + " 2;\n 3;0,1,2;,\n 3;0,1,2;;\n" + OneMaterial +
               " MeshNormals {\n  1;\n  0.0;1.0;0.0;;\n  1;\n  3;0,0,4;;\n }\n" + Tex3,
           H +
               "Mesh {\n 3;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 1.0;1.0;0.0;;\n 1;\n 3;0,1,2;;\n"
@@ -285,12 +253,9 @@ TEST_F(MeshFixture, ShippedMeshes) {
     LoadXMesh("ignored", mesh, false);
     EXPECT_FALSE(meshFromFile);
     ASSERT_EQ(mesh.errorCode, 0) << XMeshErrorText;
-    EXPECT_EQ(mesh.vertexCount, 1937);
-    EXPECT_EQ(mesh.faceCount, 2026);
-    EXPECT_EQ(mesh.materialCount, 26);
-    EXPECT_EQ(mesh.normalCount, mesh.vertexCount);
-    EXPECT_EQ(mesh.batchCount, 29);
-    EXPECT_EQ(mesh.batches[28].faceCount, 144);
+    EXPECT_EQ(std::vector<int>({mesh.vertexCount, mesh.faceCount, mesh.materialCount, mesh.normalCount,
+                                mesh.batchCount, mesh.batches[28].faceCount}),
+              std::vector<int>({1937, 2026, 26, 1937, 29, 144}));
     EXPECT_GT(mesh.batches[28].positions[1], 0.1f); // the rotor above the skids
     EXPECT_NEAR(rotorSpan, 0.71f, 0.01f);           // a 450's main rotor
     EXPECT_NEAR(MeshLowestPoint, -0.0735f, 0.003f);

@@ -7,7 +7,6 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,32 +14,9 @@
 
 #include "assets/image.h"
 #include "platform/resources.h"
+#include "tests/assets/file_bytes.h"
 
 namespace {
-
-struct Bytes : std::vector<uint8_t> {
-    Bytes& u8(int x) {
-        push_back(uint8_t(x));
-        return *this;
-    }
-    Bytes& le16(int x) { return u8(x & 255).u8((x >> 8) & 255); }
-    Bytes& le32(uint32_t x) { return le16(int(x & 0xFFFF)).le16(int(x >> 16)); }
-    Bytes& be16(int x) { return u8((x >> 8) & 255).u8(x & 255); }
-    Bytes& be32(uint32_t x) { return be16(int(x >> 16)).be16(int(x & 0xFFFF)); }
-    Bytes& fill(size_t n, int x) {
-        insert(end(), n, uint8_t(x));
-        return *this;
-    }
-    Bytes& add(std::initializer_list<int> xs) {
-        for (int x : xs)
-            u8(x);
-        return *this;
-    }
-    Bytes& add(const Bytes& b) {
-        insert(end(), b.begin(), b.end());
-        return *this;
-    }
-};
 
 struct Picture {
     RgbImage image{};
@@ -50,9 +26,7 @@ struct Picture {
     }
     void Load(const std::vector<uint8_t>& data) {
         const std::string path = ::testing::TempDir() + "rv_picture_" + std::to_string(::getpid());
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        std::fwrite(data.data(), 1, data.size(), f);
-        std::fclose(f);
+        WriteFile(path, data);
         LoadImageFile(image, path);
         std::remove(path.c_str());
     }
@@ -60,7 +34,7 @@ struct Picture {
 
 // A picture made with libjpeg: the left half one colour, the right half another. One component takes a
 // gray level, three (r, g, b), four the stored (c, m, y, k) bytes.
-enum JpegKind { Gray, Baseline, Progressive, Restarts, CmykAdobe, CmykPlain, Ycck };
+enum JpegKind { Gray, Baseline, CmykAdobe, CmykPlain };
 Bytes Jpeg(JpegKind kind, int w, int h, std::array<int, 4> left, std::array<int, 4> right) {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
@@ -75,10 +49,7 @@ Bytes Jpeg(JpegKind kind, int w, int h, std::array<int, 4> left, std::array<int,
     c.in_color_space = kind == Gray ? JCS_GRAYSCALE : kind >= CmykAdobe ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 100, TRUE);
-    if (kind == Ycck) jpeg_set_colorspace(&c, JCS_YCCK);
     if (kind == CmykPlain) c.write_Adobe_marker = FALSE;
-    if (kind == Progressive) jpeg_simple_progression(&c);
-    if (kind == Restarts) c.restart_interval = 1;
     jpeg_start_compress(&c, TRUE);
     std::vector<JSAMPLE> row(size_t(w * c.input_components));
     for (int x = 0; x < w; ++x)
@@ -88,8 +59,7 @@ Bytes Jpeg(JpegKind kind, int w, int h, std::array<int, 4> left, std::array<int,
         jpeg_write_scanlines(&c, r, 1);
     jpeg_finish_compress(&c);
     jpeg_destroy_compress(&c);
-    Bytes bytes;
-    bytes.assign(out, out + size);
+    Bytes bytes(out, out + size);
     std::free(out);
     return bytes;
 }
@@ -98,17 +68,9 @@ Bytes Jpeg(JpegKind kind, int w, int h, std::array<int, 4> left, std::array<int,
 Bytes BmpFile(uint32_t offset) {
     return Bytes().add({'B', 'M'}).le32(0).le32(0).le32(offset);
 }
-Bytes BmpInfo(int w, int h, int bits, uint32_t compression = 0, uint32_t colours = 0) {
-    return Bytes()
-        .le32(40)
-        .le32(uint32_t(w))
-        .le32(uint32_t(h))
-        .le16(1)
-        .le16(bits)
-        .le32(compression)
-        .fill(12, 0)
-        .le32(colours)
-        .le32(0);
+Bytes BmpInfo(uint32_t w, uint32_t h, int bits, uint32_t compression = 0, uint32_t colours = 0) {
+    Bytes b = Bytes().le32(40).le32(w).le32(h).le16(1).le16(uint32_t(bits)).le32(compression);
+    return b.fill(12, 0).le32(colours).le32(0);
 }
 Bytes BmpCore(int w, int h, int bits) {
     return Bytes().le32(12).le16(w).le16(h).le16(1).le16(bits);
@@ -123,17 +85,10 @@ Bytes Pcx(int version, int bits, int xmax, int ymax, int planes, int bpl) {
     return b.fill(128 - b.size(), 0);
 }
 // PSD header; Psd adds empty colour data, resources and layers and the compression word.
-Bytes PsdHeader(int channels, int h, int w, int mode, int depth = 8) {
-    return Bytes()
-        .add({'8', 'B', 'P', 'S', 0, 1})
-        .fill(6, 0)
-        .be16(channels)
-        .be32(uint32_t(h))
-        .be32(uint32_t(w))
-        .be16(depth)
-        .be16(mode);
+Bytes PsdHeader(int channels, uint32_t h, uint32_t w, int mode, int depth = 8) {
+    return Bytes().id("8BPS").be16(1).fill(6, 0).be16(channels).be32(h).be32(w).be16(depth).be16(mode);
 }
-Bytes Psd(int channels, int h, int w, int mode, int compression = 0) {
+Bytes Psd(int channels, uint32_t h, uint32_t w, int mode, int compression = 0) {
     return PsdHeader(channels, h, w, mode).be32(0).be32(0).be32(0).be16(compression);
 }
 
@@ -141,14 +96,11 @@ struct Px {
     int x, y, b, g, r;
 };
 struct Case {
-    Case(const char* name, const Bytes& file, int width = 0, int height = 0, std::vector<Px> pixels = {},
-         int tolerance = 0)
-        : name(name), file(file), width(width), height(height), pixels(pixels), tolerance(tolerance) {}
     const char* name;
     Bytes file;
-    int width, height; // 0: the load fails
-    std::vector<Px> pixels;
-    int tolerance;
+    int width = 0, height = 0; // 0: the load fails
+    std::vector<Px> pixels = {};
+    int tolerance = 0;
 };
 } // namespace
 
@@ -160,32 +112,24 @@ TEST(Pictures, EveryDecoderAndLayout) {
     badMarker[badMarker.size() - 769] = 11;
     Bytes psdIndexed = PsdHeader(1, 1, 1, 2).be32(768).fill(768, 0).be32(0).be32(0).be16(0).u8(3);
     psdIndexed[30 + 3] = 11, psdIndexed[30 + 256 + 3] = 22, psdIndexed[30 + 512 + 3] = 33;
-    Bytes pcxMask = Pcx(5, 1, 460, 176, 1, 58), coreBmp = BmpFile(26).add(BmpCore(4, 4, 24)), corePalette;
+    Bytes pcxMask = Pcx(5, 1, 460, 176, 1, 58);
     for (int y = 0; y < 176; ++y)
-        pcxMask.add({0xC0 | 29, 0xFF, 0xC0 | 29, 0x00}); // white left half, black right
-    for (int i = 0; i < 48; ++i)
-        coreBmp.u8(i);
-    corePalette = BmpFile(14 + 12 + 256 * 3).add(BmpCore(2, 2, 8)); // palette entries blue, green, red
+        pcxMask.add({0xC0 | 29, 0xFF, 0xC0 | 29, 0x00});                  // white left half, black right
+    Bytes corePalette = BmpFile(14 + 12 + 256 * 3).add(BmpCore(2, 2, 8)); // palette entries blue, green, red
     for (int i = 0; i < 256; ++i)
         corePalette.add({i == 1 ? 200 : 10 + i, i == 1 ? 150 : 20, i == 1 ? 100 : 30});
     corePalette.add({1, 2, 0, 0, 0, 1, 0, 0}); // bottom row 1, 2; top row 0, 1
-    const Bytes jpeg = Jpeg(Baseline, 32, 16, {250, 20, 10}, {10, 20, 240});
     Bytes jpegCut = Jpeg(Baseline, 256, 64, {250, 20, 10}, {10, 20, 240});
     jpegCut.resize(jpegCut.size() - 200);
     const std::array<int, 4> ink = {200, 100, 50, 255}, gray = {255, 255, 255, 128};
     const Case cases[] = {
-        Case("jpeg", jpeg, 32, 16, {{4, 8, 10, 20, 250}, {27, 8, 240, 20, 10}}, 4),
+        Case("jpeg", Jpeg(Baseline, 32, 16, {250, 20, 10}, {10, 20, 240}), 32, 16,
+             {{4, 8, 10, 20, 250}, {27, 8, 240, 20, 10}}, 4),
         Case("jpeg cut short keeps its rows", jpegCut, 256, 64, {{2, 1, 10, 20, 250}}, 4),
         Case("jpeg gray", Jpeg(Gray, 21, 5, {30}, {220}), 21, 5, {{2, 2, 30, 30, 30}, {18, 4, 220, 220, 220}},
              4),
-        Case("jpeg progressive", Jpeg(Progressive, 32, 16, {250, 20, 20}, {20, 20, 250}), 32, 16,
-             {{4, 8, 20, 20, 250}, {27, 8, 250, 20, 20}}, 4),
-        Case("jpeg restart markers", Jpeg(Restarts, 32, 16, {30, 200, 60}, {240, 240, 10}), 32, 16,
-             {{4, 8, 60, 200, 30}, {27, 8, 10, 240, 240}}, 4),
         // Adobe files store CMYK inverted (255 no ink) and are multiplied out as stored: r = c k / 255.
         Case("jpeg CMYK, Adobe", Jpeg(CmykAdobe, 32, 16, ink, gray), 32, 16,
-             {{4, 8, 50, 100, 200}, {27, 8, 128, 128, 128}}, 4),
-        Case("jpeg YCCK, Adobe", Jpeg(Ycck, 32, 16, ink, gray), 32, 16,
              {{4, 8, 50, 100, 200}, {27, 8, 128, 128, 128}}, 4),
         // Without the marker the bytes are ink amounts: inverted first.
         Case("jpeg CMYK, no Adobe marker", Jpeg(CmykPlain, 32, 16, {55, 155, 205, 0}, {0, 0, 0, 127}), 32, 16,
@@ -193,9 +137,8 @@ TEST(Pictures, EveryDecoderAndLayout) {
         // BMP rows bottom first and padded to 4 bytes; pixels blue, green, red.
         Case("bmp 24 bits", BmpFile(54).add(BmpInfo(2, 2, 24)).add(rows), 2, 2,
              {{0, 0, 7, 8, 9}, {1, 1, 4, 5, 6}}),
-        Case("bmp top-down, no file header", BmpInfo(2, -2, 24).add(rows), 2, 2,
+        Case("bmp top-down, no file header", BmpInfo(2, uint32_t(-2), 24).add(rows), 2, 2,
              {{0, 0, 1, 2, 3}, {1, 1, 10, 11, 12}}),
-        Case("bmp core header", coreBmp, 4, 4, {{0, 3, 0, 1, 2}, {1, 0, 39, 40, 41}}),
         Case("bmp core, 3-byte palette", corePalette, 2, 2,
              {{0, 0, 10, 20, 30}, {1, 0, 200, 150, 100}, {0, 1, 200, 150, 100}, {1, 1, 12, 20, 30}}),
         Case("bmp 8 bits", BmpInfo(3, 1, 8, 0, 2).add({10, 20, 30, 0, 40, 50, 60, 0, 1, 0, 1, 0}), 3, 1,
@@ -211,11 +154,8 @@ TEST(Pictures, EveryDecoderAndLayout) {
              {{16999, 799, 200, 200, 200}, {0, 0, 0, 0, 0}}),
         Case("bmp run-length", BmpInfo(2, 2, 8, 1).fill(100, 0)),
         Case("bmp 100000 x 100000", BmpInfo(100000, 100000, 24).fill(64, 0)),
-        Case("bmp zero width", BmpInfo(0, 5, 24)),
-        Case("bmp height INT_MIN", BmpInfo(1, int(0x80000000u), 24)),
+        Case("bmp height INT_MIN", BmpInfo(1, 0x80000000u, 24)),
         Case("bmp 240 MB over 100 bytes", BmpInfo(16000, 5000, 24).fill(100, 7)),
-        Case("bmp offset past the end", BmpFile(1u << 30).add(BmpInfo(1, 1, 24)).fill(4, 0)),
-        Case("bmp palette past the end", BmpInfo(1, 1, 8, 0, 0xFFFFFFFF).fill(8, 0)),
         // PCX: the canopy mask is 460 x 176 (no 1 added to the maximum), 1 bit, 58 bytes a line.
         Case("pcx mask", pcxMask, 460, 176,
              {{0, 0, 255, 255, 255}, {231, 175, 255, 255, 255}, {232, 175, 0, 0, 0}}),
@@ -231,14 +171,12 @@ TEST(Pictures, EveryDecoderAndLayout) {
         Case("pcx palette marker wrong", badMarker),
         Case("pcx truncated", Pcx(5, 1, 16, 4, 1, 2).add({0xFF, 0xFF, 0xFF})),
         Case("pcx 4 bits", Pcx(5, 4, 16, 4, 1, 2)),
-        Case("pcx xmin past xmax", Pcx(5, 1, 0, 4, 1, 2).fill(16, 0)),
         Case("pcx 30000 square", Pcx(5, 8, 30000, 30000, 3, 30000).fill(1000, 0xFF)),
         Case("pcx no bytes a line", Pcx(5, 1, 16, 4, 1, 0).fill(16, 0)),
         // PSD planes one after the other; pixels come from the lattices for CMYK and Lab.
         Case("psd gray", Psd(1, 1, 2, 1).add({9, 200}), 2, 1, {{1, 0, 200, 200, 200}}),
         Case("psd multichannel reads plane 0", Psd(3, 1, 1, 7).add({77, 1, 2}), 1, 1, {{0, 0, 77, 77, 77}}),
         Case("psd RGB", Psd(3, 1, 1, 3).add({10, 20, 30}), 1, 1, {{0, 0, 30, 20, 10}}),
-        Case("psd five channels", Psd(5, 1, 1, 3).add({10, 20, 30, 40, 50}), 1, 1, {{0, 0, 30, 20, 10}}),
         Case("psd CMYK: cyan, magenta, yellow, black",
              Psd(4, 1, 4, 4).add({0, 255, 255, 255, 255, 0, 255, 255, 255, 255, 0, 255, 255, 255, 255, 0}), 4,
              1, {{0, 0, 221, 160, 0}, {1, 0, 104, 0, 198}, {2, 0, 0, 236, 255}, {3, 0, 0, 0, 0}}),
@@ -251,16 +189,10 @@ TEST(Pictures, EveryDecoderAndLayout) {
         Case("psd five packed",
              Psd(5, 1, 1, 4, 1).be16(2).be16(2).be16(2).be16(2).add({0, 255, 0, 255, 0, 255, 0, 255}), 1, 1,
              {{0, 0, 255, 255, 255}}),
-        Case("psd short row", Psd(1, 1, 4, 1, 1).be16(2).add({0xFE, 5})),
-        Case("psd RGB of two planes", Psd(2, 1, 1, 3).add({1, 2})),
         Case("psd planes cut short", Psd(4, 1, 1, 4).add({1, 2, 3})),
-        Case("psd 16 bits", PsdHeader(1, 1, 1, 1, 16).be32(0).be32(0).be32(0).be16(0).add({0, 0})),
         Case("psd palette of 769",
              PsdHeader(1, 1, 1, 2).be32(769).fill(769, 0).be32(0).be32(0).be16(0).u8(0)),
         Case("psd 2^31 square", Psd(1, 0x7FFFFFFF, 0x7FFFFFFF, 1).u8(1)),
-        Case("psd section past the end", PsdHeader(1, 1, 1, 1).be32(0xFFFFFFF0u).u8(0)),
-        Case("not a picture", Bytes().fill(300, 0x41)),
-        Case("empty", Bytes()),
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -283,75 +215,40 @@ TEST(Pictures, EveryDecoderAndLayout) {
     }
 }
 
-TEST(Pictures, JpegInMemoryAndDirectCalls) {
-    const Bytes jpg = Jpeg(Baseline, 30, 10, {250, 20, 10}, {10, 20, 240});
+// The memory decoder behind the built-in pictures: the size query gives rows padded to 4 bytes; a cut
+// stream ends cleanly (the source supplies an end marker); garbage and impossible sizes are errors.
+TEST(Pictures, JpegInMemory) {
+    const Bytes jpg = Jpeg(Baseline, 250, 64, {250, 20, 10}, {10, 20, 240});
     int32_t w = 0, h = 0, s = 0;
-    ASSERT_EQ(DecodeJpegMemory(jpg.data(), jpg.size(), 1, nullptr, 0, &w, &h, &s), 920); // 92 x 10
-    EXPECT_EQ(std::vector<int>({w, h, s}), std::vector<int>({30, 10, 92}));
-    std::vector<uint8_t> buf(920);
-    EXPECT_EQ(DecodeJpegMemory(jpg.data(), jpg.size(), 1, buf.data(), buf.size(), &w, &h, &s), 0);
+    std::vector<uint8_t> buf(752 * 64); // 750 bytes a row padded to 752
+    EXPECT_EQ(DecodeJpegMemory(jpg.data(), jpg.size() - 200, 1, nullptr, 0, &w, &h, &s), int64_t(buf.size()));
+    EXPECT_EQ(DecodeJpegMemory(jpg.data(), jpg.size() - 200, 1, buf.data(), buf.size(), &w, &h, &s), 0);
     EXPECT_NEAR(buf[2], 250, 4);
-    EXPECT_EQ(DecodeJpegMemory(jpg.data(), jpg.size(), 2, nullptr, 0, &w, &h, &s), 48 * 5);
-    EXPECT_EQ(w, 15);
-    // A truncated stream ends cleanly (the source supplies an end marker); garbage is an error.
-    const Bytes large = Jpeg(Baseline, 256, 64, {250, 20, 10}, {10, 20, 240});
-    std::vector<uint8_t> largeBuf(256 * 3 * 64);
-    EXPECT_EQ(
-        DecodeJpegMemory(large.data(), large.size() - 200, 1, largeBuf.data(), largeBuf.size(), &w, &h, &s),
-        0);
     const std::vector<uint8_t> junk(100, 0x55);
     EXPECT_EQ(DecodeJpegMemory(junk.data(), junk.size(), 1, nullptr, 0, &w, &h, &s), -1);
-    EXPECT_EQ(DecodeJpegMemory(junk.data(), 0, 1, nullptr, 0, &w, &h, &s), -1);
-    // A header claiming 16383 x 16383 pixels in a few bytes is refused: the SOF0 height at offset +5.
+    // A header claiming 8000 x 8000 pixels (a size accepted on its own) in a few hundred bytes: more than
+    // 1024 pixels a byte. The SOF0 height is at offset +5, the width after it.
     Bytes big = Jpeg(Gray, 16, 16, {9}, {9});
     for (size_t i = 0; i + 8 < big.size(); ++i)
         if (big[i] == 0xFF && big[i + 1] == 0xC0) {
-            big[i + 5] = 0x3F, big[i + 6] = 0xFF, big[i + 7] = 0x3F, big[i + 8] = 0xFF;
+            big[i + 5] = 0x1F, big[i + 6] = 0x40, big[i + 7] = 0x1F, big[i + 8] = 0x40;
             break;
         }
     EXPECT_EQ(DecodeJpegMemory(big.data(), big.size(), 1, nullptr, 0, &w, &h, &s), -1);
-
-    // A direct call on a bad file keeps the pixels the image had (the skin stays drawable).
-    Picture keep;
-    keep.Load(BmpInfo(1, 1, 24).fill(4, 7));
-    ASSERT_NE(keep.image.pixels, nullptr);
-    std::FILE* file = std::tmpfile();
-    const Bytes rle = BmpInfo(2, 2, 8, 1).fill(100, 0);
-    std::fwrite(rle.data(), 1, rle.size(), file);
-    DecodeBmp(keep.image, file);
-    std::fclose(file);
-    EXPECT_TRUE(keep.image.failed);
-    EXPECT_NE(keep.image.pixels, nullptr);
-    LoadImageFile(keep.image, "/nonexistent/x.jpg");
-    EXPECT_TRUE(keep.image.failed);
 }
 
-// Packed results: red in the lowest byte, then green, then blue.
-TEST(Pictures, ColourLatticesAndUnpackBits) {
+// Packed results: red in the lowest byte, then green, then blue. PackBits' -128 is a no-op header, output
+// never passes the row, and true means the row came out wrong.
+TEST(Pictures, LabLatticeAndUnpackBits) {
     struct Case {
-        bool lab;
-        int a, b, c, d;
+        int L, a, b;
         uint32_t rgb;
     };
-    for (const Case& c : {Case{true, 255, 128, 128, 0, 0xF3F2F3}, Case{true, 128, 128, 128, 0, 0x5E5D5C},
-                          Case{true, 0, 128, 128, 0, 0x050004}, Case{true, 255, 255, 128, 0, 0x872BFF},
-                          Case{true, 255, 128, 255, 0, 0x00CDFF}, Case{true, 255, 0, 128, 0, 0xD2FF00},
-                          Case{false, 255, 255, 255, 255, 0xFFFFFF}, Case{false, 0, 0, 0, 0, 0},
-                          Case{false, 255, 255, 255, 0, 0}, Case{false, 0, 255, 255, 255, 0xDDA000},
-                          Case{false, 255, 0, 255, 255, 0x6800C6}, Case{false, 255, 255, 0, 255, 0x00ECFF}}) {
-        const uint32_t rgb = c.lab ? LabToRgb(uint8_t(c.a), uint8_t(c.b), uint8_t(c.c))
-                                   : CmykToRgb(uint8_t(c.a), uint8_t(c.b), uint8_t(c.c), uint8_t(c.d));
-        EXPECT_EQ(rgb, c.rgb) << (c.lab ? "Lab " : "CMYK ") << c.a << " " << c.b << " " << c.c << " " << c.d;
-    }
-    // The Lab table is never darker for a lighter L, at every lattice point of a and b.
-    for (int a = 0; a < 256; a += 17)
-        for (int b = 0; b < 256; b += 17)
-            for (int L = 17; L < 256; L += 17)
-                for (int shift : {0, 8, 16})
-                    ASSERT_GE((LabToRgb(uint8_t(L), uint8_t(a), uint8_t(b)) >> shift) & 255,
-                              (LabToRgb(uint8_t(L - 17), uint8_t(a), uint8_t(b)) >> shift) & 255)
-                        << L << " " << a << " " << b << " " << shift;
-    // UnpackBits: -128 is skipped, output never passes the row; true means the row came out wrong.
+    for (const Case& c :
+         {Case{128, 128, 128, 0x5E5D5C}, Case{0, 128, 128, 0x050004}, Case{255, 255, 128, 0x872BFF},
+          Case{255, 128, 255, 0x00CDFF}, Case{255, 0, 128, 0xD2FF00}})
+        EXPECT_EQ(LabToRgb(uint8_t(c.L), uint8_t(c.a), uint8_t(c.b)), c.rgb)
+            << c.L << " " << c.a << " " << c.b;
     uint8_t out[5] = {};
     const uint8_t src[] = {0x80, 0xFD, 9, 0x00, 1};
     EXPECT_FALSE(UnpackBits(out, 3, src, 3));
@@ -366,77 +263,57 @@ TEST(Pictures, HalveShrinkSwap) {
         img.pixels = static_cast<uint8_t*>(std::calloc(size_t(img.stride) * size_t(h), 1));
         return img;
     };
-    // "Low" keeps a picture exactly 1024 wide; one pixel more halves it.
-    for (int width : {1024, 1025}) {
-        RgbImage img = blank(width, 4);
+    // "Low" keeps a picture exactly 1024 wide; a wider one is halved until it fits.
+    for (const std::array<int, 4> c : {std::array{1024, 4, 1024, 4}, std::array{4100, 8, 512, 1}}) {
+        RgbImage img = blank(c[0], c[1]);
         ShrinkToWidth(img, 1024);
-        EXPECT_EQ(std::vector<int>({img.width, img.height}),
-                  (width == 1024 ? std::vector<int>{1024, 4} : std::vector<int>{512, 2}));
+        EXPECT_EQ(std::vector<int>({img.width, img.height}), std::vector<int>({c[2], c[3]})) << c[0];
         FreeImage(img);
     }
-    RgbImage img = blank(4000, 1000);
-    img.pixels[0] = 10, img.pixels[3] = 20, img.pixels[img.stride] = 30, img.pixels[img.stride + 3] = 41;
-    ShrinkToWidth(img, 1024);
-    EXPECT_EQ(std::vector<int>({img.width, img.height, img.stride}), std::vector<int>({1000, 250, 3000}));
-    EXPECT_EQ(img.pixels[0], 6); // (10 + 20 + 30 + 41) / 4 = 25, then (25 + 0 + 0 + 0) / 4, truncated
-    FreeImage(img);
-    EXPECT_EQ(img.width, 1000); // sizes stay
-    // Odd sizes drop the last row and column.
+    // Halving averages 2 x 2 blocks; odd sizes drop the last row and column.
     RgbImage odd = blank(3, 3);
     for (int i = 0; i < 36; ++i)
         odd.pixels[i] = uint8_t(i);
     HalveImage(odd);
-    EXPECT_EQ(std::vector<int>({odd.width, odd.height, odd.pixels[0]}),
-              std::vector<int>({1, 1, 7})); // 30 / 4
-    ShrinkToWidth(odd, -5);                 // cannot loop for ever
+    EXPECT_EQ(std::vector<int>({odd.width, odd.height, odd.stride, odd.pixels[0]}),
+              std::vector<int>({1, 1, 4, 7})); // (0 + 3 + 12 + 15) / 4
+    ShrinkToWidth(odd, -5);                    // cannot loop for ever
     SwapRedBlue(odd);
-    EXPECT_EQ(odd.pixels[2], 7);
-    odd.failed = 1;
-    SwapRedBlue(odd); // not on a failed picture
     EXPECT_EQ(odd.pixels[2], 7);
     FreeImage(odd);
 }
 
 TEST(Pictures, ShippedPicturesAndResources) {
     const std::string data = std::string(RV_PROGRAM_DIR) + "/data/";
-    struct Case {
-        std::string path;
-        int width, height; // 0: any height
-    };
-    for (const Case& c :
-         {Case{data + "canmask.pcx", 460, 176}, Case{data + "backdrop.jpg", 4096, 0},
-          Case{data + "grass.jpg", 0, 0}, Case{data + "pebbles.jpg", 0, 0}, Case{data + "bricks.jpg", 0, 0},
-          Case{data + "doorwindow.jpg", 0, 0}, Case{data + "canopy.jpg", 0, 0},
-          Case{std::string(RV_PROGRAM_DIR) + "/ModelGeometries/bell206.bmp", 512, 0}}) {
+    for (const char* name : {"grass.jpg", "pebbles.jpg", "bricks.jpg", "doorwindow.jpg"}) {
         Picture p;
-        LoadImageFile(p.image, c.path);
-        ASSERT_FALSE(p.image.failed) << c.path;
-        EXPECT_GE(p.image.width, c.width ? c.width : 460) << c.path;
-        EXPECT_LE(p.image.width, c.width ? c.width : 65536) << c.path;
-        EXPECT_EQ(p.image.height, c.height ? c.height : p.image.height) << c.path;
+        LoadImageFile(p.image, data + name);
+        EXPECT_FALSE(p.image.failed) << name;
     }
-    Picture mask, backdrop, skin, canopy;
+    Picture mask, backdrop, skin, canopy, bell;
     LoadImageFile(mask.image, data + "canmask.pcx");
+    LoadImageFile(backdrop.image, data + "backdrop.jpg");
+    LoadImageFile(canopy.image, data + "canopy.jpg");
+    LoadImageFile(bell.image, std::string(RV_PROGRAM_DIR) + "/ModelGeometries/bell206.bmp");
+    LoadImageResource(skin.image, ResourceStockSkin);
+    for (const Picture* p : {&mask, &backdrop, &canopy, &bell, &skin})
+        ASSERT_FALSE(p->image.failed);
+    EXPECT_EQ(std::vector<int>({mask.image.width, mask.image.height, backdrop.image.width, bell.image.width,
+                                skin.image.width, skin.image.height}),
+              std::vector<int>({460, 176, 4096, 512, 512, 512}));
     EXPECT_EQ(mask.px(0, 0)[0], 255);
     EXPECT_EQ(mask.px(230, 90)[0], 0); // the canopy
     // The panorama is seamless (first and last columns nearly agree) and its top meets the sky disc's rim
     // colour (0.3098, 0.5, 0.8196).
-    LoadImageFile(backdrop.image, data + "backdrop.jpg");
     double diff = 0;
     for (int y = 0; y < backdrop.image.height; ++y)
         for (int k = 0; k < 3; ++k)
             diff += std::abs(backdrop.px(0, y)[k] - backdrop.px(4095, y)[k]);
     EXPECT_LT(diff / (backdrop.image.height * 3), 8.0);
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 3; ++k) {
         EXPECT_NEAR(backdrop.px(100, 0)[k], (std::array<int, 3>{209, 128, 79}[size_t(k)]), 10);
-    // The stock skin's patch block has the canopy's main colour, taken at row 1, column 270.
-    LoadImageResource(skin.image, ResourceStockSkin);
-    ASSERT_FALSE(skin.image.failed);
-    EXPECT_EQ(std::vector<int>({skin.image.width, skin.image.height}), std::vector<int>({512, 512}));
-    LoadImageFile(canopy.image, data + "canopy.jpg");
-    for (int k = 0; k < 3; ++k)
+        // The stock skin's patch block has the canopy's main colour, taken at row 1, column 270.
         EXPECT_NEAR(skin.px(270, 470)[k], canopy.px(270, 1)[k], 12);
-    const ResourceData icon = FindResourceData(ResourceIcon);
-    ASSERT_NE(icon.data, nullptr);
-    EXPECT_EQ(icon.data[0], 'B');
+    }
+    EXPECT_EQ(FindResourceData(ResourceIcon).data[0], 'B');
 }

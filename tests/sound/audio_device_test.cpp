@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 #include <unistd.h>
 
@@ -24,15 +23,8 @@ using namespace wavetest;
 namespace {
 constexpr int Rate = 16000;
 
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
-}
-
 std::vector<int16_t> ReadRaw(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Bytes bytes = ReadFile(path);
     std::vector<int16_t> samples(bytes.size() / 2);
     std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
     return samples;
@@ -47,6 +39,7 @@ void Sleep(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// Each test captures into a fresh folder that holds the motor loop; Capture names the disk driver's file.
 class AudioDevice : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -60,20 +53,21 @@ class AudioDevice : public ::testing::Test {
         CloseAudioDevices();
         fs::remove_all(dir);
     }
-    void Capture(const char* name) { setenv("SDL_DISKAUDIOFILE", (dir / name).string().c_str(), 1); }
+    void Capture(const char* name) {
+        setenv("SDL_DISKAUDIOFILE", (dir / name).string().c_str(), 1);
+        ASSERT_TRUE(InitAudioDevices());
+        PublishSoundInputs(2500.0f, 1.0f, 1.0f);
+    }
     fs::path dir;
 };
 } // namespace
 
 TEST_F(AudioDevice, MotorOutputFollowsRotorMenuVolumeAndPlace) {
     Capture("motor.raw");
-    ASSERT_TRUE(InitAudioDevices());
     MotorSoundEnabled = false;
     Levels.masterPercent = 50;
     PublishSoundPosition(-20.0f, 0.0f); // level with the pilot's left shoulder
-    PublishSoundInputs(2500.0f, 1.0f, 1.0f);
-    ToggleMotorSound(); // on: loads data/motorsound.wav and opens the output
-    EXPECT_TRUE(MotorSoundEnabled);
+    ToggleMotorSound();                 // on: loads data/motorsound.wav and opens the output
     Sleep(400);
     PublishSoundInputs(0.0f, 1.0f, 1.0f); // rotor stopped
     Sleep(600);
@@ -97,20 +91,17 @@ TEST_F(AudioDevice, MotorOutputFollowsRotorMenuVolumeAndPlace) {
     EXPECT_NEAR(right / left, 0.3, 0.01);
     EXPECT_NEAR(peak, loopPeak / 2, loopPeak / 50);
 
-    // Switched off from the menu: the output keeps running and writes silence.
+    // Switched off from the menu: the output keeps running and writes silence. On again while the output
+    // runs: the loop is reloaded under it and the same output plays it.
     Capture("motor_off.raw");
-    ASSERT_TRUE(InitAudioDevices());
-    PublishSoundInputs(2500.0f, 1.0f, 1.0f);
     StartMotorSound();
     Sleep(300);
     ToggleMotorSound(); // off
-    EXPECT_FALSE(MotorSoundEnabled);
     Sleep(600);
     const std::vector<int16_t> b = ReadRaw(dir / "motor_off.raw");
     ASSERT_GT(b.size(), size_t(Rate / 2));
     EXPECT_TRUE(AnySound(b, 0, Rate / 4));
     EXPECT_FALSE(AnySound(b, b.size() - Rate / 8, b.size())) << "silent after Motor was switched off";
-    // On again while the output runs: the loop is reloaded under it and the same output plays it.
     ToggleMotorSound();
     Sleep(500);
     CloseAudioDevices();
@@ -118,39 +109,28 @@ TEST_F(AudioDevice, MotorOutputFollowsRotorMenuVolumeAndPlace) {
     EXPECT_TRUE(AnySound(c, b.size(), c.size())) << "sound again after Motor was switched back on";
 }
 
+// The crash sound plays to its end in a capture of its own, while the motor's capture runs on.
 TEST_F(AudioDevice, CrashSoundPlaysToItsEndInItsOwnCapture) {
     WriteFile(dir / "crashsounds" / "bang.wav", WaveFile(PcmMono16(Rate), SineLoop(Rate * 3 / 10, 90, 9000)));
     Capture("crash.raw");
-    ASSERT_TRUE(InitAudioDevices());
-    // The motor runs on while the crash sound plays: its capture is not cut short by the crash device.
     PublishSoundPosition(0.0f, 5.0f);
-    PublishSoundInputs(2500.0f, 1.0f, 1.0f);
     MotorSoundEnabled = false;
     ToggleMotorSound();
     Sleep(300);
     const size_t motorBefore = ReadRaw(dir / "crash.raw").size();
     ASSERT_GT(motorBefore, 0u);
     ScanCrashSounds(ProgramPath("crashsounds"));
-    ASSERT_EQ(CrashSoundList.size(), 1u);
     CrashSoundEnabled = true;
-    for (bool damaged : {false, true}) {
-        PlayCrashSound();
-        const auto start = std::chrono::steady_clock::now();
-        PlayPendingCrashSound();
-        const auto elapsed = std::chrono::steady_clock::now() - start;
-        EndCrashSound();
-        if (damaged) { // skipped without a sound
-            EXPECT_LT(elapsed, std::chrono::seconds(1));
-            break;
-        }
-        EXPECT_GE(elapsed, std::chrono::milliseconds(250)) << "returned before the sound was heard";
-        EXPECT_LT(elapsed, std::chrono::seconds(5));
-        const std::vector<int16_t> crash = ReadRaw(dir / "crash-crash.raw"),
-                                   motor = ReadRaw(dir / "crash.raw");
-        EXPECT_GE(crash.size(), size_t(Rate * 3 / 10));
-        EXPECT_TRUE(AnySound(crash, 0, crash.size()));
-        EXPECT_GT(motor.size(), motorBefore);
-        EXPECT_TRUE(AnySound(motor, 0, motorBefore)) << "the motor's capture was overwritten";
-        WriteFile(dir / "crashsounds" / "bang.wav", {'R', 'I', 'F', 'F', 1, 2});
-    }
+    PlayCrashSound();
+    const auto start = std::chrono::steady_clock::now();
+    PlayPendingCrashSound();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EndCrashSound();
+    EXPECT_GE(elapsed, std::chrono::milliseconds(250)) << "returned before the sound was heard";
+    EXPECT_LT(elapsed, std::chrono::seconds(5));
+    const std::vector<int16_t> crash = ReadRaw(dir / "crash-crash.raw"), motor = ReadRaw(dir / "crash.raw");
+    EXPECT_GE(crash.size(), size_t(Rate * 3 / 10));
+    EXPECT_TRUE(AnySound(crash, 0, crash.size()));
+    EXPECT_GT(motor.size(), motorBefore);
+    EXPECT_TRUE(AnySound(motor, 0, motorBefore)) << "the motor's capture was overwritten";
 }

@@ -6,42 +6,19 @@
 #include <utility>
 #include <vector>
 
+#include "tests/assets/file_bytes.h"
+
 namespace wavetest {
 
-using Bytes = std::vector<uint8_t>;
-
-inline void PutU16(Bytes& b, uint32_t v) {
-    b.push_back(static_cast<uint8_t>(v & 0xFF));
-    b.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
-}
-inline void PutU32(Bytes& b, uint32_t v) {
-    PutU16(b, v & 0xFFFF);
-    PutU16(b, v >> 16);
-}
-inline void PutId(Bytes& b, const char* id) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<uint8_t>(id[i]));
-}
-
-// A chunk: 4-byte id, 32-bit little-endian size, contents, a pad byte after odd contents.
-inline void PutChunk(Bytes& b, const char* id, const Bytes& body) {
-    PutId(b, id);
-    PutU32(b, static_cast<uint32_t>(body.size()));
-    b.insert(b.end(), body.begin(), body.end());
-    if (body.size() & 1) b.push_back(0);
-}
-
 // The 16 bytes of a format record: tag, channels, rate, bytes per second, block align, bits.
-inline Bytes FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint32_t avgBytes, uint16_t align,
-                     uint16_t bits) {
-    Bytes b;
-    PutU16(b, tag);
-    PutU16(b, channels);
-    PutU32(b, rate);
-    PutU32(b, avgBytes);
-    PutU16(b, align);
-    PutU16(b, bits);
-    return b;
+inline Bytes FmtBody(int tag, int channels, uint32_t rate, uint32_t avgBytes, int align, int bits) {
+    return Bytes()
+        .le16(uint32_t(tag))
+        .le16(uint32_t(channels))
+        .le32(rate)
+        .le32(avgBytes)
+        .le16(uint32_t(align))
+        .le16(uint32_t(bits));
 }
 inline Bytes PcmMono16(uint32_t rate) {
     return FmtBody(1, 1, rate, rate * 2, 2, 16);
@@ -50,25 +27,16 @@ inline Bytes PcmMono16(uint32_t rate) {
 inline Bytes SampleBytes(const std::vector<int16_t>& samples) {
     Bytes b;
     for (int16_t s : samples)
-        PutU16(b, static_cast<uint16_t>(s));
+        b.le16(uint16_t(s));
     return b;
 }
 
-// "RIFF", size of what follows, the form type, then the body.
-inline Bytes RiffBody(const char* form, const Bytes& body) {
-    Bytes b;
-    PutId(b, "RIFF");
-    PutU32(b, static_cast<uint32_t>(body.size() + 4));
-    PutId(b, form);
-    b.insert(b.end(), body.begin(), body.end());
-    return b;
-}
-// A RIFF form of the chunks given as (id, contents) pairs in order.
+// "RIFF", the size of what follows, the form type, then the chunks given as (id, contents) pairs in order.
 inline Bytes RiffForm(const char* form, std::initializer_list<std::pair<const char*, Bytes>> chunks) {
     Bytes body;
     for (const auto& [id, contents] : chunks)
-        PutChunk(body, id, contents);
-    return RiffBody(form, body);
+        body.chunk(id, contents);
+    return Bytes().id("RIFF").le32(uint32_t(body.size() + 4)).id(form).add(body);
 }
 
 inline Bytes WaveFile(const Bytes& fmt, const std::vector<int16_t>& samples) {
