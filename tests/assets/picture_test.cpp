@@ -34,7 +34,7 @@ struct Picture {
 
 // A picture made with libjpeg: the left half one colour, the right half another. One component takes a
 // gray level, three (r, g, b), four the stored (c, m, y, k) bytes.
-enum JpegKind { Gray, Baseline, CmykAdobe, CmykPlain };
+enum JpegKind { Gray, Baseline, Progressive, Restarts, CmykAdobe, CmykPlain, Ycck };
 Bytes Jpeg(JpegKind kind, int w, int h, std::array<int, 4> left, std::array<int, 4> right) {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
@@ -49,7 +49,10 @@ Bytes Jpeg(JpegKind kind, int w, int h, std::array<int, 4> left, std::array<int,
     c.in_color_space = kind == Gray ? JCS_GRAYSCALE : kind >= CmykAdobe ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 100, TRUE);
+    if (kind == Ycck) jpeg_set_colorspace(&c, JCS_YCCK);
     if (kind == CmykPlain) c.write_Adobe_marker = FALSE;
+    if (kind == Progressive) jpeg_simple_progression(&c);
+    if (kind == Restarts) c.restart_interval = 1;
     jpeg_start_compress(&c, TRUE);
     std::vector<JSAMPLE> row(size_t(w * c.input_components));
     for (int x = 0; x < w; ++x)
@@ -128,8 +131,14 @@ TEST(Pictures, EveryDecoderAndLayout) {
         Case("jpeg cut short keeps its rows", jpegCut, 256, 64, {{2, 1, 10, 20, 250}}, 4),
         Case("jpeg gray", Jpeg(Gray, 21, 5, {30}, {220}), 21, 5, {{2, 2, 30, 30, 30}, {18, 4, 220, 220, 220}},
              4),
+        Case("jpeg progressive", Jpeg(Progressive, 32, 16, {250, 20, 20}, {20, 20, 250}), 32, 16,
+             {{4, 8, 20, 20, 250}, {27, 8, 250, 20, 20}}, 4),
+        Case("jpeg restart markers", Jpeg(Restarts, 32, 16, {30, 200, 60}, {240, 240, 10}), 32, 16,
+             {{4, 8, 60, 200, 30}, {27, 8, 10, 240, 240}}, 4),
         // Adobe files store CMYK inverted (255 no ink) and are multiplied out as stored: r = c k / 255.
         Case("jpeg CMYK, Adobe", Jpeg(CmykAdobe, 32, 16, ink, gray), 32, 16,
+             {{4, 8, 50, 100, 200}, {27, 8, 128, 128, 128}}, 4),
+        Case("jpeg YCCK, Adobe", Jpeg(Ycck, 32, 16, ink, gray), 32, 16,
              {{4, 8, 50, 100, 200}, {27, 8, 128, 128, 128}}, 4),
         // Without the marker the bytes are ink amounts: inverted first.
         Case("jpeg CMYK, no Adobe marker", Jpeg(CmykPlain, 32, 16, {55, 155, 205, 0}, {0, 0, 0, 127}), 32, 16,
