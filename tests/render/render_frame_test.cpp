@@ -157,7 +157,9 @@ const View Views[] = {
     {"inside the start pad", set(0.3f, 6.0f, 0.01f), Pebbles, true},
     {"field line 2 m ahead", set(5.0f, 2.0f, 0.011f), Line, true},
     // The school building's wall 10 m behind the pilot.
+    {"door", set(0.0f, -9.99f, 1.3f), Door, true},
     {"eave", set(0.0f, -10.0f, 4.1f), Eave, true},
+    {"window", set(10.0f, -9.99f, 2.0f), Window, true},
     {"building hidden", set(2.8f, -10.0f, 2.0f), Bricks, false,
      [](RenderSnapshot&) { showSchoolBuilding = false; }},
     // 0.08 rad lower seen from the ground under the eye: 3.19 m up the wall, bricks above the door.
