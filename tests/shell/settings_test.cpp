@@ -1,5 +1,8 @@
-// Tests of the rules the settings dialogs apply on OK and on "Defaults".
-#include "app/settings_rules.h"
+// The settings dialogs: the rules they apply on OK and on "Defaults", and the dialogs themselves driven
+// through ImGui without a window (opening, pausing, typing, OK and Cancel).
+#include <gtest/gtest.h>
+#include <imgui.h>
+#include <imgui_internal.h>
 
 #include <cstring>
 #include <fstream>
@@ -7,7 +10,13 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include <gtest/gtest.h>
+
+#include "app/model_setup.h"
+#include "app/settings_dialogs.h"
+#include "app/settings_rules.h"
+#include "app/shared_flags.h"
+#include "flight/training.h"
+#include "flight/wind.h"
 
 using Values = std::vector<int32_t>;
 
@@ -23,6 +32,56 @@ ModelSetup DefaultModel() {
     SetDefaultCurves(m);
     return m;
 }
+
+// A headless ImGui frame loop drawing the settings dialogs, the program's model at its defaults.
+class DialogsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ImGui::CreateContext();
+        ImGuiIO& io = ImGui::GetIO();
+        io.IniFilename = nullptr;
+        io.DisplaySize = ImVec2(1024, 768);
+        io.DeltaTime = 1.0f / 60.0f;
+        for (int key : {ImGuiKey_Tab, ImGuiKey_Enter, ImGuiKey_Escape})
+            io.KeyMap[key] = key;
+        io.Fonts->Build();
+        Model = DefaultModel();
+        Frames(3); // settle whatever the previous test left open
+    }
+    void TearDown() override { ImGui::DestroyContext(); }
+
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i) {
+            ImGui::NewFrame();
+            DrawSettingsDialogs();
+            ImGui::Render();
+        }
+    }
+    // A few frames for a dialog just shown; with a text, Tab into the first box and type it; then each
+    // key pressed for one frame and let go for one.
+    void Keys(const char* typed, std::initializer_list<int> keys) {
+        Frames(3);
+        if (typed) {
+            Press(ImGuiKey_Tab);
+            ImGui::GetIO().AddInputCharactersUTF8(typed);
+            Frames(1);
+        }
+        for (int key : keys)
+            Press(key);
+        Frames(2);
+    }
+    void Press(int key) {
+        ImGui::GetIO().KeysDown[key] = true;
+        Frames(1);
+        ImGui::GetIO().KeysDown[key] = false;
+        Frames(1);
+    }
+    // Whether the popup with this title is open this frame.
+    bool Open(const char* title) {
+        ImGuiWindow* w = ImGui::FindWindowByName(title);
+        return w && w->Active && SettingsDialogIsOpen();
+    }
+};
 } // namespace
 
 TEST(SettingsRules, ReadClampedFieldClampsFallsBackAndIgnoresTrailingText) {
@@ -186,4 +245,63 @@ TEST(SettingsRules, WindBoxesAndGroups) {
     ConfirmWindForm(form, wind, turbulence);
     EXPECT_EQ(wind.windSpeed, 2.5f);
     EXPECT_EQ(wind.gustLullDifference, 10.0f);
+}
+
+TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelled) {
+    // Tab into the first box (pinion teeth), type, confirm with Enter: 20 is held at 15.
+    ShowHelicopterSettingsDialog(Model);
+    Keys("20", {ImGuiKey_Enter});
+    EXPECT_FALSE(Open("Helicopter Settings"));
+    EXPECT_EQ(Model.pinionTeeth, 15.0f);
+    // The first Escape leaves the box, the second cancels the dialog, which reads nothing.
+    ShowHelicopterSettingsDialog(Model);
+    Keys("10", {ImGuiKey_Escape, ImGuiKey_Escape});
+    EXPECT_FALSE(Open("Helicopter Settings"));
+    EXPECT_EQ(Model.pinionTeeth, 15.0f);
+    Wind = WindState{};
+    ShowWindSettingsDialog(Wind, Turbulence);
+    Keys("12", {ImGuiKey_Enter}); // the first box: "Wind speed"
+    EXPECT_EQ(Wind.windSpeed, 12.0f);
+}
+
+TEST_F(DialogsTest, CurveEditorClosesOnlyThroughOkAndTakesDigitsOnly) {
+    ShowCurveEditorDialog(Model.normalThrottleCurve, "Normal Throttle");
+    Keys(nullptr, {ImGuiKey_Escape});
+    EXPECT_TRUE(Open("Normal Throttle###CurveEditor"));
+    Keys("-0.50", {ImGuiKey_Enter}); // the minus and the point are refused: "050"
+    EXPECT_FALSE(Open("Normal Throttle###CurveEditor"));
+    EXPECT_EQ(Model.normalThrottleCurve[0], 50);
+    EXPECT_EQ(Model.normalThrottleCurve[1], 70);
+}
+
+// Only the model dialogs pause, and closing one un-pauses nothing; Escape cancels each, reading nothing.
+TEST_F(DialogsTest, OnlyTheModelDialogsPauseAndEscapeCancelsEach) {
+    const struct {
+        const char* title;
+        bool pauses;
+        void (*show)();
+    } cases[] = {
+        {"Helicopter Settings", true, [] { ShowHelicopterSettingsDialog(Model); }},
+        {"Swash Imperfections", true, [] { ShowSwashImperfectionsDialog(Swash); }},
+        {"Exponential Rates", true, [] { ShowExponentialRatesDialog(Model); }},
+        {" Gyro Settings ", false, [] { ShowGyroSettingsDialog(Model); }},
+        {"Wind Settings", false, [] { ShowWindSettingsDialog(Wind, Turbulence); }},
+        {" Random Attitude  ", false, [] { ShowRandomAttitudeDialog(RandomAttitude); }},
+        {"About Rotorvane", false, [] { ShowAboutDialog(); }},
+        {"Time Log", false, [] { ShowTimeLogDialog(); }},
+    };
+    Wind = WindState{};
+    for (const auto& c : cases) {
+        SimPaused = false;
+        c.show();
+        Frames(3);
+        EXPECT_TRUE(Open(c.title)) << c.title;
+        Keys(nullptr, {ImGuiKey_Escape});
+        EXPECT_FALSE(SettingsDialogIsOpen()) << c.title;
+        EXPECT_EQ(SimPaused, c.pauses) << c.title;
+    }
+    EXPECT_EQ(Model.expoRoll, 20);
+    EXPECT_EQ(Model.gyroMode, 1);
+    EXPECT_EQ(Wind.windSpeed, 4.0f);
+    EXPECT_EQ(RandomAttitude.randomAttitudesEnabled, 0);
 }
