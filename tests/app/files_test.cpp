@@ -251,7 +251,6 @@ TEST_F(FilesTest, PilotFolderFromTheEnvironment) {
     } cases[] = {
         {"/x/share", "/home/p", "/x/share/rotorvane"},
         {nullptr, "/home/p", "/home/p/.local/share/rotorvane"},
-        {"", "/home/p", "/home/p/.local/share/rotorvane"},
         {"relative/share", "/home/p", "/home/p/.local/share/rotorvane"}, // only an absolute path counts
         {nullptr, nullptr, account},
         {nullptr, "not/absolute", account},

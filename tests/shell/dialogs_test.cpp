@@ -65,24 +65,20 @@ class DialogsTest : public ::testing::Test {
             ImGui::Render();
         }
     }
-    // A few frames for a dialog just shown; with a text, Tab into the first box and type it; then each
-    // key pressed for one frame and let go for one.
-    void Keys(const char* typed, std::initializer_list<int> keys) {
+    // After a few frames for a dialog just shown, each key pressed for one frame and let go for one; the
+    // text is typed after the first key.
+    void Keys(std::initializer_list<int> keys, const char* typed = "") {
         Frames(3);
-        if (typed) {
-            Press(ImGuiKey_Tab);
+        for (int key : keys) {
+            ImGui::GetIO().KeysDown[key] = true;
+            Frames(1);
+            ImGui::GetIO().KeysDown[key] = false;
+            Frames(1);
             ImGui::GetIO().AddInputCharactersUTF8(typed);
+            typed = "";
             Frames(1);
         }
-        for (int key : keys)
-            Press(key);
         Frames(2);
-    }
-    void Press(int key) {
-        ImGui::GetIO().KeysDown[key] = true;
-        Frames(1);
-        ImGui::GetIO().KeysDown[key] = false;
-        Frames(1);
     }
     // Whether the popup with this title is open this frame.
     bool Open(const char* title) {
@@ -250,25 +246,25 @@ TEST(SettingsRules, WindBoxesAndGroups) {
 TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelled) {
     // Tab into the first box (pinion teeth), type, confirm with Enter: 20 is held at 15.
     ShowHelicopterSettingsDialog(Model);
-    Keys("20", {ImGuiKey_Enter});
+    Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "20");
     EXPECT_FALSE(Open("Helicopter Settings"));
     EXPECT_EQ(Model.pinionTeeth, 15.0f);
     // The first Escape leaves the box, the second cancels the dialog, which reads nothing.
     ShowHelicopterSettingsDialog(Model);
-    Keys("10", {ImGuiKey_Escape, ImGuiKey_Escape});
+    Keys({ImGuiKey_Tab, ImGuiKey_Escape, ImGuiKey_Escape}, "10");
     EXPECT_FALSE(Open("Helicopter Settings"));
     EXPECT_EQ(Model.pinionTeeth, 15.0f);
     Wind = WindState{};
     ShowWindSettingsDialog(Wind, Turbulence);
-    Keys("12", {ImGuiKey_Enter}); // the first box: "Wind speed"
+    Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "12"); // the first box: "Wind speed"
     EXPECT_EQ(Wind.windSpeed, 12.0f);
 }
 
 TEST_F(DialogsTest, CurveEditorClosesOnlyThroughOkAndTakesDigitsOnly) {
     ShowCurveEditorDialog(Model.normalThrottleCurve, "Normal Throttle");
-    Keys(nullptr, {ImGuiKey_Escape});
+    Keys({ImGuiKey_Escape});
     EXPECT_TRUE(Open("Normal Throttle###CurveEditor"));
-    Keys("-0.50", {ImGuiKey_Enter}); // the minus and the point are refused: "050"
+    Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "-0.50"); // the minus and the point are refused: "050"
     EXPECT_FALSE(Open("Normal Throttle###CurveEditor"));
     EXPECT_EQ(Model.normalThrottleCurve[0], 50);
     EXPECT_EQ(Model.normalThrottleCurve[1], 70);
@@ -296,7 +292,7 @@ TEST_F(DialogsTest, OnlyTheModelDialogsPauseAndEscapeCancelsEach) {
         c.show();
         Frames(3);
         EXPECT_TRUE(Open(c.title)) << c.title;
-        Keys(nullptr, {ImGuiKey_Escape});
+        Keys({ImGuiKey_Escape});
         EXPECT_FALSE(SettingsDialogIsOpen()) << c.title;
         EXPECT_EQ(SimPaused, c.pauses) << c.title;
     }
@@ -346,7 +342,7 @@ TEST_F(DialogsTest, HostileFolderInTheFileChooserDrawsAndOpensTheFileUnderItsRea
     OpenFileChooser(ChooserInFolder("Load Recording", "Recordings (*.rec)", "*.rec", dir.string(),
                                     "\xFF\xFE.rec", true, false),
                     [&](const std::string& path) { chosen = path; });
-    Keys(nullptr, {ImGuiKey_Enter});
+    Keys({ImGuiKey_Enter});
     // The pre-filled name that is not UTF-8 still opens the file under its real name.
     EXPECT_EQ(chosen, (dir / "\xFF\xFE.rec").string());
     fs::remove_all(dir);
