@@ -159,6 +159,8 @@ TEST(SettingsRules, HelicopterSettingsRowsBoundsAndFallbacks) {
     EXPECT_STREQ(form.boxes[18].data(), "0.80");
 }
 
+// The rows in the dialog's order: elevator to aileron, aileron to elevator, positive and negative
+// collective to aileron, positive and negative collective to elevator.
 TEST(SettingsRules, SwashBoxesClampToPlusMinusOne) {
     SwashImperfections s;
     SwashForm form{};
@@ -167,16 +169,13 @@ TEST(SettingsRules, SwashBoxesClampToPlusMinusOne) {
         SetBox(form.boxes[i], texts[i]);
     s.negCollToAileron = 0.9f;
     ConfirmSwashForm(form, s);
-    // The rows in the dialog's order: elevator to aileron, aileron to elevator, positive and negative
-    // collective to aileron, positive and negative collective to elevator.
-    const float expected[SwashRowCount] = {1.0f, -1.0f, 0.25f, 0.0f, -0.5f, 1.0f};
-    const float got[SwashRowCount] = {s.elevToAileron,    s.aileronToElev, s.posCollToAileron,
-                                      s.negCollToAileron, s.posCollToElev, s.negCollToElev};
-    for (int i = 0; i < SwashRowCount; ++i)
-        EXPECT_EQ(got[i], expected[i]) << SwashRows[i].label;
+    const auto rows = [&s] {
+        return std::vector<float>{s.elevToAileron,    s.aileronToElev, s.posCollToAileron,
+                                  s.negCollToAileron, s.posCollToElev, s.negCollToElev};
+    };
+    EXPECT_EQ(rows(), (std::vector<float>{1.0f, -1.0f, 0.25f, 0.0f, -0.5f, 1.0f}));
     PressSwashDefaults(form, s);
-    EXPECT_EQ(s.elevToAileron, 0.0f);
-    EXPECT_EQ(s.negCollToElev, 0.0f);
+    EXPECT_EQ(rows(), std::vector<float>(SwashRowCount, 0.0f));
     EXPECT_STREQ(form.boxes[1].data(), "0.00");
 }
 
