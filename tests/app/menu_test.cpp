@@ -126,15 +126,21 @@ TEST(Menu, CheckMarksOfConcreteStates) {
     }
 }
 
-// With the marks pinned above, choosing an item of a group checks it and a toggle flips its mark.
+// With the marks pinned above, choosing an item of a group checks it and a toggle flips its mark; the
+// scale commands rebuild the stock mesh, Jumbo at twice the 450 size.
 TEST(Menu, CommandsSetWhatTheirMarksShow) {
-    for (int id : {CmdSpeedQuarter, CmdSpeedHalf, CmdSpeedThreeQuarter, CmdSpeedNormal, CmdSpeed12,
-                   CmdSpeed15, CmdSpeed20, CmdTrails3s, CmdTrails10s, CmdTrails30s, CmdTrails1m, CmdTrails2m,
-                   CmdTrails5m, CmdTrailsNone, CmdBackgroundHigh, CmdBackgroundMedium, CmdBackgroundLow}) {
+    HandleMenuCommand(CmdScale450);
+    const float span = rotorSpan;
+    for (int id :
+         {CmdSpeedQuarter,     CmdSpeedHalf,     CmdSpeedThreeQuarter, CmdSpeedNormal, CmdSpeed12,
+          CmdSpeed15,          CmdSpeed20,       CmdTrails3s,          CmdTrails10s,   CmdTrails30s,
+          CmdTrails1m,         CmdTrails2m,      CmdTrails5m,          CmdTrailsNone,  CmdBackgroundHigh,
+          CmdBackgroundMedium, CmdBackgroundLow, CmdScale450,          CmdScaleLarge,  CmdScaleJumbo}) {
         HandleMenuCommand(id);
         EXPECT_TRUE(MenuItemChecked(id)) << id;
     }
     EXPECT_TRUE(reloadBackdropTexture);
+    EXPECT_NEAR(rotorSpan, 2.0f * span, 1e-4f);
     for (int id : {CmdAutoReset, CmdShowSchool, CmdLowerCamera, CmdSmoothCamera, CmdSmoothMotion,
                    CmdTrailsDotted, CmdCrashSound, CmdAutoReset}) {
         const bool before = MenuItemChecked(id);
@@ -171,16 +177,6 @@ TEST(Menu, PauseResetAndLocksAroundACrash) {
         EXPECT_EQ(SimPaused, s.pausedAfter) << s.command << " from " << s.state;
         EXPECT_EQ(SlowMotionPlayback, s.slowAfter) << s.command << " from " << s.state;
     }
-}
-
-TEST(Menu, ScaleCommandsSetTheScaleAndRebuildTheStockMesh) {
-    HandleMenuCommand(CmdScale450);
-    const float span = rotorSpan;
-    HandleMenuCommand(CmdScaleLarge);
-    EXPECT_EQ(heliScale, 1.5f);
-    HandleMenuCommand(CmdScaleJumbo);
-    EXPECT_EQ(heliScale, 2.0f);
-    EXPECT_NEAR(rotorSpan, 2.0f * span, 1e-4f);
 }
 
 TEST(Order, StartUpReadsAndShutdownWrites) {
