@@ -1,17 +1,54 @@
-// The menu: the whole table against its reference list, check marks of concrete states, and the commands.
+// The menu (its table, check marks and commands) and the order of things: files read at start-up and
+// written at shutdown (seen by interposing the C library's fopen and rename), the tick and the key watch.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
+#include "app/app_wiring.h"
 #include "app/menu.h"
+#include "app/program_paths.h"
 #include "app/shared_flags.h"
+#include "app/sim_tick.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
+#include "flight/sim_rand.h"
+#include "flight/wind.h"
+#include "platform/key_latch.h"
+#include "recorder/flight_recorder.h"
 #include "render/motion_smoothing.h"
 
+using Operations = std::vector<std::string>;
+
 namespace {
+bool Recording = false;
+Operations FileOperations; // "read X", "create X", "append X", "write X" (a rename over X)
+std::string Folder;
+
+void Note(const char* what, const char* path) {
+    if (!Recording || !path) return;
+    std::string p = path;
+    if (p.rfind(Folder + "/", 0) != 0 || std::filesystem::is_directory(p)) return;
+    FileOperations.push_back(std::string(what) + " " + p.substr(Folder.size() + 1));
+}
+
+// The file operations one step of start-up or shutdown makes.
+template <typename Step> Operations Record(Step step) {
+    FileOperations.clear();
+    Recording = true;
+    step();
+    Recording = false;
+    return FileOperations;
+}
+
 // The texts of the checked items in menu order, each followed by '|'.
 std::string CheckedTexts() {
     std::string out;
@@ -22,6 +59,21 @@ std::string CheckedTexts() {
 }
 } // namespace
 
+// Every fopen and rename of the program passes through here first.
+extern "C" FILE* fopen(const char* path, const char* mode) {
+    using Fn = FILE* (*)(const char*, const char*);
+    static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "fopen"));
+    Note(mode[0] == 'a' ? "append" : mode[0] == 'w' ? "create" : "read", path);
+    return real(path, mode);
+}
+
+extern "C" int rename(const char* from, const char* to) {
+    using Fn = int (*)(const char*, const char*);
+    static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "rename"));
+    Note("write", to);
+    return real(from, to);
+}
+
 TEST(Menu, TheWholeTableInOrder) {
     std::ifstream in(RV_TEST_DATA_DIR "/app_menu.txt");
     std::string expected, line;
@@ -30,14 +82,7 @@ TEST(Menu, TheWholeTableInOrder) {
     std::string actual;
     for (int i = 0; i < MainMenuCount; ++i) {
         const MenuEntry& e = MainMenu[i];
-        if (e.id == 0) {
-            // A separator stands between two items of one pop-up.
-            ASSERT_TRUE(i > 0 && i + 1 < MainMenuCount && MainMenu[i + 1].id != 0) << i;
-            EXPECT_STREQ(MainMenu[i - 1].popup, e.popup) << i;
-            EXPECT_STREQ(MainMenu[i + 1].popup, e.popup) << i;
-            continue;
-        }
-        std::string text = e.text;
+        std::string text = e.text ? e.text : "----";
         for (size_t at = text.find('\t'); at != std::string::npos; at = text.find('\t'))
             text.replace(at, 1, "\\t");
         actual += std::string(e.popup) + (e.submenu ? std::string(" > ") + e.submenu : "") + " | " + text +
@@ -67,6 +112,8 @@ TEST(Menu, CheckMarksOfConcreteStates) {
         {4, 1.0f, true, 600, 3, false, "1.2 speed|30 second|Scale 450 Size|High|"},
         {5, 1.0f, true, 601, 3, false, "1.5 speed|Scale 450 Size|High|"},
     };
+    showInstruments = true;     // shows no mark
+    FlightState = FlightLockXY; // shows no mark
     for (const Case& c : cases) {
         SimSpeed = c.speed;
         heliScale = c.scale;
@@ -75,22 +122,25 @@ TEST(Menu, CheckMarksOfConcreteStates) {
         backgroundResolution = c.background;
         trailsDotted = autoReset = showSchoolBuilding = lowerCameraAngle = c.toggles;
         smoothCameraFollow = SmoothMotion = MotorSoundEnabled = CrashSoundEnabled = c.toggles;
-        showInstruments = true;     // shows no mark
-        FlightState = FlightLockXY; // shows no mark
         EXPECT_EQ(CheckedTexts(), c.checked) << "speed " << c.speed << " scale " << c.scale;
     }
-    FlightState = FlightFlying;
 }
 
-// With the marks pinned above, choosing an item of a group checks it and a toggle flips its mark.
+// With the marks pinned above, choosing an item of a group checks it and a toggle flips its mark; the
+// scale commands rebuild the stock mesh, Jumbo at twice the 450 size.
 TEST(Menu, CommandsSetWhatTheirMarksShow) {
-    for (int id : {CmdSpeedQuarter, CmdSpeedHalf, CmdSpeedThreeQuarter, CmdSpeedNormal, CmdSpeed12,
-                   CmdSpeed15, CmdSpeed20, CmdTrails3s, CmdTrails10s, CmdTrails30s, CmdTrails1m, CmdTrails2m,
-                   CmdTrails5m, CmdTrailsNone, CmdBackgroundHigh, CmdBackgroundMedium, CmdBackgroundLow}) {
+    HandleMenuCommand(CmdScale450);
+    const float span = rotorSpan;
+    for (int id :
+         {CmdSpeedQuarter,     CmdSpeedHalf,     CmdSpeedThreeQuarter, CmdSpeedNormal, CmdSpeed12,
+          CmdSpeed15,          CmdSpeed20,       CmdTrails3s,          CmdTrails10s,   CmdTrails30s,
+          CmdTrails1m,         CmdTrails2m,      CmdTrails5m,          CmdTrailsNone,  CmdBackgroundHigh,
+          CmdBackgroundMedium, CmdBackgroundLow, CmdScale450,          CmdScaleLarge,  CmdScaleJumbo}) {
         HandleMenuCommand(id);
         EXPECT_TRUE(MenuItemChecked(id)) << id;
     }
     EXPECT_TRUE(reloadBackdropTexture);
+    EXPECT_NEAR(rotorSpan, 2.0f * span, 1e-4f);
     for (int id : {CmdAutoReset, CmdShowSchool, CmdLowerCamera, CmdSmoothCamera, CmdSmoothMotion,
                    CmdTrailsDotted, CmdCrashSound, CmdAutoReset}) {
         const bool before = MenuItemChecked(id);
@@ -100,58 +150,106 @@ TEST(Menu, CommandsSetWhatTheirMarksShow) {
     const bool instruments = showInstruments; // toggles, but never shows a mark
     HandleMenuCommand(CmdInstruments);
     EXPECT_NE(showInstruments, instruments);
-
-    // Ids outside the menu are ignored; Exit only asks to quit.
-    QuitRequested = SimPaused = false;
-    for (int id : {40000, 40100, -5})
-        HandleMenuCommand(id);
-    EXPECT_FALSE(QuitRequested);
-    HandleMenuCommand(CmdExit);
-    EXPECT_TRUE(QuitRequested);
-    EXPECT_FALSE(SimPaused);
-    QuitRequested = false;
 }
 
+// Pause, reset and the locks, each from a given state: pause during the crash report resets instead and
+// leaves slow motion as it is; a lock ends the frozen picture.
 TEST(Menu, PauseResetAndLocksAroundACrash) {
-    ResetCommand();
-    SlowMotionPlayback = true;
-    HandleMenuCommand(CmdPause);
-    EXPECT_TRUE(SimPaused);
-    EXPECT_FALSE(SlowMotionPlayback);
-    PauseCommand();
-    EXPECT_FALSE(SimPaused);
-
-    // P during the crash report resets instead of pausing, and leaves slow motion as it is.
-    FlightState = FlightCrashShown;
-    SimPaused = SlowMotionPlayback = true;
-    PauseCommand();
-    EXPECT_EQ(FlightState, FlightFlying);
-    EXPECT_FALSE(SimPaused);
-    EXPECT_TRUE(SlowMotionPlayback);
-
-    // A lock chosen during the crash report ends the frozen picture.
-    FlightState = FlightCrashShown;
-    HandleMenuCommand(CmdLockXYZ);
-    EXPECT_EQ(FlightState, FlightLockXYZ);
-    HandleMenuCommand(CmdLockXY);
-    EXPECT_EQ(FlightState, FlightLockXY);
-    SimPaused = true;
-    HandleMenuCommand(CmdReset);
-    EXPECT_EQ(FlightState, FlightFlying);
-    EXPECT_FALSE(SimPaused);
-    EXPECT_FALSE(SlowMotionPlayback);
+    const struct {
+        int32_t state;
+        bool paused, slow;
+        int command;
+        int32_t stateAfter;
+        bool pausedAfter, slowAfter;
+    } steps[] = {
+        {FlightFlying, false, true, CmdPause, FlightFlying, true, false},
+        {FlightCrashShown, true, true, CmdPause, FlightFlying, false, true},
+        {FlightCrashShown, false, false, CmdLockXYZ, FlightLockXYZ, false, false},
+        {FlightCrashShown, false, false, CmdLockXY, FlightLockXY, false, false},
+        {FlightLockXY, true, true, CmdReset, FlightFlying, false, false},
+    };
+    for (const auto& s : steps) {
+        FlightState = s.state;
+        SimPaused = s.paused;
+        SlowMotionPlayback = s.slow;
+        HandleMenuCommand(s.command);
+        EXPECT_EQ(FlightState, s.stateAfter) << s.command << " from " << s.state;
+        EXPECT_EQ(SimPaused, s.pausedAfter) << s.command << " from " << s.state;
+        EXPECT_EQ(SlowMotionPlayback, s.slowAfter) << s.command << " from " << s.state;
+    }
 }
 
-TEST(Menu, ScaleCommandsRebuildTheStockMesh) {
-    HandleMenuCommand(CmdScale450);
-    EXPECT_EQ(heliScale, 1.0f);
-    const float span = rotorSpan;
-    const float lowest = MeshLowestPoint;
-    ASSERT_GT(span, 0.0f);
-    HandleMenuCommand(CmdScaleJumbo);
-    EXPECT_EQ(heliScale, 2.0f);
-    EXPECT_NEAR(rotorSpan, 2.0f * span, 1e-4f);
-    EXPECT_NEAR(MeshLowestPoint, 2.0f * lowest, 1e-4f);
-    HandleMenuCommand(CmdScaleLarge);
-    EXPECT_EQ(heliScale, 1.5f);
+TEST(Order, StartUpReadsAndShutdownWrites) {
+    Folder = (std::filesystem::temp_directory_path() / ("rv-order-" + std::to_string(getpid()))).string();
+    std::filesystem::remove_all(Folder);
+    std::filesystem::create_directories(Folder + "/data");
+    ProgramDir = UserDir = Folder;
+    EXPECT_EQ(Record(StartUpBeforeWindow),
+              (Operations{"read UserPrefs.dat", "read Settings.ini", "read JoystickCalibration.dat",
+                          "read JoystickMapping.dat", "read data/StartUp.par"}));
+    EXPECT_EQ(Record(ShutdownSaves),
+              (Operations{"write UserPrefs.dat", "write JoystickCalibration.dat", "write JoystickMapping.dat",
+                          "write data/StartUp.par", "read FlightLogData.log", "write FlightLogData.log",
+                          "write Settings.ini"}));
+    std::filesystem::remove_all(Folder);
+}
+
+// One tick is the step, then the wind, then the turbulence, with 0.05 s while a recording plays whatever
+// the speed; the state is one that another order would change.
+TEST(Order, TickStepsHelicopterWindTurbulence) {
+    auto start = [] {
+        ResetHelicopter();
+        Heli.position = Vec3{0.0f, 6.0f, 3.0f};
+        Heli.rotorRpm = 2500.0f;
+        Wind = WindState{};
+        Wind.windType = WindSuddenGusts;
+        Wind.windSpeed = 10.0f;
+        Wind.gustLullDifference = 5.0f;
+        Wind.windVelocity = Vec3{3.0f, -2.0f, 0.0f};
+        Turbulence = TurbulenceState{};
+        Turbulence.turbLevel = 4;
+        Turbulence.turbVelocity = Vec3{0.2f, 0.1f, 0.3f};
+        SimRandState = 7;
+        SimPaused = false;
+        Recorder.playing = true; // no file: the step reads zero sticks, then ends the playback
+    };
+    // The state a tick leaves: helicopter, wind and turbulence velocities.
+    auto snapshot = [] {
+        std::vector<float> v(reinterpret_cast<const float*>(&Heli),
+                             reinterpret_cast<const float*>(&Heli) + 16);
+        for (Vec3 w : {Wind.windVelocity, Turbulence.turbVelocity})
+            v.insert(v.end(), {w.x, w.y, w.z});
+        return v;
+    };
+    start();
+    StepHelicopter(0.05f);
+    StepWind(0.05f);
+    StepTurbulence(0.05f);
+    const std::vector<float> expected = snapshot();
+    SimSpeed = 0; // 1/4 speed: 0.0125 s per tick unless a recording plays
+    start();
+    SimulationTick();
+    EXPECT_FALSE(Recorder.playing);
+    EXPECT_EQ(SimTimeStep, 0.05f);
+    EXPECT_EQ(snapshot(), expected);
+    start();
+    Recorder.playing = false;
+    SimulationTick();
+    EXPECT_EQ(SimTimeStep, 0.0125f);
+    SimSpeed = 3;
+}
+
+// Space and P pressed within one watch: Space resets in this watch, P pauses in the next.
+TEST(Order, SpaceAndPInOneWatch) {
+    ResetCommand();
+    Heli.position.z = 7.0f;
+    LatchKeyPress(SDLK_p, false);
+    LatchKeyPress(SDLK_SPACE, false);
+    WatchSwitchesAndKeys();
+    EXPECT_NE(Heli.position.z, 7.0f); // reset
+    EXPECT_FALSE(SimPaused);
+    WatchSwitchesAndKeys();
+    EXPECT_TRUE(SimPaused);
+    WatchSwitchesAndKeys();
+    EXPECT_TRUE(SimPaused);
 }
