@@ -25,6 +25,8 @@ void RequestDialog(DialogKind kind);
 // Opens the popup when kind was requested, then begins it as a modal dialog (centred when it appears,
 // sized to its contents). closeBox shows the title bar's close button; it is cleared when pressed.
 bool BeginDialog(DialogKind kind, const char* popupId, bool* closeBox);
+constexpr ImGuiWindowFlags DialogWindowFlags =
+    ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse;
 void EndDialog(); // ImGui::EndPopup
 
 // A frame with a caption set into its top edge, as desktop dialogs draw their group boxes. minWidth is the

@@ -7,6 +7,7 @@
 #include "app/settings_dialogs.h"
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
+#include "platform/message_box.h"
 
 namespace {
 
@@ -37,15 +38,9 @@ void RequestDialog(DialogKind kind) {
 }
 
 bool BeginDialog(DialogKind kind, const char* popupId, bool* closeBox) {
-    if (pendingDialog == kind) {
-        pendingDialog = DialogKind::None;
-        ImGui::OpenPopup(popupId);
-    }
-    const ImGuiViewport* viewport = ImGui::GetMainViewport();
-    ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
-    const ImGuiWindowFlags flags =
-        ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse;
-    if (!ImGui::BeginPopupModal(popupId, closeBox, flags)) return false;
+    const bool openNow = pendingDialog == kind;
+    if (openNow) pendingDialog = DialogKind::None;
+    if (!BeginCenteredModal(popupId, openNow, closeBox, DialogWindowFlags)) return false;
     dialogShownThisFrame = true;
     return true;
 }

@@ -13,6 +13,12 @@ std::deque<PendingMessage> messages;
 bool popupOpen = false;
 } // namespace
 
+bool BeginCenteredModal(const char* popupId, bool openNow, bool* closeBox, ImGuiWindowFlags flags) {
+    if (openNow) ImGui::OpenPopup(popupId);
+    ImGui::SetNextWindowPos(ImGui::GetMainViewport()->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+    return ImGui::BeginPopupModal(popupId, closeBox, flags);
+}
+
 void ShowMessageBox(const std::string& text, const std::string& caption) {
     messages.push_back({text, caption});
 }
@@ -21,13 +27,9 @@ void DrawMessageBoxes() {
     if (messages.empty()) return;
     const PendingMessage& m = messages.front();
     std::string id = m.caption + "###messagebox";
-    if (!popupOpen) {
-        ImGui::OpenPopup(id.c_str());
-        popupOpen = true;
-    }
-    ImVec2 centre = ImGui::GetMainViewport()->GetCenter();
-    ImGui::SetNextWindowPos(centre, ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
-    if (ImGui::BeginPopupModal(id.c_str(), nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+    const bool openNow = !popupOpen;
+    popupOpen = true;
+    if (BeginCenteredModal(id.c_str(), openNow, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
         ImGui::Spacing();
         ImGui::TextUnformatted(m.text.c_str());
         ImGui::Spacing();

@@ -10,6 +10,7 @@
 #include <imgui.h>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
@@ -172,14 +173,8 @@ void SaveAfterAsking(const std::string& path) {
 }
 
 void DrawReplaceQuestion() {
-    if (askReplace) {
-        askReplace = false;
-        ImGui::OpenPopup(ReplaceTitle);
-    }
-    const ImGuiViewport* viewport = ImGui::GetMainViewport();
-    ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
-    if (!ImGui::BeginPopupModal(ReplaceTitle, nullptr,
-                                ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings))
+    if (!BeginCenteredModal(ReplaceTitle, std::exchange(askReplace, false), nullptr,
+                            ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings))
         return;
     const std::string name = DisplayableName(std::filesystem::path(pendingReplace).filename().string());
     ImGui::Text("%s already exists.", name.c_str());

@@ -5,8 +5,10 @@
 #include <atomic>
 #include <imgui.h>
 #include <string>
+#include <utility>
 
 #include "app/dialog_widgets.h"
+#include "platform/message_box.h"
 #include "sound/sound_levels.h"
 
 namespace {
@@ -26,17 +28,8 @@ void ShowVolumeDialog() {
 }
 
 void DrawVolumeDialog() {
-    if (requested) {
-        requested = false;
-        ImGui::OpenPopup(PopupId);
-    }
-    const ImGuiViewport* viewport = ImGui::GetMainViewport();
-    ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
     bool closeBox = true;
-    if (!ImGui::BeginPopupModal(PopupId, &closeBox,
-                                ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings |
-                                    ImGuiWindowFlags_NoCollapse))
-        return;
+    if (!BeginCenteredModal(PopupId, std::exchange(requested, false), &closeBox, DialogWindowFlags)) return;
     const float labelWidth = WidestText(Labels, 3) + ImGui::GetStyle().ItemSpacing.x * 2.0f;
     ImGui::BeginGroup();
     for (int i = 0; i < 3; ++i) {
