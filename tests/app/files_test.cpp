@@ -83,7 +83,7 @@ void ResetPrefs() {
 } // namespace
 
 TEST_F(FilesTest, ModelSetupDefaultsSavedAtTheirOffsets) {
-    ASSERT_FALSE(SaveModelSetup(DefaultModel(), Path("defaults.par")));
+    ASSERT_TRUE(SaveModelSetup(DefaultModel(), Path("defaults.par")));
     const std::string b = Read(Path("defaults.par"));
     ASSERT_EQ(b.size(), 196u);
     std::ifstream table(RV_TEST_DATA_DIR "/app_model_defaults.txt");
@@ -108,19 +108,19 @@ TEST_F(FilesTest, ModelSetupFromShortLongAndMissingFiles) {
     // expo value no button has is kept.
     ModelSetup m = DefaultModel();
     Write(Path("short.par"), "\x07\0\0\0\x08\0\0\0"s);
-    EXPECT_FALSE(LoadModelSetup(m, Path("short.par")));
+    EXPECT_TRUE(LoadModelSetup(m, Path("short.par")));
     EXPECT_EQ(m.normalPitchCurve[1], 8);
     EXPECT_EQ(m.normalPitchCurve[2], 50);
     EXPECT_EQ(m.gustPitchUp, 0.4f);
     std::string longer(300, '\0');
     longer[176] = 12;
     Write(Path("long.par"), longer);
-    EXPECT_FALSE(LoadModelSetup(m, Path("long.par")));
+    EXPECT_TRUE(LoadModelSetup(m, Path("long.par")));
     EXPECT_EQ(m.expoRoll, 12);
     EXPECT_EQ(m.gustPitchUp, 0.0f);
-    EXPECT_TRUE(LoadModelSetup(m, Path("missing.par")));
+    EXPECT_FALSE(LoadModelSetup(m, Path("missing.par")));
     EXPECT_EQ(m.expoRoll, 12);
-    EXPECT_TRUE(SaveModelSetup(m, "/nonexistent-folder/x.par"));
+    EXPECT_FALSE(SaveModelSetup(m, "/nonexistent-folder/x.par"));
 }
 
 TEST(ModelSetup, UnusableMassInertiaAndPinionFallBackToTheirBounds) {

@@ -477,6 +477,40 @@ TEST_F(Dialogs, CalibrateThroughItsButtons) {
     }
 }
 
+// Under Calibrate every axis sweeps its extremes, so a switch on an axis (or a button) flips: the flips
+// neither reset nor resume while the dialog is open, and closing it fires nothing. After that the
+// switches work again.
+TEST_F(Dialogs, SwitchesCannotResumeUnderCalibrate) {
+    Mapping.pauseSwitch = 1;       // axis 1
+    Mapping.resetSwitch = 0x10002; // button 2
+    SetPauseSwitchEnabled(true);
+    SetResetSwitchEnabled(true);
+    Calibration.raw[1] = 1000;
+    PollControllerSwitches(); // primed: the pause switch reads off
+    SimPaused = false;
+    ShowCalibrateDialog();
+    Frame();
+    EXPECT_TRUE(SimPaused);
+    for (int32_t raw : {64000, 1000, 64000}) {
+        std::fill(std::begin(Calibration.raw), std::end(Calibration.raw), raw);
+        Calibration.buttons = raw > 32768 ? 1 << 2 : 0;
+        FlightState = FlightCrashed;
+        PollControllerSwitches();
+        Frame(0.15);
+        EXPECT_TRUE(SimPaused) << raw;
+        EXPECT_EQ(FlightState, FlightCrashed) << raw;
+    }
+    Escape();
+    EXPECT_EQ(OpenPopups(), 0);
+    PollControllerSwitches();
+    EXPECT_TRUE(SimPaused) << "closing the dialog fired a switch";
+    EXPECT_EQ(FlightState, FlightCrashed);
+    Calibration.raw[1] = 1000; // the pause switch off: the simulation resumes
+    PollControllerSwitches();
+    EXPECT_FALSE(SimPaused);
+    FlightState = FlightFlying;
+}
+
 // The mapping dialog's boxes clicked in turn, each row with the field it must leave as given; then a
 // picker opened over it: Esc leaves a switch picker with the switch as it was, while only a channel
 // button closes the channel picker.

@@ -140,10 +140,25 @@ TEST_F(LogFiles, AppendKeepsEarlierSessions) {
     EXPECT_TRUE(DeleteFlightLog(log.string()));
     EXPECT_FALSE(DeleteFlightLog(log.string()));
 
-    // The log cannot be written: nothing is written, the session is reset anyway.
+    // The log cannot be written: nothing is written and the session stays for a later append.
     CrashCount = 3;
+    FlightTimeTotals[ClassTotal] = 12.0f;
     EXPECT_FALSE(AppendSessionToLog((dir / "missing" / "FlightLogData.log").string()));
-    EXPECT_EQ(CrashCount, 0u);
+    EXPECT_EQ(CrashCount, 3u);
+    EXPECT_EQ(FlightTimeTotals[ClassTotal], 12.0f);
+
+    // Appended from a copy while the simulation goes on: what was flown after the copy stays.
+    FlightLogRecord taken = SessionRecord();
+    FlightTimeTotals[ClassTotal] += 2.5f;
+    FlightTimeTotals[ClassHovering] += 2.5f;
+    CrashCount += 1;
+    EXPECT_TRUE(AppendRecordToLog(taken, log.string()));
+    DeductFromSession(taken);
+    EXPECT_EQ(Read(log).substr(8, 8), Record(0, 3, {12}).substr(8, 8));
+    EXPECT_EQ(FlightTimeTotals[ClassTotal], 2.5f);
+    EXPECT_EQ(FlightTimeTotals[ClassHovering], 2.5f);
+    EXPECT_EQ(CrashCount, 1u);
+    ResetSession();
 }
 
 // Durations truncate to whole seconds, hours run past 99, NaN shows as zero.

@@ -224,6 +224,13 @@ TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
     EXPECT_TRUE(Near({p[0], p[1], p[2]}, {10, 20, 30}, 0)) << "red first after the swap";
     // The shadow spans the quad, sized 0.76 m tall times the scale 1.5: 0.57 m wide.
     EXPECT_NEAR(shadowCircle[0][0], 0.285f, 1e-6f);
+    // Jumbo keeps the loaded geometry and sizes it: 0.76 m x 2 tall, so 0.76 m wide.
+    const float scale = heliScale;
+    SetHeliScale(2.0f);
+    EXPECT_EQ(HeliMesh.batchCount, 1);
+    EXPECT_NEAR(shadowCircle[0][0], 0.38f, 1e-6f);
+    SetHeliScale(scale);
+    EXPECT_NEAR(shadowCircle[0][0], 0.285f, 1e-6f);
     // A file the reader stops on: the error and no batches to draw; with no skin beside it the skin stays.
     std::ofstream(dir / "named.x", std::ios::binary)
         << "xof 0302txt 0064\r\nHeader {\r\n}\r\nMesh heli {\r\n 1;\r\n";
