@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -19,6 +21,7 @@
 #include "app/menu.h"
 #include "app/program_paths.h"
 #include "app/safe_file.h"
+#include "app/settings_dialogs.h"
 #include "app/shared_flags.h"
 #include "app/sim_tick.h"
 #include "flight/ground.h"
@@ -27,7 +30,10 @@
 #include "log/flight_log.h"
 #include "platform/joystick_device.h"
 #include "platform/key_latch.h"
+#include "input/channel_mapping.h"
+#include "input/controller_switches.h"
 #include "recorder/flight_recorder.h"
+#include "render/heli_model.h"
 #include "render/render_snapshot.h"
 
 namespace fs = std::filesystem;
@@ -286,4 +292,78 @@ TEST(Trails, ANewLengthKeepsOnlyTheNewestPoints) {
     HandleMenuCommand(CmdTrails3s);
     EXPECT_EQ(drawn(), series(50, 109));
     HandleMenuCommand(CmdTrailsNone);
+}
+
+namespace {
+// Runs call on a thread of its own while this thread holds a lock (lock and unlock given); true when the
+// call waited for the lock, i.e. had not returned 150 ms later and returned once the lock was released.
+template <typename Lock, typename Unlock, typename Call> bool WaitsForLock(Lock lock, Unlock unlock, Call call) {
+    std::atomic<bool> done{false};
+    lock();
+    std::thread other([&] {
+        call();
+        done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    const bool waited = !done;
+    unlock();
+    other.join();
+    return waited && done;
+}
+} // namespace
+
+// Every main-thread command that changes what the tick reads, and the tick itself, takes the simulation
+// lock; the joystick table is read under SDL's joystick lock.
+TEST(Locks, CommandsAndTheTickWaitForTheirLocks) {
+    const std::string folder = Scratch("locks");
+    ProgramDir = UserDir = folder;
+    InitFlightRecorder(ScratchRecordingPlace().write);
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        KeepInstantReplayFrame();
+    }
+    Mapping.resetSwitch = 0x10000; // button 0
+    SetResetSwitchEnabled(true);
+    const struct {
+        const char* name;
+        std::function<void()> call;
+    } commands[] = {
+        {"PauseCommand", PauseCommand},
+        {"ResetCommand", ResetCommand},
+        {"trail length", [] { HandleMenuCommand(CmdTrails30s); }},
+        {"lock XY", [] { HandleMenuCommand(CmdLockXY); }},
+        {"PauseSimulation", PauseSimulation},
+        {"controller reset switch", [] {
+             Calibration.buttons ^= 1;
+             PollControllerSwitches();
+         }},
+        {"SetHeliScale", [] { SetHeliScale(1.5f); }},
+        {"StartRecording", [] { StartRecording(); }},
+        {"StopRecorder", StopRecorder},
+        {"RecorderPausePressed", RecorderPausePressed},
+        {"RecorderSlowMotionPressed", RecorderSlowMotionPressed},
+        {"TakeInstantReplay", [] { TakeInstantReplay(); }},
+        {"AppendSessionCommand", AppendSessionCommand},
+        {"ResetSessionCommand", ResetSessionCommand},
+        {"ShowTimeLogDialog", ShowTimeLogDialog},
+        {"CaptureRenderSnapshot", CaptureRenderSnapshot},
+        {"SimulationTick", SimulationTick},
+    };
+    auto lockSim = [] { SimMutex.lock(); };
+    auto unlockSim = [] { SimMutex.unlock(); };
+    for (const auto& c : commands)
+        EXPECT_TRUE(WaitsForLock(lockSim, unlockSim, c.call)) << c.name;
+    StopRecorder();
+
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    ASSERT_TRUE(InitJoystickDevices());
+    Calibration.joystickId = 3; // no device there: nothing but the table is read
+    for (auto call : {+[] { PollJoystick(); }, +[] { TransmitterPresent(); }})
+        EXPECT_TRUE(WaitsForLock(SDL_LockJoysticks, SDL_UnlockJoysticks, call));
+    ShutdownJoystickDevices();
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    SetResetSwitchEnabled(false);
+    PauseHeld = false;
+    ShutdownRecorder();
+    fs::remove_all(folder);
 }
