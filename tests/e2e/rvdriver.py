@@ -227,6 +227,9 @@ class Program:
             self.proc.kill()
             raise
         self.log = self.proc.stdout.read().decode(errors="replace")
+        # Under a sanitizer build any report fails the test that ran the program.
+        for report in ("WARNING: ThreadSanitizer", "ERROR: AddressSanitizer", "runtime error:"):
+            assert report not in self.log, self.log
         return self.proc.returncode
 
     def cleanup(self):
