@@ -155,9 +155,18 @@ TEST(Unplugging, TheStepKeepsTheLastSticksAndPauses) {
     SimulationTick();
     EXPECT_FALSE(SimPaused);
 
+    // Another device chosen, the transmitter unplugged meanwhile, then chosen again: it was not being
+    // read when it went, so it reads nothing (as any missing device) and nothing pauses.
+    Calibration.joystickId = 5;
+    EXPECT_TRUE(PollJoystickForStep());
+    detach(transmitter);
+    pumpEvents();
+    Calibration.joystickId = 0;
+    EXPECT_TRUE(PollJoystickForStep());
+    EXPECT_EQ(Calibration.raw[0], 0);
+
     ReadSticksForStep = nullptr;
     ShutdownJoystickDevices();
-    detach(transmitter);
     SDL_Quit();
 }
 
