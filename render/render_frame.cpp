@@ -47,7 +47,7 @@ void InitGL() {
     glEnable(GL_TEXTURE_2D);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 
-    // These go to the default texture object only; the six named textures keep the library defaults.
+    // These go to the default texture object only; the six named textures get their filtering at upload.
     glBindTexture(GL_TEXTURE_2D, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -60,6 +60,9 @@ void InitGL() {
     backgroundResolution =
         StartBackgroundResolution(PreferHighBackdrop, maxTextureSize, backgroundResolution);
 
+    // Trilinear filtering on a GPU; bilinear from the nearest mip level on a software rasterizer, where
+    // blending two levels doubles the texel reads of every textured pixel.
+    SceneFiltering = FilteringForRenderer(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     glGenTextures(SceneTextureCount, SceneTexture);
     LoadSceneTextures();
 

@@ -1,5 +1,6 @@
 // Rendering rules that need no GL context: trail parts, the attitude matrix, the snapshot, motion between
 // ticks and the Graphics commands' files.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -180,6 +181,27 @@ TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFits) {
     for (const auto& c : cases)
         EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.current), c.expected)
             << c.preferHigh << ", " << c.maxTexture;
+}
+
+// Software rasterizers get bilinear filtering from the nearest mip level, every other renderer trilinear.
+TEST(Textures, FilteringChosenByTheRenderer) {
+    const struct {
+        const char* renderer;
+        bool software;
+    } cases[] = {{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+                 {"softpipe", true},
+                 {"Mesa X11 swrast", true},
+                 {"Software Rasterizer", true},
+                 {nullptr, true},
+                 {"AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6)", false},
+                 {"NVIDIA GeForce GTX 1060/PCIe/SSE2", false},
+                 {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(SoftwareRendererName(c.renderer), c.software) << (c.renderer ? c.renderer : "null");
+        EXPECT_EQ(MinifyingFilter(FilteringForRenderer(c.renderer)),
+                  c.software ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_LINEAR)
+            << (c.renderer ? c.renderer : "null");
+    }
 }
 
 namespace {
