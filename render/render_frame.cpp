@@ -55,14 +55,15 @@ void InitGL() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
 
-    GLint maxTextureSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
-    backgroundResolution =
-        StartBackgroundResolution(PreferHighBackdrop, maxTextureSize, backgroundResolution);
-
     // Trilinear filtering on a GPU; bilinear from the nearest mip level on a software rasterizer, where
     // blending two levels doubles the texel reads of every textured pixel.
-    SceneFiltering = FilteringForRenderer(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    SceneFiltering = FilteringForRenderer(renderer);
+
+    GLint maxTextureSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    backgroundResolution = StartBackgroundResolution(PreferHighBackdrop, maxTextureSize,
+                                                     SoftwareRendererName(renderer), backgroundResolution);
     glGenTextures(SceneTextureCount, SceneTexture);
     LoadSceneTextures();
 
@@ -83,8 +84,10 @@ void InitGL() {
     SetGlobalAmbient();
 }
 
-int32_t StartBackgroundResolution(bool preferHigh, int32_t maxTextureSize, int32_t current) {
-    return preferHigh && maxTextureSize >= 4096 ? 3 : current;
+int32_t StartBackgroundResolution(bool preferHigh, int32_t maxTextureSize, bool software, int32_t current) {
+    if (!preferHigh) return current;
+    if (software && maxTextureSize >= 2048) return 2;
+    return maxTextureSize >= 4096 ? 3 : current;
 }
 
 void ResizeView(int32_t width, int32_t height) {

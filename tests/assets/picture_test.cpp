@@ -296,8 +296,9 @@ TEST(Pictures, HalveShrinkSwap) {
 TEST(Pictures, JpegDecodedAtTheWidthItWillHave) {
     const struct {
         int width, limit, denominator;
-    } cases[] = {{4096, 1024, 4}, {4096, 2048, 2}, {4096, 4096, 1}, {4096, 0, 1}, {1000, 1024, 1},
-                 {4097, 1024, 2}, {4100, 1024, 8}, {100000, 10, 8}, {3, 1, 1}, {4, 1, 4}, {5, -1, 1}};
+    } cases[] = {{4096, 1024, 4}, {4096, 2048, 2}, {4096, 4096, 1}, {4096, 0, 1},
+                 {1000, 1024, 1}, {4097, 1024, 2}, {4100, 1024, 8}, {100000, 10, 8},
+                 {3, 1, 1},       {4, 1, 4},       {5, -1, 1}};
     for (const auto& c : cases)
         EXPECT_EQ(JpegDenominatorForWidth(c.width, c.limit), c.denominator) << c.width << " to " << c.limit;
 

@@ -174,13 +174,17 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
 }
 
 TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFits) {
+    // A software rasterizer starts at Medium: the High panorama would cost it 17 MiB of main memory.
     const struct {
         bool preferHigh;
-        int32_t maxTexture, current, expected;
-    } cases[] = {{true, 4096, 1, 3}, {true, 2048, 1, 1}, {false, 16384, 2, 2}};
+        int32_t maxTexture;
+        bool software;
+        int32_t current, expected;
+    } cases[] = {{true, 4096, false, 1, 3}, {true, 2048, false, 1, 1}, {false, 16384, false, 2, 2},
+                 {true, 16384, true, 1, 2}, {true, 1024, true, 1, 1},  {false, 16384, true, 3, 3}};
     for (const auto& c : cases)
-        EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.current), c.expected)
-            << c.preferHigh << ", " << c.maxTexture;
+        EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.software, c.current), c.expected)
+            << c.preferHigh << ", " << c.maxTexture << ", " << c.software;
 }
 
 // Software rasterizers get bilinear filtering from the nearest mip level, every other renderer trilinear.
