@@ -292,6 +292,35 @@ TEST(Pictures, HalveShrinkSwap) {
     FreeImage(odd);
 }
 
+// A picture to be shrunk is decoded at libjpeg's scale that halving would reach, never narrower.
+TEST(Pictures, JpegDecodedAtTheWidthItWillHave) {
+    const struct {
+        int width, limit, denominator;
+    } cases[] = {{4096, 1024, 4}, {4096, 2048, 2}, {4096, 4096, 1}, {4096, 0, 1},
+                 {1000, 1024, 1}, {4097, 1024, 2}, {4100, 1024, 8}, {100000, 10, 8},
+                 {3, 1, 1},       {4, 1, 4},       {5, -1, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(JpegDenominatorForWidth(c.width, c.limit), c.denominator) << c.width << " to " << c.limit;
+
+    const Bytes jpg = Jpeg(Baseline, 256, 16, {250, 20, 10}, {10, 20, 240});
+    const std::string path = ::testing::TempDir() + "rv_scaled_" + std::to_string(::getpid());
+    WriteFile(path, jpg);
+    for (auto [limit, width] : {std::pair{64, 64}, {100, 64}, {128, 128}, {0, 256}, {300, 256}}) {
+        RgbImage image{};
+        LoadImageFileAtWidth(image, path, limit);
+        ASSERT_FALSE(image.failed) << limit;
+        EXPECT_EQ(std::vector<int>({image.width, image.height, image.stride}),
+                  std::vector<int>({width, 16 * width / 256, ImageStride(width)}))
+            << limit;
+        // Blue, green, red as decoded: the left half red, the right half blue.
+        const uint8_t* last = image.pixels + size_t(image.width - 1) * 3;
+        EXPECT_NEAR(image.pixels[2], 250, 6) << limit;
+        EXPECT_NEAR(last[0], 240, 6) << limit;
+        FreeImage(image);
+    }
+    std::remove(path.c_str());
+}
+
 TEST(Pictures, ShippedPicturesAndResources) {
     const std::string data = std::string(RV_PROGRAM_DIR) + "/data/";
     for (const char* name : {"grass.jpg", "pebbles.jpg", "bricks.jpg", "doorwindow.jpg"}) {

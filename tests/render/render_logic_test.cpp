@@ -1,5 +1,6 @@
 // Rendering rules that need no GL context: trail parts, the attitude matrix, the snapshot, motion between
 // ticks and the Graphics commands' files.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -173,13 +174,38 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
 }
 
 TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFits) {
+    // A software rasterizer starts at Medium: the High panorama would cost it 17 MiB of main memory.
     const struct {
         bool preferHigh;
-        int32_t maxTexture, current, expected;
-    } cases[] = {{true, 4096, 1, 3}, {true, 2048, 1, 1}, {false, 16384, 2, 2}};
+        int32_t maxTexture;
+        bool software;
+        int32_t current, expected;
+    } cases[] = {{true, 4096, false, 1, 3}, {true, 2048, false, 1, 1}, {false, 16384, false, 2, 2},
+                 {true, 16384, true, 1, 2}, {true, 1024, true, 1, 1},  {false, 16384, true, 3, 3}};
     for (const auto& c : cases)
-        EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.current), c.expected)
-            << c.preferHigh << ", " << c.maxTexture;
+        EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.software, c.current), c.expected)
+            << c.preferHigh << ", " << c.maxTexture << ", " << c.software;
+}
+
+// Software rasterizers get bilinear filtering from the nearest mip level, every other renderer trilinear.
+TEST(Textures, FilteringChosenByTheRenderer) {
+    const struct {
+        const char* renderer;
+        bool software;
+    } cases[] = {{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+                 {"softpipe", true},
+                 {"Mesa X11 swrast", true},
+                 {"Software Rasterizer", true},
+                 {nullptr, true},
+                 {"AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6)", false},
+                 {"NVIDIA GeForce GTX 1060/PCIe/SSE2", false},
+                 {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(SoftwareRendererName(c.renderer), c.software) << (c.renderer ? c.renderer : "null");
+        EXPECT_EQ(MinifyingFilter(FilteringForRenderer(c.renderer)),
+                  c.software ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_LINEAR)
+            << (c.renderer ? c.renderer : "null");
+    }
 }
 
 namespace {
