@@ -216,6 +216,7 @@ TEST_F(RecorderFiles, HeaderOfZeroStillPlaysEveryFrameAndTheEndPauses) {
         EXPECT_TRUE(ShowsFrame(n));
         EXPECT_EQ(Recorder.sliderPos.load(), uint32_t(n + 1));
     }
+    Frame(); // the bar's thumb and times past a range of 0
     // Past the last frame (the step has moved the state on): paused, not playing, the last frame shown.
     Heli.position.x = -1.0f;
     SlowMotionPlayback = true;

@@ -113,6 +113,7 @@ TEST(MotorSound, LoopLengthIsWhereTheRecordingRepeats) {
     four.rate = 60.0f;
     const std::vector<int16_t> held = Block(four, Inputs(5000.0f));
     EXPECT_TRUE(std::all_of(held.end() - 100, held.end(), [&](int16_t v) { return v == held.back(); }));
+    EXPECT_EQ(held.back() - held.front(), four.LoopBuffer.back() - four.LoopBuffer[6000]);
 }
 
 TEST(MotorSound, RateAndGainFollowTheInputs) {
@@ -177,12 +178,12 @@ TEST(MotorSound, RateAndGainFollowTheInputs) {
 TEST(MotorSound, FileLoadKeepsThePreviousLoopOnFailure) {
     const std::string dir = ::testing::TempDir() + "rv_motor_" + std::to_string(::getpid());
     WriteFile(dir + "/good.wav", WaveFile(PcmMono16(TestRate), SineLoop(4000, 100, 8000)));
-    WriteFile(dir + "/stereo.wav",
-              WaveFile(FmtBody(1, 2, TestRate, TestRate * 4, 4, 16), SineLoop(4000, 100, 8000)));
+    WriteFile(dir + "/byterate.wav", // mono with the byte rate of stereo
+              WaveFile(FmtBody(1, 1, TestRate, TestRate * 4, 2, 16), SineLoop(8000, 100, 8000)));
     ASSERT_TRUE(LoadMotorSound(dir + "/good.wav"));
     EXPECT_NE(MotorSound.file, nullptr);
     CloseMotorSoundFile();
-    for (const std::string& bad : {dir + "/missing.wav", dir + "/stereo.wav", dir})
+    for (const std::string& bad : {dir + "/missing.wav", dir + "/byterate.wav", dir})
         EXPECT_FALSE(LoadMotorSound(bad)) << bad;
     EXPECT_EQ(MotorSound.LoopBuffer.size(), 8000u);
     EXPECT_EQ(MotorSound.file, nullptr);
