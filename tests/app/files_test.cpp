@@ -187,9 +187,10 @@ TEST_F(FilesTest, SettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
     Write(Path("Settings.ini"),
           "# comment\n  volume =  0.5 \r\nno equals sign here\n= value without key\n"
           "; volume = 0.9\nfuture_key = something new\nwidth = 800\nwidth = 1024\n"
-          "height = 99999999999999999999\nfraction = nan\nflag = maybe\nlast = no newline");
+          "height = 99999999999999999999\nfraction = nan\nflag = maybe\ndepth = 12 cm\nlast = no newline");
     LoadSettingsFile(Settings, Path("Settings.ini"));
-    ASSERT_EQ(Settings.entries.size(), 7u);
+    ASSERT_EQ(Settings.entries.size(), 8u);
+    EXPECT_EQ(GetSettingInt("depth", 7, 0, 100), 7); // trailing text: the fallback
     EXPECT_EQ(GetSetting("last", ""), "no newline");
     EXPECT_EQ(GetSettingFloat("volume", 1.0f, 0.0f, 1.0f), 0.5f);
     EXPECT_EQ(GetSettingInt("width", 640, 320, 16384), 1024); // the later line wins
@@ -200,11 +201,13 @@ TEST_F(FilesTest, SettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
     EXPECT_FALSE(GetSettingBool("flag", false));
 
     SetSettingInt("width", 1280);
+    SetSettingFloat("volume", 0.123456f);
     SetSetting("title", "two\nlines");
     ASSERT_TRUE(SaveSettingsFile(Settings, Path("Settings.ini")));
     LoadSettingsFile(Settings, Path("Settings.ini"));
     EXPECT_EQ(GetSetting("future_key", ""), "something new");
     EXPECT_EQ(GetSettingInt("width", 0, 0, 99999), 1280);
+    EXPECT_EQ(GetSettingFloat("volume", 0.0f, 0.0f, 1.0f), 0.123456f);
     EXPECT_EQ(GetSetting("title", ""), "two lines");
     LoadSettingsFile(Settings, Path("missing.ini"));
     EXPECT_TRUE(Settings.entries.empty());
