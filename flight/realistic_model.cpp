@@ -202,12 +202,11 @@ Dynamics Evaluate(const RealisticState& s, const RealisticParams& p, const Reali
     return out;
 }
 
-// Angular acceleration of the body: I dw/dt = M - w x (I w + H_rotor), the rotor's angular momentum
-// pointing down the shaft (it turns clockwise seen from above).
+// Angular acceleration of the body: I dw/dt = M - w x I w. The rotor's own gyroscopic moment reaches the
+// body only through the disc's tilt (the flapping's cross term), not as a rigid wheel's.
 Vec3d AngularAcceleration(const RealisticParams& p, const RealisticState& s, Vec3d moment) {
     Vec3d inertia = V(p.inertiaPitchKgm2, p.inertiaRollKgm2, p.inertiaYawKgm2);
-    Vec3d h = V(inertia.x * s.rates.x, inertia.y * s.rates.y,
-                inertia.z * s.rates.z - p.rotorInertiaKgm2 * s.rotorOmega);
+    Vec3d h = V(inertia.x * s.rates.x, inertia.y * s.rates.y, inertia.z * s.rates.z);
     Vec3d net = moment - Cross(s.rates, h);
     return V(net.x / inertia.x, net.y / inertia.y, net.z / inertia.z);
 }
@@ -430,8 +429,11 @@ RealisticEvents StepRealistic(RealisticState& s, const RealisticParams& p, const
     // The disc follows the cyclic with the flapping lag and trails the body's rotation.
     double tau = d.flapTimeConstant * d.headspeed / std::max(s.rotorOmega, 0.1 * d.headspeed);
     double lag = LagStep(dt, tau);
-    s.flapRight += (dyn.flapRightTarget - tau * s.rates.y - s.flapRight) * lag;
-    s.flapAhead += (dyn.flapAheadTarget + tau * s.rates.x - s.flapAhead) * lag;
+    // Off the axis, the spinning disc (clockwise seen from above) precesses by the body rate over the rotor
+    // speed: the gyroscopic coupling of pitch and roll.
+    double spin = std::max(s.rotorOmega, 0.1 * d.headspeed);
+    s.flapRight += (dyn.flapRightTarget - tau * s.rates.y - s.rates.x / spin - s.flapRight) * lag;
+    s.flapAhead += (dyn.flapAheadTarget + tau * s.rates.x - s.rates.y / spin - s.flapAhead) * lag;
     if (s.flightState == FlightLockXYZ) {
         s.position = V(0.0, 4.0, 2.0);
         s.velocity = Vec3d{};
