@@ -400,14 +400,10 @@ RealisticEvents StepRealistic(RealisticState& s, const RealisticParams& p, const
     Vec3d points[ContactPoints];
     ContactPointsOf(p, points);
     Vec3d groundForce;
-    bool touching = false;
-    bool headDown = false;
     for (int i = 0; i < ContactPoints; ++i) {
         Vec3d arm = ToWorld(ax, points[i]);
         double z = s.position.z + arm.z;
         if (z >= 0.0) continue;
-        touching = true;
-        if (i >= SkidPoints) headDown = true;
         Vec3d pointVelocity = s.velocity + ToWorld(ax, Cross(s.rates, points[i]));
         double normal = std::max(0.0, -ContactStiffness * z - ContactDamping * pointVelocity.z);
         double slide = std::sqrt(pointVelocity.x * pointVelocity.x + pointVelocity.y * pointVelocity.y);
@@ -450,7 +446,14 @@ RealisticEvents StepRealistic(RealisticState& s, const RealisticParams& p, const
     // downward speed taken away.
     ax = AxesOf(s.q);
     double lowest = 0.0;
-    for (int i = 0; i < ContactPoints; ++i) lowest = std::min(lowest, s.position.z + ToWorld(ax, points[i]).z);
+    bool headDown = false;
+    for (int i = 0; i < ContactPoints; ++i) {
+        double z = s.position.z + ToWorld(ax, points[i]).z;
+        lowest = std::min(lowest, z);
+        if (i >= SkidPoints && z < 0.0) headDown = true;
+    }
+    bool touching = lowest < 0.0;
+    Vec3d arrival = s.velocity; // judged before the ground takes the speed away
     if (lowest < -DeepestSink) {
         s.position.z += -DeepestSink - lowest;
         s.velocity.z = std::max(s.velocity.z, 0.0);
@@ -466,7 +469,9 @@ RealisticEvents StepRealistic(RealisticState& s, const RealisticParams& p, const
     // Flight state: touchdowns judged by the classic limits; lift-off once no point touches.
     int32_t kind = CollisionKind(ToVec3(s.position), ToVec3(s.velocity), env.schoolShown);
     if (s.flightState == FlightFlying && (touching || kind != CrashGround)) {
-        ev.touchdown = JudgeTouchdown(s, ax, headDown, env.schoolShown);
+        RealisticState atContact = s;
+        atContact.velocity = arrival;
+        ev.touchdown = JudgeTouchdown(atContact, ax, headDown, env.schoolShown);
         if (IsCrash(ev.touchdown)) {
             ev.crashed = true;
             s.flightState = FlightCrashed;

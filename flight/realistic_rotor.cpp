@@ -9,9 +9,9 @@ namespace {
 // solution for every climb and forward speed and bridges the vortex ring state.
 constexpr double FlowFloor = 0.7;
 
-// Mass-flow speed through the disc for a flow z (both in hover induced velocities): |z| for |z| >= 1 (pure
-// momentum theory: climb, hover, windmill brake), between them the even quartic that meets |z| with its
-// slope at +-1 and is FlowFloor at 0. dU/dz into slope.
+// Mass-flow speed through the disc for a flow z (both in hover induced velocities) in axial flight: |z|
+// for |z| >= 1 (pure momentum theory: climb, hover, windmill brake), between them the even quartic that
+// meets |z| with its slope at +-1 and is FlowFloor at 0. dU/dz into slope.
 double FlowSpeed(double z, double& slope) {
     double a = std::fabs(z);
     if (a >= 1.0) {
@@ -33,26 +33,28 @@ struct Momentum {
 
 Momentum MomentumResidual(double v, double thrust, double area, double climbSpeed, double inPlaneSpeed) {
     double vh = std::sqrt(std::fabs(thrust) / (2.0 * AirDensity * area));
-    Momentum m{v * std::fabs(inPlaneSpeed) - thrust / (2.0 * AirDensity * area), std::fabs(inPlaneSpeed)};
+    double z = climbSpeed + v;
     if (vh <= 1e-9) {
         // No thrust: no induced flow; the residual only asks v S = 0.
-        double s = std::sqrt(inPlaneSpeed * inPlaneSpeed + (climbSpeed + v) * (climbSpeed + v));
-        m.residual = v * s;
-        m.slope = s + v * v / std::max(s, 1e-9);
-        return m;
+        double s = std::sqrt(inPlaneSpeed * inPlaneSpeed + z * z);
+        return Momentum{v * s, std::max(s, 1e-9)};
     }
+    // The bridge fades with in-plane speed (the wake is blown clear of the disc), leaving Glauert's
+    // momentum theory.
+    double ratio = inPlaneSpeed / vh;
+    double w = 1.0 / (1.0 + 2.0 * ratio * ratio);
     double dudz = 0.0;
-    double u = vh * FlowSpeed((climbSpeed + v) / vh, dudz);
+    double bridge = FlowSpeed(z / vh, dudz);
+    double u = vh * (w * bridge + (1.0 - w) * std::fabs(z / vh));
+    double dudv = w * dudz + (1.0 - w) * (z >= 0.0 ? 1.0 : -1.0);
     double s = std::sqrt(inPlaneSpeed * inPlaneSpeed + u * u);
-    m.residual = v * s - thrust / (2.0 * AirDensity * area);
-    m.slope = s + v * u * dudz / s;
-    return m;
+    return Momentum{v * s - thrust / (2.0 * AirDensity * area), s + v * u * dudv / s};
 }
 
 // One safeguarded Newton step: the slope is held to at least half the flow speed so that a step never
 // runs the wrong way, and a step is at most the size of the flow it works on.
 double NewtonStep(double v, double residual, double slope, double floorSlope, double scale) {
-    double d = residual / std::max(slope, 0.5 * floorSlope);
+    double d = residual / std::max({slope, 0.5 * floorSlope, 1e-9});
     double limit = 0.5 * (std::fabs(v) + scale) + 0.1;
     return v - std::clamp(d, -limit, limit);
 }

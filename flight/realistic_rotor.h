@@ -36,8 +36,9 @@ struct RotorResult {
 };
 
 // Induced velocity of momentum theory for a thrust (sign kept): v_i sqrt(V_x^2 + U(V_c + v_i)^2) =
-// T / (2 rho A), U the mass-flow speed through the disc with a floor of 0.55 v_h that bridges the vortex
-// ring state between the climb and windmill-brake branches. Solved by Newton's method from guess.
+// T / (2 rho A), U the mass-flow speed through the disc. U is |V_c + v_i| (Glauert) except in axial
+// descent between the climb and windmill-brake branches, where a floor of 0.7 v_h bridges the vortex ring
+// state; the bridge fades as 1 / (1 + 2 (V_x / v_h)^2). Solved by Newton's method from guess.
 double MomentumInducedVelocity(double thrust, double area, double climbSpeed, double inPlaneSpeed,
                                double guess);
 
