@@ -59,7 +59,8 @@ void Rotate(double q[4], Vec3d rates, double dt) {
                    q[0] * r[2] - q[1] * r[3] + q[2] * r[0] + q[3] * r[1],
                    q[0] * r[3] + q[1] * r[2] - q[2] * r[1] + q[3] * r[0]};
     double len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2] + n[3] * n[3]);
-    for (int i = 0; i < 4; ++i) q[i] = n[i] / len;
+    for (int i = 0; i < 4; ++i)
+        q[i] = n[i] / len;
 }
 
 // Attitude from pitch (about the right axis) then roll (about the nose), heading +y.
@@ -263,12 +264,15 @@ void RunControllers(RealisticState& s, const RealisticParams& p, const Realistic
     }
     s.cyclicRight = std::clamp(p.cyclicFeedforwardS * cmd.y + p.cyclicGainS * error.y + s.cyclicIntegralRight,
                                -cyclicLimit, cyclicLimit);
-    s.cyclicAhead = std::clamp(-(p.cyclicFeedforwardS * cmd.x + p.cyclicGainS * error.x + s.cyclicIntegralAhead),
-                               -cyclicLimit, cyclicLimit);
+    s.cyclicAhead =
+        std::clamp(-(p.cyclicFeedforwardS * cmd.x + p.cyclicGainS * error.x + s.cyclicIntegralAhead),
+                   -cyclicLimit, cyclicLimit);
     // Tail: the pitch that holds the drive torque, less the rate loop (more pitch turns the nose right).
-    double torqueHold = HoverPitchForThrust(d.tail, s.rotorOmega * p.tailGearRatio, s.driveTorque / p.tailArmM);
-    s.tailPitch = std::clamp(torqueHold - (p.gyroFeedforwardS * cmd.z + p.gyroGainS * error.z + s.gyroIntegral),
-                             -tailLimit, tailLimit);
+    double torqueHold =
+        HoverPitchForThrust(d.tail, s.rotorOmega * p.tailGearRatio, s.driveTorque / p.tailArmM);
+    s.tailPitch =
+        std::clamp(torqueHold - (p.gyroFeedforwardS * cmd.z + p.gyroGainS * error.z + s.gyroIntegral),
+                   -tailLimit, tailLimit);
     s.collective = collective;
 
     // Governor: off below 0.1 throttle or on hold; the reference ramps up at the soft-start rate from the
@@ -299,8 +303,8 @@ void RunControllers(RealisticState& s, const RealisticParams& p, const Realistic
 }
 
 bool Finite(const RealisticState& s) {
-    const double v[] = {s.position.x, s.position.y, s.position.z, s.velocity.x, s.velocity.y, s.velocity.z,
-                        s.q[0],       s.q[1],       s.q[2],       s.q[3],       s.rates.x,    s.rates.y,
+    const double v[] = {s.position.x, s.position.y, s.position.z, s.velocity.x, s.velocity.y,  s.velocity.z,
+                        s.q[0],       s.q[1],       s.q[2],       s.q[3],       s.rates.x,     s.rates.y,
                         s.rates.z,    s.rotorOmega, s.flapRight,  s.flapAhead,  s.mainInduced, s.tailInduced};
     for (double x : v)
         if (!std::isfinite(x)) return false;
@@ -578,12 +582,14 @@ bool Solve(double a[7][7], double b[7], int n) {
         std::swap(b[col], b[pivot]);
         for (int row = col + 1; row < n; ++row) {
             double f = a[row][col] / a[col][col];
-            for (int k = col; k < n; ++k) a[row][k] -= f * a[col][k];
+            for (int k = col; k < n; ++k)
+                a[row][k] -= f * a[col][k];
             b[row] -= f * b[col];
         }
     }
     for (int row = n - 1; row >= 0; --row) {
-        for (int k = row + 1; k < n; ++k) b[row] -= a[row][k] * b[k];
+        for (int k = row + 1; k < n; ++k)
+            b[row] -= a[row][k] * b[k];
         b[row] /= a[row][row];
     }
     return true;
@@ -591,7 +597,8 @@ bool Solve(double a[7][7], double b[7], int n) {
 
 double Norm(const double* r, int n) {
     double m = 0.0;
-    for (int i = 0; i < n; ++i) m = std::max(m, std::fabs(r[i]));
+    for (int i = 0; i < n; ++i)
+        m = std::max(m, std::fabs(r[i]));
     return m;
 }
 } // namespace
@@ -633,10 +640,12 @@ TrimResult TrimRealistic(const RealisticParams& p, const RealisticDerived& d, co
             MotorPoint mp;
             double dp;
             TrimResiduals(t, xp, rp, sp, mp, dp);
-            for (int i = 0; i < n; ++i) jac[i][j] = (rp[i] - r[i]) / h;
+            for (int i = 0; i < n; ++i)
+                jac[i][j] = (rp[i] - r[i]) / h;
         }
         double step[7];
-        for (int i = 0; i < n; ++i) step[i] = -r[i];
+        for (int i = 0; i < n; ++i)
+            step[i] = -r[i];
         if (!Solve(jac, step, n)) break;
         // At most 0.2 rad or 2 m/s at once, the direction kept; then halved until the residual falls.
         double before = Norm(r, n);
@@ -648,7 +657,8 @@ TrimResult TrimRealistic(const RealisticParams& p, const RealisticDerived& d, co
         for (int tries = 0; tries < 20; ++tries, scale *= 0.5) {
             double xn[7];
             std::copy(x, x + 7, xn);
-            for (int i = 0; i < n; ++i) xn[i] += scale * step[i];
+            for (int i = 0; i < n; ++i)
+                xn[i] += scale * step[i];
             double rn[7];
             RealisticState sn;
             MotorPoint mn;
@@ -683,7 +693,8 @@ TrimResult TrimRealistic(const RealisticParams& p, const RealisticDerived& d, co
     s.tailPitch = x[3];
     s.cyclicIntegralRight = x[1];
     s.cyclicIntegralAhead = -x[2];
-    s.gyroIntegral = HoverPitchForThrust(d.tail, s.rotorOmega * p.tailGearRatio, s.driveTorque / p.tailArmM) - x[3];
+    s.gyroIntegral =
+        HoverPitchForThrust(d.tail, s.rotorOmega * p.tailGearRatio, s.driveTorque / p.tailArmM) - x[3];
     s.duty = duty;
     s.governorReference = autorotation ? 0.0 : s.rotorOmega;
     double open = d.openVoltageFull;

@@ -34,8 +34,8 @@ struct RealisticSticks {
 
 // What the model needs from the world for one step.
 struct RealisticEnvironment {
-    Vec3d airVelocity;         // m/s, world axes: the velocity of the air (wind and turbulence)
-    bool schoolShown = false;  // the school building stands in the scene (collisions)
+    Vec3d airVelocity;        // m/s, world axes: the velocity of the air (wind and turbulence)
+    bool schoolShown = false; // the school building stands in the scene (collisions)
 };
 
 // Figures derived once from the parameters.
@@ -43,11 +43,11 @@ struct RealisticDerived {
     RotorBlade main;
     RotorBlade tail;
     MotorSetup motor;
-    double gearRatio;       // motor turns per rotor turn
+    double gearRatio;        // motor turns per rotor turn
     double flapTimeConstant; // 16 / (Lock number x head speed), s
-    double headspeed;       // rad/s
-    double idleupHeadspeed; // rad/s
-    double openVoltageFull; // V
+    double headspeed;        // rad/s
+    double idleupHeadspeed;  // rad/s
+    double openVoltageFull;  // V
     double openVoltageEmpty;
     double capacityCoulomb;
 };
@@ -70,7 +70,7 @@ struct RealisticState {
     double governorReference = 0; // rad/s, ramps up at the soft-start rate
     double governorIntegral = 0;  // duty
     double duty = 0;
-    Vec3d commandFiltered;      // smoothed commanded rates: x pitch, y roll, z yaw (rad/s)
+    Vec3d commandFiltered;          // smoothed commanded rates: x pitch, y roll, z yaw (rad/s)
     double cyclicIntegralRight = 0; // rad of cyclic
     double cyclicIntegralAhead = 0;
     double gyroIntegral = 0; // rad of tail pitch
@@ -93,11 +93,11 @@ struct RealisticState {
 
 // What happened in a step, for the program to act on (crash report, sounds, random attitudes, reset).
 struct RealisticEvents {
-    bool landed = false;   // touched down within the limits; now resting
+    bool landed = false; // touched down within the limits; now resting
     bool liftedOff = false;
-    bool crashed = false;  // touched down beyond the limits, or hit the building or the pilot
-    Touchdown touchdown{}; // how it touched down (landed or crashed)
-    bool resetDue = false; // crashed three seconds ago: put the helicopter back on its pad
+    bool crashed = false;   // touched down beyond the limits, or hit the building or the pilot
+    Touchdown touchdown{};  // how it touched down (landed or crashed)
+    bool resetDue = false;  // crashed three seconds ago: put the helicopter back on its pad
     bool nonFinite = false; // the state stopped being finite and was put back on the pad
 };
 

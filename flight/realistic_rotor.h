@@ -7,25 +7,25 @@ constexpr double Gravity = 9.81;     // m/s^2
 
 // A rotor's fixed figures, derived once from the helicopter file.
 struct RotorBlade {
-    double radius;          // m
-    double area;            // pi R^2, m^2
-    double solidity;        // blades x chord / (pi R)
-    double liftSlope;       // 1/rad
-    double rootRatio;       // root cut-out / R
-    double cd0;             // section drag at zero lift
-    double d2;              // rise of the section drag with angle squared, 1/rad^2
-    double maxCtOverSigma;  // blade loading where the blades stall
+    double radius;         // m
+    double area;           // pi R^2, m^2
+    double solidity;       // blades x chord / (pi R)
+    double liftSlope;      // 1/rad
+    double rootRatio;      // root cut-out / R
+    double cd0;            // section drag at zero lift
+    double d2;             // rise of the section drag with angle squared, 1/rad^2
+    double maxCtOverSigma; // blade loading where the blades stall
     double inducedPowerFactor;
 };
 
 // The airflow a rotor meets: speeds of the hub through the air, along the shaft (positive climbing, the
 // air coming down through the disc from above) and in the disc plane.
 struct RotorFlow {
-    double omega;         // rotor speed, rad/s (>= 0)
-    double pitch;         // collective blade pitch, rad
-    double climbSpeed;    // V_c, m/s
-    double inPlaneSpeed;  // V_x, m/s (>= 0)
-    double groundFactor;  // (R / 4z)^2 faded with speed, 0 out of ground effect
+    double omega;        // rotor speed, rad/s (>= 0)
+    double pitch;        // collective blade pitch, rad
+    double climbSpeed;   // V_c, m/s
+    double inPlaneSpeed; // V_x, m/s (>= 0)
+    double groundFactor; // (R / 4z)^2 faded with speed, 0 out of ground effect
 };
 
 struct RotorResult {

@@ -78,9 +78,11 @@ int main(int argc, char** argv) {
     }
     double hourSeconds = SecondsSince(start);
     std::printf("StepRealistic: %.1f ns per step (%ld steps)\n", stepSeconds * 1e9 / steps, steps);
-    std::printf("One simulated hour at 1000 Hz: %.2f s (%.3f %% of one core)\n", hourSeconds, hourSeconds / 36.0);
+    std::printf("One simulated hour at 1000 Hz: %.2f s (%.3f %% of one core)\n", hourSeconds,
+                hourSeconds / 36.0);
     std::printf("Crashes or flights out of range in the hour: %d\n", crashes);
-    std::printf("Final state: flight state %d, height %.2f m, rotor %.0f rpm, battery %.0f %%\n", s.flightState,
-                s.position.z, s.rotorOmega * 60.0 / (2.0 * 3.14159265358979), s.charge * 100.0);
+    std::printf("Final state: flight state %d, height %.2f m, rotor %.0f rpm, battery %.0f %%\n",
+                s.flightState, s.position.z, s.rotorOmega * 60.0 / (2.0 * 3.14159265358979),
+                s.charge * 100.0);
     return 0;
 }

@@ -43,7 +43,8 @@ Result RunFdm(const std::string& args) {
     if (!pipe) return r;
     char buf[4096];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0)
+        r.out.append(buf, n);
     int status = pclose(pipe);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.err = ReadAll(errPath);
@@ -76,15 +77,16 @@ Table Fly(const std::string& model, const std::string& rows, const std::string& 
     std::ofstream(script) << "t,roll,pitch,yaw,collective,throttle,hold,idleup\n" << rows;
     char everyText[32];
     std::snprintf(everyText, sizeof everyText, "%g", every);
-    Result r = RunFdm("run --model '" + model + "' --script '" + script + "' --out '" + out + "' --start " + start +
-                   " --every " + everyText);
+    Result r = RunFdm("run --model '" + model + "' --script '" + script + "' --out '" + out + "' --start " +
+                      start + " --every " + everyText);
     EXPECT_EQ(r.status, 0) << r.err;
     std::istringstream in(ReadAll(out));
     std::string line;
     std::getline(in, line);
     std::vector<std::string> names;
     std::stringstream header(line);
-    for (std::string name; std::getline(header, name, ',');) names.push_back(name);
+    for (std::string name; std::getline(header, name, ',');)
+        names.push_back(name);
     Table table;
     while (std::getline(in, line)) {
         std::stringstream fields(line);
@@ -110,8 +112,8 @@ TEST_F(FdmTest, SteadyFigures) {
     EXPECT_EQ(info["headspeed_rpm"], 2700.0);
     EXPECT_EQ(info["collective_range_deg"], 11.0);
     EXPECT_EQ(info["max_roll_rate_dps"], 360.0);
-    for (const char* key : {"idleup_headspeed_rpm", "max_pitch_rate_dps", "max_yaw_rate_dps", "mass_kg",
-                            "rotor_radius_m"})
+    for (const char* key :
+         {"idleup_headspeed_rpm", "max_pitch_rate_dps", "max_yaw_rate_dps", "mass_kg", "rotor_radius_m"})
         EXPECT_TRUE(info.count(key)) << key;
 
     auto hover = Trim("");
@@ -128,7 +130,8 @@ TEST_F(FdmTest, SteadyFigures) {
     EXPECT_NEAR(inverted["collective_deg"], -hover["collective_deg"], 0.5);
 
     EXPECT_LE(Trim("--height 0.05")["collective_deg"], 0.97 * hover["collective_deg"]);
-    EXPECT_NEAR(Trim("--height 3")["collective_deg"], hover["collective_deg"], 0.01 * hover["collective_deg"]);
+    EXPECT_NEAR(Trim("--height 3")["collective_deg"], hover["collective_deg"],
+                0.01 * hover["collective_deg"]);
 
     EXPECT_LE(Trim("--speed 8")["power_w"], 0.85 * hover["power_w"]);
 
@@ -147,7 +150,8 @@ TEST_F(FdmTest, CollectivePunch) {
     Table t = Fly("450 Sport", rows, "hover:10", 0.001);
     ASSERT_GT(t.size(), 2000u);
     double lowest = 1e9;
-    for (auto& row : t) lowest = std::min(lowest, row["rpm"]);
+    for (auto& row : t)
+        lowest = std::min(lowest, row["rpm"]);
     EXPECT_GE(t.back()["vz"], 8.0);
     EXPECT_GE(lowest, 0.85 * 2700.0);
     EXPECT_LT(lowest, 0.995 * 2700.0); // the load does reach the head
@@ -169,19 +173,22 @@ TEST_F(FdmTest, StickSteps) {
                 {"0,0,1", "r_dps", 1.0, info["max_yaw_rate_dps"]}};
     for (const Axis& a : axes) {
         char rows[256];
-        std::snprintf(rows, sizeof rows, "0,0,0,0,%.6f,1,0,0\n0.5,%s,%.6f,1,0,0\n1.5,0,0,0,%.6f,1,0,0\n2,0,0,0,%.6f,1,0,0\n",
+        std::snprintf(rows, sizeof rows,
+                      "0,0,0,0,%.6f,1,0,0\n0.5,%s,%.6f,1,0,0\n1.5,0,0,0,%.6f,1,0,0\n2,0,0,0,%.6f,1,0,0\n",
                       hover, a.stick, hover, hover, hover);
         Table t = Fly("450 Sport", rows, "hover:10", 0.001);
         ASSERT_EQ(t.size(), 2001u);
         double rate = 0.0;
-        for (int i = 1300; i < 1500; ++i) rate += a.sign * t[i][a.column] / 200.0;
+        for (int i = 1300; i < 1500; ++i)
+            rate += a.sign * t[i][a.column] / 200.0;
         EXPECT_NEAR(rate, a.max, 0.15 * a.max) << a.column;
         double t63 = -1.0;
         for (int i = 500; i < 1500 && t63 < 0.0; ++i)
             if (a.sign * t[i][a.column] >= 0.63 * a.max) t63 = t[i]["t"] - 0.5;
         EXPECT_GE(t63, 0.030) << a.column;
         EXPECT_LE(t63, 0.150) << a.column;
-        for (int i = 1800; i <= 2000; ++i) ASSERT_LT(std::fabs(t[i][a.column]), 0.05 * a.max) << a.column << i;
+        for (int i = 1800; i <= 2000; ++i)
+            ASSERT_LT(std::fabs(t[i][a.column]), 0.05 * a.max) << a.column << i;
     }
 }
 
@@ -234,13 +241,12 @@ TEST_F(FdmTest, BadInputExitsWithTwo) {
 // The classic model through the runner: the same states, step for step, as the program's own step with the
 // same sticks (the transmitter's output after mixing) and the air still.
 TEST_F(FdmTest, ClassicEqualsTheProgramsStep) {
-    const char* rows =
-        "0,0,0,0,0,0.9,0,0\n"
-        "3,0,0,0,0.45,0.9,0,0\n"
-        "5,0.3,-0.2,0.4,0.4,0.9,0,1\n"
-        "6.5,-0.4,0.3,-0.5,0.38,0.9,0,0\n"
-        "8,0,0,0,0.3,0.9,0,0\n"
-        "10,0,0,0,0.3,0.9,0,0\n";
+    const char* rows = "0,0,0,0,0,0.9,0,0\n"
+                       "3,0,0,0,0.45,0.9,0,0\n"
+                       "5,0.3,-0.2,0.4,0.4,0.9,0,1\n"
+                       "6.5,-0.4,0.3,-0.5,0.38,0.9,0,0\n"
+                       "8,0,0,0,0.3,0.9,0,0\n"
+                       "10,0,0,0,0.3,0.9,0,0\n";
     Table t = Fly("classic", rows, "pad", 0.05);
     ASSERT_EQ(t.size(), 201u);
     struct Step {
@@ -266,7 +272,8 @@ TEST_F(FdmTest, ClassicEqualsTheProgramsStep) {
         ASSERT_EQ(row.at("flight_state"), FlightState) << i;
         highest = std::max(highest, static_cast<double>(Heli.position.z));
         double now = i * 0.05;
-        while (k + 1 < steps.size() && steps[k + 1].t <= now + 1e-9) ++k;
+        while (k + 1 < steps.size() && steps[k + 1].t <= now + 1e-9)
+            ++k;
         Sticks = steps[k].sticks;
         ScriptedIdleUp = steps[k].idleUp;
         RunTicks(1, 0.05f);

@@ -17,9 +17,9 @@ namespace {
 constexpr double PiD = 3.14159265358979323846;
 // The 450 of the physics notes: R 0.355 m, 2 blades of 32 mm, lift slope 5.5, Cd0 0.012, 2700 rpm, 0.78 kg.
 constexpr double Radius = 0.355;
-constexpr double Area = 0.3959192; // pi R^2
-constexpr double Omega = 282.74334; // 2700 rpm
-constexpr double Weight = 7.65;     // N
+constexpr double Area = 0.3959192;         // pi R^2
+constexpr double Omega = 282.74334;        // 2700 rpm
+constexpr double Weight = 7.65;            // N
 constexpr double HoverInduced = 2.8083057; // sqrt(T / (2 rho A))
 
 RotorBlade NotesBlade() {
@@ -200,7 +200,8 @@ TEST(RealisticParamsFile, RefusesBadFilesAndReadsGoodOnes) {
     auto replaceLine = [&](const std::string& key, const std::string& with) {
         std::istringstream in(good);
         std::string line, out;
-        while (std::getline(in, line)) out += (line.rfind(key + " ", 0) == 0 ? with : line) + "\n";
+        while (std::getline(in, line))
+            out += (line.rfind(key + " ", 0) == 0 ? with : line) + "\n";
         return out;
     };
     struct Case {
@@ -249,7 +250,7 @@ TEST(RealisticModel, TouchdownLimits) {
         double rollDeg;
         bool crash;
     } cases[] = {
-        {{0.0, 0.0, -1.0}, 0.0, false}, {{0.0, 0.0, -3.5}, 0.0, true}, {{4.5, 0.0, -0.5}, 0.0, true},
+        {{0.0, 0.0, -1.0}, 0.0, false}, {{0.0, 0.0, -3.5}, 0.0, true},  {{4.5, 0.0, -0.5}, 0.0, true},
         {{2.0, 1.0, -0.5}, 0.0, false}, {{0.0, 0.0, -0.5}, 20.0, true}, {{0.0, 0.0, -0.5}, 180.0, true},
     };
     for (const Case& c : cases) {
@@ -317,7 +318,8 @@ TEST(RealisticModel, TrimHoldsAndWindActsOnTheAir) {
     k.throttle = 1.0;
     k.collective = t.collectiveDeg / p.collectiveRangeDeg;
     RealisticState s = t.state;
-    for (int i = 0; i < 1000; ++i) StepRealistic(s, p, d, k, RealisticEnvironment{}, RealisticStepSeconds);
+    for (int i = 0; i < 1000; ++i)
+        StepRealistic(s, p, d, k, RealisticEnvironment{}, RealisticStepSeconds);
     EXPECT_NEAR(s.position.z, t.state.position.z, 0.01);
     EXPECT_NEAR(s.position.x, 0.0, 0.01);
     EXPECT_NEAR(s.rotorOmega, d.headspeed, 0.002 * d.headspeed);
@@ -328,7 +330,8 @@ TEST(RealisticModel, TrimHoldsAndWindActsOnTheAir) {
     RealisticState w = t.state;
     RealisticEnvironment wind;
     wind.airVelocity = Vec3d{0.0, -5.0, 0.0};
-    for (int i = 0; i < 1000; ++i) StepRealistic(w, p, d, k, wind, RealisticStepSeconds);
+    for (int i = 0; i < 1000; ++i)
+        StepRealistic(w, p, d, k, wind, RealisticStepSeconds);
     EXPECT_LT(w.velocity.y, -0.5);
 }
 
@@ -343,7 +346,7 @@ TEST(RealisticModel, AnHourOfRandomSticks) {
     k.throttle = 1.0;
     double deepest = 0.0;
     int crashes = 0;
-    const double points[6][3] = {{0.07, 0.1, -0.11},  {-0.07, 0.1, -0.11}, {0.07, -0.1, -0.11},
+    const double points[6][3] = {{0.07, 0.1, -0.11},   {-0.07, 0.1, -0.11}, {0.07, -0.1, -0.11},
                                  {-0.07, -0.1, -0.11}, {0.0, 0.0, 0.19},    {0.0, -0.495, 0.03}};
     for (long i = 0; i < 3600L * 1000L; ++i) {
         if (i % 200 == 0) {

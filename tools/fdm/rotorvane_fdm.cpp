@@ -102,7 +102,8 @@ Options ParseOptions(int argc, char** argv) {
     if (argc < 2) Fail("usage: rotorvane-fdm info|trim|run --model M ...");
     Options o;
     o.command = argv[1];
-    if (o.command != "info" && o.command != "trim" && o.command != "run") Fail("unknown command: " + o.command);
+    if (o.command != "info" && o.command != "trim" && o.command != "run")
+        Fail("unknown command: " + o.command);
     bool haveHeight = false, haveSpeed = false;
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
@@ -136,7 +137,8 @@ Options ParseOptions(int argc, char** argv) {
             } else if (s.rfind("hover:", 0) == 0) {
                 o.hoverStart = true;
                 o.startHeight = Number(a, s.substr(6));
-                if (o.startHeight < 0.0 || o.startHeight > 1000.0) Fail("--start: height outside 0 .. 1000 m");
+                if (o.startHeight < 0.0 || o.startHeight > 1000.0)
+                    Fail("--start: height outside 0 .. 1000 m");
             } else {
                 Fail("--start: expected pad or hover:H, got " + s);
             }
@@ -182,10 +184,11 @@ void Trim(const FdmModel& m, const Options& o) {
              : o.speed > 0  ? TrimKind::Level
                             : TrimKind::Hover;
     TrimResult t = TrimRealistic(m.params, m.derived, r);
-    std::printf("collective_deg = %.4f\ntail_pitch_deg = %.4f\npitch_deg = %.4f\nroll_deg = %.4f\nrpm = %.2f\n"
-                "power_w = %.3f\ncurrent_a = %.4f\ndescent_mps = %.4f\nconverged = %d\n",
-                t.collectiveDeg, t.tailPitchDeg, t.pitchDeg, t.rollDeg, t.rpm, t.batteryPower, t.batteryCurrent,
-                t.descent, t.converged ? 1 : 0);
+    std::printf(
+        "collective_deg = %.4f\ntail_pitch_deg = %.4f\npitch_deg = %.4f\nroll_deg = %.4f\nrpm = %.2f\n"
+        "power_w = %.3f\ncurrent_a = %.4f\ndescent_mps = %.4f\nconverged = %d\n",
+        t.collectiveDeg, t.tailPitchDeg, t.pitchDeg, t.rollDeg, t.rpm, t.batteryPower, t.batteryCurrent,
+        t.descent, t.converged ? 1 : 0);
 }
 
 struct Row {
@@ -216,7 +219,8 @@ std::vector<Row> ReadScript(const std::string& path) {
         while (std::getline(fields, field, ',')) {
             char* end = nullptr;
             double x = std::strtod(field.c_str(), &end);
-            while (end && (*end == ' ' || *end == '\t')) ++end;
+            while (end && (*end == ' ' || *end == '\t'))
+                ++end;
             if (field.empty() || *end != 0 || !std::isfinite(x)) bad("not a number: \"" + field + "\"");
             v.push_back(x);
         }
@@ -243,7 +247,8 @@ struct Sample {
 };
 
 void WriteSample(FILE* f, const Sample& s) {
-    std::fprintf(f, "%.4f,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.6f,%.6f,%.6f,%.5f,%.5f,%.5f,%.3f,%.5f,%.4f,%.4f,%d\n",
+    std::fprintf(f,
+                 "%.4f,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.6f,%.6f,%.6f,%.5f,%.5f,%.5f,%.3f,%.5f,%.4f,%.4f,%d\n",
                  s.t, s.position.x, s.position.y, s.position.z, s.velocity.x, s.velocity.y, s.velocity.z,
                  s.euler.x, s.euler.y, s.euler.z, s.rates.x, s.rates.y, s.rates.z, s.rpm, s.collectiveDeg,
                  s.power, s.current, s.flightState);
@@ -251,7 +256,8 @@ void WriteSample(FILE* f, const Sample& s) {
 
 // The row in force at time t (rows held until the next one).
 const Row& RowAt(const std::vector<Row>& rows, size_t& index, double t) {
-    while (index + 1 < rows.size() && rows[index + 1].t <= t + 1e-9) ++index;
+    while (index + 1 < rows.size() && rows[index + 1].t <= t + 1e-9)
+        ++index;
     return rows[index];
 }
 
@@ -311,7 +317,8 @@ Vec3d ToD(Vec3 v) {
 Vec3d EulerOf(const HeliState& h) {
     const double toDeg = 180.0 / 3.14159265358979323846;
     Vec3 right = cross(h.noseAxis, h.upAxis);
-    return Vec3d{std::atan2(-right.z, h.upAxis.z) * toDeg, std::asin(std::fmax(-1.0f, std::fmin(1.0f, h.noseAxis.z))) * toDeg,
+    return Vec3d{std::atan2(-right.z, h.upAxis.z) * toDeg,
+                 std::asin(std::fmax(-1.0f, std::fmin(1.0f, h.noseAxis.z))) * toDeg,
                  std::atan2(h.noseAxis.x, h.noseAxis.y) * toDeg};
 }
 
@@ -349,8 +356,16 @@ void RunClassic(const Options& o, const std::vector<Row>& rows, FILE* out) {
     for (long i = 0;; ++i) {
         double t = static_cast<double>(i) * ClassicStep;
         if (i % every == 0 || i == steps) {
-            Sample s{t, ToD(Heli.position), ToD(Heli.velocity), EulerOf(Heli), rates, Heli.rotorRpm,
-                     Model.maxCollective * ClassicRow.collective, 0.0, 0.0, FlightState};
+            Sample s{t,
+                     ToD(Heli.position),
+                     ToD(Heli.velocity),
+                     EulerOf(Heli),
+                     rates,
+                     Heli.rotorRpm,
+                     Model.maxCollective * ClassicRow.collective,
+                     0.0,
+                     0.0,
+                     FlightState};
             WriteSample(out, s);
         }
         if (i == steps) break;
@@ -370,8 +385,9 @@ void Run(const FdmModel& m, const Options& o) {
     std::vector<Row> rows = ReadScript(o.script);
     FILE* out = std::fopen(o.out.c_str(), "w");
     if (!out) Fail("cannot write " + o.out);
-    std::fprintf(out, "t,x,y,z,vx,vy,vz,roll_deg,pitch_deg,yaw_deg,p_dps,q_dps,r_dps,rpm,collective_deg,power_w,"
-                      "current_a,flight_state\n");
+    std::fprintf(out,
+                 "t,x,y,z,vx,vy,vz,roll_deg,pitch_deg,yaw_deg,p_dps,q_dps,r_dps,rpm,collective_deg,power_w,"
+                 "current_a,flight_state\n");
     if (m.classic)
         RunClassic(o, rows, out);
     else
