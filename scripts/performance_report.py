@@ -105,6 +105,7 @@ def grab(pattern, text, group=1):
 def main():
     bench = os.path.join(BUILD, "bench")
     flight = run([os.path.join(bench, "flight", "bench_flight")])
+    realistic = run([os.path.join(bench, "flight", "bench_realistic")])
     tick = run([os.path.join(bench, "tick", "bench_tick_jitter"), "10"])
     sound = run([os.path.join(bench, "sound", "sound_bench")])
     render = run([os.path.join(bench, "render", "render_bench")])
@@ -141,6 +142,8 @@ def main():
 
     row("One `StepHelicopter` call", grab(r"StepHelicopter: ([0-9.]+ ns)", flight))
     row("One simulated hour (step, wind, turbulence)", grab(r"One simulated hour.*: ([0-9.]+ ms)", flight))
+    row("One `StepRealistic` step (goal: at most 2 us)", grab(r"StepRealistic: ([0-9.]+ ns)", realistic))
+    row("One simulated hour of the realistic model at 1000 Hz", grab(r"One simulated hour at 1000 Hz: ([0-9.]+ s)", realistic))
     row("Tick period mean over 10 s", grab(r"tick period mean: ([0-9.]+ ms)", tick))
     row("Tick period worst jitter", grab(r"worst jitter: ([0-9.]+ ms)", tick))
     row("Tick drift over 10 s", grab(r"tick drift after [0-9]+ ticks: (-?[0-9.]+ ms)", tick))
