@@ -267,6 +267,12 @@ TEST(RealisticModel, TouchdownLimits) {
         EXPECT_EQ(ev.crashed, c.crash) << c.velocity.z << " " << c.rollDeg;
         EXPECT_EQ(ev.landed, !c.crash);
         EXPECT_EQ(s.flightState, c.crash ? FlightCrashed : FlightResting);
+        // Landed: the skids' friction stops the slide within a second.
+        for (int i = 0; i < 1000 && !c.crash; ++i)
+            StepRealistic(s, p, d, RealisticSticks{}, RealisticEnvironment{}, RealisticStepSeconds);
+        if (!c.crash) {
+            EXPECT_LT(std::hypot(s.velocity.x, s.velocity.y), 0.05);
+        }
     }
     // Crashed: three seconds later the reset is due.
     RealisticState s = RestingRealistic(p, d, Vec3d{});
@@ -330,9 +336,28 @@ TEST(RealisticModel, TrimHoldsAndWindActsOnTheAir) {
     RealisticState w = t.state;
     RealisticEnvironment wind;
     wind.airVelocity = Vec3d{0.0, -5.0, 0.0};
-    for (int i = 0; i < 1000; ++i)
-        StepRealistic(w, p, d, k, wind, RealisticStepSeconds);
+    // Blow-back: the disc tilts away from the wind at once, so the nose starts up before the controller
+    // catches it.
+    for (int i = 0; i < 30; ++i) StepRealistic(w, p, d, k, wind, RealisticStepSeconds);
+    EXPECT_GT(w.rates.x, 0.05);
+    for (int i = 30; i < 1000; ++i) StepRealistic(w, p, d, k, wind, RealisticStepSeconds);
     EXPECT_LT(w.velocity.y, -0.5);
+}
+
+// Flat-plate drag with the rotor stopped (no thrust): a fall ends at sqrt(2 m g / (rho f_top)) = 20.4 m/s;
+// at 10 m/s nose-on the drag is rho / 2 x 0.006 x 100 = 0.3675 N, 0.471 m/s^2 on 0.78 kg.
+TEST(RealisticModel, FuselageDrag) {
+    RealisticParams p = Sport();
+    RealisticDerived d = DeriveRealistic(p);
+    RealisticState s = RestingRealistic(p, d, Vec3d{0.0, 6.0, 2000.0});
+    s.flightState = FlightFlying;
+    for (int i = 0; i < 15000; ++i) StepRealistic(s, p, d, RealisticSticks{}, RealisticEnvironment{}, 0.001);
+    EXPECT_NEAR(s.velocity.z, -std::sqrt(2.0 * 0.78 * 9.81 / (1.225 * 0.03)), 0.2);
+    RealisticState f = RestingRealistic(p, d, Vec3d{0.0, 6.0, 2000.0});
+    f.flightState = FlightFlying;
+    f.velocity = Vec3d{0.0, 10.0, 0.0};
+    StepRealistic(f, p, d, RealisticSticks{}, RealisticEnvironment{}, 0.001);
+    EXPECT_NEAR((10.0 - f.velocity.y) / 0.001, 0.471, 0.002);
 }
 
 // An hour of random sticks at 1000 Hz: every state finite, no point deeper than 1 cm in the ground.
