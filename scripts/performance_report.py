@@ -263,7 +263,7 @@ def main():
         grab(r"1280x720 full scene, stock heli, swap\s+([0-9.]+ frames/s)", render_aa))
     row("Launch to first frame shown (benchmark, panorama at Low first)", grab(r"launch to first frame shown\s+([0-9.]+ ms)", render))
     row("Audio block synthesis (1/16 s)", grab(r"FillMotorBlock: ([0-9.]+ us) per block", sound))
-    lines += ["", "Raw benchmark output:", "", "```", flight.strip(), tick.strip(), sound.strip(), render.strip(),
+    lines += ["", "Raw benchmark output:", "", "```", flight.strip(), realistic.strip(), tick.strip(), sound.strip(), render.strip(),
               render_aa.strip(), "```", ""]
     # Sections written by hand after the generated part ("## Picture", "## Stick to step", ...) are kept.
     kept = ""
