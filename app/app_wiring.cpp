@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/flight_model_choice.h"
 #include "app/main_menu_ui.h"
 #include "app/menu.h"
 #include "app/menu_actions.h"
@@ -296,6 +297,7 @@ void StartUpWithWindow() {
         std::lock_guard<std::mutex> lock(SimMutex);
         ResetHelicopter();
     }
+    LoadFlightModelChoice();
     ResetSwitchChanged();
     LoadSoundLevels();
     InitAudioDevices();

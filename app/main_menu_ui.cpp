@@ -5,9 +5,18 @@
 #include <imgui.h>
 #include <string>
 
+#include "app/flight_model_choice.h"
 #include "app/menu.h"
 
 namespace {
+// The helicopter files under the classic model's item, listed afresh each time the sub-menu is open.
+void DrawHelicopterChoices() {
+    for (const std::string& name : ListHelicopterNames()) {
+        bool inUse = ActiveFlightModel.realistic && ActiveFlightModel.name == name;
+        if (ImGui::MenuItem((name + "##heli").c_str(), nullptr, inUse)) ChooseFlightModelCommand(name);
+    }
+}
+
 void DrawItem(const MenuEntry& e, int& chosen) {
     if (e.id == 0) {
         ImGui::Separator();
@@ -23,6 +32,7 @@ void DrawItem(const MenuEntry& e, int& chosen) {
     label += "##" + std::to_string(e.id);
     if (ImGui::MenuItem(label.c_str(), shortcut.empty() ? nullptr : shortcut.c_str(), MenuItemChecked(e.id)))
         chosen = e.id;
+    if (e.id == CmdClassicModel) DrawHelicopterChoices();
 }
 
 // Draws the entries of one pop-up from index first on; sub-menus open at their first entry.

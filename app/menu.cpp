@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/flight_model_choice.h"
 #include "app/menu_actions.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
@@ -66,6 +67,8 @@ const MenuEntry MainMenu[] = {
     {"Model", nullptr, "IdleUp Throttle Curve", CmdIdleUpThrottleCurve},
     {"Model", nullptr, "Model Parameters", CmdModelParameters},
     {"Model", nullptr, "Swash Imperfections", CmdSwashImperfections},
+    {"Model", nullptr, nullptr, 0},
+    {"Model", "Flight Model", "Classic", CmdClassicModel},
     {"View", nullptr, "Instruments", CmdInstruments},
     {"View", nullptr, "Record/Play Bar\t(R)", CmdRecordPlayBar},
     {"View", nullptr, "Lower Camera Angle", CmdLowerCamera},
@@ -137,6 +140,7 @@ bool MenuItemChecked(int id) {
         if (t.id == id) return trailsOn && TrailCapacity == t.capacity;
     switch (id) {
     case CmdTrailsNone: return !trailsOn;
+    case CmdClassicModel: return !ActiveFlightModel.realistic;
     case CmdTrailsDotted: return trailsDotted;
     case CmdScale450:
     case CmdScaleLarge:
@@ -205,6 +209,7 @@ void HandleMenuCommand(int id) {
     case CmdFullScreen: ToggleFullScreen(); break;
     case CmdLoadModelSetup: LoadModelSetupCommand(); break;
     case CmdSaveModelSetup: SaveModelSetupCommand(); break;
+    case CmdClassicModel: ChooseFlightModelCommand(ClassicModelName); break;
     default: RunSubsystemCommand(id); break;
     }
 }

@@ -197,3 +197,6 @@ FilePlace FlightLogTextPlace() {
 FilePlace ScratchRecordingPlace() {
     return OwnFile("temporary.rec");
 }
+FilePlace HelicopterFilePlace(const std::string& name) {
+    return ShippedDefault("helicopters/" + name + ".toml");
+}

@@ -72,3 +72,5 @@ FilePlace CanopyPicturePlace();    // data/canopy.jpg
 FilePlace FlightLogPlace();        // FlightLogData.log, the pilot's own only
 FilePlace FlightLogTextPlace();    // FlightLog.txt, the log as text for a viewer
 FilePlace ScratchRecordingPlace(); // temporary.rec, the recording being made or played
+// helicopters/<name>.toml: a realistic model's helicopter; the pilot's copy wins over the shipped one.
+FilePlace HelicopterFilePlace(const std::string& name);

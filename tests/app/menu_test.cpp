@@ -101,16 +101,16 @@ TEST(Menu, CheckMarksOfConcreteStates) {
         bool toggles; // dotted, auto reset, school, lower camera, smooth camera and motion, motor, crash
         const char* checked;
     } cases[] = {
-        {3, 1.0f, false, 600, 3, false, "1X  (normal)|None|Scale 450 Size|High|"},
+        {3, 1.0f, false, 600, 3, false, "1X  (normal)|None|Scale 450 Size|High|Classic|"},
         {0, 1.6f, true, 1200, 2, true,
-         "Auto Reset|1/4 speed|1 minute|Dotted|Large|Medium|Show School Building|Lower Camera Angle|"
+         "Auto Reset|1/4 speed|1 minute|Dotted|Large|Medium|Show School Building|Classic|Lower Camera Angle|"
          "Smooth camera follow|Smooth motion|Motor|Crash|"},
-        {6, 1.61f, true, 60, 1, false, "2.0 speed|3 second|Jumbo|Low|"},
-        {9, 1.11f, true, 6000, 0, false, "2.0 speed|5 minute|Large|"},
-        {1, 1.1f, true, 200, 9, false, "1/2 speed|10 second|Scale 450 Size|High|"},
-        {2, 1.5f, true, 2400, 3, false, "3/4 speed|2 minute|Large|High|"},
-        {4, 1.0f, true, 600, 3, false, "1.2 speed|30 second|Scale 450 Size|High|"},
-        {5, 1.0f, true, 601, 3, false, "1.5 speed|Scale 450 Size|High|"},
+        {6, 1.61f, true, 60, 1, false, "2.0 speed|3 second|Jumbo|Low|Classic|"},
+        {9, 1.11f, true, 6000, 0, false, "2.0 speed|5 minute|Large|Classic|"},
+        {1, 1.1f, true, 200, 9, false, "1/2 speed|10 second|Scale 450 Size|High|Classic|"},
+        {2, 1.5f, true, 2400, 3, false, "3/4 speed|2 minute|Large|High|Classic|"},
+        {4, 1.0f, true, 600, 3, false, "1.2 speed|30 second|Scale 450 Size|High|Classic|"},
+        {5, 1.0f, true, 601, 3, false, "1.5 speed|Scale 450 Size|High|Classic|"},
     };
     showInstruments = true;     // shows no mark
     FlightState = FlightLockXY; // shows no mark
