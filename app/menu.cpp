@@ -2,6 +2,7 @@
 #include "app/menu.h"
 
 #include "app/menu_actions.h"
+#include "app/pilot_aids.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
 #include "flight/heli_state.h"
@@ -33,6 +34,8 @@ const MenuEntry MainMenu[] = {
     {"Simulation", "Training Modes", "Lock XYZ position", CmdLockXYZ},
     {"Simulation", "Training Modes", "Lock XY position", CmdLockXY},
     {"Simulation", "Training Modes", "Random Attitudes", CmdRandomAttitudes},
+    {"Simulation", "Training Modes", "Hover trainer", CmdHoverTrainer},
+    {"Simulation", "Training Modes", "Training history", CmdTrainingHistory},
     {"Simulation", "Log", "View session times", CmdViewSessionTimes},
     {"Simulation", "Log", "Append session to log", CmdAppendSession},
     {"Simulation", "Log", "View log", CmdViewLog},
@@ -69,6 +72,10 @@ const MenuEntry MainMenu[] = {
     {"View", nullptr, "Smooth camera follow", CmdSmoothCamera},
     {"View", nullptr, "Smooth motion", CmdSmoothMotion},
     {"View", nullptr, "Full screen\tF11", CmdFullScreen},
+    {"View", nullptr, "Auto zoom\t+ - 0", CmdAutoZoom},
+    {"View", "Instrument size", "Small", CmdInstrumentsSmall},
+    {"View", "Instrument size", "Medium", CmdInstrumentsMedium},
+    {"View", "Instrument size", "Large", CmdInstrumentsLarge},
     {"Sound", nullptr, "Motor", CmdMotorSound},
     {"Sound", nullptr, "Crash", CmdCrashSound},
     {"Sound", nullptr, "Volume", CmdVolume},
@@ -82,14 +89,14 @@ const MenuEntry MainMenu[] = {
 const int MainMenuCount = sizeof(MainMenu) / sizeof(MainMenu[0]);
 
 namespace {
-const int SpeedIds[7] = {CmdSpeedQuarter, CmdSpeedHalf, CmdSpeedThreeQuarter, CmdSpeedNormal,
-                         CmdSpeed12, CmdSpeed15, CmdSpeed20};
+const int SpeedIds[7] = {CmdSpeedQuarter, CmdSpeedHalf, CmdSpeedThreeQuarter, CmdSpeedNormal, CmdSpeed12,
+                         CmdSpeed15,      CmdSpeed20};
 
 struct TrailChoice {
     int id;
     uint32_t capacity;
 };
-const TrailChoice TrailChoices[6] = {{CmdTrails3s, 60},   {CmdTrails10s, 200},  {CmdTrails30s, 600},
+const TrailChoice TrailChoices[6] = {{CmdTrails3s, 60},   {CmdTrails10s, 200}, {CmdTrails30s, 600},
                                      {CmdTrails1m, 1200}, {CmdTrails2m, 2400}, {CmdTrails5m, 6000}};
 
 void ChooseTrails(bool on, uint32_t capacity) {
@@ -111,28 +118,45 @@ int ScaleMenuChoice(float scale) {
 }
 
 bool MenuItemChecked(int id) {
+    bool aid = false;
+    if (PilotAidItemChecked(id, aid)) return aid;
     for (int i = 0; i < 7; ++i)
         if (SpeedIds[i] == id) return SimSpeed == i || (i == 6 && (SimSpeed < 0 || SimSpeed > 6));
     for (const TrailChoice& t : TrailChoices)
         if (t.id == id) return trailsOn && TrailCapacity == t.capacity;
     switch (id) {
-    case CmdTrailsNone: return !trailsOn;
-    case CmdTrailsDotted: return trailsDotted;
+    case CmdTrailsNone:
+        return !trailsOn;
+    case CmdTrailsDotted:
+        return trailsDotted;
     case CmdScale450:
     case CmdScaleLarge:
-    case CmdScaleJumbo: return ScaleMenuChoice(heliScale) == id;
-    case CmdBackgroundHigh: return backgroundResolution >= 3;
-    case CmdBackgroundMedium: return backgroundResolution == 2;
-    case CmdBackgroundLow: return backgroundResolution == 1;
-    case CmdAutoReset: return autoReset;
-    case CmdShowSchool: return showSchoolBuilding;
-    case CmdLowerCamera: return lowerCameraAngle;
-    case CmdSmoothCamera: return smoothCameraFollow;
-    case CmdSmoothMotion: return SmoothMotion;
-    case CmdFullScreen: return IsFullScreen();
-    case CmdMotorSound: return MotorSoundEnabled;
-    case CmdCrashSound: return CrashSoundEnabled;
-    default: return false;
+    case CmdScaleJumbo:
+        return ScaleMenuChoice(heliScale) == id;
+    case CmdBackgroundHigh:
+        return backgroundResolution >= 3;
+    case CmdBackgroundMedium:
+        return backgroundResolution == 2;
+    case CmdBackgroundLow:
+        return backgroundResolution == 1;
+    case CmdAutoReset:
+        return autoReset;
+    case CmdShowSchool:
+        return showSchoolBuilding;
+    case CmdLowerCamera:
+        return lowerCameraAngle;
+    case CmdSmoothCamera:
+        return smoothCameraFollow;
+    case CmdSmoothMotion:
+        return SmoothMotion;
+    case CmdFullScreen:
+        return IsFullScreen();
+    case CmdMotorSound:
+        return MotorSoundEnabled;
+    case CmdCrashSound:
+        return CrashSoundEnabled;
+    default:
+        return false;
     }
 }
 
@@ -156,6 +180,7 @@ void ResetCommand() {
 
 void HandleMenuCommand(int id) {
     if (id < 40001 || id > 40099) return;
+    if (RunPilotAidCommand(id)) return;
     for (int i = 0; i < 7; ++i)
         if (SpeedIds[i] == id) {
             std::lock_guard<std::mutex> lock(SimMutex);
@@ -165,26 +190,58 @@ void HandleMenuCommand(int id) {
     for (const TrailChoice& t : TrailChoices)
         if (t.id == id) return ChooseTrails(true, t.capacity);
     switch (id) {
-    case CmdPause: PauseCommand(); break;
-    case CmdReset: ResetCommand(); break;
-    case CmdAutoReset: autoReset = !autoReset; break;
-    case CmdTrailsNone: ChooseTrails(false, 0); break;
-    case CmdTrailsDotted: trailsDotted = !trailsDotted; break;
-    case CmdLockXYZ: SetFlightStateLocked(FlightLockXYZ); break;
-    case CmdLockXY: SetFlightStateLocked(FlightLockXY); break;
-    case CmdExit: QuitRequested = true; break;
+    case CmdPause:
+        PauseCommand();
+        break;
+    case CmdReset:
+        ResetCommand();
+        break;
+    case CmdAutoReset:
+        autoReset = !autoReset;
+        break;
+    case CmdTrailsNone:
+        ChooseTrails(false, 0);
+        break;
+    case CmdTrailsDotted:
+        trailsDotted = !trailsDotted;
+        break;
+    case CmdLockXYZ:
+        SetFlightStateLocked(FlightLockXYZ);
+        break;
+    case CmdLockXY:
+        SetFlightStateLocked(FlightLockXY);
+        break;
+    case CmdExit:
+        QuitRequested = true;
+        break;
     case CmdShowSchool: {
         std::lock_guard<std::mutex> lock(SimMutex);
         showSchoolBuilding = !showSchoolBuilding;
         break;
     }
-    case CmdInstruments: showInstruments = !showInstruments; break;
-    case CmdLowerCamera: lowerCameraAngle = !lowerCameraAngle; break;
-    case CmdSmoothCamera: smoothCameraFollow = !smoothCameraFollow; break;
-    case CmdSmoothMotion: SmoothMotion = !SmoothMotion; break;
-    case CmdFullScreen: ToggleFullScreen(); break;
-    case CmdLoadModelSetup: LoadModelSetupCommand(); break;
-    case CmdSaveModelSetup: SaveModelSetupCommand(); break;
-    default: RunSubsystemCommand(id); break;
+    case CmdInstruments:
+        showInstruments = !showInstruments;
+        break;
+    case CmdLowerCamera:
+        lowerCameraAngle = !lowerCameraAngle;
+        break;
+    case CmdSmoothCamera:
+        smoothCameraFollow = !smoothCameraFollow;
+        break;
+    case CmdSmoothMotion:
+        SmoothMotion = !SmoothMotion;
+        break;
+    case CmdFullScreen:
+        ToggleFullScreen();
+        break;
+    case CmdLoadModelSetup:
+        LoadModelSetupCommand();
+        break;
+    case CmdSaveModelSetup:
+        SaveModelSetupCommand();
+        break;
+    default:
+        RunSubsystemCommand(id);
+        break;
     }
 }

@@ -22,6 +22,7 @@
 #include "flight/heli_state.h"
 #include "input/channel_mapping.h"
 #include "input/control_input.h"
+#include "input/throttle_interlock.h"
 #include "input/controller_switches.h"
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
@@ -637,3 +638,37 @@ TEST(VirtualJoysticks, PollBindingAndUnplugging) {
 }
 
 } // namespace
+
+// The start and reset interlock on a sequence of steps: (throttle, clock since reset) -> motor throttle.
+TEST(ThrottleInterlock, MotorWaitsForIdleAfterStartAndReset) {
+    const struct {
+        float throttle, clock, motor;
+        bool holding;
+    } steps[] = {
+        {0.5f, 0.05f, 0.0f, true},  // start with the stick at half: the motor stays off
+        {0.6f, 0.10f, 0.0f, true},  //
+        {0.0f, 0.15f, 0.0f, false}, // at idle once
+        {0.6f, 0.20f, 0.6f, false}, // now the motor follows
+        {-0.2f, 0.25f, -0.2f, false},
+        {0.7f, 0.30f, 0.7f, false},
+        {0.7f, 0.05f, 0.0f, true},    // the clock went back: a reset with the throttle up
+        {0.1f, 0.10f, 0.0f, true},    // above idle still
+        {-0.1f, 0.15f, -0.1f, false}, // below idle counts as idle
+        {0.4f, 0.20f, 0.4f, false},
+        {0.4f, 0.20f, 0.0f, true}, // a reset within one step (the clock did not rise)
+    };
+    ThrottleInterlock lock;
+    ArmThrottleInterlock(lock);
+    int n = 0;
+    for (const auto& s : steps) {
+        EXPECT_FLOAT_EQ(InterlockedThrottle(lock, s.throttle, s.clock), s.motor) << "step " << n;
+        EXPECT_EQ(ThrottleInterlockHolding(lock), s.holding) << "step " << n;
+        ++n;
+    }
+    // Turned off in Settings.ini: the throttle passes at once and nothing is said.
+    ThrottleInterlock off;
+    off.enabled = false;
+    ArmThrottleInterlock(off);
+    EXPECT_FLOAT_EQ(InterlockedThrottle(off, 0.5f, 0.05f), 0.5f);
+    EXPECT_FALSE(ThrottleInterlockHolding(off));
+}
