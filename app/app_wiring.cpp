@@ -221,10 +221,9 @@ void DrawOneFrame() {
     }
     if (state == FlightCrashShown)
         DrawCrashReport(menuHeight, clientW, clientH);
-    else {
+    else
         DrawControllerHint(menuHeight, clientW, clientH);
-        DrawPilotAidHints(menuHeight, clientW, clientH);
-    }
+    DrawPilotAidHints(menuHeight, clientW, clientH);
     EndUiFrame();
     SwapMainWindow();
 }

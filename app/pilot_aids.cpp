@@ -8,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/hover_trainer_shell.h"
 #include "app/safe_file.h"
 #include "app/settings_ini.h"
 #include "app/shared_flags.h"
@@ -147,11 +148,14 @@ float TextClearanceAboveInstruments() {
 }
 
 void DrawPilotAidHints(int menuHeight, int clientWidth, int clientHeight) {
+    DrawHoverTrainerUi(menuHeight, clientWidth);
     bool paused, holding;
     {
         std::lock_guard<std::mutex> lock(SimMutex);
-        paused = SimPaused && FlightState != FlightCrashed && FlightState != FlightCrashShown;
+        paused = SimPaused;
         holding = ThrottleInterlockHolding(Interlock);
+        // Over the frozen crash picture only its report shows.
+        if (FlightState == FlightCrashed || FlightState == FlightCrashShown) paused = holding = false;
     }
     const float scale = static_cast<float>(UiScale());
     if (paused && pausedHint)

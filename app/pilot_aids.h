@@ -30,5 +30,6 @@ void UpdateViewZoom(double frameSeconds, bool crashShown);
 // Pixels from the client area's bottom to just above the instruments (their size and numbers included):
 // texts over the picture sit higher than this.
 float TextClearanceAboveInstruments();
-// The overlay's texts: "Paused: P to fly" beside the pause mark, the interlock's note above the instruments.
+// Every frame: the hover trainer's line and window, and the overlay's texts (not over a crash picture):
+// "Paused: P to fly" beside the pause mark, the interlock's note above the instruments.
 void DrawPilotAidHints(int menuHeight, int clientWidth, int clientHeight);

@@ -8,6 +8,7 @@
 
 #include "app/user_prefs.h"
 #include "render/helicopter.h"
+#include "render/hover_box.h"
 #include "render/instruments.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
@@ -138,6 +139,7 @@ void RenderFrame(int32_t width, int32_t height) {
 
     glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
     DrawHelicopter(snap);
+    if (snap.hoverBoxOn) DrawHoverBox(snap.hoverBoxCentre, snap.hoverInside);
     SetGlobalAmbient();
 
     // A scaled overlay draws in units of scale pixels, still anchored to the window's edges; the
