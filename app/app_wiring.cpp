@@ -28,6 +28,7 @@
 #include "input/controller_switches.h"
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
+#include "input/transmitter_check.h"
 #include "log/flight_log.h"
 #include "platform/audio_device.h"
 #include "platform/file_chooser.h"
@@ -374,5 +375,6 @@ void ShutdownSaves() {
     StorePresentationSettings();
     SaveSettingsFile(Settings, WritePath("Settings.ini"));
     CloseAudioDevices();
+    StopTransmitterCheck();
     ShutdownJoystickDevices();
 }

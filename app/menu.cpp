@@ -83,6 +83,7 @@ const MenuEntry MainMenu[] = {
     {"Joystick", nullptr, "Calibrate", CmdCalibrate},
     {"Joystick", nullptr, "Mapping", CmdMapping},
     {"Joystick", nullptr, "Reset,Pause", CmdResetPauseSwitches},
+    {"Joystick", nullptr, "Transmitter check", CmdTransmitterCheck},
     {"Help", nullptr, "Index", CmdHelpIndex},
     {"Help", nullptr, "About", CmdAbout},
 };

@@ -15,6 +15,7 @@
 #include "app/user_prefs.h"
 #include "flight/heli_state.h"
 #include "input/throttle_interlock.h"
+#include "input/transmitter_check.h"
 #include "platform/key_latch.h"
 #include "platform/ui_font.h"
 #include "platform/window.h"
