@@ -53,6 +53,7 @@ void LoadPilotAidSettings() {
     Zoom.autoZoom = GetSettingBool("AutoZoom", false);
     InstrumentSizeChoice = GetSettingInt("InstrumentSize", 0, 0, 2);
     pausedHint = GetSettingBool("PausedHint", true);
+    if (GetSettingBool("HoverTrainer", false) != HoverTrainerOn()) ToggleHoverTrainer();
     {
         std::lock_guard<std::mutex> lock(SimMutex);
         Interlock.enabled = GetSettingBool("ThrottleInterlock", true);
@@ -69,6 +70,7 @@ void StorePilotAidSettings() {
     SetSettingBool("AutoZoom", Zoom.autoZoom);
     SetSettingInt("InstrumentSize", InstrumentSizeChoice);
     SetSettingBool("PausedHint", pausedHint);
+    SetSettingBool("HoverTrainer", HoverTrainerOn());
     bool interlock;
     {
         std::lock_guard<std::mutex> lock(SimMutex);
@@ -100,6 +102,13 @@ bool PilotAidItemChecked(int id, bool& checked) {
     case CmdInstrumentsLarge:
         checked = InstrumentSizeChoice == 2;
         return true;
+    case CmdHoverTrainer:
+        checked = HoverTrainerOn();
+        return true;
+    case CmdTrainingHistory:
+    case CmdTransmitterCheck:
+        checked = false;
+        return true;
     default:
         return false;
     }
@@ -118,6 +127,15 @@ bool RunPilotAidCommand(int id) {
         return true;
     case CmdInstrumentsLarge:
         InstrumentSizeChoice = 2;
+        return true;
+    case CmdHoverTrainer:
+        ToggleHoverTrainer();
+        return true;
+    case CmdTrainingHistory:
+        ShowTrainingHistory();
+        return true;
+    case CmdTransmitterCheck:
+        ShowTransmitterCheck();
         return true;
     default:
         return false;

@@ -31,7 +31,7 @@ void WatchAxisSample(AxisWatch& w, int32_t raw, double seconds) {
 AxisFigures FiguresOf(const AxisWatch& w) {
     AxisFigures f;
     f.changes = static_cast<int>(w.intervals.size());
-    if (f.changes >= 5) {
+    if (f.changes >= 20) {
         std::vector<double> sorted = w.intervals;
         std::sort(sorted.begin(), sorted.end());
         f.medianMs = sorted[sorted.size() / 2];

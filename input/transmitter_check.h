@@ -23,7 +23,7 @@ struct AxisWatch {
 
 struct AxisFigures {
     int changes = 0;       // changes within the window
-    double medianMs = 0.0; // 0 while fewer than 5 changes
+    double medianMs = 0.0; // 0 while fewer than 20 changes
     double p95Ms = 0.0;
     int32_t steps = 0; // steps over the whole travel (0 while the axis has not moved enough to tell)
 };

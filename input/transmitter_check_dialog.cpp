@@ -82,7 +82,7 @@ void DrawTransmitterCheck() {
         "(over the last %.0f seconds) and in how many steps it moves over its travel.",
         CheckWindowSeconds);
     ImGui::Columns(4, "axes", false);
-    for (const char* heading : {"Axis", "Update interval (median)", "95 %", "Steps over the travel"}) {
+    for (const char* heading : {"Axis", "New value every", "95 % within", "Steps over the travel"}) {
         ImGui::TextDisabled("%s", heading);
         ImGui::NextColumn();
     }

@@ -15,7 +15,7 @@ import rvdriver  # noqa: E402
 
 TX = "RC Transmitter"
 W, H = 1024, 768
-JOYSTICK_X, CHECK_Y = 345, 104  # the Joystick menu's title and its "Transmitter check" row
+JOYSTICK_X, CHECK_Y = 345, 111  # the Joystick menu's title and its "Transmitter check" row
 
 
 def calibration_file():
