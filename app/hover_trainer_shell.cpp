@@ -80,10 +80,13 @@ void DrawHistoryWindow() {
 } // namespace
 
 void HoverTrainerTick() {
-    if (!Trainer.active || SimPaused || RecorderPlaying()) return;
+    // A recording played back is scored too (to look at a flight again), but only flights flown go into
+    // the history; slow motion steps only one tick in eight, so it is not scored.
+    if (!Trainer.active || SimPaused || SlowMotionPlayback) return;
     HoverResult result;
     const Vec3 pad = set(HeliStartPosition.x, HeliStartPosition.y, 0.0f);
-    if (UpdateHoverTrainer(Trainer, Heli.position, Heli.noseAxis, FlightState, pad, SimTimeStep, result))
+    if (UpdateHoverTrainer(Trainer, Heli.position, Heli.noseAxis, FlightState, pad, SimTimeStep, result) &&
+        !RecorderPlaying())
         finishedTasks.push_back(result);
 }
 

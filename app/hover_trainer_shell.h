@@ -2,8 +2,8 @@
 // to TrainingHistory.txt and the "Training history" window.
 #pragma once
 
-// On the tick thread with SimMutex held, after the step: scores the step just flown (not while paused or
-// playing a recording) and queues a finished task for the main thread.
+// On the tick thread with SimMutex held, after the step: scores the step just flown or played back (not
+// while paused or in slow motion) and queues a task finished in flight for the main thread.
 void HoverTrainerTick();
 // "Hover trainer": starts the trainer at its first task, or stops it.
 void ToggleHoverTrainer();

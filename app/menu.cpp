@@ -90,14 +90,14 @@ const MenuEntry MainMenu[] = {
 const int MainMenuCount = sizeof(MainMenu) / sizeof(MainMenu[0]);
 
 namespace {
-const int SpeedIds[7] = {CmdSpeedQuarter, CmdSpeedHalf, CmdSpeedThreeQuarter, CmdSpeedNormal, CmdSpeed12,
-                         CmdSpeed15,      CmdSpeed20};
+const int SpeedIds[7] = {CmdSpeedQuarter, CmdSpeedHalf, CmdSpeedThreeQuarter, CmdSpeedNormal,
+                         CmdSpeed12, CmdSpeed15, CmdSpeed20};
 
 struct TrailChoice {
     int id;
     uint32_t capacity;
 };
-const TrailChoice TrailChoices[6] = {{CmdTrails3s, 60},   {CmdTrails10s, 200}, {CmdTrails30s, 600},
+const TrailChoice TrailChoices[6] = {{CmdTrails3s, 60},   {CmdTrails10s, 200},  {CmdTrails30s, 600},
                                      {CmdTrails1m, 1200}, {CmdTrails2m, 2400}, {CmdTrails5m, 6000}};
 
 void ChooseTrails(bool on, uint32_t capacity) {
@@ -126,38 +126,23 @@ bool MenuItemChecked(int id) {
     for (const TrailChoice& t : TrailChoices)
         if (t.id == id) return trailsOn && TrailCapacity == t.capacity;
     switch (id) {
-    case CmdTrailsNone:
-        return !trailsOn;
-    case CmdTrailsDotted:
-        return trailsDotted;
+    case CmdTrailsNone: return !trailsOn;
+    case CmdTrailsDotted: return trailsDotted;
     case CmdScale450:
     case CmdScaleLarge:
-    case CmdScaleJumbo:
-        return ScaleMenuChoice(heliScale) == id;
-    case CmdBackgroundHigh:
-        return backgroundResolution >= 3;
-    case CmdBackgroundMedium:
-        return backgroundResolution == 2;
-    case CmdBackgroundLow:
-        return backgroundResolution == 1;
-    case CmdAutoReset:
-        return autoReset;
-    case CmdShowSchool:
-        return showSchoolBuilding;
-    case CmdLowerCamera:
-        return lowerCameraAngle;
-    case CmdSmoothCamera:
-        return smoothCameraFollow;
-    case CmdSmoothMotion:
-        return SmoothMotion;
-    case CmdFullScreen:
-        return IsFullScreen();
-    case CmdMotorSound:
-        return MotorSoundEnabled;
-    case CmdCrashSound:
-        return CrashSoundEnabled;
-    default:
-        return false;
+    case CmdScaleJumbo: return ScaleMenuChoice(heliScale) == id;
+    case CmdBackgroundHigh: return backgroundResolution >= 3;
+    case CmdBackgroundMedium: return backgroundResolution == 2;
+    case CmdBackgroundLow: return backgroundResolution == 1;
+    case CmdAutoReset: return autoReset;
+    case CmdShowSchool: return showSchoolBuilding;
+    case CmdLowerCamera: return lowerCameraAngle;
+    case CmdSmoothCamera: return smoothCameraFollow;
+    case CmdSmoothMotion: return SmoothMotion;
+    case CmdFullScreen: return IsFullScreen();
+    case CmdMotorSound: return MotorSoundEnabled;
+    case CmdCrashSound: return CrashSoundEnabled;
+    default: return false;
     }
 }
 
@@ -191,58 +176,26 @@ void HandleMenuCommand(int id) {
     for (const TrailChoice& t : TrailChoices)
         if (t.id == id) return ChooseTrails(true, t.capacity);
     switch (id) {
-    case CmdPause:
-        PauseCommand();
-        break;
-    case CmdReset:
-        ResetCommand();
-        break;
-    case CmdAutoReset:
-        autoReset = !autoReset;
-        break;
-    case CmdTrailsNone:
-        ChooseTrails(false, 0);
-        break;
-    case CmdTrailsDotted:
-        trailsDotted = !trailsDotted;
-        break;
-    case CmdLockXYZ:
-        SetFlightStateLocked(FlightLockXYZ);
-        break;
-    case CmdLockXY:
-        SetFlightStateLocked(FlightLockXY);
-        break;
-    case CmdExit:
-        QuitRequested = true;
-        break;
+    case CmdPause: PauseCommand(); break;
+    case CmdReset: ResetCommand(); break;
+    case CmdAutoReset: autoReset = !autoReset; break;
+    case CmdTrailsNone: ChooseTrails(false, 0); break;
+    case CmdTrailsDotted: trailsDotted = !trailsDotted; break;
+    case CmdLockXYZ: SetFlightStateLocked(FlightLockXYZ); break;
+    case CmdLockXY: SetFlightStateLocked(FlightLockXY); break;
+    case CmdExit: QuitRequested = true; break;
     case CmdShowSchool: {
         std::lock_guard<std::mutex> lock(SimMutex);
         showSchoolBuilding = !showSchoolBuilding;
         break;
     }
-    case CmdInstruments:
-        showInstruments = !showInstruments;
-        break;
-    case CmdLowerCamera:
-        lowerCameraAngle = !lowerCameraAngle;
-        break;
-    case CmdSmoothCamera:
-        smoothCameraFollow = !smoothCameraFollow;
-        break;
-    case CmdSmoothMotion:
-        SmoothMotion = !SmoothMotion;
-        break;
-    case CmdFullScreen:
-        ToggleFullScreen();
-        break;
-    case CmdLoadModelSetup:
-        LoadModelSetupCommand();
-        break;
-    case CmdSaveModelSetup:
-        SaveModelSetupCommand();
-        break;
-    default:
-        RunSubsystemCommand(id);
-        break;
+    case CmdInstruments: showInstruments = !showInstruments; break;
+    case CmdLowerCamera: lowerCameraAngle = !lowerCameraAngle; break;
+    case CmdSmoothCamera: smoothCameraFollow = !smoothCameraFollow; break;
+    case CmdSmoothMotion: SmoothMotion = !SmoothMotion; break;
+    case CmdFullScreen: ToggleFullScreen(); break;
+    case CmdLoadModelSetup: LoadModelSetupCommand(); break;
+    case CmdSaveModelSetup: SaveModelSetupCommand(); break;
+    default: RunSubsystemCommand(id); break;
     }
 }

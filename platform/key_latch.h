@@ -1,20 +1,9 @@
 // Per-key "pressed since the last query" latches for the keyboard shortcuts.
 #pragma once
 
-// KeyZoomIn is + or = (and the keypad's +), KeyZoomOut - (and the keypad's), KeyZoomReset 0 (and the
-// keypad's).
+// KeyZoomIn is + or = (and the keypad's +), KeyZoomOut - (and the keypad's), KeyZoomReset 0 (and the keypad's).
 enum LatchKey {
-    KeyLeftCtrl,
-    KeyRightCtrl,
-    KeySpace,
-    KeyP,
-    KeyR,
-    KeyI,
-    KeyH,
-    KeyF11,
-    KeyZoomIn,
-    KeyZoomOut,
-    KeyZoomReset,
+    KeyLeftCtrl, KeyRightCtrl, KeySpace, KeyP, KeyR, KeyI, KeyH, KeyF11, KeyZoomIn, KeyZoomOut, KeyZoomReset,
     LatchKeyCount
 };
 

@@ -94,10 +94,12 @@ void Quad(float x1, float y1, float x2, float y2) {
     glEnd();
 }
 
-// A number centred under a dial (cx its centre) on a dark backing that reads over grass and sky alike.
-void Readout(const std::string& text, float cx, float top, float rowHeight) {
+// A number centred under a dial (cx its centre) on a dark backing that reads over grass and sky alike;
+// a long number is moved in from the overlay's edges (0 and right).
+void Readout(const std::string& text, float cx, float top, float rowHeight, float right) {
     const float glyph = rowHeight * 0.6f;
     const float width = StrokeTextWidth(text, glyph);
+    cx = std::max(std::min(cx, right - width * 0.5f - 4.0f), width * 0.5f + 4.0f);
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_POLYGON_BIT);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
@@ -149,8 +151,8 @@ void DrawInstruments(const RenderSnapshot& snap, int32_t width, int32_t height) 
     StickBox(half, top, snap.rollInput, snap.pitchInput);
     Dial(w - 54.0f, top, 6, -150.0f, 60.0f, snap.airspeedMph * 6.0f - 150.0f);
     if (row > 0.0f) {
-        Readout(RotorReadout(snap.heli.rotorRpm), 79.0f, h - row, row);
-        Readout(SpeedReadout(snap.airspeedMph), w - 29.0f, h - row, row);
+        Readout(RotorReadout(snap.heli.rotorRpm), 79.0f, h - row, row, w);
+        Readout(SpeedReadout(snap.airspeedMph), w - 29.0f, h - row, row, w);
     }
 }
 

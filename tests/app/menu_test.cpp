@@ -12,8 +12,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "render/instruments.h"
-#include "render/view_zoom.h"
 #include "app/app_wiring.h"
 #include "app/menu.h"
 #include "app/program_paths.h"
@@ -26,7 +24,9 @@
 #include "flight/wind.h"
 #include "platform/key_latch.h"
 #include "recorder/flight_recorder.h"
+#include "render/instruments.h"
 #include "render/motion_smoothing.h"
+#include "render/view_zoom.h"
 
 using Operations = std::vector<std::string>;
 
@@ -100,7 +100,7 @@ TEST(Menu, CheckMarksOfConcreteStates) {
         bool trailsOn;
         uint32_t capacity;
         int32_t background;
-        bool toggles; // dotted, auto reset, school, lower camera, smooth camera and motion, auto zoom and the
+        bool toggles; // dotted, auto reset, school, lower camera, smooth camera and motion, auto zoom and
                       // large instruments, motor, crash
         const char* checked;
     } cases[] = {

@@ -25,12 +25,12 @@ TEST(TrainingHistory, RoundTripAndScores) {
     EXPECT_TRUE(LoadTrainingHistory(path).records.empty()); // no file yet
     const TrainingRecord records[] = {{"2026-12-07 14:05", "Tail-in", 30.0f, 30.0f},
                                       {"2026-12-07 14:07", "Side-on left", 30.0f, 41.5f},
-                                      {"2026-12-08 09:00", "Nose-in", 30.1f, 120.0f}};
+                                      {"2026-12-08 09:00", "Nose-in", 30.1f, 45.1f}};
     for (const TrainingRecord& r : records)
         ASSERT_TRUE(AppendTrainingRecord(path, r));
     EXPECT_EQ(ReadAll(path),
               "2026-12-07 14:05\tTail-in\t30.0\t30.0\n2026-12-07 14:07\tSide-on left\t30.0\t41.5\n"
-              "2026-12-08 09:00\tNose-in\t30.1\t120.0\n");
+              "2026-12-08 09:00\tNose-in\t30.1\t45.1\n");
     const TrainingHistory h = LoadTrainingHistory(path);
     ASSERT_EQ(h.records.size(), 3u);
     EXPECT_EQ(h.damagedLines, 0u);
@@ -42,7 +42,7 @@ TEST(TrainingHistory, RoundTripAndScores) {
     }
     EXPECT_EQ(TrainingScorePercent(h.records[0]), 100);
     EXPECT_EQ(TrainingScorePercent(h.records[1]), 72); // 30 / 41.5
-    EXPECT_EQ(TrainingScorePercent(h.records[2]), 25);
+    EXPECT_EQ(TrainingScorePercent(h.records[2]), 67); // 66.7 rounds up
     EXPECT_EQ(TrainingScorePercent({"", "", 0.0f, 0.0f}), 0);
     std::filesystem::remove(path);
 }
