@@ -89,7 +89,7 @@ extern SwashImperfections Swash;
 
 void SetModelSetupDefaults(ModelSetup& setup); // every field but the four curves
 void SetDefaultCurves(ModelSetup& setup);      // the four curves
-// Both return true on failure, as the design's failure flag; the record is unchanged when the file
+// Both return true on success, as every other load and save; the record is unchanged when the file
 // cannot be opened. A short file replaces only the leading bytes it holds.
 bool LoadModelSetup(ModelSetup& setup, const std::string& path);
 bool SaveModelSetup(const ModelSetup& setup, const std::string& path);

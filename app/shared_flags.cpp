@@ -2,6 +2,7 @@
 #include "app/shared_flags.h"
 
 bool SimPaused = false;
+std::atomic<bool> PauseHeld{false};
 bool SlowMotionPlayback = false;
 int32_t SimSpeed = 3;
 float SimTimeStep = 0.05f;

@@ -4,6 +4,9 @@
 #include <cstdint>
 
 extern bool SimPaused;
+// Set while the Calibrate dialog is open: every axis reads its extremes, so nothing may clear SimPaused
+// (not the keys, the menu nor the controller's switches) until it closes. Written on the main thread.
+extern std::atomic<bool> PauseHeld;
 extern bool SlowMotionPlayback;
 extern int32_t SimSpeed;     // speed menu index 0..6, 3 is normal speed
 extern float SimTimeStep;    // seconds simulated by the current tick

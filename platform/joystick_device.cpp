@@ -20,6 +20,11 @@ struct DeviceSlot {
 // Written on the main thread and read by the tick's poll, always under SDL's joystick lock.
 DeviceSlot slots[MaxJoystickDevices];
 TransmitterIdentity remembered;
+// The id whose device the last poll read (-1 when it read none), and the id of a device in use that
+// went missing while it was being read: its last sticks are kept until it is read again. Both are
+// touched only by the poll, under SDL's joystick lock.
+int32_t idReadLast = -1;
+int32_t idLost = -1;
 
 // SDL's joystick lock, also taken by SDL itself around its own joystick state.
 struct JoystickLock {
@@ -68,6 +73,7 @@ void ShutdownJoystickDevices() {
         if (s.joystick) SDL_JoystickClose(s.joystick);
         s = DeviceSlot{};
     }
+    idReadLast = idLost = -1;
 }
 
 void JoystickDeviceAdded(int deviceIndex) {
@@ -138,15 +144,22 @@ bool TransmitterPresent() {
     return id >= 0 && id < MaxJoystickDevices && slots[id].joystick;
 }
 
-void PollJoystick() {
+bool PollJoystick() {
     JoystickLock lock;
     int32_t raw[JoystickAxisCount] = {};
     int32_t id = LoadShared(Calibration.joystickId);
     SDL_Joystick* joystick = (id >= 0 && id < MaxJoystickDevices) ? slots[id].joystick : nullptr;
     if (!joystick || !SDL_JoystickGetAttached(joystick)) {
+        // The device read last poll is gone (perhaps before its removal event was handled): the step
+        // keeps its last sticks rather than flying on zeros, which read as full deflection.
+        if (idReadLast == id && id >= 0) idLost = id;
+        idReadLast = -1;
+        if (idLost == id) return false;
         StoreJoystickPoll(Calibration, false, raw, 0);
-        return;
+        return true;
     }
+    idReadLast = id;
+    idLost = -1;
     int axes = SDL_JoystickNumAxes(joystick);
     for (int i = 0; i < JoystickAxisCount && i < axes; ++i)
         raw[i] = SDL_JoystickGetAxis(joystick, i) + 32768;
@@ -160,18 +173,19 @@ void PollJoystick() {
     for (int h = 0; h < 4 && h < hatCount; ++h)
         hats |= static_cast<uint32_t>(SDL_JoystickGetHat(joystick, h) & 0x0F) << (4 * h);
     StoreJoystickPoll(Calibration, true, raw, static_cast<int32_t>(mask), static_cast<int32_t>(hats));
+    return true;
 }
 
-void ServiceJoystickPoll() {
+bool ServiceJoystickPoll() {
     // The event pump of this pass has already brought SDL's joystick state up to date.
-    PollJoystick();
+    return PollJoystick();
 }
 
-void PollJoystickForStep() {
-    if (!SDL_WasInit(SDL_INIT_JOYSTICK)) return;
+bool PollJoystickForStep() {
+    if (!SDL_WasInit(SDL_INIT_JOYSTICK)) return true;
     JoystickLock lock;
     SDL_JoystickUpdate();
-    PollJoystick();
+    return PollJoystick();
 }
 
 std::vector<JoystickDeviceInfo> PresentJoystickDevices() {

@@ -29,14 +29,17 @@ TransmitterIdentity TransmitterIdentityOf(int32_t id);
 bool TransmitterPresent();
 
 // Reads the device Calibration.joystickId into Calibration.raw / buttons: raw = SDL value + 32768 for
-// axes 0..5 (0 for axes the device lacks), button n = bit n. A missing device reads all 0.
-void PollJoystick();
+// axes 0..5 (0 for axes the device lacks), button n = bit n. A missing device reads all 0, except the
+// device in use that vanished since the last poll read it (unplugged, its removal event perhaps not yet
+// handled): its last axes, buttons and hats stay, and the poll returns false until it is read again.
+bool PollJoystick();
 // The main loop calls it every pass (every frame): the dialogs and instruments see the sticks of this
-// frame.
-void ServiceJoystickPoll();
+// frame. False while the device in use is lost, as PollJoystick.
+bool ServiceJoystickPoll();
 // Right before each simulation step, on the tick thread: brings SDL's joystick state up to date and
-// polls, under SDL's joystick lock, so the step flies on the stick as it is now.
-void PollJoystickForStep();
+// polls, under SDL's joystick lock, so the step flies on the stick as it is now. False while the device
+// in use is lost: the step must not fly on it.
+bool PollJoystickForStep();
 
 // The devices present, in id order, with axis count and product name.
 std::vector<JoystickDeviceInfo> PresentJoystickDevices();

@@ -15,7 +15,8 @@
 #include "render/heli_model.h"
 
 namespace {
-void ResetHelicopterLocked() {
+// Takes SimMutex itself, as every command does; ResetHelicopter needs the caller to hold it.
+void ResetHelicopterCommand() {
     std::lock_guard<std::mutex> lock(SimMutex);
     ResetHelicopter();
 }
@@ -34,7 +35,7 @@ void ChooseCanopyImage() {
                                                  "canopy.jpg", true, false);
     OpenFileChooser(options, [](const std::string& path) {
         InstallCanopyPicture(path);
-        ResetHelicopterLocked();
+        ResetHelicopterCommand();
     });
 }
 
@@ -44,7 +45,7 @@ void ChooseHeliGeometry() {
                                                  "bell206.x", true, false);
     OpenFileChooser(options, [](const std::string& path) {
         bool ok = LoadHeliGeometryFile(path);
-        ResetHelicopterLocked();
+        ResetHelicopterCommand();
         reloadHeliTexture = true;
         // Code 1 (file not opened) sets no text of its own, so the message comes from the code.
         if (!ok) ShowMessageBox(XMeshErrorMessage(HeliMesh.errorCode), "Error...");
@@ -55,7 +56,7 @@ bool RunGraphicsCommand(int id) {
     switch (id) {
     case CmdStockGeometry:
         UseStockGeometry();
-        ResetHelicopterLocked();
+        ResetHelicopterCommand();
         reloadHeliTexture = true;
         return true;
     case CmdCanopyGraphics:

@@ -18,8 +18,12 @@
 #include "render/textures.h"
 
 namespace {
-void RebuildStockMeshLocked() {
-    LoadXMesh(std::string(), HeliMesh, false);
+// The geometry file the helicopter is drawn from; empty for the built-in mesh (main thread).
+std::string geometryInUse;
+
+// Builds the mesh in use again at heliScale; the caller holds SimMutex.
+void LockedRebuildMeshInUse() {
+    LoadXMesh(geometryInUse, HeliMesh, !geometryInUse.empty());
     BuildShadowCircle();
 }
 } // namespace
@@ -27,7 +31,8 @@ void RebuildStockMeshLocked() {
 void UseStockGeometry() {
     {
         std::lock_guard<std::mutex> lock(SimMutex);
-        RebuildStockMeshLocked();
+        geometryInUse.clear();
+        LockedRebuildMeshInUse();
     }
     LoadImageResource(heliSkinImage, ResourceStockSkin);
     SwapRedBlue(heliSkinImage);
@@ -42,8 +47,8 @@ std::string SkinPathForGeometry(const std::string& geometryPath) {
 bool LoadHeliGeometryFile(const std::string& path) {
     {
         std::lock_guard<std::mutex> lock(SimMutex);
-        LoadXMesh(path, HeliMesh, true);
-        BuildShadowCircle();
+        geometryInUse = path;
+        LockedRebuildMeshInUse();
     }
     bool ok = HeliMesh.errorCode == MeshErrorNone;
 
@@ -70,7 +75,7 @@ bool InstallCanopyPicture(const std::string& chosenPath) {
         return false;
     }
     std::error_code ec;
-    const std::string target = WritePath("data/canopy.jpg");
+    const std::string target = CanopyPicturePlace().write;
     // Choosing data/canopy.jpg itself leaves the file as it is.
     if (!fs::equivalent(chosenPath, target, ec) && !CopyFileAtomically(chosenPath, target)) return false;
     reloadCanopyTexture = true;
@@ -80,7 +85,8 @@ bool InstallCanopyPicture(const std::string& chosenPath) {
 void SetHeliScale(float scale) {
     std::lock_guard<std::mutex> lock(SimMutex);
     heliScale = scale;
-    RebuildStockMeshLocked();
+    // A geometry file in use is read again at the new size (the skin it brought stays).
+    LockedRebuildMeshInUse();
 }
 
 void SetBackgroundResolution(int32_t resolution) {

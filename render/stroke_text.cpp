@@ -49,7 +49,8 @@ float StrokeTextWidth(const std::string& text, float height) {
 
 void DrawStrokeText(const std::string& text, float x, float y, float height) {
     const float unit = height / 8.0f;
-    const float advance = height * 0.85f;
+    // One glyph and the gap after it, as StrokeTextWidth counts them.
+    const float advance = StrokeTextWidth("88", height) - StrokeTextWidth("8", height);
     for (char c : text) {
         if (const Glyph* g = Find(c)) {
             for (const auto& strip : g->strips) {
