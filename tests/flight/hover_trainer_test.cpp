@@ -63,6 +63,9 @@ TEST(HoverTrainer, DriftingOutIsScoredByTheTimeInside) {
     HoverTrainer t;
     StartHoverTrainer(t);
     HoverResult r;
+    // A step that simulated no time (paused) starts nothing, even in the box.
+    EXPECT_FALSE(UpdateHoverTrainer(t, set(0.0f, 6.0f, 1.5f), TailIn, FlightFlying, Pad, 0.0f, r));
+    EXPECT_FALSE(t.started);
     const float dt = 0.05f;
     const float off = 20.0f * 0.01745329f;
     int step = 0;
@@ -92,13 +95,18 @@ TEST(HoverTrainer, DriftingOutIsScoredByTheTimeInside) {
     EXPECT_EQ(t.held, 0.0f);
     EXPECT_EQ(HoverScore(t), 0.0f);
 
+    // The clock starts on entering the box, on heading or not.
+    EXPECT_FALSE(UpdateHoverTrainer(t, set(0.0f, 6.0f, 1.5f), TailIn, FlightFlying, Pad, 2.0f, r));
+    EXPECT_TRUE(t.started);
+    EXPECT_FLOAT_EQ(t.flown, 2.0f);
+    EXPECT_EQ(t.held, 0.0f);
     // A crash throws the attempt away; paused steps (dt 0) count nothing.
     EXPECT_FALSE(
         UpdateHoverTrainer(t, set(0.0f, 6.0f, 1.5f), set(-1.0f, 0.0f, 0.0f), FlightFlying, Pad, 10.0f, r));
     EXPECT_FLOAT_EQ(t.held, 10.0f);
     EXPECT_FALSE(
         UpdateHoverTrainer(t, set(0.0f, 6.0f, 1.5f), set(-1.0f, 0.0f, 0.0f), FlightFlying, Pad, 0.0f, r));
-    EXPECT_FLOAT_EQ(t.flown, 10.0f);
+    EXPECT_FLOAT_EQ(t.flown, 12.0f);
     EXPECT_FALSE(UpdateHoverTrainer(t, set(0.0f, 6.0f, 0.0f), TailIn, FlightCrashed, Pad, 0.05f, r));
     EXPECT_EQ(t.held, 0.0f);
     EXPECT_FALSE(t.started);

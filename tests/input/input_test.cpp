@@ -768,6 +768,16 @@ TEST(TransmitterCheck, IntervalsStepsAndWarnings) {
     edge.medianMs = 10.5;
     edge.steps = 255;
     EXPECT_EQ(AxisWarnings("A", edge).size(), 2u);
+    // Intervals of 2 ms and 30 ms mixed, 15 and 25 of them: the median is 30 ms.
+    AxisWatch mixed;
+    double at = 0.0;
+    int value = 0;
+    WatchAxisSample(mixed, value, at);
+    for (int i = 0; i < 40; ++i) {
+        at += (i % 8 < 3) ? 0.002 : 0.030;
+        WatchAxisSample(mixed, ++value, at);
+    }
+    EXPECT_DOUBLE_EQ(std::round(FiguresOf(mixed).medianMs), 30.0);
     double mean = 0.0, worst = 0.0;
     StickToScreenMs(50.0, 1000.0 / 60.0, mean, worst);
     EXPECT_NEAR(mean, 25.0 + 25.0, 1e-9);
