@@ -15,6 +15,7 @@
 #include "app/menu.h"
 #include "app/menu_actions.h"
 #include "app/model_setup.h"
+#include "app/pilot_aids.h"
 #include "app/program_paths.h"
 #include "app/safe_file.h"
 #include "app/settings_ini.h"
@@ -28,6 +29,7 @@
 #include "input/controller_switches.h"
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
+#include "input/transmitter_check.h"
 #include "log/flight_log.h"
 #include "platform/audio_device.h"
 #include "platform/file_chooser.h"
@@ -132,7 +134,8 @@ void DrawControllerHint(int menuHeight, int clientWidth, int clientHeight) {
             : "No transmitter found: connect it, then choose Joystick > Controller Select";
     ImDrawList* draw = ImGui::GetForegroundDrawList();
     ImVec2 size = ImGui::CalcTextSize(text);
-    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f * UiScale() - size.y);
+    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f,
+              menuHeight + clientHeight - TextClearanceAboveInstruments() - size.y);
     draw->AddRectFilled(ImVec2(at.x - 8, at.y - 4), ImVec2(at.x + size.x + 8, at.y + size.y + 4),
                         IM_COL32(0, 0, 0, 110), 4.0f);
     draw->AddText(at, IM_COL32(255, 255, 255, 255), text);
@@ -200,6 +203,7 @@ void DrawOneFrame() {
         CaptureRenderSnapshot();
         SmoothSnapshot(FrameSnapshot, FrameClockSeconds());
         OverlayScale = UiScale();
+        UpdateViewZoom(FrameClockSeconds(), false);
         RenderFrame(clientW, clientH);
         bool justCrashed = false;
         {
@@ -221,6 +225,7 @@ void DrawOneFrame() {
         DrawCrashReport(menuHeight, clientW, clientH);
     else
         DrawControllerHint(menuHeight, clientW, clientH);
+    DrawPilotAidHints(menuHeight, clientW, clientH);
     EndUiFrame();
     SwapMainWindow();
 }
@@ -229,6 +234,7 @@ void LoadPresentationSettings() {
     SmoothMotion = GetSettingBool("SmoothMotion", true);
     SetAntiAliasingChoice(GetSettingInt("AntiAliasing", 0, 0, 2));
     SetUiScaleOverride(GetSettingInt("UiScale", 0, 0, 4));
+    LoadPilotAidSettings();
 }
 
 void RestoreWindowFromSettings() {
@@ -250,6 +256,7 @@ void StorePresentationSettings() {
     SetSettingInt("WindowWidth", placement.width);
     SetSettingInt("WindowHeight", placement.height);
     SetSettingBool("FullScreen", placement.fullScreen);
+    StorePilotAidSettings();
 }
 } // namespace
 
@@ -309,6 +316,7 @@ void StartUpWithWindow() {
         ReportUnreadableCrashSounds(folders);
     }
     if (MotorSoundEnabled) LoadAndStartMotorSound();
+    ReportMissingTypeface();
 }
 
 void WatchSwitchesAndKeys() {
@@ -321,6 +329,7 @@ void WatchSwitchesAndKeys() {
     if (KeyPressedSinceLastQuery(KeyI)) return ToggleKeyboardIdleUp();
     if (KeyPressedSinceLastQuery(KeyH)) return ToggleKeyboardThrottleHold();
     if (KeyPressedSinceLastQuery(KeyF11)) return ToggleFullScreen();
+    WatchZoomKeys();
 }
 
 void RunMainLoop(const PlatformEvents& events) {
@@ -372,5 +381,6 @@ void ShutdownSaves() {
     StorePresentationSettings();
     SaveSettingsFile(Settings, SettingsPlace().write);
     CloseAudioDevices();
+    StopTransmitterCheck();
     ShutdownJoystickDevices();
 }

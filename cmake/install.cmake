@@ -100,8 +100,10 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Plug an RC transmitter in as a joystick an
 electric helicopter: spool up, hover, land and fly circuits, seen from the
 edge of a grass field. The model has a motor-driven rotor, a tail gyro,
 ground effect, wind and turbulence; flights can be recorded and replayed.")
-# Dependencies come from the libraries the executable links (dpkg-shlibdeps), so they never drift.
+# Dependencies come from the libraries the executable links (dpkg-shlibdeps), so they never drift; the
+# typeface of the menus and dialogs is read at run time, so its package is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core | fonts-noto-core")
 # Per generator: the archive holds the portable folder, the Debian package the "system" component.
 configure_file(${PROJECT_SOURCE_DIR}/cmake/cpack_options.cmake.in ${CMAKE_BINARY_DIR}/CPackOptions.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackOptions.cmake)

@@ -152,7 +152,7 @@ void StepHelicopter(float dt) {
     float roll = Finite(ApplyExpo(Finite(GetControlInput(Roll)), m.expoRoll));
     float pitch = Finite(ApplyExpo(Finite(GetControlInput(Pitch)), m.expoPitch));
     float yaw = Finite(ApplyExpo(Finite(GetControlInput(Yaw)), m.expoYaw));
-    float throttle = Finite(GetControlInput(Throttle));
+    float throttle = Finite(GetMotorThrottle(SimClock));
     float collective = Finite(GetControlInput(Collective));
 
     // 9. Dead band of the cyclic.

@@ -6,6 +6,9 @@ enum ControlFunction : int32_t { Roll = 0, Pitch = 1, Yaw = 2, Throttle = 3, Col
 
 // Roll, pitch, yaw and collective in -1..+1; throttle 0..1 with the simulator curves.
 float GetControlInput(ControlFunction f);
+// The throttle the motor gets in a step: GetControlInput(Throttle) held at 0 by the start and reset
+// interlock (input/throttle_interlock.h) while flying on the live sticks; clockSinceReset is SimClock.
+float GetMotorThrottle(float clockSinceReset);
 bool IsIdleUpOn();
 bool IsThrottleHoldOn();
 float GetCollectiveStick();

@@ -7,6 +7,7 @@
 #include "input/channel_mapping.h"
 #include "input/control_input.h"
 #include "input/input_dialogs.h"
+#include "input/transmitter_check.h"
 #include "input/input_ui_widgets.h"
 
 namespace {
@@ -121,4 +122,5 @@ void DrawControllerDialogs() {
     DrawCalibrateDialog();
     DrawControllerMappingDialog();
     DrawResetPauseDialog();
+    DrawTransmitterCheck();
 }

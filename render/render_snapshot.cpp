@@ -2,6 +2,7 @@
 #include "render/render_snapshot.h"
 
 #include "app/shared_flags.h"
+#include "flight/hover_trainer.h"
 #include "flight/wind.h"
 #include "input/control_input.h"
 #include "recorder/flight_recorder.h"
@@ -45,6 +46,9 @@ void CaptureRenderSnapshot() {
     s.recorderPlaying = RecorderPlaying();
     s.recorderRecording = RecorderRecording();
     s.history = StepHistory;
+    s.hoverBoxOn = Trainer.active;
+    s.hoverInside = Trainer.inside;
+    s.hoverBoxCentre = set(HeliStartPosition.x, HeliStartPosition.y, HoverBoxHeight);
     s.trailsOn = trailsOn;
     s.trailsDotted = trailsDotted;
     if (s.trailsOn) {

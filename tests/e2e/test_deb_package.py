@@ -158,6 +158,7 @@ def main():
     deb = os.path.join(build_dir, "package", "rotorvane_2.0_amd64.deb")
     fields = run("dpkg-deb", "-f", deb, "Package", "Version", "Architecture", "Depends")
     assert "Architecture: amd64" in fields and "libsdl2" in fields and "libjpeg62-turbo" in fields, fields
+    assert "fonts-dejavu-core | fonts-noto-core" in fields, fields
     contents = run("dpkg-deb", "-c", deb)
     for path in ["./usr/lib/rotorvane/rotorvane", "./usr/lib/rotorvane/data/backdrop.jpg",
                  "./usr/lib/rotorvane/recordings/Demo Flight.rec", "./usr/share/applications/rotorvane.desktop",
