@@ -18,7 +18,8 @@ enum class DialogKind {
     Wind,
     RandomAttitude,
     About,
-    TimeLog
+    TimeLog,
+    RealisticSettings
 };
 void RequestDialog(DialogKind kind);
 

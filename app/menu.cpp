@@ -6,6 +6,7 @@
 
 #include "app/flight_model_choice.h"
 #include "app/menu_actions.h"
+#include "app/realistic_settings_dialog.h"
 #include "app/pilot_aids.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
@@ -72,6 +73,7 @@ const MenuEntry MainMenu[] = {
     {"Model", nullptr, "Swash Imperfections", CmdSwashImperfections},
     {"Model", nullptr, nullptr, 0},
     {"Model", "Flight Model", "Classic", CmdClassicModel},
+    {"Model", nullptr, "Realistic Helicopter Settings", CmdRealisticSettings},
     {"View", nullptr, "Instruments", CmdInstruments},
     {"View", nullptr, "Record/Play Bar\t(R)", CmdRecordPlayBar},
     {"View", nullptr, "Lower Camera Angle", CmdLowerCamera},
@@ -221,6 +223,7 @@ void HandleMenuCommand(int id) {
     case CmdLoadModelSetup: LoadModelSetupCommand(); break;
     case CmdSaveModelSetup: SaveModelSetupCommand(); break;
     case CmdClassicModel: ChooseFlightModelCommand(ClassicModelName); break;
+    case CmdRealisticSettings: ShowRealisticSettingsDialog(); break;
     default: RunSubsystemCommand(id); break;
     }
 }

@@ -20,7 +20,7 @@ enum MenuCommandId {
     // Items this program adds at the end of the View menu, on ids the table left free.
     CmdSmoothMotion = 40091, CmdFullScreen = 40088,
     // The flight model: the classic model (the helicopter files follow it, listed when the menu opens).
-    CmdClassicModel = 40067,
+    CmdClassicModel = 40067, CmdRealisticSettings = 40084,
 };
 
 struct MenuEntry {

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/menu.h"
+#include "app/realistic_settings_dialog.h"
 #include "app/menu_actions.h"
 #include "app/model_setup.h"
 #include "app/program_paths.h"
@@ -67,5 +68,6 @@ void RunSubsystemCommand(int id) {
 
 void DrawSubsystemDialogs() {
     DrawSettingsDialogs();
+    DrawRealisticSettingsDialog();
     DrawVolumeDialog();
 }

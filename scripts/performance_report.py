@@ -188,6 +188,7 @@ def main():
     flight = run([os.path.join(bench, "flight", "bench_flight")])
     realistic = run([os.path.join(bench, "flight", "bench_realistic")])
     tick = run([os.path.join(bench, "tick", "bench_tick_jitter"), "10"])
+    latency = run([os.path.join(bench, "input", "bench_realistic_latency"), "2000"])
     sound = run([os.path.join(bench, "sound", "sound_bench")])
     render = run([os.path.join(bench, "render", "render_bench")])
     render_aa = run([os.path.join(bench, "render", "render_bench"), "--multisample"])
@@ -252,6 +253,11 @@ def main():
     row("Tick period mean over 10 s", grab(r"tick period mean: ([0-9.]+ ms)", tick))
     row("Tick period worst jitter", grab(r"worst jitter: ([0-9.]+ ms)", tick))
     row("Tick drift over 10 s", grab(r"tick drift after [0-9]+ ticks: (-?[0-9.]+ ms)", tick))
+    row("Stick-to-physics latency, realistic model, mean (goal: at most 2 ms)",
+        grab(r"latency mean: ([0-9.]+ ms)", latency))
+    row("Stick-to-physics latency, realistic model, 99th percentile / worst (goal: worst at most 5 ms)",
+        "%s / %s" % (grab(r"latency 99th percentile: ([0-9.]+ ms)", latency), grab(r"latency worst: ([0-9.]+ ms)", latency)))
+    row("Physics steps per second kept by the tick, realistic model", grab(r"physics steps per second: ([0-9.]+)", latency))
     row("Frames per second unpaced, 1280 x 720, full scene", grab(r"1280x720 full scene, stock heli, swap\s+([0-9.]+ frames/s)", render))
     row("CPU per frame unpaced, 1280 x 720, filtering chosen for this renderer (%s)" % grab(r"texture filtering chosen: (.*)", render),
         grab(r"stock heli, swap.*, ([0-9.]+ ms) CPU/frame", render))
@@ -263,7 +269,7 @@ def main():
         grab(r"1280x720 full scene, stock heli, swap\s+([0-9.]+ frames/s)", render_aa))
     row("Launch to first frame shown (benchmark, panorama at Low first)", grab(r"launch to first frame shown\s+([0-9.]+ ms)", render))
     row("Audio block synthesis (1/16 s)", grab(r"FillMotorBlock: ([0-9.]+ us) per block", sound))
-    lines += ["", "Raw benchmark output:", "", "```", flight.strip(), realistic.strip(), tick.strip(), sound.strip(), render.strip(),
+    lines += ["", "Raw benchmark output:", "", "```", flight.strip(), realistic.strip(), tick.strip(), latency.strip(), sound.strip(), render.strip(),
               render_aa.strip(), "```", ""]
     # Sections written by hand after the generated part ("## Picture", "## Stick to step", ...) are kept.
     kept = ""

@@ -13,6 +13,7 @@
 #include "app/flight_model_choice.h"
 #include "app/menu.h"
 #include "app/program_paths.h"
+#include "app/realistic_settings.h"
 #include "app/safe_file.h"
 #include "app/settings_ini.h"
 
@@ -134,4 +135,45 @@ TEST_F(ModelChoiceTest, AFileThatDoesNotParseIsRefusedAndThePreviousModelStays) 
     LoadFlightModelChoice();
     EXPECT_FALSE(ActiveFlightModel.realistic);
     EXPECT_EQ(TakeUserMessages().size(), 1u);
+}
+
+TEST_F(ModelChoiceTest, SettingsSaveThePilotsCopyOrRefuseAValueOutOfRange) {
+    RealisticSettingsForm form;
+    EXPECT_FALSE(FillRealisticSettingsForm(form)); // the classic model has none
+    std::string error;
+    ASSERT_TRUE(ChooseFlightModel("450 Sport", error)) << error;
+    ASSERT_TRUE(FillRealisticSettingsForm(form));
+    EXPECT_EQ(form.values[SettingMaxRollRate], 360.0);
+    EXPECT_EQ(form.values[SettingHeadspeed], 2700.0);
+    EXPECT_FALSE(form.selfLevel);
+
+    // Out of range: refused, nothing written, nothing changed.
+    RealisticSettingsForm wrong = form;
+    wrong.values[SettingCollectiveRange] = 16.5; // allowed 1 .. 16
+    EXPECT_FALSE(ConfirmRealisticSettingsForm(wrong, error));
+    EXPECT_NE(error.find("Collective range"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(pilot / "helicopters" / "450 Sport.toml"));
+    EXPECT_EQ(ActiveFlightModel.params.collectiveRangeDeg, 11.0);
+
+    form.values[SettingMaxRollRate] = 500.0;
+    form.values[SettingHeadspeed] = 2900.0;
+    form.values[SettingCollectiveRange] = 16.0; // the range's edge is allowed
+    form.selfLevel = true;
+    ASSERT_TRUE(ConfirmRealisticSettingsForm(form, error)) << error;
+    EXPECT_EQ(ActiveFlightModel.params.maxRollRateDps, 500.0);
+    EXPECT_NEAR(ActiveFlightModel.derived.headspeed, 2900.0 * 2.0 * 3.14159265358979 / 60.0, 1e-6);
+    // The shipped file is untouched; the pilot's copy reads back whole and wins from now on.
+    EXPECT_EQ(Shipped("450 Sport").find("max_roll_rate_dps = 500"), std::string::npos);
+    RealisticParams back{};
+    std::string own = Read((pilot / "helicopters" / "450 Sport.toml").string());
+    ASSERT_TRUE(ParseRealisticParams(own, "own", back, error)) << error;
+    EXPECT_EQ(back.maxRollRateDps, 500.0);
+    EXPECT_EQ(back.collectiveRangeDeg, 16.0);
+    EXPECT_EQ(back.selfLevel, 1.0);
+    EXPECT_EQ(back.massKg, 0.78);
+    ActiveFlightModel = FlightModelChoice{};
+    ASSERT_TRUE(ChooseFlightModel("450 Sport", error)) << error;
+    EXPECT_EQ(ActiveFlightModel.params.headspeedRpm, 2900.0);
+    for (const auto& entry : fs::directory_iterator(pilot / "helicopters"))
+        EXPECT_EQ(entry.path().extension(), ".toml") << entry.path(); // no temporary file left
 }
