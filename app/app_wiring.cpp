@@ -23,6 +23,8 @@
 #include "assets/xmesh.h"
 #include "flight/ground.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 #include "input/channel_mapping.h"
 #include "input/controller_switches.h"
 #include "input/input_dialogs.h"
@@ -253,6 +255,8 @@ void StorePresentationSettings() {
 } // namespace
 
 void StartUpBeforeWindow() {
+    // Every reset of the helicopter (menu, switch, recorder, end of a crash) ends a crash sound.
+    OnHelicopterReset = EndCrashSound;
     BuildSceneryGeometry();
     // A value no preferences file holds tells whether one chose the Background Resolution.
     backgroundResolution = -1;

@@ -7,6 +7,7 @@
 #include "app/program_paths.h"
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "platform/file_chooser.h"
 #include "platform/message_box.h"
 

@@ -1,8 +1,6 @@
 // The shared flags and the speed table.
 #include "app/shared_flags.h"
 
-bool SimPaused = false;
-bool SlowMotionPlayback = false;
 int32_t SimSpeed = 3;
 float SimTimeStep = 0.05f;
 std::atomic<bool> QuitRequested{false};

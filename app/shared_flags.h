@@ -3,8 +3,8 @@
 #include <atomic>
 #include <cstdint>
 
-extern bool SimPaused;
-extern bool SlowMotionPlayback;
+#include "flight/sim_control.h" // SimPaused, SlowMotionPlayback
+
 extern int32_t SimSpeed;     // speed menu index 0..6, 3 is normal speed
 extern float SimTimeStep;    // seconds simulated by the current tick
 extern std::atomic<bool> QuitRequested;

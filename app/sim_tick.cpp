@@ -5,7 +5,10 @@
 
 #include "app/periodic_clock.h"
 #include "app/shared_flags.h"
+#include "app/sim_step.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 #include "flight/wind.h"
 #include "recorder/flight_recorder.h"
 #include "render/motion_smoothing.h"
@@ -22,7 +25,7 @@ void SimulationTick() {
         SimTimeStep = RecorderPlaying() ? 0.05f : TimeStepForSpeed(SimSpeed);
         HeliState before = Heli;
         int32_t flightStateBefore = FlightState;
-        StepHelicopter(SimTimeStep);
+        StepSimulation(SimTimeStep);
         // Only read by the drawing, which carries the helicopter forward between ticks.
         RecordStep(StepHistory, before, flightStateBefore, Heli, FlightState, SimTimeStep,
                    FrameClockSeconds());

@@ -8,6 +8,7 @@
 #include "app/safe_file.h"
 #include "app/settings_dialogs.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "log/flight_log.h"
 #include "platform/shell_open.h"
 

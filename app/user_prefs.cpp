@@ -5,13 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-float heliScale = 1.5f;
 bool showInstruments = true;
 bool smoothCameraFollow = false;
 int32_t backgroundResolution = 1;
 bool MotorSoundEnabled = false;
 bool CrashSoundEnabled = true;
-bool showSchoolBuilding = true;
 bool autoReset = false;
 bool lowerCameraAngle = false;
 

@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <string>
 
-extern float heliScale;
+#include "flight/field.h" // heliScale and showSchoolBuilding are kept here too
+
 extern bool showInstruments;
 extern bool smoothCameraFollow;
 extern int32_t backgroundResolution;
 extern bool MotorSoundEnabled;
 extern bool CrashSoundEnabled;
-extern bool showSchoolBuilding;
 extern bool autoReset;
 extern bool lowerCameraAngle;
 

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "app/user_prefs.h"
+#include "flight/field.h"
 #include "platform/resources.h"
 
 XMesh HeliMesh = {};
 float rotorSpan = 0.0f;
-float MeshLowestPoint = 0.0f;
 bool meshFromFile = false;
 float shadowCircle[ShadowCirclePoints][3] = {};
 std::string XMeshErrorText;

@@ -1,22 +1,23 @@
 // StepHelicopter and ResetHelicopter: the fixed order of one step of the flight model.
-#include "flight/heli_state.h"
+#include "flight/heli_step.h"
 
 #include <cmath>
 
-#include "app/model_setup.h"
-#include "app/shared_flags.h"
-#include "app/user_prefs.h"
+#include "flight/field.h"
 #include "flight/ground.h"
 #include "flight/gyro.h"
+#include "flight/model_setup.h"
 #include "flight/rotor.h"
+#include "flight/trail.h"
 #include "flight/training.h"
 #include "flight/wind.h"
-#include "input/control_input.h"
-#include "log/flight_log.h"
-#include "recorder/flight_recorder.h"
-#include "sound/crash_sounds.h"
 
+const Vec3 PilotEye{0.0f, 0.0f, 1.8f};
+Vec3 HeliStartPosition{0.0f, 6.0f, 0.0f};
+Vec3 smoothedCameraTarget;
+float airspeedMph = 0.0f;
 uint32_t NonFiniteResets = 0;
+void (*OnHelicopterReset)() = nullptr;
 
 namespace {
 int32_t slowMotionCounter = 0;
@@ -57,8 +58,33 @@ void ClampToGround(HeliState& h, ContactWork& work) {
     if (3.0f * work.weight < load) work.yawStep = 0.0f;
 }
 
-// Collisions and ground contact after the position update. Returns true when the step ends in a crash.
-bool GroundContact(HeliState& h, ContactWork& work) {
+// The helicopter on its pad, at rest, without the crash-sound hook (the step reports its resets).
+void PutOnPad() {
+    HeliStartPosition.z = MeshLowestPoint;
+    Heli.position = HeliStartPosition;
+    Vec3 nose = WorldUnitY;
+    Vec3 up = WorldUnitZ;
+    normalize(nose);
+    normalize(up);
+    Heli.noseAxis = nose;
+    Heli.upAxis = up;
+    Heli.velocity = WorldZero;
+    Heli.rotorRpm = 0.0f;
+    Heli.voltageFactor = 1.0f;
+    Heli.pilotDistance = length(sub(Heli.position, PilotEye));
+    Heli.dopplerFactor = 1.0f;
+    ClearTrail();
+    HeadingAngle = 0.0f;
+    HeadingError = 0.0f;
+    HeadingTarget = 0.0f;
+    FlightState = FlightFlying;
+    SimClock = 0.0f;
+    TailTrim = 1.0f;
+}
+
+// Collisions and ground contact after the position update. Returns true when the step ends in a crash
+// (reported in out with its touchdown); a safe touchdown sets out.landed.
+bool GroundContact(HeliState& h, ContactWork& work, StepOutcome& out) {
     int32_t kind = CollisionKind(h.position, h.velocity, showSchoolBuilding);
     float restHeight = RestHeight();
     if (!(h.position.z <= restHeight) && kind == CrashGround) return false;
@@ -78,9 +104,11 @@ bool GroundContact(HeliState& h, ContactWork& work) {
             FlightState = FlightCrashed;
             CrashTicks = 0;
             WriteCrashReport(t);
-            PlayCrashSound();
+            out.crashed = true;
+            out.touchdown = t;
             return true;
         }
+        out.landed = true;
         if (RandomAttitude.randomAttitudesEnabled) {
             GenerateRandomAttitude();
             FlightState = FlightFlying;
@@ -114,16 +142,18 @@ bool GroundContact(HeliState& h, ContactWork& work) {
 
 // A setup value that is not finite (a hand-edited .par file, say) must not leave a poisoned state
 // behind: the helicopter goes back to its pad instead.
-void GuardState(HeliState& h) {
+void GuardState(HeliState& h, StepOutcome& out) {
     if (IsFiniteState(h)) return;
     NonFiniteResets += 1;
-    ResetHelicopter();
+    PutOnPad();
+    out.reset = true;
 }
 } // namespace
 
-void StepHelicopter(float dt) {
+StepOutcome StepHelicopter(const StepInputs& inputs, float dt) {
     HeliState& h = Heli;
     const ModelSetup& m = Model;
+    StepOutcome out;
 
     // 1. Camera target filter, on every call.
     smoothedCameraTarget = add(scale(smoothedCameraTarget, 0.5f), scale(h.position, 0.5f));
@@ -131,29 +161,36 @@ void StepHelicopter(float dt) {
     // 2. Crash countdown (before the pause test, so it runs while paused too).
     if (FlightState == FlightCrashed || FlightState == FlightCrashShown) {
         CrashTicks += 1;
-        if (CrashTicks >= 60) ResetHelicopter();
-        return;
+        if (CrashTicks >= 60) {
+            PutOnPad();
+            out.reset = true;
+        }
+        return out;
     }
     // 3.-4. Pause, and one step in eight during slow-motion playback.
-    if (SimPaused) return;
-    if (SlowMotionPlayback && RecorderPlaying()) {
+    if (inputs.paused) return out;
+    if (inputs.slowMotion) {
         slowMotionCounter += 1;
-        if (slowMotionCounter < 8) return;
+        if (slowMotionCounter < 8) return out;
         slowMotionCounter = 0;
     }
 
     // 5.-7.
-    ClassifyFlightTime(h, dt);
+    out.classify = true;
+    out.classifyState = h;
+    out.classifyFlightState = FlightState;
+    out.classifySeconds = dt;
     SimClock += dt;
     float driftWave = std::sin(SimClock * Pi / 300.0f);
     Vec3 right = cross(h.noseAxis, h.upAxis);
 
-    // 8. Controls, in this call order.
-    float roll = Finite(ApplyExpo(Finite(GetControlInput(Roll)), m.expoRoll));
-    float pitch = Finite(ApplyExpo(Finite(GetControlInput(Pitch)), m.expoPitch));
-    float yaw = Finite(ApplyExpo(Finite(GetControlInput(Yaw)), m.expoYaw));
-    float throttle = Finite(GetControlInput(Throttle));
-    float collective = Finite(GetControlInput(Collective));
+    // 8. Controls with the exponential rates.
+    const StepSticks& sticks = inputs.sticks;
+    float roll = Finite(ApplyExpo(Finite(sticks.roll), m.expoRoll));
+    float pitch = Finite(ApplyExpo(Finite(sticks.pitch), m.expoPitch));
+    float yaw = Finite(ApplyExpo(Finite(sticks.yaw), m.expoYaw));
+    float throttle = Finite(sticks.throttle);
+    float collective = Finite(sticks.collective);
 
     // 9. Dead band of the cyclic.
     if (roll > -0.01f && roll < 0.01f) roll = 0.0f;
@@ -233,9 +270,9 @@ void StepHelicopter(float dt) {
 
     // 19. Collisions and ground contact; a crash ends the step here.
     ContactWork work{right, weightN, thrust.z, acceleration.z, rollIncrement, pitchIncrement, yawStep};
-    if (GroundContact(h, work)) {
-        GuardState(h);
-        return;
+    if (GroundContact(h, work, out)) {
+        GuardState(h, out);
+        return out;
     }
 
     // 20.-21. Heading bookkeeping and the attitude update about the axes of the start of the update.
@@ -260,45 +297,14 @@ void StepHelicopter(float dt) {
     } else {
         h.dopplerFactor = 1.0f;
     }
-    GuardState(h);
+    GuardState(h, out);
 
-    // 23. Recorder.
-    if (RecorderRecording())
-        RecordFrame();
-    else if (RecorderPlaying())
-        PlayFrame(false);
-    else
-        KeepInstantReplayFrame();
-
-    // 24. Trail sample.
-    if (trailHead >= static_cast<uint32_t>(TrailRingSize)) trailHead = 0;
-    trailRing[trailHead] = h.position;
-    trailHead += 1;
-    if (trailHead > trailCount) trailCount = trailHead;
-    if (trailHead >= TrailCapacity) trailHead = 0;
+    // 23.-24. The recorder frame and the trail sample follow in the caller.
+    out.completed = true;
+    return out;
 }
 
 void ResetHelicopter() {
-    EndCrashSound();
-    HeliStartPosition.z = MeshLowestPoint;
-    Heli.position = HeliStartPosition;
-    Vec3 nose = WorldUnitY;
-    Vec3 up = WorldUnitZ;
-    normalize(nose);
-    normalize(up);
-    Heli.noseAxis = nose;
-    Heli.upAxis = up;
-    Heli.velocity = WorldZero;
-    Heli.rotorRpm = 0.0f;
-    Heli.voltageFactor = 1.0f;
-    Heli.pilotDistance = length(sub(Heli.position, PilotEye));
-    Heli.dopplerFactor = 1.0f;
-    trailHead = 0;
-    trailCount = 0;
-    HeadingAngle = 0.0f;
-    HeadingError = 0.0f;
-    HeadingTarget = 0.0f;
-    FlightState = FlightFlying;
-    SimClock = 0.0f;
-    TailTrim = 1.0f;
+    if (OnHelicopterReset) OnHelicopterReset();
+    PutOnPad();
 }

@@ -6,6 +6,7 @@
 
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 
 #include "input/input_dialogs.h"
 #include "input/input_ui_widgets.h"

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/model_setup.h"
+#include "flight/model_setup.h"
 #include "input/channel_mapping.h"
 #include "input/joystick_calibration.h"
 #include "input/shared_field.h"

@@ -13,8 +13,6 @@ float GetCollectiveStick();
 // of GetControlInput / GetCollectiveStick hold SimMutex, so these are only written under it.
 extern float LastControlInputs[5];
 
-// Exponential rate (percent, normally 0..35) applied to a stick value in -1..+1.
-float ApplyExpo(float x, int32_t percent);
 // Five-point curve (percent at stick -1, -0.5, 0, +0.5, +1) applied to a stick value in -1..+1;
 // points outside 0..100 extrapolate linearly.
 float ApplyCurve(float x, const int32_t points[5]);

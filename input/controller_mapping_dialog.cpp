@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "input/channel_mapping.h"
 #include "input/control_input.h"
 #include "input/input_dialogs.h"

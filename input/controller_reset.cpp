@@ -3,6 +3,8 @@
 
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 #include "input/controller_switches.h"
 
 void PollControllerSwitches() {

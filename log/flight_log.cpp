@@ -90,8 +90,8 @@ FlightClass FlightClassOf(const HeliState& state, int32_t flightState) {
     return ClassForwardFlight;
 }
 
-void ClassifyFlightTime(const HeliState& state, float dt) {
-    FlightClass c = FlightClassOf(state, FlightState);
+void ClassifyFlightTime(const HeliState& state, int32_t flightState, float dt) {
+    FlightClass c = FlightClassOf(state, flightState);
     FlightTimeTotals[ClassTotal] += dt;
     FlightTimeTotals[c] += dt;
 }

@@ -13,6 +13,8 @@
 #include "app/safe_file.h"
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 #include "input/control_input.h"
 
 FlightRecorder Recorder;
@@ -94,6 +96,15 @@ void RecordFrame() {
         Recorder.frameCount += 1;
         Recorder.framesInFile = Recorder.frameCount.load();
     }
+}
+
+void RecorderStepFrame() {
+    if (RecorderRecording())
+        RecordFrame();
+    else if (RecorderPlaying())
+        PlayFrame(false);
+    else
+        KeepInstantReplayFrame();
 }
 
 static void LockedStopRecorder() {

@@ -11,11 +11,13 @@
 // record (FlightRecorder, one global instance) and its other operations are declared below them.
 bool RecorderRecording();
 bool RecorderPlaying();
-// Called by StepHelicopter with SimMutex held: write one frame while recording, read one while playing.
+// After every completed step, SimMutex held: writes the frame while recording, reads the next one over
+// HeliState while playing, and otherwise keeps it in the instant replay.
+void RecorderStepFrame();
+// Write one frame while recording, read one while playing.
 void RecordFrame();
 void PlayFrame(bool seeking);
-// Called by StepHelicopter with SimMutex held in every step that neither records nor plays: keeps the
-// frame in the instant replay, which holds the last InstantReplayFrames steps.
+// Keeps the frame in the instant replay, which holds the last InstantReplayFrames steps.
 void KeepInstantReplayFrame();
 // The recorded control input of the current frame (function 0..4) and flag (0 idle-up, 1 throttle hold).
 float GetRecordedInput(int32_t function);

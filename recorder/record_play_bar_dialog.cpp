@@ -14,6 +14,7 @@
 
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "platform/file_chooser.h"
 #include "platform/message_box.h"
 #include "recorder/flight_recorder.h"

@@ -10,6 +10,8 @@
 #include "app/shared_flags.h"
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 #include "platform/file_chooser.h"
 #include "platform/message_box.h"
 #include "render/heli_model.h"

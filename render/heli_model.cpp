@@ -13,7 +13,9 @@
 #include "app/user_prefs.h"
 #include "assets/image.h"
 #include "assets/xmesh.h"
+#include "flight/field.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "platform/resources.h"
 #include "render/textures.h"
 

@@ -7,6 +7,7 @@
 
 #include "app/program_paths.h"
 #include "app/safe_file.h"
+#include "flight/trail.h"
 #include "render/render_frame.h"
 #include "render/scenery.h"
 #include "render/textures.h"

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/user_prefs.h"
+#include "flight/heli_step.h"
 
 namespace {
 void Green() {

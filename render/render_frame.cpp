@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/user_prefs.h"
+#include "flight/heli_step.h"
 #include "render/helicopter.h"
 #include "render/instruments.h"
 #include "render/render_snapshot.h"

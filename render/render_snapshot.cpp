@@ -2,6 +2,9 @@
 #include "render/render_snapshot.h"
 
 #include "app/shared_flags.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
+#include "flight/trail.h"
 #include "flight/wind.h"
 #include "input/control_input.h"
 #include "recorder/flight_recorder.h"

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 #include "flight/heli_state.h"
+#include "flight/trail.h"
 #include "render/motion_smoothing.h"
 
 struct RenderSnapshot {

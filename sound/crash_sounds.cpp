@@ -9,6 +9,7 @@
 
 #include "app/user_prefs.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "flight/sim_rand.h"
 
 std::vector<std::string> CrashSoundList;

@@ -16,11 +16,14 @@
 #include "app/menu.h"
 #include "app/program_paths.h"
 #include "app/shared_flags.h"
+#include "app/sim_step.h"
 #include "app/sim_tick.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
 #include "flight/sim_rand.h"
+#include "flight/trail.h"
 #include "flight/wind.h"
 #include "platform/key_latch.h"
 #include "recorder/flight_recorder.h"
@@ -222,7 +225,7 @@ TEST(Order, TickStepsHelicopterWindTurbulence) {
         return v;
     };
     start();
-    StepHelicopter(0.05f);
+    StepSimulation(0.05f);
     StepWind(0.05f);
     StepTurbulence(0.05f);
     const std::vector<float> expected = snapshot();

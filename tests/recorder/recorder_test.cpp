@@ -17,6 +17,7 @@
 #include "app/program_paths.h"
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "input/control_input.h"
 #include "platform/file_chooser.h"
 #include "recorder/flight_recorder.h"

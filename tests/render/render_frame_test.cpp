@@ -13,6 +13,8 @@
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
+#include "flight/heli_step.h"
+#include "flight/trail.h"
 #include "render/helicopter.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"

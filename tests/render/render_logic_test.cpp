@@ -16,6 +16,8 @@
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
+#include "flight/sim_control.h"
+#include "flight/trail.h"
 #include "render/heli_model.h"
 #include "render/helicopter.h"
 #include "render/render_frame.h"

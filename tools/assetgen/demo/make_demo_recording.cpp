@@ -8,10 +8,13 @@
 
 #include "app/model_setup.h"
 #include "app/shared_flags.h"
+#include "app/sim_step.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
 #include "flight/hover_pilot.h"
+#include "flight/sim_control.h"
 #include "flight/wind.h"
 #include "input/control_input.h"
 #include "recorder/flight_recorder.h"
@@ -37,7 +40,7 @@ float DemoSticks(ControlFunction f) {
 
 void Tick() {
     std::lock_guard<std::mutex> lock(SimMutex);
-    StepHelicopter(0.05f);
+    StepSimulation(0.05f);
     StepWind(0.05f);
     StepTurbulence(0.05f);
 }

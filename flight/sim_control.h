@@ -1,0 +1,13 @@
+// The simulation lock and the flags that stop or slow the step, shared by the tick and the main thread.
+#pragma once
+#include <mutex>
+
+// Guards all simulation state: the tick holds it for the step, wind and turbulence; every main-thread
+// command that writes simulation state takes it; a frame copies what it draws under it.
+extern std::mutex SimMutex;
+
+extern bool SimPaused;
+extern bool SlowMotionPlayback; // playback runs one step in eight
+
+// Main thread: sets SimPaused under SimMutex (dialogs and file choosers that pause on opening).
+void PauseSimulation();
