@@ -14,30 +14,31 @@
 #include "app/menu.h"
 #include "app/menu_actions.h"
 #include "app/model_setup.h"
-#include "app/program_paths.h"
-#include "app/safe_file.h"
-#include "app/settings_ini.h"
 #include "app/shared_flags.h"
 #include "app/sim_tick.h"
+#include "app/sound_output.h"
+#include "app/transmitter.h"
 #include "app/user_prefs.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
+#include "assets/settings_ini.h"
 #include "assets/xmesh.h"
 #include "flight/ground.h"
 #include "flight/heli_state.h"
 #include "flight/heli_step.h"
 #include "flight/sim_control.h"
 #include "input/channel_mapping.h"
+#include "input/control_input.h"
 #include "input/controller_switches.h"
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
+#include "input/transmitter.h"
 #include "log/flight_log.h"
-#include "platform/audio_device.h"
-#include "platform/file_chooser.h"
-#include "platform/joystick_device.h"
 #include "platform/key_latch.h"
-#include "platform/message_box.h"
 #include "platform/quit_signals.h"
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
+#include "render/heli_model.h"
 #include "render/motion_smoothing.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"
@@ -47,9 +48,11 @@
 #include "sound/motor_sound.h"
 #include "sound/riff_wave.h"
 #include "sound/sound_levels.h"
+#include "ui/file_chooser.h"
+#include "ui/message_box.h"
 
 namespace {
-constexpr uint64_t WatchPeriodMs = 50;
+constexpr uint64_t WatchPeriodMs = StepPeriodMs;
 
 void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     std::string text;
@@ -181,6 +184,18 @@ void DrawDialogs() {
     DrawMessageBoxes();
 }
 
+// The instruments' sticks, the switch lamps and the recorder marks of a frame (SimMutex held).
+void CaptureControls(RenderSnapshot& s) {
+    s.rollInput = GetControlInput(Roll);
+    s.pitchInput = GetControlInput(Pitch);
+    s.yawInput = GetControlInput(Yaw);
+    s.collectiveStick = GetCollectiveStick();
+    s.idleUpOn = IsIdleUpOn();
+    s.throttleHoldOn = IsThrottleHoldOn();
+    s.recorderPlaying = RecorderPlaying();
+    s.recorderRecording = RecorderRecording();
+}
+
 // One frame: the scene (or the frozen crash picture), then the menu and dialogs over it.
 void DrawOneFrame() {
     int width, height;
@@ -257,6 +272,7 @@ void StorePresentationSettings() {
 void StartUpBeforeWindow() {
     // Every reset of the helicopter (menu, switch, recorder, end of a crash) ends a crash sound.
     OnHelicopterReset = EndCrashSound;
+    CaptureControlsForFrame = CaptureControls;
     BuildSceneryGeometry();
     // A value no preferences file holds tells whether one chose the Background Resolution.
     backgroundResolution = -1;
@@ -265,8 +281,7 @@ void StartUpBeforeWindow() {
     if (PreferHighBackdrop) backgroundResolution = 1;
     LoadSettingsFile(Settings, ReadPath("Settings.ini"));
     LoadPresentationSettings();
-    LoadXMesh("", HeliMesh, false);
-    BuildShadowCircle();
+    LoadHeliMesh("", false);
     ResetSession();
     // Without a calibration file the axes take SDL's whole travel, so centred sticks read 0 until the
     // pilot calibrates (offered as soon as a transmitter is plugged in).
@@ -302,7 +317,7 @@ void StartUpWithWindow() {
     }
     ResetSwitchChanged();
     LoadSoundLevels();
-    InitAudioDevices();
+    InitSoundOutput();
     ScanAllCrashSounds();
     {
         std::string folders;
@@ -369,6 +384,6 @@ void ShutdownSaves() {
     }
     StorePresentationSettings();
     SaveSettingsFile(Settings, WritePath("Settings.ini"));
-    CloseAudioDevices();
+    CloseSoundOutput();
     ShutdownJoystickDevices();
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/safe_file.h"
+#include "assets/safe_file.h"
 
 bool LoadModelSetup(ModelSetup& setup, const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");

@@ -8,9 +8,6 @@
 extern int32_t SimSpeed;     // speed menu index 0..6, 3 is normal speed
 extern float SimTimeStep;    // seconds simulated by the current tick
 extern std::atomic<bool> QuitRequested;
-extern bool reloadCanopyTexture;
-extern bool reloadBackdropTexture;
-extern bool reloadHeliTexture;
 
 // Seconds per tick for a speed menu index; any value outside 0..5 gives the 2.0 speed step.
 float TimeStepForSpeed(int32_t speed);

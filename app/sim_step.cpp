@@ -33,6 +33,10 @@ void StepSimulation(float dt) {
     if (out.crashed) PlayCrashSound();
     if (out.reset) EndCrashSound();
     if (out.completed) {
+        for (int f = Roll; f <= Collective; f++)
+            ControlsForFrame.controls[f] = LastControlInputs[f];
+        ControlsForFrame.idleUp = IsIdleUpOn();
+        ControlsForFrame.throttleHold = IsThrottleHoldOn();
         RecorderStepFrame();
         AddTrailSample(Heli.position);
     }

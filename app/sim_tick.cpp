@@ -22,7 +22,7 @@ void SimulationTick() {
     if (ReadSticksForStep) ReadSticksForStep();
     {
         std::lock_guard<std::mutex> lock(SimMutex);
-        SimTimeStep = RecorderPlaying() ? 0.05f : TimeStepForSpeed(SimSpeed);
+        SimTimeStep = RecorderPlaying() ? StepSeconds : TimeStepForSpeed(SimSpeed);
         HeliState before = Heli;
         int32_t flightStateBefore = FlightState;
         StepSimulation(SimTimeStep);

@@ -1,5 +1,6 @@
 // The 50 ms simulation clock: a thread that wakes at absolute deadlines and runs SimulationTick.
 #pragma once
+#include "flight/sim_control.h"
 
 // One tick: choose the time step, then the dynamics step, the wind and the turbulence (in that order,
 // under the simulation lock), then a crash sound picked by the step plays to its end without the lock.
@@ -8,7 +9,7 @@ void SimulationTick();
 // will use (the program sets it to the joystick poll; null reads nothing).
 extern void (*ReadSticksForStep)();
 
-constexpr int TickPeriodMs = 50;
+constexpr int TickPeriodMs = StepPeriodMs;
 
 void StartSimulationClock();
 // Stops the clock and joins its thread; no tick runs after this returns.

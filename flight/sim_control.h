@@ -2,6 +2,10 @@
 #pragma once
 #include <mutex>
 
+// The period of the simulation: one tick, one step of the classic model, one recorder frame, 20 a second.
+constexpr int StepPeriodMs = 50;
+constexpr float StepSeconds = StepPeriodMs / 1000.0f;
+
 // Guards all simulation state: the tick holds it for the step, wind and turbulence; every main-thread
 // command that writes simulation state takes it; a frame copies what it draws under it.
 extern std::mutex SimMutex;

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/safe_file.h"
+#include "assets/safe_file.h"
 #include "flight/ground.h"
 
 static_assert(std::endian::native == std::endian::little, "the log file is little-endian memory layout");

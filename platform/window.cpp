@@ -16,7 +16,7 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/resources.h"
+#include "resources/resources.h"
 
 namespace {
 SDL_Window* window = nullptr;

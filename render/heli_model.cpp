@@ -7,24 +7,29 @@
 #include <mutex>
 #include <system_error>
 
-#include "app/program_paths.h"
-#include "app/safe_file.h"
-#include "app/shared_flags.h"
-#include "app/user_prefs.h"
 #include "assets/image.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
 #include "assets/xmesh.h"
 #include "flight/field.h"
 #include "flight/heli_state.h"
 #include "flight/sim_control.h"
-#include "platform/resources.h"
 #include "render/textures.h"
+#include "render/view_settings.h"
+#include "resources/resources.h"
 
 namespace {
 void RebuildStockMeshLocked() {
-    LoadXMesh(std::string(), HeliMesh, false);
-    BuildShadowCircle();
+    LoadHeliMesh(std::string(), false);
 }
 } // namespace
+
+void LoadHeliMesh(const std::string& path, bool fromFile) {
+    MeshScale = heliScale;
+    LoadXMesh(path, HeliMesh, fromFile);
+    MeshLowestPoint = MeshLowestY;
+    BuildShadowCircle();
+}
 
 void UseStockGeometry() {
     {
@@ -44,8 +49,7 @@ std::string SkinPathForGeometry(const std::string& geometryPath) {
 bool LoadHeliGeometryFile(const std::string& path) {
     {
         std::lock_guard<std::mutex> lock(SimMutex);
-        LoadXMesh(path, HeliMesh, true);
-        BuildShadowCircle();
+        LoadHeliMesh(path, true);
     }
     bool ok = HeliMesh.errorCode == MeshErrorNone;
 

@@ -4,8 +4,8 @@
 #include <GL/gl.h>
 #include <cmath>
 
-#include "app/user_prefs.h"
 #include "flight/heli_step.h"
+#include "render/view_settings.h"
 
 namespace {
 void Green() {

@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/user_prefs.h"
 #include "flight/heli_step.h"
 #include "render/helicopter.h"
 #include "render/instruments.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
 #include "render/textures.h"
+#include "render/view_settings.h"
 
 int32_t clientWidth = 1;
 int32_t clientHeight = 1;

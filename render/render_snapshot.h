@@ -38,6 +38,9 @@ extern RenderSnapshot FrameSnapshot;
 
 // Fills FrameSnapshot from the live globals while holding SimMutex. Main thread, once per frame.
 void CaptureRenderSnapshot();
+// Set by the program: fills the snapshot's sticks, switches and recorder marks from the controls and the
+// recorder; called by CaptureRenderSnapshot with SimMutex held. Left null, they stay as they were.
+extern void (*CaptureControlsForFrame)(RenderSnapshot& snap);
 
 // Moves the snapshot's helicopter pose and camera target to frameTime (FrameClockSeconds) when
 // SmoothMotion is on; the state the step wrote stays as it is.

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/program_paths.h"
 #include "app/user_prefs.h"
+#include "assets/program_paths.h"
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
 #include "flight/heli_step.h"

@@ -14,11 +14,11 @@
 
 #include "app/app_wiring.h"
 #include "app/menu.h"
-#include "app/program_paths.h"
 #include "app/shared_flags.h"
 #include "app/sim_step.h"
 #include "app/sim_tick.h"
 #include "app/user_prefs.h"
+#include "assets/program_paths.h"
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
 #include "flight/heli_step.h"
@@ -28,6 +28,7 @@
 #include "platform/key_latch.h"
 #include "recorder/flight_recorder.h"
 #include "render/motion_smoothing.h"
+#include "render/textures.h"
 
 using Operations = std::vector<std::string>;
 

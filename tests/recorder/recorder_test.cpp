@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "app/program_paths.h"
 #include "app/shared_flags.h"
+#include "assets/program_paths.h"
 #include "flight/heli_state.h"
 #include "flight/sim_control.h"
 #include "input/control_input.h"
-#include "platform/file_chooser.h"
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
+#include "ui/file_chooser.h"
 
 namespace {
 
@@ -90,10 +90,9 @@ void SetLiveFrame(int n) {
     for (int i = 0; i < 16; i++)
         f[i] = StateValue(n, i);
     for (int k = 0; k < 5; k++)
-        LastControlInputs[k] = ControlValue(n, k);
-    ScriptedControlInput = [](ControlFunction) { return 0.0f; };
-    ScriptedIdleUp = n % 2 == 1;
-    ScriptedThrottleHold = (n / 2) % 2 == 1;
+        ControlsForFrame.controls[k] = ControlValue(n, k);
+    ControlsForFrame.idleUp = n % 2 == 1;
+    ControlsForFrame.throttleHold = (n / 2) % 2 == 1;
 }
 
 // One dynamics step's worth of recorder work, as the step does it with the lock held.
@@ -118,8 +117,8 @@ class RecorderFiles : public ::testing::Test {
         ProgramDir = dir;
         scratch = dir + "/temporary.rec";
         InitFlightRecorder(scratch);
-        SimPaused = SlowMotionPlayback = ScriptedIdleUp = ScriptedThrottleHold = false;
-        ScriptedControlInput = nullptr;
+        SimPaused = SlowMotionPlayback = false;
+        ControlsForFrame = FrameControls{};
         ImGui::CreateContext();
         ImGuiIO& io = ImGui::GetIO();
         io.DisplaySize = ImVec2(800, 600);

@@ -11,10 +11,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/program_paths.h"
-#include "app/safe_file.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
 #include "assets/xmesh.h"
 #include "flight/sim_control.h"
 #include "flight/trail.h"

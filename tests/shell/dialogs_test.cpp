@@ -21,8 +21,8 @@
 #include "app/shared_flags.h"
 #include "flight/training.h"
 #include "flight/wind.h"
-#include "platform/file_chooser.h"
 #include "platform/key_latch.h"
+#include "ui/file_chooser.h"
 
 using Values = std::vector<int32_t>;
 

@@ -68,7 +68,9 @@ int main(int argc, char** argv) {
     }
     heliScale = 1.5f;
     CrashSoundEnabled = false;
+    MeshScale = heliScale;
     LoadXMesh("", HeliMesh, false);
+    MeshLowestPoint = MeshLowestY;
     Model.expoRoll = Model.expoPitch = Model.expoYaw = 0;
     ScriptedControlInput = DemoSticks;
     InitFlightRecorder(argv[2]);
