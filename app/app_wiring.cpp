@@ -240,7 +240,7 @@ void DrawOneFrame() {
     EndUiFrame();
     SwapMainWindow();
 }
-// Settings of the picture and the window that the Windows files cannot hold.
+// Settings of the picture and the window that the binary settings files cannot hold.
 void LoadPresentationSettings() {
     SmoothMotion = GetSettingBool("SmoothMotion", true);
     SetAntiAliasingChoice(GetSettingInt("AntiAliasing", 0, 0, 2));
@@ -276,22 +276,22 @@ void StartUpBeforeWindow() {
     BuildSceneryGeometry();
     // A value no preferences file holds tells whether one chose the Background Resolution.
     backgroundResolution = -1;
-    LoadUserPrefs(ReadPath("UserPrefs.dat"));
+    LoadUserPrefs(UserPrefsPlace().read);
     PreferHighBackdrop = backgroundResolution == -1;
     if (PreferHighBackdrop) backgroundResolution = 1;
-    LoadSettingsFile(Settings, ReadPath("Settings.ini"));
+    LoadSettingsFile(Settings, SettingsPlace().read);
     LoadPresentationSettings();
     LoadHeliMesh("", false);
     ResetSession();
     // Without a calibration file the axes take SDL's whole travel, so centred sticks read 0 until the
     // pilot calibrates (offered as soon as a transmitter is plugged in).
-    calibrationMissing = !LoadJoystickCalibration(Calibration, ReadPath("JoystickCalibration.dat"));
+    calibrationMissing = !LoadJoystickCalibration(Calibration, CalibrationPlace().read);
     if (calibrationMissing) SetFullTravelCalibration(Calibration);
     SetRememberedTransmitter({GetSetting("TransmitterGuid", ""), GetSetting("TransmitterName", ""),
                               GetSettingInt("TransmitterIndex", 0, 0, MaxJoystickDevices - 1)});
-    LoadChannelMapping(Mapping, ReadPath("JoystickMapping.dat"));
-    LoadModelSetup(Model, ReadPath("data/StartUp.par"));
-    InitFlightRecorder(WritePath("temporary.rec"));
+    LoadChannelMapping(Mapping, MappingPlace().read);
+    LoadModelSetup(Model, StartUpSetupPlace().read);
+    InitFlightRecorder(ScratchRecordingPlace().write);
 }
 
 namespace {
@@ -348,7 +348,8 @@ void RunMainLoop(const PlatformEvents& events) {
             QuitRequested = true;
             break;
         }
-        ServiceJoystickPoll();
+        // A transmitter found gone by this poll pauses at once, before its removal event arrives.
+        if (!ServiceJoystickPoll()) TransmitterLost();
         OfferFirstCalibration();
         uint64_t now = MillisecondsNow();
         if (now >= nextWatch) {
@@ -361,20 +362,23 @@ void RunMainLoop(const PlatformEvents& events) {
 }
 
 void TransmitterRemoved(int instanceId) {
-    if (!JoystickDeviceRemoved(instanceId)) return;
-    // The sticks now read nothing: the model must not fly on that. A playback needs no sticks.
+    if (JoystickDeviceRemoved(instanceId)) TransmitterLost();
+}
+
+void TransmitterLost() {
+    // The model must not fly on sticks nobody holds. A playback needs no sticks.
     transmitterLost = true;
     if (!RecorderPlaying()) PauseSimulation();
 }
 
 void ShutdownSaves() {
     ShutdownRecorder();
-    SaveUserPrefs(WritePath("UserPrefs.dat"));
+    SaveUserPrefs(UserPrefsPlace().write);
     CancelCalibrationInProgress();
-    SaveJoystickCalibration(Calibration, WritePath("JoystickCalibration.dat"));
-    SaveChannelMapping(Mapping, WritePath("JoystickMapping.dat"));
-    SaveModelSetup(Model, WritePath("data/StartUp.par"));
-    AppendSessionToLog(WritePath("FlightLogData.log"));
+    SaveJoystickCalibration(Calibration, CalibrationPlace().write);
+    SaveChannelMapping(Mapping, MappingPlace().write);
+    SaveModelSetup(Model, StartUpSetupPlace().write);
+    AppendSessionToLog(FlightLogPlace().write);
     RememberTransmitterInUse();
     const TransmitterIdentity& transmitter = RememberedTransmitter();
     if (!transmitter.guid.empty()) {
@@ -383,7 +387,7 @@ void ShutdownSaves() {
         SetSettingInt("TransmitterIndex", transmitter.index);
     }
     StorePresentationSettings();
-    SaveSettingsFile(Settings, WritePath("Settings.ini"));
+    SaveSettingsFile(Settings, SettingsPlace().write);
     CloseSoundOutput();
     ShutdownJoystickDevices();
 }

@@ -18,7 +18,8 @@
 #include "ui/message_box.h"
 
 namespace {
-void ResetHelicopterLocked() {
+// Takes SimMutex itself, as every command does; ResetHelicopter needs the caller to hold it.
+void ResetHelicopterCommand() {
     std::lock_guard<std::mutex> lock(SimMutex);
     ResetHelicopter();
 }
@@ -37,7 +38,7 @@ void ChooseCanopyImage() {
                                                  "canopy.jpg", true, false);
     OpenFileChooser(options, [](const std::string& path) {
         InstallCanopyPicture(path);
-        ResetHelicopterLocked();
+        ResetHelicopterCommand();
     });
 }
 
@@ -47,7 +48,7 @@ void ChooseHeliGeometry() {
                                                  "bell206.x", true, false);
     OpenFileChooser(options, [](const std::string& path) {
         bool ok = LoadHeliGeometryFile(path);
-        ResetHelicopterLocked();
+        ResetHelicopterCommand();
         reloadHeliTexture = true;
         // Code 1 (file not opened) sets no text of its own, so the message comes from the code.
         if (!ok) ShowMessageBox(XMeshErrorMessage(HeliMesh.errorCode), "Error...");
@@ -58,7 +59,7 @@ bool RunGraphicsCommand(int id) {
     switch (id) {
     case CmdStockGeometry:
         UseStockGeometry();
-        ResetHelicopterLocked();
+        ResetHelicopterCommand();
         reloadHeliTexture = true;
         return true;
     case CmdCanopyGraphics:

@@ -1,6 +1,9 @@
 // The menu table, its check marks and HandleMenuCommand.
 #include "app/menu.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "app/menu_actions.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
@@ -95,13 +98,30 @@ struct TrailChoice {
 const TrailChoice TrailChoices[6] = {{CmdTrails3s, 60},   {CmdTrails10s, 200},  {CmdTrails30s, 600},
                                      {CmdTrails1m, 1200}, {CmdTrails2m, 2400}, {CmdTrails5m, 6000}};
 
+// A new trail length: the newest points (as many as the new length holds) move to the start of the ring
+// in order, so no point older than the new length stays drawn. The caller holds SimMutex.
+void LockedResizeTrail(uint32_t capacity) {
+    const uint32_t ring = static_cast<uint32_t>(TrailRingSize);
+    const uint32_t used = std::min({trailCount, TrailCapacity, ring});
+    const uint32_t head = std::min(trailHead, used);
+    std::vector<Vec3> ordered;
+    ordered.reserve(used);
+    ordered.insert(ordered.end(), trailRing + head, trailRing + used); // oldest first
+    ordered.insert(ordered.end(), trailRing, trailRing + head);
+    const uint32_t keep = std::min({used, capacity, ring});
+    std::copy(ordered.end() - keep, ordered.end(), trailRing);
+    TrailCapacity = capacity;
+    trailCount = keep;
+    trailHead = keep >= capacity ? 0 : keep;
+}
+
 void ChooseTrails(bool on, uint32_t capacity) {
     std::lock_guard<std::mutex> lock(SimMutex);
     trailsOn = on;
-    if (on) TrailCapacity = capacity;
+    if (on && capacity != TrailCapacity) LockedResizeTrail(capacity);
 }
 
-void SetFlightStateLocked(int32_t state) {
+void SetFlightStateCommand(int32_t state) {
     std::lock_guard<std::mutex> lock(SimMutex);
     FlightState = state;
 }
@@ -143,17 +163,17 @@ void PauseCommand() {
     std::lock_guard<std::mutex> lock(SimMutex);
     if (FlightState == FlightCrashed || FlightState == FlightCrashShown) {
         ResetHelicopter();
-        SimPaused = false;
+        SimPaused = PauseHeld;
     } else {
         SlowMotionPlayback = false;
-        SimPaused = !SimPaused;
+        SimPaused = !SimPaused || PauseHeld;
     }
 }
 
 void ResetCommand() {
     std::lock_guard<std::mutex> lock(SimMutex);
     ResetHelicopter();
-    SimPaused = false;
+    SimPaused = PauseHeld;
     SlowMotionPlayback = false;
 }
 
@@ -173,8 +193,8 @@ void HandleMenuCommand(int id) {
     case CmdAutoReset: autoReset = !autoReset; break;
     case CmdTrailsNone: ChooseTrails(false, 0); break;
     case CmdTrailsDotted: trailsDotted = !trailsDotted; break;
-    case CmdLockXYZ: SetFlightStateLocked(FlightLockXYZ); break;
-    case CmdLockXY: SetFlightStateLocked(FlightLockXY); break;
+    case CmdLockXYZ: SetFlightStateCommand(FlightLockXYZ); break;
+    case CmdLockXY: SetFlightStateCommand(FlightLockXY); break;
     case CmdExit: QuitRequested = true; break;
     case CmdShowSchool: {
         std::lock_guard<std::mutex> lock(SimMutex);

@@ -8,16 +8,16 @@
 
 bool LoadModelSetup(ModelSetup& setup, const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return true;
+    if (!f) return false;
     // Read into a copy first so a short file changes only the bytes it holds.
     unsigned char bytes[sizeof(ModelSetup)];
     std::memcpy(bytes, &setup, sizeof bytes);
     size_t got = std::fread(bytes, 1, sizeof bytes, f);
     std::fclose(f);
     std::memcpy(&setup, bytes, got);
-    return false;
+    return true;
 }
 
 bool SaveModelSetup(const ModelSetup& setup, const std::string& path) {
-    return !WriteFileAtomically(path, &setup, sizeof setup);
+    return WriteFileAtomically(path, &setup, sizeof setup);
 }

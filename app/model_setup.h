@@ -4,7 +4,7 @@
 
 #include "flight/model_setup.h"
 
-// Both return true on failure, as the design's failure flag; the record is unchanged when the file
+// Both return true on success, as every other load and save; the record is unchanged when the file
 // cannot be opened. A short file replaces only the leading bytes it holds.
 bool LoadModelSetup(ModelSetup& setup, const std::string& path);
 bool SaveModelSetup(const ModelSetup& setup, const std::string& path);

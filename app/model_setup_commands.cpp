@@ -20,26 +20,21 @@ FileChooserOptions ParameterFileOptions(const char* title, bool save) {
 }
 } // namespace
 
+// Model is written only on the main thread, so it is read here without the lock; the file work runs
+// outside SimMutex and only the loaded record is put in place under it.
 void SaveModelSetupCommand() {
     PauseSimulation();
     OpenFileChooser(ParameterFileOptions("Save Parameters", true), [](const std::string& path) {
-        bool failed;
-        {
-            std::lock_guard<std::mutex> lock(SimMutex);
-            failed = SaveModelSetup(Model, path);
-        }
-        if (failed) ShowMessageBox("Unable to save parameter file", "Error...");
+        if (!SaveModelSetup(Model, path)) ShowMessageBox("Unable to save parameter file", "Error...");
     });
 }
 
 void LoadModelSetupCommand() {
     PauseSimulation();
     OpenFileChooser(ParameterFileOptions("Load Parameters", false), [](const std::string& path) {
-        bool failed;
-        {
-            std::lock_guard<std::mutex> lock(SimMutex);
-            failed = LoadModelSetup(Model, path);
-        }
-        if (failed) ShowMessageBox("Unable to load parameter file", "Error...");
+        ModelSetup loaded = Model;
+        if (!LoadModelSetup(loaded, path)) return ShowMessageBox("Unable to load parameter file", "Error...");
+        std::lock_guard<std::mutex> lock(SimMutex);
+        Model = loaded;
     });
 }

@@ -16,12 +16,14 @@
 #include "sound/motor_sound.h"
 #include "sound/sound_levels.h"
 
-void (*ReadSticksForStep)() = nullptr;
+bool (*ReadSticksForStep)() = nullptr;
 
 void SimulationTick() {
-    if (ReadSticksForStep) ReadSticksForStep();
+    const bool sticksLost = ReadSticksForStep && !ReadSticksForStep();
     {
         std::lock_guard<std::mutex> lock(SimMutex);
+        // Nothing flies on a transmitter that vanished, nor while Calibrate rebuilds the axes.
+        if ((sticksLost && !RecorderPlaying()) || PauseHeld) SimPaused = true;
         SimTimeStep = RecorderPlaying() ? StepSeconds : TimeStepForSpeed(SimSpeed);
         HeliState before = Heli;
         int32_t flightStateBefore = FlightState;

@@ -6,8 +6,9 @@
 // under the simulation lock), then a crash sound picked by the step plays to its end without the lock.
 void SimulationTick();
 // Called at the start of every tick, before the step and outside SimMutex, to read the sticks the step
-// will use (the program sets it to the joystick poll; null reads nothing).
-extern void (*ReadSticksForStep)();
+// will use (the program sets it to the joystick poll; null reads nothing). False when the transmitter in
+// use has just gone: the tick then pauses the simulation (unless a recording plays) instead of flying.
+extern bool (*ReadSticksForStep)();
 
 constexpr int TickPeriodMs = StepPeriodMs;
 

@@ -40,10 +40,6 @@ void SplitIntoLines(const std::string& text) {
     }
 }
 
-std::string LogPath() {
-    return ReadPath("FlightLogData.log");
-}
-
 } // namespace
 
 void ShowTimeLogDialog() {
@@ -100,13 +96,25 @@ void DrawTimeLogDialog() {
 }
 
 void AppendSessionCommand() {
+    // The session is copied under the lock; the log is written outside it, so no tick waits on the disk.
+    FlightLogRecord record;
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        record = SessionRecord();
+    }
+    const std::string logPath = FlightLogPlace().write;
+    if (!AppendRecordToLog(record, logPath)) {
+        PostUserMessage("The session could not be appended to " + logPath +
+                        ".\nIts times are kept and appended when the program ends.");
+        return;
+    }
     std::lock_guard<std::mutex> lock(SimMutex);
-    AppendSessionToLog(LogPath());
+    DeductFromSession(record);
 }
 
 void ViewLogCommand() {
-    const std::string textPath = WritePath("FlightLog.txt");
-    if (ViewLog(LogPath(), textPath) && !OpenWithDesktopViewer(textPath))
+    const std::string textPath = FlightLogTextPlace().write;
+    if (ViewLog(FlightLogPlace().read, textPath) && !OpenWithDesktopViewer(textPath))
         PostUserMessage("No viewer (xdg-open) could be started for the log.\nIt was written to " + textPath +
                         ".");
 }
@@ -117,5 +125,5 @@ void ResetSessionCommand() {
 }
 
 void ResetEntireLogCommand() {
-    DeleteFlightLog(LogPath());
+    DeleteFlightLog(FlightLogPlace().write);
 }

@@ -1,6 +1,7 @@
 // The SDL joystick devices joined to the calibration record and the list of devices the controls offer.
 #include "app/transmitter.h"
 
+#include <mutex>
 #include <vector>
 
 #include "input/joystick_calibration.h"
@@ -18,8 +19,30 @@ void ListDevicesForControls() {
     SetPresentJoystickDevices(std::move(devices));
 }
 
-void StoreReading(const JoystickReading& r) {
-    StoreJoystickPoll(Calibration, r.attached, r.raw, r.buttons, r.hats);
+// One poll at a time, main thread or tick. idReadLast is the id whose device the last poll read (-1 when
+// it read none); idLost the id of a device in use that went missing while it was being read: its last
+// sticks are kept until it is read again.
+std::mutex pollMutex;
+int32_t idReadLast = -1;
+int32_t idLost = -1;
+
+bool Poll(bool update) {
+    std::lock_guard<std::mutex> lock(pollMutex);
+    const int32_t id = LoadShared(Calibration.joystickId);
+    const JoystickReading r = ReadJoystick(id, update);
+    if (!r.attached) {
+        // The device read last poll is gone (perhaps before its removal event was handled): the step
+        // keeps its last sticks rather than flying on zeros, which read as full deflection.
+        if (idReadLast == id && id >= 0) idLost = id;
+        idReadLast = -1;
+        if (idLost == id) return false;
+        StoreJoystickPoll(Calibration, false, r.raw, 0);
+        return true;
+    }
+    idReadLast = id;
+    idLost = -1;
+    StoreJoystickPoll(Calibration, true, r.raw, r.buttons, r.hats);
+    return true;
 }
 } // namespace
 
@@ -33,6 +56,8 @@ bool InitJoystickDevices() {
 void ShutdownJoystickDevices() {
     CloseJoystickDevices();
     ListDevicesForControls();
+    std::lock_guard<std::mutex> lock(pollMutex);
+    idReadLast = idLost = -1;
 }
 
 void JoystickDeviceAdded(int deviceIndex) {
@@ -52,16 +77,16 @@ bool TransmitterPresent() {
     return JoystickSlotOpen(LoadShared(Calibration.joystickId));
 }
 
-void PollJoystick() {
-    StoreReading(ReadJoystick(LoadShared(Calibration.joystickId), false));
+bool PollJoystick() {
+    return Poll(false);
 }
 
-void ServiceJoystickPoll() {
+bool ServiceJoystickPoll() {
     // The event pump of this pass has already brought SDL's joystick state up to date.
-    PollJoystick();
+    return PollJoystick();
 }
 
-void PollJoystickForStep() {
-    if (!JoysticksStarted()) return;
-    StoreReading(ReadJoystick(LoadShared(Calibration.joystickId), true));
+bool PollJoystickForStep() {
+    if (!JoysticksStarted()) return true;
+    return Poll(true);
 }

@@ -18,12 +18,15 @@ bool JoystickDeviceRemoved(int instanceId);
 // Whether the device in use is plugged in.
 bool TransmitterPresent();
 
-// Reads the device Calibration.joystickId into Calibration.raw / buttons and JoystickHats (all 0 for a
-// missing device).
-void PollJoystick();
+// Reads the device Calibration.joystickId into Calibration.raw / buttons and JoystickHats. A missing
+// device reads all 0, except the device in use that vanished since the last poll read it (unplugged, its
+// removal event perhaps not yet handled): its last axes, buttons and hats stay, and the poll returns
+// false until it is read again.
+bool PollJoystick();
 // The main loop calls it every pass (every frame): the dialogs and instruments see the sticks of this
-// frame.
-void ServiceJoystickPoll();
+// frame. False while the device in use is lost, as PollJoystick.
+bool ServiceJoystickPoll();
 // Right before each simulation step, on the tick thread: brings SDL's joystick state up to date and
-// polls, so the step flies on the stick as it is now.
-void PollJoystickForStep();
+// polls, so the step flies on the stick as it is now. False while the device in use is lost: the step
+// must not fly on it.
+bool PollJoystickForStep();

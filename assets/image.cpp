@@ -180,7 +180,24 @@ void FreeImage(RgbImage& image) {
 }
 
 void LoadImageFile(RgbImage& image, const std::string& path) {
-    void (*const decoders[4])(RgbImage&, std::FILE*) = {DecodeJpegFile, DecodeBmp, DecodePcx, DecodePsd};
+    LoadImageFileAtWidth(image, path, 0);
+}
+
+int32_t JpegDenominatorForWidth(int32_t width, int32_t limit) {
+    if (limit < 1 || width <= limit) return 1;
+    int32_t denominator = 1, halvings = 0;
+    for (int32_t w = width; w > limit && w >= 2; w /= 2)
+        ++halvings;
+    while (denominator < 8 && denominator < (1 << std::min(halvings, 3)))
+        denominator *= 2;
+    // libjpeg rounds the scaled width up: where that would leave the last halving undone, the decoder
+    // stops one step short and ShrinkToWidth makes the last halving itself.
+    if (halvings <= 3 && (width + denominator - 1) / denominator > limit) denominator /= 2;
+    return denominator;
+}
+
+void LoadImageFileAtWidth(RgbImage& image, const std::string& path, int32_t widthLimit) {
+    void (*const decoders[4])(RgbImage&, std::FILE*) = {nullptr, DecodeBmp, DecodePcx, DecodePsd};
     for (auto decode : decoders) {
         FreeImage(image);
         image.decoded = 1;
@@ -190,7 +207,10 @@ void LoadImageFile(RgbImage& image, const std::string& path) {
             image.failed = 1;
             return;
         }
-        decode(image, f);
+        if (decode)
+            decode(image, f);
+        else
+            DecodeJpegFileAtWidth(image, f, widthLimit);
         std::fclose(f);
         if (!image.failed) break;
     }
@@ -202,6 +222,10 @@ void LoadImageFile(RgbImage& image, const std::string& path) {
 }
 
 void DecodeJpegFile(RgbImage& image, std::FILE* file) {
+    DecodeJpegFileAtWidth(image, file, 0);
+}
+
+void DecodeJpegFileAtWidth(RgbImage& image, std::FILE* file, int32_t widthLimit) {
     const int64_t length = FileLengthFromStart(file);
     jpeg_decompress_struct cinfo;
     JpegErrorManager err;
@@ -219,7 +243,7 @@ void DecodeJpegFile(RgbImage& image, std::FILE* file) {
     jpeg_read_header(&cinfo, TRUE);
     if (!PlausibleJpeg(cinfo, length)) err.pub.error_exit(reinterpret_cast<j_common_ptr>(&cinfo));
     cinfo.scale_num = 1;
-    cinfo.scale_denom = 1;
+    cinfo.scale_denom = unsigned(JpegDenominatorForWidth(int32_t(cinfo.image_width), widthLimit));
     jpeg_start_decompress(&cinfo);
     FreeImage(image);
     image.decoded = 1;

@@ -31,12 +31,22 @@ constexpr int32_t ImageStride(int32_t width) {
 // Tries JPEG, BMP, PCX, then PSD. On return either failed is clear and width, height >= 1, or failed is
 // set and pixels is null.
 void LoadImageFile(RgbImage& image, const std::string& path);
+// The same for a picture that is to be halved to at most widthLimit wide (0: no limit): a JPEG is decoded
+// straight at a smaller scale (libjpeg's scaled decoding), the rest is left to ShrinkToWidth.
+void LoadImageFileAtWidth(RgbImage& image, const std::string& path, int32_t widthLimit);
+// The libjpeg scale denominator (1, 2, 4 or 8) for a picture of that width to be shrunk to the limit (0: no
+// limit): 2 to the number of halvings ShrinkToWidth would make, at most 8; one step less where libjpeg's
+// rounded-up width would still be above the limit, so the decoded picture is never narrower than halving
+// would leave it.
+int32_t JpegDenominatorForWidth(int32_t width, int32_t limit);
 
 // Decodes the JPEG held in the built-in resource with that id (e.g. 121, the stock skin).
 void LoadImageResource(RgbImage& image, int id);
 
 // File decoders: read the open file from its start, set failed when the file is not theirs or damaged.
 void DecodeJpegFile(RgbImage& image, std::FILE* file);
+// DecodeJpegFile at the scale JpegDenominatorForWidth gives for the picture's width and the limit.
+void DecodeJpegFileAtWidth(RgbImage& image, std::FILE* file, int32_t widthLimit);
 void DecodeBmp(RgbImage& image, std::FILE* file);
 void DecodePcx(RgbImage& image, std::FILE* file);
 void DecodePsd(RgbImage& image, std::FILE* file);

@@ -157,3 +157,43 @@ std::vector<std::string> MergeListings(const std::vector<std::string>& paths, si
 std::string ProgramPath(const std::string& relative) {
     return Join(ProgramDir, relative);
 }
+
+namespace {
+// A file shipped with a default: the pilot's copy when there is one.
+FilePlace ShippedDefault(const std::string& relative) {
+    return {ReadPath(relative), WritePath(relative)};
+}
+// A file only the program writes: an install folder's copy is never the pilot's.
+FilePlace OwnFile(const std::string& relative) {
+    std::string path = WritePath(relative);
+    return {path, path};
+}
+} // namespace
+
+FilePlace UserPrefsPlace() {
+    return ShippedDefault("UserPrefs.dat");
+}
+FilePlace SettingsPlace() {
+    return ShippedDefault("Settings.ini");
+}
+FilePlace CalibrationPlace() {
+    return ShippedDefault("JoystickCalibration.dat");
+}
+FilePlace MappingPlace() {
+    return ShippedDefault("JoystickMapping.dat");
+}
+FilePlace StartUpSetupPlace() {
+    return ShippedDefault("data/StartUp.par");
+}
+FilePlace CanopyPicturePlace() {
+    return ShippedDefault("data/canopy.jpg");
+}
+FilePlace FlightLogPlace() {
+    return OwnFile("FlightLogData.log");
+}
+FilePlace FlightLogTextPlace() {
+    return OwnFile("FlightLog.txt");
+}
+FilePlace ScratchRecordingPlace() {
+    return OwnFile("temporary.rec");
+}

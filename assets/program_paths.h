@@ -55,3 +55,20 @@ std::vector<std::string> MergeListings(const std::vector<std::string>& paths, si
 
 // ProgramDir + "/" + relative: a shipped file, whatever the pilot's folder holds.
 std::string ProgramPath(const std::string& relative);
+
+// Each file the program keeps, with where it is read and where it is written. A file the program ships
+// a default of is read from the pilot's copy when there is one, else from the install folder; a file
+// only the program writes is read where it is written. Every file is written in UserDir.
+struct FilePlace {
+    std::string read;
+    std::string write;
+};
+FilePlace UserPrefsPlace();        // UserPrefs.dat
+FilePlace SettingsPlace();         // Settings.ini
+FilePlace CalibrationPlace();      // JoystickCalibration.dat
+FilePlace MappingPlace();          // JoystickMapping.dat
+FilePlace StartUpSetupPlace();     // data/StartUp.par
+FilePlace CanopyPicturePlace();    // data/canopy.jpg
+FilePlace FlightLogPlace();        // FlightLogData.log, the pilot's own only
+FilePlace FlightLogTextPlace();    // FlightLog.txt, the log as text for a viewer
+FilePlace ScratchRecordingPlace(); // temporary.rec, the recording being made or played

@@ -61,7 +61,9 @@ void LoadSettingsFile(SettingsFile& settings, const std::string& path) {
 }
 
 bool SaveSettingsFile(const SettingsFile& settings, const std::string& path) {
-    std::string text = "# Rotorvane settings beyond the Windows files; unknown keys are kept.\n";
+    std::string text =
+        "# Rotorvane settings that its binary settings files (UserPrefs.dat, the .dat and .par\n"
+        "# files) do not hold; unknown keys are kept.\n";
     for (const auto& entry : settings.entries)
         text += entry.first + " = " + entry.second + "\n";
     return WriteFileAtomically(path, text.data(), text.size());

@@ -1,6 +1,7 @@
-// Settings.ini: the settings the Windows files cannot hold (smooth motion, volumes, the transmitter's
-// identity, the window...), as "key = value" lines. Unknown keys are kept and written back; a missing or
-// damaged file means defaults.
+// Settings.ini: the settings the program's binary settings files (UserPrefs.dat, JoystickCalibration.dat,
+// JoystickMapping.dat, the .par files) cannot hold (smooth motion, volumes, the transmitter's identity, the
+// window...), as "key = value" lines. Unknown keys are kept and written back; a missing or damaged file
+// means defaults.
 #pragma once
 #include <string>
 #include <utility>

@@ -3,6 +3,7 @@
 
 std::mutex SimMutex;
 bool SimPaused = false;
+std::atomic<bool> PauseHeld{false};
 bool SlowMotionPlayback = false;
 
 void PauseSimulation() {

@@ -20,6 +20,13 @@ bool inProgress = false; // opened and not yet closed: the old calibration is in
 CalibrationSession session;
 double lastTick = 0.0;
 
+// The dialog closed: the pause may be lifted again (the switch watch kept following the switches
+// meanwhile, so a switch moved in circles with the sticks fires nothing now).
+void ReleasePauseHold() {
+    inProgress = false;
+    PauseHeld = false;
+}
+
 // Axes of the device in use; all six when it is not plugged in.
 int AxesOfDeviceInUse() {
     for (const JoystickDeviceInfo& d : PresentJoystickDevices())
@@ -30,8 +37,10 @@ int AxesOfDeviceInUse() {
 
 void ShowCalibrateDialog() {
     // While the old calibration is discarded every axis reads full deflection; the model must not fly
-    // on that, so the simulation pauses (P or Space resumes it afterwards).
+    // on that, so the simulation pauses and stays paused while the dialog is open (P or Space resumes
+    // it afterwards).
     PauseSimulation();
+    PauseHeld = true;
     requested = true;
     firstStart = false;
 }
@@ -97,7 +106,7 @@ void DrawCalibrateDialog() {
     }
     if (close) {
         firstStart = false;
-        inProgress = false;
+        ReleasePauseHold();
         ImGui::CloseCurrentPopup();
     }
     ImGui::EndPopup();
@@ -106,5 +115,5 @@ void DrawCalibrateDialog() {
 void CancelCalibrationInProgress() {
     if (!inProgress) return;
     CancelCalibration(Calibration, session);
-    inProgress = false;
+    ReleasePauseHold();
 }

@@ -1,4 +1,5 @@
-// The two pickers: "Choose Input Channel" (six live axis bars) and "Choose Switch" (fourteen indicators).
+// The two pickers: "Choose Input Channel" (six live axis bars) and "Choose Switch" (nineteen indicators:
+// six axes, nine buttons and the four directions of hat 0).
 #include <imgui.h>
 
 #include <cstdio>

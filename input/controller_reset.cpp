@@ -8,6 +8,9 @@
 
 void PollControllerSwitches() {
     ControllerSwitchActions a = CheckControllerSwitches();
+    // Under Calibrate the switches read a calibration half built: they keep being watched (so closing
+    // the dialog fires nothing) but do nothing.
+    if (PauseHeld) return;
     if (!a.reset && !a.setPause) return;
     std::lock_guard<std::mutex> lock(SimMutex);
     if (a.reset) {

@@ -1,6 +1,7 @@
 // Flight-time classification, session totals, the binary log file and its readable text.
 #include "log/flight_log.h"
 
+#include <algorithm>
 #include <bit>
 #include <chrono>
 #include <cerrno>
@@ -123,39 +124,49 @@ CalendarDate DateOfFileTime(uint64_t fileTime) {
     return CalendarDate{year, month, day};
 }
 
-bool AppendSessionToLog(const std::string& logPath) {
+FlightLogRecord SessionRecord() {
     FlightLogRecord record{};
     uint64_t now = CurrentFileTime();
     record.fileTimeLow = static_cast<uint32_t>(now & 0xFFFFFFFFu);
     record.fileTimeHigh = static_cast<uint32_t>(now >> 32);
     record.crashCount = static_cast<int32_t>(CrashCount);
     std::memcpy(record.totals, FlightTimeTotals, sizeof record.totals);
+    return record;
+}
 
+bool AppendRecordToLog(const FlightLogRecord& record, const std::string& logPath) {
     // The old log is copied into a temporary file with the new record after it, and that file replaces
     // the log: a crash or a full disk mid-save leaves the previous log whole.
-    bool written = false;
     AtomicWrite save;
-    if (BeginAtomicWrite(save, logPath)) {
-        bool copied = true;
-        if (std::FILE* old = std::fopen(logPath.c_str(), "rb")) {
-            char buffer[65536];
-            size_t n;
-            while (copied && (n = std::fread(buffer, 1, sizeof buffer, old)) > 0)
-                copied = std::fwrite(buffer, 1, n, save.file) == n;
-            copied = copied && !std::ferror(old);
-            std::fclose(old);
-        } else if (errno != ENOENT) {
-            copied = false; // a log that is there but cannot be read is never replaced by a shorter one
-        }
-        if (copied && std::fwrite(&record, sizeof record, 1, save.file) == 1) {
-            written = FinishAtomicWrite(save);
-        } else {
-            AbandonAtomicWrite(save);
-            ReportSaveFailure(logPath, "the log could not be copied");
-        }
+    if (!BeginAtomicWrite(save, logPath)) return false;
+    bool copied = true;
+    if (std::FILE* old = std::fopen(logPath.c_str(), "rb")) {
+        char buffer[65536];
+        size_t n;
+        while (copied && (n = std::fread(buffer, 1, sizeof buffer, old)) > 0)
+            copied = std::fwrite(buffer, 1, n, save.file) == n;
+        copied = copied && !std::ferror(old);
+        std::fclose(old);
+    } else if (errno != ENOENT) {
+        copied = false; // a log that is there but cannot be read is never replaced by a shorter one
     }
-    ResetSession();
-    return written;
+    if (copied && std::fwrite(&record, sizeof record, 1, save.file) == 1) return FinishAtomicWrite(save);
+    AbandonAtomicWrite(save);
+    ReportSaveFailure(logPath, "the log could not be copied");
+    return false;
+}
+
+void DeductFromSession(const FlightLogRecord& record) {
+    for (int c = 0; c < FlightClassCount; ++c)
+        FlightTimeTotals[c] = std::max(0.0f, FlightTimeTotals[c] - record.totals[c]);
+    CrashCount -= std::min(CrashCount, static_cast<uint32_t>(record.crashCount));
+}
+
+bool AppendSessionToLog(const std::string& logPath) {
+    FlightLogRecord record = SessionRecord();
+    if (!AppendRecordToLog(record, logPath)) return false;
+    DeductFromSession(record);
+    return true;
 }
 
 bool DeleteFlightLog(const std::string& logPath) {

@@ -53,8 +53,17 @@ struct CalendarDate {
 };
 CalendarDate DateOfFileTime(uint64_t fileTime);
 
-// "Append session to log" and program exit: appends one record with the current time ("ab", falling
-// back to "wb"), then ResetSession in every case. Returns true when the record was written.
+// The current session as one log record stamped with the current time. The caller holds SimMutex (or
+// the clock is stopped).
+FlightLogRecord SessionRecord();
+// Writes the log again with record after the old records (copied into a temporary file that replaces the
+// log), so a failure leaves the old log whole. No lock needed: touches only the file. True when written.
+bool AppendRecordToLog(const FlightLogRecord& record, const std::string& logPath);
+// Takes an appended record off the session: what was flown since the record was taken stays. SimMutex
+// held by the caller.
+void DeductFromSession(const FlightLogRecord& record);
+// Program exit, with the clock stopped: SessionRecord, AppendRecordToLog, and DeductFromSession when it
+// was written (a failed append leaves the session as it was). Returns true when the record was written.
 bool AppendSessionToLog(const std::string& logPath);
 
 // "Reset Entire Log": deletes the log file (the session totals stay). Returns true when a file was removed.

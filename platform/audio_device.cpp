@@ -24,9 +24,11 @@ void ReportAudioFailure(const char* what) {
     if (report) report(std::string("No sound: ") + what + " (" + SDL_GetError() + ").");
 }
 
-// SDL's disk driver (used to capture the sound in tests) writes every device to the file named by
-// SDL_DISKAUDIOFILE. The crash sound gets a file of its own beside it ("audio.raw" -> "audio-crash.raw"),
-// so opening it does not cut the motor's capture short. The name is swapped only around an open.
+// SDL's disk driver (used to capture the sound in tests) writes a device to the file named by
+// SDL_DISKAUDIOFILE, or to the device name given when it is opened. The crash sound is opened by name with
+// a file of its own beside the motor's ("audio.raw" -> "audio-crash.raw"), so opening it does not cut the
+// motor's capture short. The variable is read once at start on the main thread and never written: the
+// crash sound opens on the tick thread, and changing the environment there would race every getenv.
 constexpr const char* DiskFileVariable = "SDL_DISKAUDIOFILE";
 std::mutex deviceOpenMutex;
 std::string motorCaptureFile;
@@ -46,17 +48,17 @@ bool DiskDriver() {
 // Opens an output that plays 16-bit samples at rate: two channels, or one where the device has only one.
 SDL_AudioDeviceID OpenOutput(SDL_AudioSpec& want, SDL_AudioSpec& have, bool crash) {
     std::lock_guard<std::mutex> lock(deviceOpenMutex);
-    const bool swapFile = DiskDriver() && !motorCaptureFile.empty();
-    if (swapFile)
-        setenv(DiskFileVariable, (crash ? CrashCaptureName(motorCaptureFile) : motorCaptureFile).c_str(), 1);
+    const std::string capture = DiskDriver() && !motorCaptureFile.empty()
+                                    ? (crash ? CrashCaptureName(motorCaptureFile) : motorCaptureFile)
+                                    : std::string();
+    const char* name = capture.empty() ? nullptr : capture.c_str();
     want.channels = 2;
-    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    SDL_AudioDeviceID device = SDL_OpenAudioDevice(name, 0, &want, &have, SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (device != 0 && have.channels > 2) {
         // More than two speakers: SDL spreads a stereo stream over them.
         SDL_CloseAudioDevice(device);
-        device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        device = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
     }
-    if (swapFile) setenv(DiskFileVariable, motorCaptureFile.c_str(), 1);
     return device;
 }
 

@@ -38,7 +38,9 @@ bool MultisamplingActive();
 void DestroyMainWindow();
 
 // Feeds one event loop pass: every waiting SDL event goes to ImGui and then to the handler.
-// Returns false when the platform asked to quit (window closed, SIGTERM, SIGINT).
+// Returns false when the window was closed (its close button or SDL_QUIT). The quit signals (SIGHUP,
+// SIGINT, SIGQUIT, SIGTERM) do not pass through here: their handlers only set the flag that
+// QuitSignalReceived reads (SDL installs none of its own, as ours are in place first).
 struct PlatformEvents {
     std::function<void(int keycode, bool repeat)> keyDown;
     std::function<void(int deviceIndex)> joystickAdded;

@@ -35,7 +35,8 @@ bool GetRecordedFlag(int32_t index) {
     return Recorder.frameFlags[index].load() != 0;
 }
 
-// Everything below that starts with "Locked" expects SimMutex to be held by the caller.
+// Every function below whose name starts with "Locked" expects SimMutex to be held by the caller; the
+// others that the main thread calls take it themselves.
 
 static void CloseStream() {
     if (Recorder.file) std::fclose(Recorder.file);
@@ -301,14 +302,20 @@ static bool SameFile(const std::string& a, const std::string& b) {
 }
 
 bool SaveRecordingTo(const std::string& path) {
-    std::lock_guard<std::mutex> lock(SimMutex);
-    // A recording in progress is copied as far as it has been written (its header still says 0).
-    if (Recorder.file && Recorder.fileWritable) std::fflush(Recorder.file);
-    if (SameFile(path, Recorder.tempPath)) return true;
+    std::string scratch;
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        // A recording in progress is copied as far as it has been written (its header still says 0).
+        if (Recorder.file && Recorder.fileWritable) std::fflush(Recorder.file);
+        scratch = Recorder.tempPath;
+    }
+    if (SameFile(path, scratch)) return true;
+    // The copy runs without the lock: the step goes on appending frames, and the copy takes those
+    // written when it reads them. Written beside the target and renamed over it: a failed save leaves an
+    // older file whole.
     std::error_code ec;
-    // Written beside the target and renamed over it: a failed save leaves an older file whole.
-    bool ok = std::filesystem::is_regular_file(Recorder.tempPath, ec) &&
-              CopyFileAtomically(Recorder.tempPath, path);
+    bool ok = std::filesystem::is_regular_file(scratch, ec) && CopyFileAtomically(scratch, path);
+    std::lock_guard<std::mutex> lock(SimMutex);
     if (!ok) {
         Recorder.statusText = "Unable to save recording";
         return false;
@@ -318,22 +325,28 @@ bool SaveRecordingTo(const std::string& path) {
 }
 
 bool LoadRecordingFrom(const std::string& path) {
-    std::lock_guard<std::mutex> lock(SimMutex);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
+        std::lock_guard<std::mutex> lock(SimMutex);
         Recorder.statusText = "Unable to load recording";
         return false;
     }
-    // The scratch file is about to be replaced: finish whatever uses it first.
-    if (Recorder.recording || Recorder.playing) LockedStopRecorder();
-    CloseStream();
-    if (!SameFile(path, Recorder.tempPath)) {
-        bool ok = CopyFileAtomically(path, Recorder.tempPath);
-        if (!ok) {
-            Recorder.statusText = "Unable to load recording";
-            SimPaused = true;
-            return false;
-        }
+    std::string scratch;
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        // The scratch file is about to be replaced: finish whatever uses it first.
+        if (Recorder.recording || Recorder.playing) LockedStopRecorder();
+        CloseStream();
+        scratch = Recorder.tempPath;
+    }
+    // Only the main thread starts a recording or a playback, so nothing opens the scratch file while it
+    // is copied without the lock.
+    bool ok = SameFile(path, scratch) || CopyFileAtomically(path, scratch);
+    std::lock_guard<std::mutex> lock(SimMutex);
+    if (!ok) {
+        Recorder.statusText = "Unable to load recording";
+        SimPaused = true;
+        return false;
     }
     LockedStartPlayback();
     SimPaused = true;
@@ -433,34 +446,45 @@ void ClearInstantReplay() {
 }
 
 bool TakeInstantReplay() {
-    std::lock_guard<std::mutex> lock(SimMutex);
-    if (Recorder.recording) return false;
-    if (replayCount == 0) {
-        Recorder.statusText = "Nothing flown yet to replay";
-        return false;
+    // The frames are copied under the lock and written without it, so no tick waits on the disk.
+    std::vector<uint8_t> bytes;
+    uint32_t frames = 0;
+    std::string scratch;
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        if (Recorder.recording) return false;
+        if (replayCount == 0) {
+            Recorder.statusText = "Nothing flown yet to replay";
+            return false;
+        }
+        if (Recorder.playing) LockedStopRecorder();
+        CloseStream();
+        // The same layout as a recording that was stopped: the header with its count, then the frames,
+        // oldest first.
+        frames = replayCount;
+        bytes.resize(sizeof(RecordingHeader) + sizeof(RecordingFrame) * frames);
+        RecordingHeader header{RecordingMagic, frames};
+        std::memcpy(bytes.data(), &header, sizeof header);
+        const uint32_t first = (replayNext + InstantReplayFrames - frames) % InstantReplayFrames;
+        for (uint32_t k = 0; k < frames; ++k)
+            std::memcpy(bytes.data() + sizeof header + sizeof(RecordingFrame) * k,
+                        &replayRing[(first + k) % InstantReplayFrames], sizeof(RecordingFrame));
+        scratch = Recorder.tempPath;
     }
-    if (Recorder.playing) LockedStopRecorder();
-    CloseStream();
-    // The same layout as a recording that was stopped: the header with its count, then the frames, oldest
-    // first.
-    std::vector<uint8_t> bytes(sizeof(RecordingHeader) + sizeof(RecordingFrame) * replayCount);
-    RecordingHeader header{RecordingMagic, replayCount};
-    std::memcpy(bytes.data(), &header, sizeof header);
-    const uint32_t first = (replayNext + InstantReplayFrames - replayCount) % InstantReplayFrames;
-    for (uint32_t k = 0; k < replayCount; ++k)
-        std::memcpy(bytes.data() + sizeof header + sizeof(RecordingFrame) * k,
-                    &replayRing[(first + k) % InstantReplayFrames], sizeof(RecordingFrame));
-    if (!WriteFileAtomically(Recorder.tempPath, bytes.data(), bytes.size())) {
+    bool written = WriteFileAtomically(scratch, bytes.data(), bytes.size());
+    std::lock_guard<std::mutex> lock(SimMutex);
+    if (!written) {
         Recorder.statusText = "Unable to write " + ScratchName() + ": no instant replay";
         return false;
     }
     Recorder.statusText.clear();
     Recorder.name = "Instant replay (not saved)";
-    Recorder.frameCount = replayCount;
-    Recorder.framesInFile = replayCount;
+    Recorder.frameCount = frames;
+    Recorder.framesInFile = frames;
     Recorder.sliderEnabled = true;
-    Recorder.sliderMax = replayCount;
+    Recorder.sliderMax = frames;
     Recorder.sliderPos = 0;
+    // Kept until the write succeeded, so a failed one can be tried again.
     ClearInstantReplay();
     return true;
 }

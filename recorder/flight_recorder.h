@@ -66,7 +66,7 @@ struct FlightRecorder {
     std::atomic<uint8_t> frameFlags[4] = {0, 0, 0, 0};
     FILE* file = nullptr;
     bool fileWritable = false; // the stream was opened for a recording
-    std::string tempPath;      // ProgramDir + "/temporary.rec"
+    std::string tempPath;      // the scratch file temporary.rec in the pilot's folder
     // The bar's position slider: enabled unless recording, range 0..sliderMax.
     std::atomic<bool> sliderEnabled{true};
     std::atomic<uint32_t> sliderMax{0};
@@ -85,7 +85,7 @@ constexpr float RecordingSecondsPerFrame = StepSeconds;
 
 extern FlightRecorder Recorder;
 
-// Sets tempPath to tempPath (normally ProgramPath("temporary.rec")); all else starts idle.
+// Sets Recorder.tempPath (the program passes ScratchRecordingPlace().write); all else starts idle.
 void InitFlightRecorder(const std::string& tempPath);
 
 // Main-thread operations. Each takes SimMutex itself: never call them with it held.
@@ -100,7 +100,8 @@ void ShutdownRecorder();
 // SaveRecording and LoadRecording (recorder/record_play_bar_dialog.h) ask for a file with the chooser.
 // Before that: pauses the simulation and makes sure the recordings folder exists; returns that folder.
 std::string PrepareRecordingChooser();
-// The copies done once a file has been chosen; false (with the bar's status text set) on failure.
+// The copies done once a file has been chosen; false (with the bar's status text set) on failure. The
+// copy itself runs without SimMutex.
 bool SaveRecordingTo(const std::string& path);
 bool LoadRecordingFrom(const std::string& path);
 

@@ -19,8 +19,12 @@
 #include "resources/resources.h"
 
 namespace {
-void RebuildStockMeshLocked() {
-    LoadHeliMesh(std::string(), false);
+// The geometry file the helicopter is drawn from; empty for the built-in mesh (main thread).
+std::string geometryInUse;
+
+// Builds the mesh in use again at heliScale; the caller holds SimMutex.
+void LockedRebuildMeshInUse() {
+    LoadHeliMesh(geometryInUse, !geometryInUse.empty());
 }
 } // namespace
 
@@ -34,7 +38,8 @@ void LoadHeliMesh(const std::string& path, bool fromFile) {
 void UseStockGeometry() {
     {
         std::lock_guard<std::mutex> lock(SimMutex);
-        RebuildStockMeshLocked();
+        geometryInUse.clear();
+        LockedRebuildMeshInUse();
     }
     LoadImageResource(heliSkinImage, ResourceStockSkin);
     SwapRedBlue(heliSkinImage);
@@ -49,7 +54,8 @@ std::string SkinPathForGeometry(const std::string& geometryPath) {
 bool LoadHeliGeometryFile(const std::string& path) {
     {
         std::lock_guard<std::mutex> lock(SimMutex);
-        LoadHeliMesh(path, true);
+        geometryInUse = path;
+        LockedRebuildMeshInUse();
     }
     bool ok = HeliMesh.errorCode == MeshErrorNone;
 
@@ -76,7 +82,7 @@ bool InstallCanopyPicture(const std::string& chosenPath) {
         return false;
     }
     std::error_code ec;
-    const std::string target = WritePath("data/canopy.jpg");
+    const std::string target = CanopyPicturePlace().write;
     // Choosing data/canopy.jpg itself leaves the file as it is.
     if (!fs::equivalent(chosenPath, target, ec) && !CopyFileAtomically(chosenPath, target)) return false;
     reloadCanopyTexture = true;
@@ -86,7 +92,8 @@ bool InstallCanopyPicture(const std::string& chosenPath) {
 void SetHeliScale(float scale) {
     std::lock_guard<std::mutex> lock(SimMutex);
     heliScale = scale;
-    RebuildStockMeshLocked();
+    // A geometry file in use is read again at the new size (the skin it brought stays).
+    LockedRebuildMeshInUse();
 }
 
 void SetBackgroundResolution(int32_t resolution) {

@@ -24,7 +24,8 @@ std::string SkinPathForGeometry(const std::string& geometryPath);
 // Returns false when the copy failed (the previous canopy.jpg stays).
 bool InstallCanopyPicture(const std::string& chosenPath);
 
-// "Scale 450 Size" / "Large" / "Jumbo": heliScale, then the built-in mesh rebuilt at that size.
+// "Scale 450 Size" / "Large" / "Jumbo": heliScale, then the mesh in use (the built-in one or the geometry
+// file loaded last) rebuilt at that size. Takes SimMutex itself.
 void SetHeliScale(float scale);
 
 // "High" 3 / "Medium" 2 / "Low" 1: backgroundResolution and a backdrop reload request.

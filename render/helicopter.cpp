@@ -200,7 +200,7 @@ void CompositeCanopy(RgbImage& skin, const RgbImage& mask, const RgbImage& canop
 
 void RebuildCanopySkin() {
     RgbImage canopy{};
-    const std::string path = ReadPath("data/canopy.jpg");
+    const std::string path = CanopyPicturePlace().read;
     LoadImageFile(canopy, path);
     if (canopy.failed) ReportReadFailure(path, "the canopy picture");
     SwapRedBlue(canopy);

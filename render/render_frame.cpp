@@ -48,7 +48,7 @@ void InitGL() {
     glEnable(GL_TEXTURE_2D);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 
-    // These go to the default texture object only; the six named textures keep the library defaults.
+    // These go to the default texture object only; the six named textures get their filtering at upload.
     glBindTexture(GL_TEXTURE_2D, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -56,11 +56,15 @@ void InitGL() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
 
+    // Trilinear filtering on a GPU; bilinear from the nearest mip level on a software rasterizer, where
+    // blending two levels doubles the texel reads of every textured pixel.
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    SceneFiltering = FilteringForRenderer(renderer);
+
     GLint maxTextureSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
-    backgroundResolution =
-        StartBackgroundResolution(PreferHighBackdrop, maxTextureSize, backgroundResolution);
-
+    backgroundResolution = StartBackgroundResolution(PreferHighBackdrop, maxTextureSize,
+                                                     SoftwareRendererName(renderer), backgroundResolution);
     glGenTextures(SceneTextureCount, SceneTexture);
     LoadSceneTextures();
 
@@ -81,8 +85,10 @@ void InitGL() {
     SetGlobalAmbient();
 }
 
-int32_t StartBackgroundResolution(bool preferHigh, int32_t maxTextureSize, int32_t current) {
-    return preferHigh && maxTextureSize >= 4096 ? 3 : current;
+int32_t StartBackgroundResolution(bool preferHigh, int32_t maxTextureSize, bool software, int32_t current) {
+    if (!preferHigh) return current;
+    if (software && maxTextureSize >= 2048) return 2;
+    return maxTextureSize >= 4096 ? 3 : current;
 }
 
 void ResizeView(int32_t width, int32_t height) {

@@ -12,10 +12,11 @@ extern Vec3 renderHeliPosition;
 extern int32_t OverlayScale;
 
 // Set when no stored preference chose the Background Resolution: InitGL then picks "High" when the GL
-// implementation takes a 4096-pixel texture.
+// implementation takes a 4096-pixel texture, "Medium" on a software rasterizer.
 extern bool PreferHighBackdrop;
-// The Background Resolution for the start: 3 when preferred and a side of 4096 fits, else current.
-int32_t StartBackgroundResolution(bool preferHigh, int32_t maxTextureSize, int32_t current);
+// The Background Resolution for the start: when preferred, 2 on a software rasterizer (the High panorama
+// would hold 17 MiB more of texture in main memory) and 3 where a side of 4096 fits; else current.
+int32_t StartBackgroundResolution(bool preferHigh, int32_t maxTextureSize, bool software, int32_t current);
 
 // Sets the state that stays for the whole run, makes the six texture names and loads every texture.
 // Needs the GL context current (the platform layer creates it); leaves it current.

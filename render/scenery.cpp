@@ -16,6 +16,11 @@ float groundVertices[GroundVertexCount * 3];
 float groundTexCoords[GroundVertexCount * 2];
 uint32_t groundIndices[GroundIndexCount];
 
+namespace {
+// The sky disc's rim every 18 degrees from 0 to 360, built once with the rest of the geometry.
+float skyRim[21][2];
+} // namespace
+
 void BuildSceneryGeometry() {
     for (int i = 0; i <= 20; ++i) {
         float deg = static_cast<float>(i) * 18.0f;
@@ -28,6 +33,12 @@ void BuildSceneryGeometry() {
         float* tc = backdropTexCoords + 4 * i;
         tc[0] = s, tc[1] = 0.0f;
         tc[2] = s, tc[3] = 1.0f;
+    }
+
+    for (int i = 0; i <= 20; ++i) {
+        float a = static_cast<float>(i) * 18.0f * DegToRad;
+        skyRim[i][0] = 200.0f * std::cos(a);
+        skyRim[i][1] = 200.0f * std::sin(a);
     }
 
     const float g = 420.0f / 41.0f;
@@ -155,17 +166,12 @@ void DrawSky() {
     // fight in stripes).
     glDisable(GL_BLEND);
     glBegin(GL_TRIANGLES);
-    float prevX = 200.0f, prevY = 0.0f;
     for (int i = 1; i <= 20; ++i) {
-        float a = static_cast<float>(i) * 18.0f * DegToRad;
-        float x = 200.0f * std::cos(a), y = 200.0f * std::sin(a);
         glColor3f(0.1882f, 0.3647f, 0.8196f);
         glVertex3f(0.0f, 0.0f, 195.0f);
         glColor3f(0.3098f, 0.5f, 0.8196f);
-        glVertex3f(x, y, 195.0f);
-        glVertex3f(prevX, prevY, 195.0f);
-        prevX = x;
-        prevY = y;
+        glVertex3f(skyRim[i][0], skyRim[i][1], 195.0f);
+        glVertex3f(skyRim[i - 1][0], skyRim[i - 1][1], 195.0f);
     }
     glEnd();
 }

@@ -3,6 +3,8 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <malloc.h>
+#include <cstring>
 #include <vector>
 
 #include "assets/program_paths.h"
@@ -23,6 +25,41 @@ RgbImage heliSkinImage;
 RgbImage grassImage;
 RgbImage pebblesImage;
 RgbImage canopyMaskImage;
+TextureFiltering SceneFiltering = TextureFiltering::Trilinear;
+
+namespace {
+// Start-up showed a High panorama at Low; ServeTextureReloads reads it at full size after the first frame.
+bool fullBackdropPending = false;
+int32_t servedFrames = 0;
+} // namespace
+
+bool SoftwareRendererName(const char* renderer) {
+    if (!renderer) return true;
+    for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software", "software"})
+        if (std::strstr(renderer, name)) return true;
+    return false;
+}
+
+TextureFiltering FilteringForRenderer(const char* renderer) {
+    return SoftwareRendererName(renderer) ? TextureFiltering::NearestLevel : TextureFiltering::Trilinear;
+}
+
+int32_t MinifyingFilter(TextureFiltering filtering) {
+    return filtering == TextureFiltering::Trilinear ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
+}
+
+void SetBoundTextureFiltering(TextureFiltering filtering) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, MinifyingFilter(filtering));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+void ApplySceneFiltering(TextureFiltering filtering) {
+    SceneFiltering = filtering;
+    for (uint32_t texture : SceneTexture) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        SetBoundTextureFiltering(filtering);
+    }
+}
 
 bool ImageUsable(const RgbImage& image) {
     return image.pixels != nullptr && image.width > 0 && image.height > 0 && image.width <= MaxImageSide &&
@@ -39,6 +76,7 @@ const uint8_t* ImagePixel(const RgbImage& image, int32_t row, int32_t column) {
 void UploadTexture(const RgbImage& image, uint32_t texture, bool rebuild) {
     if (rebuild) glDeleteTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
+    SetBoundTextureFiltering(SceneFiltering);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // the buffer rows are tight, whatever other code set
 
     if (!ImageUsable(image)) {
@@ -62,44 +100,61 @@ int32_t BackdropWidthLimit(int32_t resolution) {
     return 0;
 }
 
-void ReloadBackdrop() {
+namespace {
+// Reads the panorama at most limit wide (0: full size), uploads it and frees the picture.
+void LoadBackdropAtWidth(int32_t limit) {
     const std::string path = ReadPath("data/backdrop.jpg");
-    LoadImageFile(backdropImage, path);
+    LoadImageFileAtWidth(backdropImage, path, limit);
     if (backdropImage.failed) ReportReadFailure(path, "a picture");
     SwapRedBlue(backdropImage);
-    int32_t limit = BackdropWidthLimit(backgroundResolution);
     if (limit > 0) ShrinkToWidth(backdropImage, limit);
     UploadTexture(backdropImage, SceneTexture[Backdrop], true);
+    FreeImage(backdropImage);
+    // The decode and mipmap buffers were large: give their pages back to the system at once.
+    malloc_trim(0);
 }
 
-namespace {
-void LoadPicture(RgbImage& image, const char* name) {
+// Loads a picture, uploads it and frees it: only the texture keeps its pixels.
+void LoadAndUploadPicture(RgbImage& image, const char* name, SceneTextureIndex texture) {
     const std::string path = ReadPath(std::string("data/") + name);
     LoadImageFile(image, path);
     if (image.failed) ReportReadFailure(path, "a picture");
     SwapRedBlue(image);
+    UploadTexture(image, SceneTexture[texture], false);
+    FreeImage(image);
 }
 } // namespace
 
+void ReloadBackdrop() {
+    fullBackdropPending = false;
+    LoadBackdropAtWidth(BackdropWidthLimit(backgroundResolution));
+}
+
 void LoadSceneTextures() {
-    LoadPicture(doorWindowImage, "doorwindow.jpg");
-    LoadPicture(bricksImage, "bricks.jpg");
-    LoadPicture(grassImage, "grass.jpg");
-    LoadPicture(pebblesImage, "pebbles.jpg");
-    LoadPicture(canopyMaskImage, "canmask.pcx");
+    LoadAndUploadPicture(doorWindowImage, "doorwindow.jpg", DoorWindow);
+    LoadAndUploadPicture(bricksImage, "bricks.jpg", Bricks);
+    LoadAndUploadPicture(grassImage, "grass.jpg", Grass);
+    LoadAndUploadPicture(pebblesImage, "pebbles.jpg", Pebbles);
+    const std::string maskPath = ReadPath("data/canmask.pcx");
+    LoadImageFile(canopyMaskImage, maskPath);
+    if (canopyMaskImage.failed) ReportReadFailure(maskPath, "a picture");
+    SwapRedBlue(canopyMaskImage);
     LoadImageResource(heliSkinImage, ResourceStockSkin);
     SwapRedBlue(heliSkinImage);
-
-    UploadTexture(doorWindowImage, SceneTexture[DoorWindow], false);
-    UploadTexture(bricksImage, SceneTexture[Bricks], false);
     UploadTexture(heliSkinImage, SceneTexture[HeliSkin], false);
-    UploadTexture(grassImage, SceneTexture[Grass], false);
-    UploadTexture(pebblesImage, SceneTexture[Pebbles], false);
-    ReloadBackdrop();
+
+    // The full-size panorama takes longer to read than everything else: the first frame shows it at Low.
+    const int32_t limit = BackdropWidthLimit(backgroundResolution);
+    servedFrames = 0;
+    fullBackdropPending = limit == 0;
+    LoadBackdropAtWidth(limit == 0 ? BackdropWidthLimit(1) : limit);
     RebuildCanopySkin();
 }
 
 void ServeTextureReloads() {
+    // The first call comes before the first frame; the full panorama waits until that one was shown.
+    if (servedFrames < 2) ++servedFrames;
+    if (fullBackdropPending && servedFrames >= 2) ReloadBackdrop();
     if (reloadCanopyTexture) {
         reloadCanopyTexture = false;
         RebuildCanopySkin();

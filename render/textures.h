@@ -11,15 +11,33 @@ extern RgbImage grassImage;
 extern RgbImage pebblesImage;
 extern RgbImage canopyMaskImage; // loaded with the textures, but only used for compositing
 
-// Loads every picture and uploads every texture; called by InitGL with the context current.
+// Loads every picture and uploads every texture; called by InitGL with the context current. The pictures
+// only the textures need are freed once uploaded (the skin and canopy mask stay for the canopy rebuild).
+// A High panorama is first shown at Low and read at full size after the first frame (ServeTextureReloads).
 void LoadSceneTextures();
 
+// Texture filtering of the scene textures: trilinear (the mip levels blended), or bilinear from the nearest
+// mip level, which reads half the texels and is what a software rasterizer can afford.
+enum class TextureFiltering : int32_t { Trilinear, NearestLevel };
+extern TextureFiltering SceneFiltering;
+// True for the renderer names of Mesa's software rasterizers (llvmpipe, softpipe, swrast) and of
+// renderers that call themselves software; an unknown (null) renderer counts as software.
+bool SoftwareRendererName(const char* renderer);
+TextureFiltering FilteringForRenderer(const char* renderer);
+// The minifying filter (a GL enum value) of a filtering.
+int32_t MinifyingFilter(TextureFiltering filtering);
+// Sets the filtering on the bound texture.
+void SetBoundTextureFiltering(TextureFiltering filtering);
+// Sets SceneFiltering and applies it to the six scene textures.
+void ApplySceneFiltering(TextureFiltering filtering);
+
 // Copies the picture bottom row first into a tight buffer and builds the full mipmap chain under the
-// given texture name (deleted and re-created first when rebuild is set). A picture without pixels is
-// never read: the texture then holds one neutral grey texel.
+// given texture name (deleted and re-created first when rebuild is set), filtered as SceneFiltering says.
+// A picture without pixels is never read: the texture then holds one neutral grey texel.
 void UploadTexture(const RgbImage& image, uint32_t texture, bool rebuild);
 
-// Reads backdrop.jpg again, halves it to the width of the chosen backgroundResolution and re-uploads it.
+// Reads backdrop.jpg again at the width of the chosen backgroundResolution (a JPEG decoded at that
+// scale, other pictures halved to it), re-uploads it and frees the picture (its sizes stay).
 void ReloadBackdrop();
 
 // Width limit of the backdrop for a backgroundResolution value: 1024 (Low), 2048 (Medium), 0 for none.
@@ -31,7 +49,8 @@ extern bool reloadBackdropTexture;
 extern bool reloadHeliTexture;
 
 // Serves reloadCanopyTexture, reloadBackdropTexture and reloadHeliTexture in this order, clearing each
-// before its work. The main loop calls it every frame with the context current, before RenderFrame.
+// before its work, and from its second call on a High panorama that start-up left at Low. The main loop
+// calls it every frame with the context current, before RenderFrame.
 void ServeTextureReloads();
 
 // The picture pixel (row from the top, column) as red, green, blue, or null outside the picture.

@@ -32,9 +32,11 @@ void DrawMessageBoxes() {
         ImGui::Separator();
         float width = 90.0f;
         ImGui::SetCursorPosX(ImGui::GetWindowContentRegionMax().x - width);
+        // Not the keys of the frame the box opens in: the Enter that confirmed a file chooser whose action
+        // failed would close its message unseen.
         if (ImGui::Button("OK", ImVec2(width, 0)) ||
-            ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) ||
-            ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape))) {
+            (!openNow && (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) ||
+                          ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape))))) {
             ImGui::CloseCurrentPopup();
             messages.pop_front();
             popupOpen = false;

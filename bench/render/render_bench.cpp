@@ -153,6 +153,15 @@ int main(int argc, char** argv) {
     Measure("1280x720 without trail", 1280, 720, 2.0, true);
     trailsOn = true;
     Measure("800x600 full scene", 800, 600, 2.0, true);
+    // The filtering chosen for this renderer against the other one.
+    const TextureFiltering chosen = SceneFiltering;
+    std::printf("texture filtering chosen: %s\n",
+                chosen == TextureFiltering::Trilinear ? "trilinear" : "bilinear, nearest mip level");
+    ApplySceneFiltering(TextureFiltering::Trilinear);
+    Measure("1280x720 full scene, trilinear", 1280, 720, 2.0, true);
+    ApplySceneFiltering(TextureFiltering::NearestLevel);
+    Measure("1280x720 full scene, nearest mip level", 1280, 720, 2.0, true);
+    ApplySceneFiltering(chosen);
 
     if (!shots.empty()) {
         // The pictures of the user guide: the start view, a tail-in hover with a 10 second trail, a side

@@ -83,7 +83,7 @@ void ResetPrefs() {
 } // namespace
 
 TEST_F(FilesTest, ModelSetupDefaultsSavedAtTheirOffsets) {
-    ASSERT_FALSE(SaveModelSetup(DefaultModel(), Path("defaults.par")));
+    ASSERT_TRUE(SaveModelSetup(DefaultModel(), Path("defaults.par")));
     const std::string b = Read(Path("defaults.par"));
     ASSERT_EQ(b.size(), 196u);
     std::ifstream table(RV_TEST_DATA_DIR "/app_model_defaults.txt");
@@ -108,19 +108,19 @@ TEST_F(FilesTest, ModelSetupFromShortLongAndMissingFiles) {
     // expo value no button has is kept.
     ModelSetup m = DefaultModel();
     Write(Path("short.par"), "\x07\0\0\0\x08\0\0\0"s);
-    EXPECT_FALSE(LoadModelSetup(m, Path("short.par")));
+    EXPECT_TRUE(LoadModelSetup(m, Path("short.par")));
     EXPECT_EQ(m.normalPitchCurve[1], 8);
     EXPECT_EQ(m.normalPitchCurve[2], 50);
     EXPECT_EQ(m.gustPitchUp, 0.4f);
     std::string longer(300, '\0');
     longer[176] = 12;
     Write(Path("long.par"), longer);
-    EXPECT_FALSE(LoadModelSetup(m, Path("long.par")));
+    EXPECT_TRUE(LoadModelSetup(m, Path("long.par")));
     EXPECT_EQ(m.expoRoll, 12);
     EXPECT_EQ(m.gustPitchUp, 0.0f);
-    EXPECT_TRUE(LoadModelSetup(m, Path("missing.par")));
+    EXPECT_FALSE(LoadModelSetup(m, Path("missing.par")));
     EXPECT_EQ(m.expoRoll, 12);
-    EXPECT_TRUE(SaveModelSetup(m, "/nonexistent-folder/x.par"));
+    EXPECT_FALSE(SaveModelSetup(m, "/nonexistent-folder/x.par"));
 }
 
 TEST(ModelSetup, UnusableMassInertiaAndPinionFallBackToTheirBounds) {
@@ -187,9 +187,10 @@ TEST_F(FilesTest, SettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
     Write(Path("Settings.ini"),
           "# comment\n  volume =  0.5 \r\nno equals sign here\n= value without key\n"
           "; volume = 0.9\nfuture_key = something new\nwidth = 800\nwidth = 1024\n"
-          "height = 99999999999999999999\nfraction = nan\nflag = maybe\nlast = no newline");
+          "height = 99999999999999999999\nfraction = nan\nflag = maybe\ndepth = 12 cm\nlast = no newline");
     LoadSettingsFile(Settings, Path("Settings.ini"));
-    ASSERT_EQ(Settings.entries.size(), 7u);
+    ASSERT_EQ(Settings.entries.size(), 8u);
+    EXPECT_EQ(GetSettingInt("depth", 7, 0, 100), 7); // trailing text: the fallback
     EXPECT_EQ(GetSetting("last", ""), "no newline");
     EXPECT_EQ(GetSettingFloat("volume", 1.0f, 0.0f, 1.0f), 0.5f);
     EXPECT_EQ(GetSettingInt("width", 640, 320, 16384), 1024); // the later line wins
@@ -200,11 +201,13 @@ TEST_F(FilesTest, SettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
     EXPECT_FALSE(GetSettingBool("flag", false));
 
     SetSettingInt("width", 1280);
+    SetSettingFloat("volume", 0.123456f);
     SetSetting("title", "two\nlines");
     ASSERT_TRUE(SaveSettingsFile(Settings, Path("Settings.ini")));
     LoadSettingsFile(Settings, Path("Settings.ini"));
     EXPECT_EQ(GetSetting("future_key", ""), "something new");
     EXPECT_EQ(GetSettingInt("width", 0, 0, 99999), 1280);
+    EXPECT_EQ(GetSettingFloat("volume", 0.0f, 0.0f, 1.0f), 0.123456f);
     EXPECT_EQ(GetSetting("title", ""), "two lines");
     LoadSettingsFile(Settings, Path("missing.ini"));
     EXPECT_TRUE(Settings.entries.empty());

@@ -195,6 +195,28 @@ TEST(Order, StartUpReadsAndShutdownWrites) {
               (Operations{"write UserPrefs.dat", "write JoystickCalibration.dat", "write JoystickMapping.dat",
                           "write data/StartUp.par", "read FlightLogData.log", "write FlightLogData.log",
                           "write Settings.ini"}));
+    // What shutdown saves, start-up reads back: every boolean both ways, each unlike its neighbours.
+    auto settings = [] {
+        return std::to_string(heliScale) + " " + std::to_string(backgroundResolution) + " " +
+               std::to_string(showInstruments) + std::to_string(smoothCameraFollow) +
+               std::to_string(MotorSoundEnabled) + std::to_string(CrashSoundEnabled) +
+               std::to_string(showSchoolBuilding) + std::to_string(autoReset) +
+               std::to_string(lowerCameraAngle) + std::to_string(SmoothMotion);
+    };
+    for (bool b : {true, false}) {
+        auto set = [](bool v) {
+            heliScale = v ? 2.5f : 0.75f;
+            backgroundResolution = v ? 2 : 3;
+            showInstruments = MotorSoundEnabled = showSchoolBuilding = lowerCameraAngle = v;
+            smoothCameraFollow = CrashSoundEnabled = autoReset = SmoothMotion = !v;
+        };
+        set(b);
+        const std::string saved = settings();
+        ShutdownSaves();
+        set(!b);
+        StartUpBeforeWindow();
+        EXPECT_EQ(settings(), saved);
+    }
     std::filesystem::remove_all(Folder);
 }
 

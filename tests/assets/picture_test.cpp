@@ -150,8 +150,17 @@ TEST(Pictures, EveryDecoderAndLayout) {
              {{0, 0, 1, 2, 3}, {1, 1, 10, 11, 12}}),
         Case("bmp core, 3-byte palette", corePalette, 2, 2,
              {{0, 0, 10, 20, 30}, {1, 0, 200, 150, 100}, {0, 1, 200, 150, 100}, {1, 1, 12, 20, 30}}),
-        Case("bmp 8 bits", BmpInfo(3, 1, 8, 0, 2).add({10, 20, 30, 0, 40, 50, 60, 0, 1, 0, 1, 0}), 3, 1,
-             {{0, 0, 40, 50, 60}, {1, 0, 10, 20, 30}}),
+        // Odd widths: each row padded to 4 bytes (bottom row first), two pixels a byte at 4 bits, high first.
+        Case("bmp 8 bits", BmpInfo(3, 2, 8, 0, 2).add({10, 20, 30, 0, 40, 50, 60, 0, 1, 0, 1, 0, 0, 1, 1, 0}),
+             3, 2, {{0, 0, 10, 20, 30}, {1, 0, 40, 50, 60}, {0, 1, 40, 50, 60}, {1, 1, 10, 20, 30}}),
+        Case("bmp 4 bits", BmpInfo(3, 2, 4, 0, 3).add({10, 20, 30,   0, 40, 50, 60,   0,    70, 80,
+                                                       90, 0,  0x12, 0, 0,  0,  0x20, 0x10, 0,  0}),
+             3, 2,
+             {{0, 0, 70, 80, 90},
+              {1, 0, 10, 20, 30},
+              {2, 0, 40, 50, 60},
+              {0, 1, 40, 50, 60},
+              {1, 1, 70, 80, 90}}),
         Case("bmp 1 bit", BmpInfo(9, 1, 1).add({0, 0, 0, 0, 255, 255, 255, 0, 0xA0, 0x80, 0, 0}), 9, 1,
              {{0, 0, 255, 255, 255}, {1, 0, 0, 0, 0}, {8, 0, 255, 255, 255}}),
         Case("bmp 32 bits", BmpInfo(1, 1, 32).add({9, 8, 7, 6}), 1, 1, {{0, 0, 9, 8, 7}}),
@@ -172,8 +181,10 @@ TEST(Pictures, EveryDecoderAndLayout) {
         Case("pcx run across rows", Pcx(0, 1, 8, 2, 1, 1).add({0xC0 | 3, 0x0F, 0x30}), 8, 2,
              {{0, 1, 0, 0, 0}, {2, 1, 255, 255, 255}, {4, 0, 255, 255, 255}}),
         Case("pcx 8-bit palette", indexed, 2, 1, {{0, 0, 30, 20, 10}, {1, 0, 60, 50, 40}}),
-        Case("pcx three planes", Pcx(5, 8, 2, 1, 3, 2).add({1, 2, 3, 4, 5, 6}), 2, 1,
-             {{0, 0, 5, 3, 1}, {1, 0, 6, 4, 2}}),
+        // Three planes 3 wide in lines of 4 bytes, two rows.
+        Case("pcx three planes", Pcx(5, 8, 3, 2, 3, 4).add({1,  2,  3,  0, 4,  5,  6,  0, 7,  8,  9,  0,
+                                                            11, 12, 13, 0, 14, 15, 16, 0, 17, 18, 19, 0}),
+             3, 2, {{0, 0, 7, 4, 1}, {2, 0, 9, 6, 3}, {1, 1, 18, 15, 12}}),
         // 16 colours: four bit planes give the index (pixel 0: planes 0 and 2 -> 5; pixel 1: plane 3 -> 8).
         Case("pcx 16 colours", Pcx(2, 1, 2, 1, 4, 1).add({0x80, 0x00, 0x80, 0x40}), 2, 1,
              {{0, 0, 175, 40, 80}, {1, 0, 127, 64, 128}}),
@@ -183,7 +194,8 @@ TEST(Pictures, EveryDecoderAndLayout) {
         Case("pcx 30000 square", Pcx(5, 8, 30000, 30000, 3, 30000).fill(1000, 0xFF)),
         Case("pcx no bytes a line", Pcx(5, 1, 16, 4, 1, 0).fill(16, 0)),
         // PSD planes one after the other; pixels come from the lattices for CMYK and Lab.
-        Case("psd gray", Psd(1, 1, 2, 1).add({9, 200}), 2, 1, {{1, 0, 200, 200, 200}}),
+        Case("psd gray 3 x 2", Psd(1, 2, 3, 1).add({9, 200, 17, 40, 50, 60}), 3, 2,
+             {{1, 0, 200, 200, 200}, {0, 1, 40, 40, 40}, {2, 1, 60, 60, 60}}),
         Case("psd multichannel reads plane 0", Psd(3, 1, 1, 7).add({77, 1, 2}), 1, 1, {{0, 0, 77, 77, 77}}),
         Case("psd RGB", Psd(3, 1, 1, 3).add({10, 20, 30}), 1, 1, {{0, 0, 30, 20, 10}}),
         Case("psd CMYK: cyan, magenta, yellow, black",
@@ -191,9 +203,17 @@ TEST(Pictures, EveryDecoderAndLayout) {
              1, {{0, 0, 221, 160, 0}, {1, 0, 104, 0, 198}, {2, 0, 0, 236, 255}, {3, 0, 0, 0, 0}}),
         Case("psd Lab", Psd(3, 1, 1, 9).add({255, 128, 128}), 1, 1, {{0, 0, 243, 242, 243}}),
         Case("psd indexed", psdIndexed, 1, 1, {{0, 0, 33, 22, 11}}),
-        // PackBits: row counts, then rows of a repeat run (red, blue) and a literal run (green).
-        Case("psd packed", Psd(3, 1, 3, 3, 1).be16(2).be16(4).be16(2).add({0xFE, 100, 2, 1, 2, 3, 0xFE, 7}),
-             3, 1, {{2, 0, 7, 3, 100}}),
+        // PackBits 3 x 2: row counts, then rows of repeat runs and one literal run (blue, top row).
+        Case("psd packed",
+             Psd(3, 2, 3, 3, 1)
+                 .be16(2)
+                 .be16(2)
+                 .be16(2)
+                 .be16(2)
+                 .be16(4)
+                 .be16(2)
+                 .add({0xFE, 10, 0xFE, 20, 0xFE, 30, 0xFE, 40, 2, 1, 2, 3, 0xFE, 50}),
+             3, 2, {{2, 0, 3, 30, 10}, {0, 1, 50, 40, 20}}),
         // Five channels packed: only height x 4 row counts come before the data.
         Case("psd five packed",
              Psd(5, 1, 1, 4, 1).be16(2).be16(2).be16(2).be16(2).add({0, 255, 0, 255, 0, 255, 0, 255}), 1, 1,
@@ -279,17 +299,51 @@ TEST(Pictures, HalveShrinkSwap) {
         EXPECT_EQ(std::vector<int>({img.width, img.height}), std::vector<int>({c[2], c[3]})) << c[0];
         FreeImage(img);
     }
-    // Halving averages 2 x 2 blocks; odd sizes drop the last row and column.
-    RgbImage odd = blank(3, 3);
-    for (int i = 0; i < 36; ++i)
+    // Halving averages 2 x 2 blocks; odd sizes drop the last row and column (5 x 3, rows 16 bytes apart).
+    RgbImage odd = blank(5, 3), swapped = blank(3, 2);
+    for (int i = 0; i < 48; ++i)
         odd.pixels[i] = uint8_t(i);
     HalveImage(odd);
-    EXPECT_EQ(std::vector<int>({odd.width, odd.height, odd.stride, odd.pixels[0]}),
-              std::vector<int>({1, 1, 4, 7})); // (0 + 3 + 12 + 15) / 4
-    ShrinkToWidth(odd, -5);                    // cannot loop for ever
-    SwapRedBlue(odd);
-    EXPECT_EQ(odd.pixels[2], 7);
+    EXPECT_EQ(std::vector<int>({odd.width, odd.height, odd.stride, odd.pixels[0], odd.pixels[3]}),
+              std::vector<int>({2, 1, 8, 9, 15})); // (0 + 3 + 16 + 19) / 4, (6 + 9 + 22 + 25) / 4
+    ShrinkToWidth(odd, -5);                        // cannot loop for ever
+    // Swapping follows the rows' 4-byte padding: row 1 of a picture 3 wide starts at byte 12.
+    for (int i = 0; i < 24; ++i)
+        swapped.pixels[i] = uint8_t(i);
+    SwapRedBlue(swapped);
+    EXPECT_EQ(std::vector<int>(swapped.pixels + 9, swapped.pixels + 15),
+              std::vector<int>({9, 10, 11, 14, 13, 12}));
     FreeImage(odd);
+    FreeImage(swapped);
+}
+
+// A picture to be shrunk is decoded at libjpeg's scale that halving would reach, never narrower.
+TEST(Pictures, JpegDecodedAtTheWidthItWillHave) {
+    const struct {
+        int width, limit, denominator;
+    } cases[] = {{4096, 1024, 4}, {4096, 2048, 2}, {4096, 4096, 1}, {4096, 0, 1},
+                 {1000, 1024, 1}, {4097, 1024, 2}, {4100, 1024, 8}, {100000, 10, 8},
+                 {3, 1, 1},       {4, 1, 4},       {5, -1, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(JpegDenominatorForWidth(c.width, c.limit), c.denominator) << c.width << " to " << c.limit;
+
+    const Bytes jpg = Jpeg(Baseline, 256, 16, {250, 20, 10}, {10, 20, 240});
+    const std::string path = ::testing::TempDir() + "rv_scaled_" + std::to_string(::getpid());
+    WriteFile(path, jpg);
+    for (auto [limit, width] : {std::pair{64, 64}, {100, 64}, {128, 128}, {0, 256}, {300, 256}}) {
+        RgbImage image{};
+        LoadImageFileAtWidth(image, path, limit);
+        ASSERT_FALSE(image.failed) << limit;
+        EXPECT_EQ(std::vector<int>({image.width, image.height, image.stride}),
+                  std::vector<int>({width, 16 * width / 256, ImageStride(width)}))
+            << limit;
+        // Blue, green, red as decoded: the left half red, the right half blue.
+        const uint8_t* last = image.pixels + size_t(image.width - 1) * 3;
+        EXPECT_NEAR(image.pixels[2], 250, 6) << limit;
+        EXPECT_NEAR(last[0], 240, 6) << limit;
+        FreeImage(image);
+    }
+    std::remove(path.c_str());
 }
 
 TEST(Pictures, ShippedPicturesAndResources) {

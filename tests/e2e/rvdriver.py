@@ -210,6 +210,18 @@ class Program:
                 return
         raise AssertionError("the chooser did not take %s: see %s" % (name, self.screenshot("chooser.png")))
 
+    def wait_until(self, name, holds, timeout=15.0):
+        """Takes screenshots until holds(picture) is true and returns that picture; fails after timeout
+        seconds with the last one. For what the program shows on screen, in place of a fixed wait."""
+        deadline = time.time() + timeout
+        while True:
+            shot = self.screenshot(name)
+            if holds(shot):
+                return shot
+            if time.time() >= deadline:
+                raise AssertionError("%s: not seen within %.0f s (see %s)" % (name, timeout, shot))
+            time.sleep(0.2)
+
     def bar_button(self, name, pause=1.0):
         self.click(BAR[name], BAR_Y, pause=pause)
 
@@ -227,6 +239,9 @@ class Program:
             self.proc.kill()
             raise
         self.log = self.proc.stdout.read().decode(errors="replace")
+        # Under a sanitizer build any report fails the test that ran the program.
+        for report in ("WARNING: ThreadSanitizer", "ERROR: AddressSanitizer", "runtime error:"):
+            assert report not in self.log, self.log
         return self.proc.returncode
 
     def cleanup(self):

@@ -35,7 +35,7 @@ with rvdriver.Program(sys.argv[1]) as program:
     assert program.stop() == 0, program.log
     for name in ("JoystickCalibration.dat", "JoystickMapping.dat", "data/StartUp.par"):
         assert program.read(name) == files[name], "%s changed: %s" % (name, program.read(name).hex())
-    # The older layout holds no Background Resolution: the start-up default "High" (3) is written, as the
-    # software renderer takes a 4096-pixel texture.
-    assert program.read("UserPrefs.dat") == rvdriver.prefs(2.0, background=3), program.read("UserPrefs.dat").hex()
+    # The older layout holds no Background Resolution: the start-up default is written, "Medium" (2) on the
+    # software renderer ("High" where a GPU takes a 4096-pixel texture).
+    assert program.read("UserPrefs.dat") == rvdriver.prefs(2.0, background=2), program.read("UserPrefs.dat").hex()
     print("settings files: read at start, written back at exit")

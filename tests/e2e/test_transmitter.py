@@ -59,10 +59,9 @@ def first_start(program, shim):
             tx.send("axis %d %d %s" % (axis, value, TX), pause=0.25)
     tx.send("axis 2 -32768 " + TX)  # throttle stick down
     program.click(*FIRST_OK)  # the dialog closes
-    program.key("p", pause=1.0)  # the first calibration paused the simulation
-    a = program.screenshot("first-a.png")
-    width, _ = rvdriver.image_size(a)
-    assert not paused(a, width), "still paused after calibrating"
+    program.key("p", pause=0.2)  # the first calibration paused the simulation
+    width, _ = rvdriver.image_size(program.screenshot("first-size.png"))
+    a = program.wait_until("first-a.png", lambda shot: not paused(shot, width))  # resumed
     time.sleep(3.0)
     b = program.screenshot("first-b.png")
     # Centred sticks, throttle down: the model rests on its pad, the picture does not change.
@@ -82,16 +81,15 @@ def other_order_and_unplug(program, shim):
     flying = program.screenshot("flying.png")
     width, _ = rvdriver.image_size(flying)
     assert not paused(flying, width)
-    tx.send("detach " + TX, pause=1.0)
-    lost = program.screenshot("lost.png")
-    assert paused(lost, width), "unplugging in flight did not pause"
+    tx.send("detach " + TX, pause=0.2)
+    lost = program.wait_until("lost.png", lambda shot: paused(shot, width))  # unplugging in flight pauses
     time.sleep(1.0)
     assert rvdriver.differing_pixels(lost, program.screenshot("lost-later.png")) < 200
     tx.send("attach 6 8 1 " + TX, "axis 2 -32768 " + TX, "axis 1 32767 " + TX, pause=1.0)
     back = program.screenshot("back.png")
     assert paused(back, width), "the pause must stay until the pilot resumes"
-    program.key("p", pause=0.5)
-    assert not paused(program.screenshot("resumed.png"), width)
+    program.key("p", pause=0.2)
+    program.wait_until("resumed.png", lambda shot: not paused(shot, width))
     assert program.stop() == 0
     cal = calibration(program)
     # The transmitter got the second id this time and its stick is what was read at exit.

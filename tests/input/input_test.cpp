@@ -170,7 +170,8 @@ TEST(Mixing, CurveAndExpo) {
     const struct {
         int32_t percent;
         float expected;
-    } expo[] = {{-40, 0.5f}, {4, 0.5f}, {5, 0.47502081f}, {30, 0.35320061f}, {1000, 0.29943286f}};
+    } expo[] = {{-40, 0.5f},       {4, 0.5f},         {5, 0.47502081f},    {30, 0.35320061f},
+                {45, 0.29943286f}, {49, 0.29943286f}, {1000, 0.29943286f}, {INT_MAX, 0.29943286f}};
     for (const auto& c : expo) {
         EXPECT_NEAR(ApplyExpo(0.5f, c.percent), c.expected, 2e-6f) << c.percent;
         EXPECT_NEAR(ApplyExpo(-0.5f, c.percent), -c.expected, 2e-6f) << c.percent;
@@ -479,6 +480,40 @@ TEST_F(Dialogs, CalibrateThroughItsButtons) {
     }
 }
 
+// Under Calibrate every axis sweeps its extremes, so a switch on an axis (or a button) flips: the flips
+// neither reset nor resume while the dialog is open, and closing it fires nothing. After that the
+// switches work again.
+TEST_F(Dialogs, SwitchesCannotResumeUnderCalibrate) {
+    Mapping.pauseSwitch = 1;       // axis 1
+    Mapping.resetSwitch = 0x10002; // button 2
+    SetPauseSwitchEnabled(true);
+    SetResetSwitchEnabled(true);
+    Calibration.raw[1] = 1000;
+    PollControllerSwitches(); // primed: the pause switch reads off
+    SimPaused = false;
+    ShowCalibrateDialog();
+    Frame();
+    EXPECT_TRUE(SimPaused);
+    for (int32_t raw : {64000, 1000, 64000}) {
+        std::fill(std::begin(Calibration.raw), std::end(Calibration.raw), raw);
+        Calibration.buttons = raw > 32768 ? 1 << 2 : 0;
+        FlightState = FlightCrashed;
+        PollControllerSwitches();
+        Frame(0.15);
+        EXPECT_TRUE(SimPaused) << raw;
+        EXPECT_EQ(FlightState, FlightCrashed) << raw;
+    }
+    Escape();
+    EXPECT_EQ(OpenPopups(), 0);
+    PollControllerSwitches();
+    EXPECT_TRUE(SimPaused) << "closing the dialog fired a switch";
+    EXPECT_EQ(FlightState, FlightCrashed);
+    Calibration.raw[1] = 1000; // the pause switch off: the simulation resumes
+    PollControllerSwitches();
+    EXPECT_FALSE(SimPaused);
+    FlightState = FlightFlying;
+}
+
 // The mapping dialog's boxes clicked in turn, each row with the field it must leave as given; then a
 // picker opened over it: Esc leaves a switch picker with the switch as it was, while only a channel
 // button closes the channel picker.
@@ -520,6 +555,25 @@ TEST_F(Dialogs, MappingBoxesAndPickers) {
     }
     EXPECT_EQ(Mapping.axis[Roll], 1);
     EXPECT_EQ(Mapping.idleUpSwitch, 0x10004);
+    // The channel picker still open takes channel 0; the switch picker takes axis 0, button 0 and a hat
+    // direction, each into the switch it was opened for.
+    ASSERT_TRUE(Click("###ChooseInputChannel", "Channel 0", 0));
+    EXPECT_EQ(Mapping.axis[Roll], 0);
+    const struct {
+        const char* indicator;
+        int32_t* field;
+        int32_t source;
+    } picks[] = {{"###switch0", &Mapping.idleUpSwitch, 0},
+                 {"###switch6", &Mapping.throttleHoldSwitch, 0x10000},
+                 {"###switch16", &Mapping.idleUpSwitch, 0x20001}};
+    for (const auto& p : picks) {
+        *p.field = 5;
+        ChooseSwitch("Switch", p.field);
+        Frame();
+        Frame();
+        ASSERT_TRUE(Click("###ChooseInputSwitch", p.indicator)) << p.indicator;
+        EXPECT_EQ(*p.field, p.source) << p.indicator;
+    }
 }
 
 // Attaches a named virtual device with one hat and opens a handle of the test's own to move it.

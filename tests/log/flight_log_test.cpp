@@ -2,6 +2,7 @@
 // (tests/data/flight_log_view.txt), durations and the session text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -73,6 +74,7 @@ TEST(FlightLog, ClassificationEdges) {
         {0, 0, 0, 0.7f, FlightFlying, ClassHardBanked},
         {0, 0, 0, -0.5f, FlightFlying, ClassHardBanked},
         {0, 0, 3, -0.8f, FlightFlying, ClassInvertedHover},
+        {0, 0, 0, -1, FlightFlying, ClassInvertedHover}, // upside down in still air
         {4, 0, 0, -0.9f, FlightFlying, ClassInvertedFF},
         {8, 0, 0, -0.9f, FlightFlying, ClassInvertedFFF},
         {8, 0, 0, 0.2f, FlightFlying, ClassHardBanked},
@@ -89,7 +91,7 @@ TEST(FlightLog, ClassificationEdges) {
 TEST_F(LogFiles, ViewLogListsSessionsNewestFirst) {
     // Three sessions (2009-02-13, 2020-02-29, 2023-12-31 23:30 UTC) and a trailing partial record, ignored.
     Write(Record(FileTimeOfUnix(1234567890), 2, {600, 100, 200, 300}) +
-          Record(FileTimeOfUnix(1582977600), 1, {3725.5f, 25.5f, 0, 0, 60, 120, 3000, 500, 10, 10}) +
+          Record(FileTimeOfUnix(1582977600), 1, {3725.5f, 25.5f, 7, 8, 60, 120, 3000, 500, 10, 11}) +
           Record(FileTimeOfUnix(1704065400), 0, {0.5f, 0.5f}) + std::string(10, '\xEE'));
     EXPECT_EQ(View(), Read(RV_TEST_DATA_DIR "/flight_log_view.txt"));
 
@@ -137,25 +139,38 @@ TEST_F(LogFiles, AppendKeepsEarlierSessions) {
     EXPECT_TRUE(DeleteFlightLog(log.string()));
     EXPECT_FALSE(DeleteFlightLog(log.string()));
 
-    // The log cannot be written: nothing is written, the session is reset anyway.
+    // The log cannot be written: nothing is written and the session stays for a later append.
     CrashCount = 3;
+    FlightTimeTotals[ClassTotal] = 12.0f;
     EXPECT_FALSE(AppendSessionToLog((dir / "missing" / "FlightLogData.log").string()));
-    EXPECT_EQ(CrashCount, 0u);
+    EXPECT_EQ(CrashCount, 3u);
+    EXPECT_EQ(FlightTimeTotals[ClassTotal], 12.0f);
+
+    // Appended from a copy while the simulation goes on: what was flown after the copy stays.
+    FlightLogRecord taken = SessionRecord();
+    FlightTimeTotals[ClassTotal] += 2.5f;
+    FlightTimeTotals[ClassHovering] += 2.5f;
+    CrashCount += 1;
+    EXPECT_TRUE(AppendRecordToLog(taken, log.string()));
+    DeductFromSession(taken);
+    EXPECT_EQ(Read(log).substr(8, 8), Record(0, 3, {12}).substr(8, 8));
+    EXPECT_EQ(FlightTimeTotals[ClassTotal], 2.5f);
+    EXPECT_EQ(FlightTimeTotals[ClassHovering], 2.5f);
+    EXPECT_EQ(CrashCount, 1u);
+    ResetSession();
 }
 
 // Durations truncate to whole seconds, hours run past 99, NaN shows as zero.
 TEST(FlightLog, SessionTimesText) {
-    ResetSession();
-    FlightTimeTotals[ClassTotal] = 3725.5f;
-    FlightTimeTotals[ClassHovering] = 442861.0f;
-    FlightTimeTotals[ClassForwardFlight] = NAN;
-    FlightTimeTotals[ClassInvertedFFF] = 59.99f;
+    // Every class its own figure, so a class shown in its neighbour's row shows.
+    const float totals[FlightClassCount] = {3725.5f, 1, 442861.0f, NAN, 2, 3, 4, 5, 6, 59.99f};
+    std::copy(std::begin(totals), std::end(totals), FlightTimeTotals);
     CrashCount = 7;
     EXPECT_EQ(SessionTimesText(), "Total Time     \t 01:02:05  \n\nCrashes        \t 7  \n\n"
-                                  "On Ground      \t 00:00:00  \nHovering       \t 123:01:01  \n"
-                                  "Forward Flight \t 00:00:00  \nVertical Motion\t 00:00:00  \n"
-                                  "Fast Forward   \t 00:00:00  \nHard Banked    \t 00:00:00  \n"
-                                  "Inverted Hover \t 00:00:00  \nInverted FF    \t 00:00:00  \n"
+                                  "On Ground      \t 00:00:01  \nHovering       \t 123:01:01  \n"
+                                  "Forward Flight \t 00:00:00  \nVertical Motion\t 00:00:02  \n"
+                                  "Fast Forward   \t 00:00:03  \nHard Banked    \t 00:00:04  \n"
+                                  "Inverted Hover \t 00:00:05  \nInverted FF    \t 00:00:06  \n"
                                   "Inverted FFF   \t 00:00:59");
     ResetSession();
 }

@@ -3,6 +3,7 @@
 // record/play bar in a headless ImGui context, copies, the instant replay, times and names.
 #include <gtest/gtest.h>
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 #include <bit>
@@ -22,6 +23,7 @@
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
 #include "ui/file_chooser.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -105,7 +107,7 @@ void StepRecorder() {
         PlayFrame(false);
 }
 
-constexpr int EscapeKey = 27;
+constexpr int EscapeKey = 27, EnterKey = 13;
 
 // Each test gets an empty program folder with the scratch file temporary.rec in it, and the bar shown.
 class RecorderFiles : public ::testing::Test {
@@ -124,6 +126,7 @@ class RecorderFiles : public ::testing::Test {
         io.DisplaySize = ImVec2(800, 600);
         io.IniFilename = nullptr;
         io.KeyMap[ImGuiKey_Escape] = EscapeKey;
+        io.KeyMap[ImGuiKey_Enter] = EnterKey;
         unsigned char* pixels;
         int w, h;
         io.Fonts->GetTexDataAsRGBA32(&pixels, &w, &h);
@@ -143,6 +146,10 @@ class RecorderFiles : public ::testing::Test {
         io.MouseDown[0] = down;
         ImGui::NewFrame();
         DrawRecordPlayBar();
+        if (dialogs) {
+            DrawFileChooser();
+            DrawMessageBoxes();
+        }
         if (Recorder.visible) {
             ImGui::Begin("Record Playback");
             const ImGuiStyle& style = ImGui::GetStyle();
@@ -171,6 +178,7 @@ class RecorderFiles : public ::testing::Test {
     std::string dir;
     std::string scratch;
     float left = 0.0f, rowY = 0.0f;
+    bool dialogs = false; // frames draw the file chooser and the message boxes too
 };
 
 } // namespace
@@ -208,6 +216,7 @@ TEST_F(RecorderFiles, HeaderOfZeroStillPlaysEveryFrameAndTheEndPauses) {
         EXPECT_TRUE(ShowsFrame(n));
         EXPECT_EQ(Recorder.sliderPos.load(), uint32_t(n + 1));
     }
+    Frame(); // the bar's thumb and times past a range of 0
     // Past the last frame (the step has moved the state on): paused, not playing, the last frame shown.
     Heli.position.x = -1.0f;
     SlowMotionPlayback = true;
@@ -387,6 +396,35 @@ TEST_F(RecorderFiles, SaveAndLoadCopyThroughTheScratchFile) {
     EXPECT_FALSE(LoadRecordingFrom(folder));
     EXPECT_TRUE(RecorderPlaying());
     EXPECT_EQ(ReadFile(scratch), Recording(5, 5));
+
+    // The bar's Save and Load with the chooser's pre-filled name confirmed by Enter: each reaches its file,
+    // and the failure message shows only when the copy fails. True when the message showed (then closed).
+    dialogs = true;
+    auto choose = [&](void (*command)()) {
+        command();
+        for (bool down : {false, false, true, false, false, false}) {
+            ImGui::GetIO().KeysDown[EnterKey] = down;
+            Frame();
+        }
+        const ImGuiWindow* box = ImGui::FindWindowByName("Error...###messagebox");
+        const bool shown = box && box->Active;
+        for (bool down : {true, false, false})
+            ImGui::GetIO().KeysDown[EnterKey] = down, Frame();
+        return shown;
+    };
+    RecorderStopPressed();
+    WriteFile(folder + "/Recording.rec", Recording(3, 3));
+    EXPECT_FALSE(choose(LoadRecording));
+    EXPECT_EQ(ReadFile(scratch), Recording(3, 3));
+    std::filesystem::remove_all(folder);
+    EXPECT_FALSE(choose(SaveRecording));
+    ASSERT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    EXPECT_EQ(ReadFile(std::filesystem::directory_iterator(folder)->path()), Recording(3, 3));
+    std::filesystem::remove_all(folder);
+    InitFlightRecorder(dir + "/gone/temporary.rec");
+    EXPECT_TRUE(choose(SaveRecording));
+    WriteFile(folder + "/Recording.rec", Recording(3, 3));
+    EXPECT_TRUE(choose(LoadRecording));
 }
 
 TEST_F(RecorderFiles, HugeHeaderCountsAndTheInstantReplay) {
@@ -437,7 +475,7 @@ TEST(RecorderText, TimesNamesAndPlayableFrames) {
         uint32_t frames;
         const char* text;
     } times[] = {
-        {1, "0:00.0"}, {3, "0:00.1"}, {1234, "1:01.7"}, {12000, "10:00.0"}, {0xFFFFFFFFu, "3579139:24.7"}};
+        {0, "0:00.0"}, {3, "0:00.1"}, {1234, "1:01.7"}, {12000, "10:00.0"}, {0xFFFFFFFFu, "3579139:24.7"}};
     for (const auto& c : times)
         EXPECT_EQ(RecordingTimeText(c.frames), c.text) << c.frames;
     const struct {

@@ -321,7 +321,31 @@ TEST(Textures, BackdropOfEachResolutionAndOneGreyTexelWithoutPixels) {
         EXPECT_FALSE(reloadBackdropTexture);
         glBindTexture(GL_TEXTURE_2D, SceneTexture[Backdrop]);
         EXPECT_EQ(BoundTextureWidth(), width) << resolution;
+        // Re-created textures keep the filtering chosen for the renderer (llvmpipe here).
+        GLint filter = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+        EXPECT_EQ(filter, GL_LINEAR_MIPMAP_NEAREST) << resolution;
     }
+}
+
+// Starting at High, the first frame shows the panorama at Low; the frame after it has it at full size.
+// Only the skin (and the canopy mask) keep their pictures once uploaded.
+TEST(Textures, HighPanoramaAfterTheFirstFrameAndNoPicturesKept) {
+    backgroundResolution = 3;
+    LoadSceneTextures();
+    EXPECT_EQ(backdropImage.pixels, nullptr);
+    for (const RgbImage* image : {&doorWindowImage, &bricksImage, &grassImage, &pebblesImage})
+        EXPECT_EQ(image->pixels, nullptr);
+    EXPECT_NE(heliSkinImage.pixels, nullptr);
+    for (int width : {1024, 1024, 4096, 4096}) {
+        glBindTexture(GL_TEXTURE_2D, SceneTexture[Backdrop]);
+        EXPECT_EQ(BoundTextureWidth(), width);
+        ServeTextureReloads();
+    }
+    Draw(Bearing(67.5f, 20.0f));
+    EXPECT_TRUE(Seen(W / 2, H / 2, 1, Stripes[1]));
+    backgroundResolution = 1;
+    ReloadBackdrop();
 }
 
 // Green of the skin texture at a picture row and column (the texture holds it bottom row first).

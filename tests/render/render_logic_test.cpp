@@ -1,5 +1,6 @@
 // Rendering rules that need no GL context: trail parts, the attitude matrix, the snapshot, motion between
 // ticks and the Graphics commands' files.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -91,18 +92,19 @@ HeliState Cruise(Vec3 position, float speed = 5.0f) {
 
 // The history after one more 50 ms step from before to after, in that flight state, ending at time.
 MotionHistory Then(MotionHistory h, const HeliState& before, int32_t state, const HeliState& after,
-                   double time) {
-    RecordStep(h, before, state, after, state, 0.05f, time);
+                   double time, float simSeconds = 0.05f) {
+    RecordStep(h, before, state, after, state, simSeconds, time);
     return h;
 }
 
-// Two steps ending at 10.00 s and 10.05 s along y = 6, 2 m up; the second turned the nose 10 degrees left.
+// Two steps ending at 10.00 s and 10.05 s along y = 6, 2 m up, the first in slow motion (25 ms simulated);
+// the second turned the nose 10 degrees left.
 MotionHistory TwoSteps(HeliState& latest) {
     const HeliState first = Cruise(set(0.0f, 6.0f, 2.0f));
     latest = Cruise(set(0.25f, 6.0f, 2.0f));
     latest.noseAxis = set(std::cos(10.0f * DegToRad), std::sin(10.0f * DegToRad), 0.0f);
-    return Then(Then({}, Cruise(set(-0.25f, 6.0f, 2.0f)), FlightFlying, first, 10.0), first, FlightFlying,
-                latest, 10.05);
+    return Then(Then({}, Cruise(set(-0.25f, 6.0f, 2.0f)), FlightFlying, first, 10.0, 0.025f), first,
+                FlightFlying, latest, 10.05);
 }
 } // namespace
 
@@ -126,6 +128,29 @@ TEST(MotionSmoothing, CarriesTheLatestStepForwardAtMostOneStep) {
     SmoothedPose pose =
         CarryForward(history, latest, set(0.0f, 6.0f, 1.0f), FlightFlying, false, true, 10.075);
     ExpectNear(pose.cameraTarget, set(0.0625f, 6.0f, 1.25f), 1e-4f, "camera target");
+    // After a tick that changed nothing at 10.10 s the camera counts from that tick.
+    pose = CarryForward(Then(history, latest, FlightFlying, latest, 10.10), latest, set(0.0f, 6.0f, 1.0f),
+                        FlightFlying, false, true, 10.125);
+    ExpectNear(pose.cameraTarget, set(0.0625f, 6.0f, 1.25f), 1e-4f, "camera target after an idle tick");
+
+    // Turns about the other axes, carried half a step on: a roll and a pitch of 20 degrees (to 30), and
+    // 120 degrees about (1, 1, 1), which sends x to y and z to x (to 180: x to (-1, 2, 2) / 3).
+    const float s20 = std::sin(20.0f * DegToRad), c20 = std::cos(20.0f * DegToRad), c30 = std::sqrt(0.75f);
+    const struct {
+        const char* what;
+        Vec3 toNose, toUp, nose, up;
+    } turns[] = {
+        {"roll", set(1, 0, 0), set(0, -s20, c20), set(1, 0, 0), set(0, -0.5f, c30)},
+        {"pitch", set(c20, 0, -s20), set(s20, 0, c20), set(c30, 0, -0.5f), set(0.5f, 0, c30)},
+        {"oblique", set(0, 1, 0), set(1, 0, 0), set(-1 / 3.0f, 2 / 3.0f, 2 / 3.0f),
+         set(2 / 3.0f, 2 / 3.0f, -1 / 3.0f)},
+    };
+    for (const auto& t : turns) {
+        Vec3 nose, up;
+        TurnByFraction(set(1, 0, 0), set(0, 0, 1), t.toNose, t.toUp, 0.5f, nose, up);
+        ExpectNear(nose, t.nose, 1e-4f, t.what);
+        ExpectNear(up, t.up, 1e-4f, t.what);
+    }
 
     RenderSnapshot snap;
     snap.heli = latest;
@@ -175,13 +200,38 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
 }
 
 TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFits) {
+    // A software rasterizer starts at Medium: the High panorama would cost it 17 MiB of main memory.
     const struct {
         bool preferHigh;
-        int32_t maxTexture, current, expected;
-    } cases[] = {{true, 4096, 1, 3}, {true, 2048, 1, 1}, {false, 16384, 2, 2}};
+        int32_t maxTexture;
+        bool software;
+        int32_t current, expected;
+    } cases[] = {{true, 4096, false, 1, 3}, {true, 2048, false, 1, 1}, {false, 16384, false, 2, 2},
+                 {true, 16384, true, 1, 2}, {true, 1024, true, 1, 1},  {false, 16384, true, 3, 3}};
     for (const auto& c : cases)
-        EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.current), c.expected)
-            << c.preferHigh << ", " << c.maxTexture;
+        EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.software, c.current), c.expected)
+            << c.preferHigh << ", " << c.maxTexture << ", " << c.software;
+}
+
+// Software rasterizers get bilinear filtering from the nearest mip level, every other renderer trilinear.
+TEST(Textures, FilteringChosenByTheRenderer) {
+    const struct {
+        const char* renderer;
+        bool software;
+    } cases[] = {{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+                 {"softpipe", true},
+                 {"Mesa X11 swrast", true},
+                 {"Software Rasterizer", true},
+                 {nullptr, true},
+                 {"AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6)", false},
+                 {"NVIDIA GeForce GTX 1060/PCIe/SSE2", false},
+                 {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(SoftwareRendererName(c.renderer), c.software) << (c.renderer ? c.renderer : "null");
+        EXPECT_EQ(MinifyingFilter(FilteringForRenderer(c.renderer)),
+                  c.software ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_LINEAR)
+            << (c.renderer ? c.renderer : "null");
+    }
 }
 
 namespace {
@@ -225,6 +275,13 @@ TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
     const uint8_t* p = ImagePixel(heliSkinImage, 0, 0);
     EXPECT_TRUE(Near({p[0], p[1], p[2]}, {10, 20, 30}, 0)) << "red first after the swap";
     // The shadow spans the quad, sized 0.76 m tall times the scale 1.5: 0.57 m wide.
+    EXPECT_NEAR(shadowCircle[0][0], 0.285f, 1e-6f);
+    // Jumbo keeps the loaded geometry and sizes it: 0.76 m x 2 tall, so 0.76 m wide.
+    const float scale = heliScale;
+    SetHeliScale(2.0f);
+    EXPECT_EQ(HeliMesh.batchCount, 1);
+    EXPECT_NEAR(shadowCircle[0][0], 0.38f, 1e-6f);
+    SetHeliScale(scale);
     EXPECT_NEAR(shadowCircle[0][0], 0.285f, 1e-6f);
     // A file the reader stops on: the error and no batches to draw; with no skin beside it the skin stays.
     std::ofstream(dir / "named.x", std::ios::binary)

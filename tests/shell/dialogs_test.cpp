@@ -15,7 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "app/menu.h"
 #include "app/model_setup.h"
+#include "assets/program_paths.h"
 #include "app/settings_dialogs.h"
 #include "app/settings_rules.h"
 #include "app/shared_flags.h"
@@ -23,6 +25,7 @@
 #include "flight/wind.h"
 #include "platform/key_latch.h"
 #include "ui/file_chooser.h"
+#include "ui/message_box.h"
 
 using Values = std::vector<int32_t>;
 
@@ -62,6 +65,7 @@ class DialogsTest : public ::testing::Test {
             ImGui::NewFrame();
             DrawSettingsDialogs();
             DrawFileChooser();
+            DrawMessageBoxes();
             ImGui::Render();
         }
     }
@@ -257,35 +261,71 @@ TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelled) {
     EXPECT_EQ(Wind.windSpeed, 12.0f);
 }
 
-TEST_F(DialogsTest, CurveEditorClosesOnlyThroughOkAndTakesDigitsOnly) {
-    ShowCurveEditorDialog(Model.normalThrottleCurve, "Normal Throttle");
-    Keys({ImGuiKey_Escape});
-    EXPECT_TRUE(Open("Normal Throttle###CurveEditor"));
-    Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "-0.50"); // the minus and the point are refused: "050"
-    EXPECT_FALSE(Open("Normal Throttle###CurveEditor"));
-    EXPECT_EQ(Model.normalThrottleCurve[0], 50);
-    EXPECT_EQ(Model.normalThrottleCurve[1], 70);
+// Each curve item edits its own curve: the first point typed lands in that curve and in no other. Escape
+// does not close the editor; only digits are taken ("-3.3" gives 33).
+TEST_F(DialogsTest, EachCurveItemEditsItsOwnCurve) {
+    auto curves = [] {
+        std::vector<int32_t> v;
+        for (const int32_t* c : {Model.normalPitchCurve, Model.normalThrottleCurve, Model.idleUpPitchCurve,
+                                 Model.idleUpThrottleCurve})
+            v.insert(v.end(), c, c + 5);
+        return v;
+    };
+    const int commands[4] = {CmdNormalPitchCurve, CmdNormalThrottleCurve, CmdIdleUpPitchCurve,
+                             CmdIdleUpThrottleCurve};
+    for (int item = 0; item < 4; ++item) {
+        Model = DefaultModel();
+        Model.normalPitchCurve[0] = Model.idleUpThrottleCurve[0] = 0; // the digits typed follow a 0
+        std::vector<int32_t> expected = curves();
+        expected[5 * size_t(item)] = 33;
+        HandleMenuCommand(commands[item]);
+        Keys({ImGuiKey_Escape});
+        EXPECT_TRUE(SettingsDialogIsOpen()) << item;
+        Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "-3.3");
+        EXPECT_FALSE(SettingsDialogIsOpen()) << item;
+        EXPECT_EQ(curves(), expected) << item;
+    }
 }
 
-// Only the model dialogs pause, and closing one un-pauses nothing; Escape closes each.
+// The Model menu's file commands through the chooser, its pre-filled name confirmed with Enter: Save writes
+// the model to models/HeliParams.par and Load reads it back, and no failure message shows.
+TEST_F(DialogsTest, ModelFileCommandsReachTheirFileWithoutAMessage) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("rv_models_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    ProgramDir = UserDir = dir.string();
+    Model.pinionTeeth = 13.0f;
+    HandleMenuCommand(CmdSaveModelSetup);
+    Keys({ImGuiKey_Enter});
+    Model.pinionTeeth = 11.0f;
+    HandleMenuCommand(CmdLoadModelSetup);
+    Keys({ImGuiKey_Enter});
+    EXPECT_EQ(Model.pinionTeeth, 13.0f);
+    EXPECT_EQ(std::filesystem::file_size(dir / "models" / "HeliParams.par"), sizeof(ModelSetup));
+    EXPECT_EQ(ImGui::FindWindowByName("Error...###messagebox"), nullptr);
+    std::filesystem::remove_all(dir);
+}
+
+// Each menu command opens its own dialog; only the model dialogs pause, and closing one un-pauses nothing;
+// Escape closes each.
 TEST_F(DialogsTest, OnlyTheModelDialogsPauseAndEscapeClosesEach) {
     const struct {
         const char* title;
         bool pauses;
-        void (*show)();
+        int command;
     } cases[] = {
-        {"Helicopter Settings", true, [] { ShowHelicopterSettingsDialog(Model); }},
-        {"Swash Imperfections", true, [] { ShowSwashImperfectionsDialog(Swash); }},
-        {"Exponential Rates", true, [] { ShowExponentialRatesDialog(Model); }},
-        {" Gyro Settings ", false, [] { ShowGyroSettingsDialog(Model); }},
-        {"Wind Settings", false, [] { ShowWindSettingsDialog(Wind, Turbulence); }},
-        {" Random Attitude  ", false, [] { ShowRandomAttitudeDialog(RandomAttitude); }},
-        {"About Rotorvane", false, [] { ShowAboutDialog(); }},
-        {"Time Log", false, [] { ShowTimeLogDialog(); }},
+        {"Helicopter Settings", true, CmdModelParameters},
+        {"Swash Imperfections", true, CmdSwashImperfections},
+        {"Exponential Rates", true, CmdExpoRates},
+        {" Gyro Settings ", false, CmdGyroSettings},
+        {"Wind Settings", false, CmdWind},
+        {" Random Attitude  ", false, CmdRandomAttitudes},
+        {"About Rotorvane", false, CmdAbout},
+        {"Time Log", false, CmdViewSessionTimes},
     };
     for (const auto& c : cases) {
         SimPaused = false;
-        c.show();
+        HandleMenuCommand(c.command);
         Frames(3);
         EXPECT_TRUE(Open(c.title)) << c.title;
         Keys({ImGuiKey_Escape});

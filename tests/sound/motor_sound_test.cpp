@@ -64,11 +64,13 @@ TEST(MotorSound, LoopBufferAndBlockSizes) {
 
 TEST(MotorSound, LoopLengthIsWhereTheRecordingRepeats) {
     // A period of 3000 written twice and 2000 more: room 6001, the period fits once (6000). Three times a
-    // period of 4000: n / 3 = 4000 fits (8000 <= 10001). No repeat, or one spoiled by a sample: room.
-    std::vector<int16_t> twicePlus(8000), thrice(12000), ramp(8000);
+    // period of 4000: n / 3 = 4000 fits (8000 <= 10001). Four times 2000: n / 4 fits once in 6001 (4000).
+    // No repeat, or one spoiled by a sample: room.
+    std::vector<int16_t> twicePlus(8000), thrice(12000), ramp(8000), fourTimes(8000);
     for (size_t i = 0; i < 12000; ++i) {
         if (i < 8000) twicePlus[i] = static_cast<int16_t>((i % 3000) * 7 - 9000);
         if (i < 8000) ramp[i] = static_cast<int16_t>(i * 3 - 12000);
+        if (i < 8000) fourTimes[i] = static_cast<int16_t>((i % 2000) * 9 - 9000);
         thrice[i] = static_cast<int16_t>((i % 4000) * 5 - 9000);
     }
     std::vector<int16_t> spoiled = twicePlus;
@@ -79,7 +81,8 @@ TEST(MotorSound, LoopLengthIsWhereTheRecordingRepeats) {
         int32_t loopLimit, expected;
     };
     for (const Case& c : {Case{"twice plus", twicePlus, 6000, 6000}, Case{"thrice", thrice, 10000, 8000},
-                          Case{"ramp", ramp, 6000, 6001}, Case{"spoiled", spoiled, 6000, 6001}})
+                          Case{"four times", fourTimes, 6000, 4000}, Case{"ramp", ramp, 6000, 6001},
+                          Case{"spoiled", spoiled, 6000, 6001}})
         EXPECT_EQ(FindLoopLength(c.samples.data(), c.samples.size(), c.loopLimit), c.expected) << c.what;
 
     // 2500 rpm steps 2000 per block; past the limit of 6000 the position goes back by the loop's length.
@@ -99,14 +102,31 @@ TEST(MotorSound, LoopLengthIsWhereTheRecordingRepeats) {
     MotorSoundState ahead = s;
     ahead.readPos += 6000;
     EXPECT_EQ(Block(s, Inputs(2500.0f)), Block(ahead, Inputs(2500.0f)));
+    // Landing exactly one loop length past the limit goes back by one length, to the limit itself.
+    MotorSoundState four = LoadedState(fourTimes);
+    four.readPos = 6000;
+    four.rate = 4.0f;
+    Block(four, Inputs(5000.0f)); // 10000: back by 4000
+    EXPECT_EQ(four.readPos, 6000);
+    // A rate far above the range (a damaged state) glides down without the read leaving the loop buffer:
+    // the read stays on the last sample.
+    four.rate = 60.0f;
+    const std::vector<int16_t> held = Block(four, Inputs(5000.0f));
+    EXPECT_TRUE(std::all_of(held.end() - 100, held.end(), [&](int16_t v) { return v == held.back(); }));
+    EXPECT_EQ(held.back() - held.front(), four.LoopBuffer.back() - four.LoopBuffer[6000]);
 }
 
 TEST(MotorSound, RateAndGainFollowTheInputs) {
-    // A strong offset under the sine, for the removal of each block's mean to take out.
-    std::vector<int16_t> samples = SineLoop(16000, 400, 6000);
-    for (int16_t& v : samples)
-        v = static_cast<int16_t>(v + 3000);
+    // A strong offset under the sine, for the removal of each block's mean to take out, above and below.
+    std::vector<int16_t> samples = SineLoop(16000, 400, 6000), below = samples;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<int16_t>(samples[i] + 3000);
+        below[i] = static_cast<int16_t>(below[i] - 3000);
+    }
     const MotorSoundState base = LoadedState(samples);
+    MotorSoundState under = LoadedState(below);
+    const std::vector<int16_t> centred = Block(under, Inputs(2500.0f, 1.0f));
+    EXPECT_LT(std::llabs(std::accumulate(centred.begin(), centred.end(), int64_t{0})), TestBlock);
     // 2500 rpm at 4 m: rate stays 2.0, every other loop sample at full loudness, less the block's mean.
     MotorSoundState s = base;
     const std::vector<int16_t> full = Block(s, Inputs(2500.0f, 4.0f));
@@ -158,17 +178,20 @@ TEST(MotorSound, RateAndGainFollowTheInputs) {
 TEST(MotorSound, FileLoadKeepsThePreviousLoopOnFailure) {
     const std::string dir = ::testing::TempDir() + "rv_motor_" + std::to_string(::getpid());
     WriteFile(dir + "/good.wav", WaveFile(PcmMono16(TestRate), SineLoop(4000, 100, 8000)));
-    WriteFile(dir + "/stereo.wav",
-              WaveFile(FmtBody(1, 2, TestRate, TestRate * 4, 4, 16), SineLoop(4000, 100, 8000)));
+    WriteFile(dir + "/byterate.wav", // mono with the byte rate of stereo
+              WaveFile(FmtBody(1, 1, TestRate, TestRate * 4, 2, 16), SineLoop(8000, 100, 8000)));
     ASSERT_TRUE(LoadMotorSound(dir + "/good.wav"));
     EXPECT_NE(MotorSound.file, nullptr);
     CloseMotorSoundFile();
-    for (const std::string& bad : {dir + "/missing.wav", dir + "/stereo.wav", dir})
+    for (const std::string& bad : {dir + "/missing.wav", dir + "/byterate.wav", dir})
         EXPECT_FALSE(LoadMotorSound(bad)) << bad;
     EXPECT_EQ(MotorSound.LoopBuffer.size(), 8000u);
     EXPECT_EQ(MotorSound.file, nullptr);
     MotorSoundAudible = true;
-    PublishSoundInputs(2500.0f, 1.0f, 1.0f);
+    PublishSoundInputs(2500.0f, 8.0f, 1.25f);
+    const MotorSoundInputs seen = CurrentMotorSoundInputs();
+    EXPECT_EQ(std::vector<float>({seen.rpm, seen.distance, seen.doppler}),
+              std::vector<float>({2500, 8, 1.25f}));
     std::vector<int16_t> out(TestBlock, 1);
     FillNextMotorBlock(out.data(), TestBlock - 1);
     EXPECT_TRUE(std::all_of(out.begin(), out.end() - 1, [](int16_t v) { return v == 0; }));
