@@ -14,6 +14,7 @@
 #include "app/menu.h"
 #include "app/menu_actions.h"
 #include "app/model_setup.h"
+#include "app/pilot_aids.h"
 #include "app/shared_flags.h"
 #include "app/sim_tick.h"
 #include "app/sound_output.h"
@@ -33,6 +34,7 @@
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
 #include "input/transmitter.h"
+#include "input/transmitter_check.h"
 #include "log/flight_log.h"
 #include "platform/key_latch.h"
 #include "platform/quit_signals.h"
@@ -136,7 +138,8 @@ void DrawControllerHint(int menuHeight, int clientWidth, int clientHeight) {
             : "No transmitter found: connect it, then choose Joystick > Controller Select";
     ImDrawList* draw = ImGui::GetForegroundDrawList();
     ImVec2 size = ImGui::CalcTextSize(text);
-    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f, menuHeight + clientHeight - 80.0f * UiScale() - size.y);
+    ImVec2 at(clientWidth * 0.5f - size.x * 0.5f,
+              menuHeight + clientHeight - TextClearanceAboveInstruments() - size.y);
     draw->AddRectFilled(ImVec2(at.x - 8, at.y - 4), ImVec2(at.x + size.x + 8, at.y + size.y + 4),
                         IM_COL32(0, 0, 0, 110), 4.0f);
     draw->AddText(at, IM_COL32(255, 255, 255, 255), text);
@@ -173,6 +176,7 @@ void OfferFirstCalibration() {
 
 void DrawDialogs() {
     DrawControllerDialogs();
+    DrawTransmitterCheck();
     DrawRecordPlayBar();
     DrawSubsystemDialogs();
     DrawFileChooser();
@@ -216,6 +220,7 @@ void DrawOneFrame() {
         CaptureRenderSnapshot();
         SmoothSnapshot(FrameSnapshot, FrameClockSeconds());
         OverlayScale = UiScale();
+        UpdateViewZoom(FrameClockSeconds(), false);
         RenderFrame(clientW, clientH);
         bool justCrashed = false;
         {
@@ -237,6 +242,7 @@ void DrawOneFrame() {
         DrawCrashReport(menuHeight, clientW, clientH);
     else
         DrawControllerHint(menuHeight, clientW, clientH);
+    DrawPilotAidHints(menuHeight, clientW, clientH);
     EndUiFrame();
     SwapMainWindow();
 }
@@ -245,6 +251,7 @@ void LoadPresentationSettings() {
     SmoothMotion = GetSettingBool("SmoothMotion", true);
     SetAntiAliasingChoice(GetSettingInt("AntiAliasing", 0, 0, 2));
     SetUiScaleOverride(GetSettingInt("UiScale", 0, 0, 4));
+    LoadPilotAidSettings();
 }
 
 void RestoreWindowFromSettings() {
@@ -266,6 +273,7 @@ void StorePresentationSettings() {
     SetSettingInt("WindowWidth", placement.width);
     SetSettingInt("WindowHeight", placement.height);
     SetSettingBool("FullScreen", placement.fullScreen);
+    StorePilotAidSettings();
 }
 } // namespace
 
@@ -326,6 +334,7 @@ void StartUpWithWindow() {
         ReportUnreadableCrashSounds(folders);
     }
     if (MotorSoundEnabled) LoadAndStartMotorSound();
+    ReportMissingTypeface();
 }
 
 void WatchSwitchesAndKeys() {
@@ -338,6 +347,7 @@ void WatchSwitchesAndKeys() {
     if (KeyPressedSinceLastQuery(KeyI)) return ToggleKeyboardIdleUp();
     if (KeyPressedSinceLastQuery(KeyH)) return ToggleKeyboardThrottleHold();
     if (KeyPressedSinceLastQuery(KeyF11)) return ToggleFullScreen();
+    WatchZoomKeys();
 }
 
 void RunMainLoop(const PlatformEvents& events) {
@@ -389,5 +399,6 @@ void ShutdownSaves() {
     StorePresentationSettings();
     SaveSettingsFile(Settings, SettingsPlace().write);
     CloseSoundOutput();
+    StopTransmitterCheck();
     ShutdownJoystickDevices();
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/menu_actions.h"
+#include "app/pilot_aids.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
 #include "flight/heli_state.h"
@@ -39,6 +40,8 @@ const MenuEntry MainMenu[] = {
     {"Simulation", "Training Modes", "Lock XYZ position", CmdLockXYZ},
     {"Simulation", "Training Modes", "Lock XY position", CmdLockXY},
     {"Simulation", "Training Modes", "Random Attitudes", CmdRandomAttitudes},
+    {"Simulation", "Training Modes", "Hover trainer", CmdHoverTrainer},
+    {"Simulation", "Training Modes", "Training history", CmdTrainingHistory},
     {"Simulation", "Log", "View session times", CmdViewSessionTimes},
     {"Simulation", "Log", "Append session to log", CmdAppendSession},
     {"Simulation", "Log", "View log", CmdViewLog},
@@ -75,6 +78,10 @@ const MenuEntry MainMenu[] = {
     {"View", nullptr, "Smooth camera follow", CmdSmoothCamera},
     {"View", nullptr, "Smooth motion", CmdSmoothMotion},
     {"View", nullptr, "Full screen\tF11", CmdFullScreen},
+    {"View", nullptr, "Auto zoom\t+ - 0", CmdAutoZoom},
+    {"View", "Instrument size", "Small", CmdInstrumentsSmall},
+    {"View", "Instrument size", "Medium", CmdInstrumentsMedium},
+    {"View", "Instrument size", "Large", CmdInstrumentsLarge},
     {"Sound", nullptr, "Motor", CmdMotorSound},
     {"Sound", nullptr, "Crash", CmdCrashSound},
     {"Sound", nullptr, "Volume", CmdVolume},
@@ -82,6 +89,7 @@ const MenuEntry MainMenu[] = {
     {"Joystick", nullptr, "Calibrate", CmdCalibrate},
     {"Joystick", nullptr, "Mapping", CmdMapping},
     {"Joystick", nullptr, "Reset,Pause", CmdResetPauseSwitches},
+    {"Joystick", nullptr, "Transmitter check", CmdTransmitterCheck},
     {"Help", nullptr, "Index", CmdHelpIndex},
     {"Help", nullptr, "About", CmdAbout},
 };
@@ -134,6 +142,8 @@ int ScaleMenuChoice(float scale) {
 }
 
 bool MenuItemChecked(int id) {
+    bool aid = false;
+    if (PilotAidItemChecked(id, aid)) return aid;
     for (int i = 0; i < 7; ++i)
         if (SpeedIds[i] == id) return SimSpeed == i || (i == 6 && (SimSpeed < 0 || SimSpeed > 6));
     for (const TrailChoice& t : TrailChoices)
@@ -179,6 +189,7 @@ void ResetCommand() {
 
 void HandleMenuCommand(int id) {
     if (id < 40001 || id > 40099) return;
+    if (RunPilotAidCommand(id)) return;
     for (int i = 0; i < 7; ++i)
         if (SpeedIds[i] == id) {
             std::lock_guard<std::mutex> lock(SimMutex);

@@ -27,6 +27,7 @@ void StepSimulation(float dt) {
     inputs.sticks = ReadStepSticks();
     inputs.paused = SimPaused;
     inputs.slowMotion = SlowMotionPlayback && RecorderPlaying();
+    inputs.gateThrottle = GateMotorThrottle;
     StepOutcome out = StepHelicopter(inputs, dt);
 
     if (out.classify) ClassifyFlightTime(out.classifyState, out.classifyFlightState, out.classifySeconds);

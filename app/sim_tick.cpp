@@ -3,6 +3,7 @@
 
 #include <mutex>
 
+#include "app/hover_trainer_shell.h"
 #include "app/periodic_clock.h"
 #include "app/shared_flags.h"
 #include "app/sim_step.h"
@@ -33,6 +34,7 @@ void SimulationTick() {
                    FrameClockSeconds());
         StepWind(SimTimeStep);
         StepTurbulence(SimTimeStep);
+        HoverTrainerTick();
         PublishSoundInputs(Heli.rotorRpm, Heli.pilotDistance, Heli.dopplerFactor);
         PublishSoundPosition(Heli.position.x, Heli.position.y);
     }

@@ -8,8 +8,8 @@ include(GNUInstallDirs)
 
 # The program folder's contents into destination, for one component.
 function(rv_install_program_folder destination)
-  install(TARGETS rotorvane RUNTIME DESTINATION ${destination} ${ARGN})
-  foreach(dir data crashsounds help ModelGeometries canopies)
+  install(TARGETS rotorvane rotorvane-fdm RUNTIME DESTINATION ${destination} ${ARGN})
+  foreach(dir data crashsounds help ModelGeometries canopies helicopters)
     install(DIRECTORY ${RV_PROGRAM_DIR}/${dir} DESTINATION ${destination} ${ARGN}
             PATTERN "StartUp.par" EXCLUDE)
   endforeach()
@@ -64,7 +64,8 @@ rv_install_program_folder(${rv_system} ${rv_system_component})
 install(FILES ${deb_src}/installed-by-package DESTINATION ${rv_system} ${rv_system_component})
 file(MAKE_DIRECTORY ${deb_out})
 file(CREATE_LINK ../lib/rotorvane/rotorvane ${deb_out}/rotorvane SYMBOLIC)
-install(FILES ${deb_out}/rotorvane DESTINATION ${CMAKE_INSTALL_BINDIR} ${rv_system_component})
+file(CREATE_LINK ../lib/rotorvane/rotorvane-fdm ${deb_out}/rotorvane-fdm SYMBOLIC)
+install(FILES ${deb_out}/rotorvane ${deb_out}/rotorvane-fdm DESTINATION ${CMAKE_INSTALL_BINDIR} ${rv_system_component})
 install(FILES ${deb_src}/rotorvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications ${rv_system_component})
 install(FILES ${deb_src}/rotorvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
         RENAME org.rotorvane.rotorvane.metainfo.xml ${rv_system_component})
@@ -99,8 +100,10 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Plug an RC transmitter in as a joystick an
 electric helicopter: spool up, hover, land and fly circuits, seen from the
 edge of a grass field. The model has a motor-driven rotor, a tail gyro,
 ground effect, wind and turbulence; flights can be recorded and replayed.")
-# Dependencies come from the libraries the executable links (dpkg-shlibdeps), so they never drift.
+# Dependencies come from the libraries the executable links (dpkg-shlibdeps), so they never drift; the
+# typeface of the menus and dialogs is read at run time, so its package is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core | fonts-noto-core")
 # Per generator: the archive holds the portable folder, the Debian package the "system" component.
 configure_file(${PROJECT_SOURCE_DIR}/cmake/cpack_options.cmake.in ${CMAKE_BINARY_DIR}/CPackOptions.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackOptions.cmake)

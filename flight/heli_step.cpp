@@ -344,7 +344,9 @@ StepOutcome StepHelicopter(const StepInputs& inputs, float dt) {
     s.driftWave = std::sin(SimClock * Pi / 300.0f);
     s.right = cross(h.noseAxis, h.upAxis);
 
-    s.sticks = MixSticks(inputs.sticks, m);
+    StepSticks sticks = inputs.sticks;
+    if (inputs.gateThrottle) sticks.throttle = inputs.gateThrottle(sticks.throttle, SimClock);
+    s.sticks = MixSticks(sticks, m);
     CyclicAndAirTerms(h, m, dt, s);
     SpinRotor(h, m, dt, s);
     Forces(h, m, s);

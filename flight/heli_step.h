@@ -22,6 +22,9 @@ struct StepInputs {
     StepSticks sticks;
     bool paused = false;     // only the camera filter and a crash countdown run
     bool slowMotion = false; // slow-motion playback: one call in eight steps
+    // Applied to the throttle once the step reaches the controls, with the clock since the last reset
+    // (the start and reset motor interlock); none leaves the throttle as read.
+    float (*gateThrottle)(float throttle, float clockSinceReset) = nullptr;
 };
 
 // What happened in one step, in the order the caller acts on it.

@@ -64,8 +64,15 @@ void DrawCalibrateDialog() {
     if (DialogTimerDue(lastTick)) CalibrationTick(Calibration, session);
     if (firstStart) {
         ImGui::TextUnformatted("Your transmitter is connected but not calibrated yet. The simulation waits");
-        ImGui::TextUnformatted("until you are done: centre all sticks (the throttle stick too), press OK,");
-        ImGui::TextUnformatted("then move every stick to its ends in circles and press OK again.");
+        if (session.phase == CalibrationCentrePhase) {
+            ImGui::TextUnformatted(
+                "until you are done: centre all sticks (the throttle stick too), press OK,");
+            ImGui::TextUnformatted("then move every stick to its ends in circles and press OK again.");
+        } else {
+            // The last page: the simulation stays paused after OK.
+            ImGui::TextUnformatted("until you are done: move every stick to its ends in circles, press OK.");
+            ImGui::TextUnformatted("Then press P (or your pause switch) to fly.");
+        }
         ImGui::Separator();
     }
     for (int i = 0; i < JoystickAxisCount; ++i) {

@@ -7,6 +7,7 @@
 #include "input/channel_mapping.h"
 #include "input/joystick_calibration.h"
 #include "input/shared_field.h"
+#include "input/throttle_interlock.h"
 #include "recorder/flight_recorder.h"
 
 float LastControlInputs[5] = {};
@@ -67,6 +68,13 @@ float GetControlInput(ControlFunction f) {
         }
     }
     LastControlInputs[f] = v;
+    return v;
+}
+
+float GateMotorThrottle(float throttle, float clockSinceReset) {
+    if (RecorderPlaying() || ScriptedControlInput) return throttle;
+    float v = InterlockedThrottle(Interlock, throttle, clockSinceReset);
+    LastControlInputs[Throttle] = v;
     return v;
 }
 

@@ -6,6 +6,10 @@ enum ControlFunction : int32_t { Roll = 0, Pitch = 1, Yaw = 2, Throttle = 3, Col
 
 // Roll, pitch, yaw and collective in -1..+1; throttle 0..1 with the simulator curves.
 float GetControlInput(ControlFunction f);
+// The throttle the motor gets in a step: the throttle read held at 0 by the start and reset interlock
+// (input/throttle_interlock.h) while flying on the live sticks; playback and scripts pass through.
+// clockSinceReset is SimClock.
+float GateMotorThrottle(float throttle, float clockSinceReset);
 bool IsIdleUpOn();
 bool IsThrottleHoldOn();
 float GetCollectiveStick();

@@ -8,6 +8,7 @@
 #include "input/channel_mapping.h"
 #include "input/control_input.h"
 #include "input/input_dialogs.h"
+#include "input/transmitter_check.h"
 #include "ui/dialog_ui.h"
 
 namespace {

@@ -24,6 +24,16 @@ int LatchIndex(int keycode) {
         return KeyH;
     case SDLK_F11:
         return KeyF11;
+    case SDLK_PLUS:
+    case SDLK_EQUALS:
+    case SDLK_KP_PLUS:
+        return KeyZoomIn;
+    case SDLK_MINUS:
+    case SDLK_KP_MINUS:
+        return KeyZoomOut;
+    case SDLK_0:
+    case SDLK_KP_0:
+        return KeyZoomReset;
     default:
         return -1;
     }

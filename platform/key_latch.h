@@ -1,7 +1,11 @@
 // Per-key "pressed since the last query" latches for the keyboard shortcuts.
 #pragma once
 
-enum LatchKey { KeyLeftCtrl, KeyRightCtrl, KeySpace, KeyP, KeyR, KeyI, KeyH, KeyF11, LatchKeyCount };
+// KeyZoomIn is + or = (and the keypad's +), KeyZoomOut - (and the keypad's), KeyZoomReset 0 (and the keypad's).
+enum LatchKey {
+    KeyLeftCtrl, KeyRightCtrl, KeySpace, KeyP, KeyR, KeyI, KeyH, KeyF11, KeyZoomIn, KeyZoomOut, KeyZoomReset,
+    LatchKeyCount
+};
 
 // Fed by the main loop with every SDL key press (repeats are not presses).
 void LatchKeyPress(int sdlKeycode, bool repeat);

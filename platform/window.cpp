@@ -16,6 +16,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/ui_font.h"
 #include "resources/resources.h"
 
 namespace {
@@ -91,10 +92,7 @@ void StyleUi(int scale) {
     style.WindowPadding = ImVec2(10, 10);
     style.ItemSpacing = ImVec2(8, 6);
     style.ScaleAllSizes(static_cast<float>(scale));
-    // The built-in font drawn at the scaled size stays sharp, where a stretched 13-pixel font would blur.
-    ImFontConfig font;
-    font.SizePixels = 13.0f * static_cast<float>(scale);
-    ImGui::GetIO().Fonts->AddFontDefault(&font);
+    AddUiFont(scale);
 }
 
 // Whole-number scale from the display's dots per inch: 1 below about 168, 2 up to about 312 (a 4K laptop),

@@ -2,10 +2,15 @@
 #include "render/instruments.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "flight/heli_step.h"
+#include "render/stroke_text.h"
 #include "render/view_settings.h"
+
+int32_t InstrumentSizeChoice = 0;
 
 namespace {
 void Green() {
@@ -89,17 +94,67 @@ void Quad(float x1, float y1, float x2, float y2) {
     glVertex2f(x1, y2);
     glEnd();
 }
+
+// A number centred under a dial (cx its centre) on a dark backing that reads over grass and sky alike;
+// a long number is moved in from the overlay's edges (0 and right).
+void Readout(const std::string& text, float cx, float top, float rowHeight, float right) {
+    const float glyph = rowHeight * 0.6f;
+    const float width = StrokeTextWidth(text, glyph);
+    cx = std::max(std::min(cx, right - width * 0.5f - 4.0f), width * 0.5f + 4.0f);
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_POLYGON_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.55f);
+    Quad(cx - width * 0.5f - 3.0f, top + 1.0f, cx + width * 0.5f + 3.0f, top + rowHeight - 1.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    DrawStrokeText(text, cx - width * 0.5f, top + (rowHeight - glyph) * 0.5f, glyph);
+    glPopAttrib();
+}
 } // namespace
+
+float InstrumentSizeFactor(int32_t choice) {
+    if (choice == 1) return 1.5f;
+    if (choice == 2) return 2.0f;
+    return 1.0f;
+}
+
+float ReadoutRowHeight(int32_t choice) {
+    return InstrumentSizeFactor(choice) > 1.0f ? 16.0f : 0.0f;
+}
+
+std::string RotorReadout(float rotorRpm) {
+    if (!std::isfinite(rotorRpm) || rotorRpm < 0.0f) rotorRpm = 0.0f;
+    char text[32];
+    std::snprintf(text, sizeof text, "%d rpm", static_cast<int>(std::min(rotorRpm, 99999.0f) + 0.5f));
+    return text;
+}
+
+std::string SpeedReadout(float airspeedMph) {
+    if (!std::isfinite(airspeedMph) || airspeedMph < 0.0f) airspeedMph = 0.0f;
+    char text[32];
+    std::snprintf(text, sizeof text, "%d mph", static_cast<int>(std::min(airspeedMph, 9999.0f) + 0.5f));
+    return text;
+}
 
 void DrawInstruments(const RenderSnapshot& snap, int32_t width, int32_t height) {
     if (!showInstruments) return;
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     float w = static_cast<float>(width), h = static_cast<float>(height);
     float half = static_cast<float>(width / 2);
-    Dial(54.0f, h - 50.0f, 5, -160.0f, 80.0f, snap.heli.rotorRpm / 4000.0f * 320.0f - 160.0f);
-    StickBox(half - 54.0f, h - 50.0f, snap.yawInput, snap.collectiveStick);
-    StickBox(half, h - 50.0f, snap.rollInput, snap.pitchInput);
-    Dial(w - 54.0f, h - 50.0f, 6, -150.0f, 60.0f, snap.airspeedMph * 6.0f - 150.0f);
+    // The larger sizes leave a row under the instruments for the numbers.
+    const float row = ReadoutRowHeight(InstrumentSizeChoice);
+    const float top = h - 50.0f - row;
+    Dial(54.0f, top, 5, -160.0f, 80.0f, snap.heli.rotorRpm / 4000.0f * 320.0f - 160.0f);
+    StickBox(half - 54.0f, top, snap.yawInput, snap.collectiveStick);
+    StickBox(half, top, snap.rollInput, snap.pitchInput);
+    Dial(w - 54.0f, top, 6, -150.0f, 60.0f, snap.airspeedMph * 6.0f - 150.0f);
+    if (row > 0.0f) {
+        Readout(RotorReadout(snap.heli.rotorRpm), 79.0f, h - row, row, w);
+        Readout(SpeedReadout(snap.airspeedMph), w - 29.0f, h - row, row, w);
+    }
 }
 
 void DrawSwitchLamps(const RenderSnapshot& snap, int32_t width, int32_t) {

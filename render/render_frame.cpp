@@ -8,11 +8,13 @@
 
 #include "flight/heli_step.h"
 #include "render/helicopter.h"
+#include "render/hover_box.h"
 #include "render/instruments.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
 #include "render/textures.h"
 #include "render/view_settings.h"
+#include "render/view_zoom.h"
 
 int32_t clientWidth = 1;
 int32_t clientHeight = 1;
@@ -32,8 +34,18 @@ void SetGlobalAmbient() {
 void SetPerspective() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(27.0, aspectRatio, 0.2, 300.0);
+    gluPerspective(static_cast<double>(Zoom.fieldOfView), aspectRatio, 0.2, 300.0);
     glMatrixMode(GL_MODELVIEW);
+}
+
+// Overlay units of unit pixels, origin at the top left, y downward.
+void SetOverlayProjection(float unit) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, static_cast<double>(clientWidth) / unit, static_cast<double>(clientHeight) / unit, 0.0, -1.0,
+            100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
 }
 
 // A minimised window reports a zero side; the view keeps a 1-pixel side so the aspect stays finite.
@@ -134,27 +146,27 @@ void RenderFrame(int32_t width, int32_t height) {
 
     glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
     DrawHelicopter(snap);
+    if (snap.hoverBoxOn) DrawHoverBox(snap.hoverBoxCentre, snap.hoverInside);
     SetGlobalAmbient();
 
-    // A scaled overlay draws in units of scale pixels, still anchored to the window's edges.
+    // A scaled overlay draws in units of scale pixels, still anchored to the window's edges; the
+    // instruments and lamps in units of scale x the chosen instrument size.
     const int32_t scale = OverlayScale >= 1 && OverlayScale <= 8 ? OverlayScale : 1;
-    const int32_t overlayWidth = std::max(1, clientWidth / scale);
-    const int32_t overlayHeight = std::max(1, clientHeight / scale);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0.0, static_cast<double>(clientWidth) / scale, static_cast<double>(clientHeight) / scale, 0.0,
-            -1.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    const float size = static_cast<float>(scale) * InstrumentSizeFactor(InstrumentSizeChoice);
     // The overlay is flat: later marks cover earlier ones (the record square over the pause bars, needles
     // over rings), which equal depths under the depth test would not allow. The next frame turns it on.
     glDisable(GL_DEPTH_TEST);
-
     // Lines keep their width in overlay units too.
+    SetOverlayProjection(size);
+    glLineWidth(size);
+    const int32_t instrumentWidth = std::max(1, static_cast<int32_t>(static_cast<float>(clientWidth) / size));
+    const int32_t instrumentHeight =
+        std::max(1, static_cast<int32_t>(static_cast<float>(clientHeight) / size));
+    DrawInstruments(snap, instrumentWidth, instrumentHeight);
+    DrawSwitchLamps(snap, instrumentWidth, instrumentHeight);
+    SetOverlayProjection(static_cast<float>(scale));
     glLineWidth(static_cast<float>(scale));
-    DrawInstruments(snap, overlayWidth, overlayHeight);
-    DrawSwitchLamps(snap, overlayWidth, overlayHeight);
-    DrawStatusMarks(snap, overlayWidth);
+    DrawStatusMarks(snap, std::max(1, clientWidth / scale));
     glLineWidth(1.0f);
 
     glFinish();

@@ -2,6 +2,7 @@
 #include "render/render_snapshot.h"
 
 #include "flight/heli_step.h"
+#include "flight/hover_trainer.h"
 #include "flight/sim_control.h"
 #include "flight/trail.h"
 #include "flight/wind.h"
@@ -39,6 +40,9 @@ void CaptureRenderSnapshot() {
     s.simPaused = SimPaused;
     s.slowMotionPlayback = SlowMotionPlayback;
     s.history = StepHistory;
+    s.hoverBoxOn = Trainer.active;
+    s.hoverInside = Trainer.inside;
+    s.hoverBoxCentre = set(HeliStartPosition.x, HeliStartPosition.y, HoverBoxHeight);
     s.trailsOn = trailsOn;
     s.trailsDotted = trailsDotted;
     if (s.trailsOn) {

@@ -30,6 +30,10 @@ struct RenderSnapshot {
     bool trailsDotted = false;
     std::vector<Vec3> trailOlder;
     std::vector<Vec3> trailNewer;
+    // The hover trainer's box (its centre) and whether the helicopter holds the task in it.
+    bool hoverBoxOn = false;
+    bool hoverInside = false;
+    Vec3 hoverBoxCentre = {0.0f, 0.0f, 0.0f};
     // The last moving steps, for drawing the helicopter between ticks.
     MotionHistory history;
 };

@@ -31,8 +31,20 @@ struct ChooserState {
     std::string error;
     int selected = -1;
     std::string selectedFile; // the real name of the file picked in the list (may not be valid UTF-8)
+    // Set when the dialog opens: the name box selects its whole text as soon as it has the keyboard, so
+    // typing replaces the suggested name (ImGui would keep the selection of the dialog shown before).
+    bool selectWholeName = false;
 };
 ChooserState chooser;
+
+int SelectWholeNameOnce(ImGuiInputTextCallbackData* data) {
+    if (!chooser.selectWholeName) return 0;
+    chooser.selectWholeName = false;
+    data->SelectionStart = 0;
+    data->SelectionEnd = data->BufTextLen;
+    data->CursorPos = data->BufTextLen;
+    return 0;
+}
 
 // Matches "*.ext" style patterns (several may be separated by ';'), case-insensitively.
 bool MatchesPattern(const std::string& fileName, const std::string& pattern) {
@@ -245,8 +257,13 @@ void DrawFileChooser() {
     ImGui::TextUnformatted("File name:    ");
     ImGui::SameLine();
     ImGui::SetNextItemWidth(-110);
-    if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
-    if (ImGui::InputText("##name", chooser.name, sizeof chooser.name, ImGuiInputTextFlags_EnterReturnsTrue))
+    if (ImGui::IsWindowAppearing()) {
+        ImGui::SetKeyboardFocusHere();
+        chooser.selectWholeName = true;
+    }
+    if (ImGui::InputText("##name", chooser.name, sizeof chooser.name,
+                         ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_CallbackAlways,
+                         SelectWholeNameOnce))
         confirm = true;
     ImGui::SameLine();
     if (ImGui::Button(chooser.options.save ? "Save" : "Open", ImVec2(100, 0))) confirm = true;

@@ -310,7 +310,8 @@ TEST(Trails, ANewLengthKeepsOnlyTheNewestPoints) {
 namespace {
 // Runs call on a thread of its own while this thread holds a lock (lock and unlock given); true when the
 // call waited for the lock, i.e. had not returned 150 ms later and returned once the lock was released.
-template <typename Lock, typename Unlock, typename Call> bool WaitsForLock(Lock lock, Unlock unlock, Call call) {
+template <typename Lock, typename Unlock, typename Call>
+bool WaitsForLock(Lock lock, Unlock unlock, Call call) {
     std::atomic<bool> done{false};
     lock();
     std::thread other([&] {
@@ -346,7 +347,8 @@ TEST(Locks, CommandsAndTheTickWaitForTheirLocks) {
         {"trail length", [] { HandleMenuCommand(CmdTrails30s); }},
         {"lock XY", [] { HandleMenuCommand(CmdLockXY); }},
         {"PauseSimulation", PauseSimulation},
-        {"controller reset switch", [] {
+        {"controller reset switch",
+         [] {
              Calibration.buttons ^= 1;
              PollControllerSwitches();
          }},

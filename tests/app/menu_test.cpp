@@ -27,8 +27,10 @@
 #include "flight/wind.h"
 #include "platform/key_latch.h"
 #include "recorder/flight_recorder.h"
+#include "render/instruments.h"
 #include "render/motion_smoothing.h"
 #include "render/textures.h"
+#include "render/view_zoom.h"
 
 using Operations = std::vector<std::string>;
 
@@ -102,19 +104,20 @@ TEST(Menu, CheckMarksOfConcreteStates) {
         bool trailsOn;
         uint32_t capacity;
         int32_t background;
-        bool toggles; // dotted, auto reset, school, lower camera, smooth camera and motion, motor, crash
+        bool toggles; // dotted, auto reset, school, lower camera, smooth camera and motion, auto zoom and
+                      // large instruments, motor, crash
         const char* checked;
     } cases[] = {
-        {3, 1.0f, false, 600, 3, false, "1X  (normal)|None|Scale 450 Size|High|"},
+        {3, 1.0f, false, 600, 3, false, "1X  (normal)|None|Scale 450 Size|High|Small|"},
         {0, 1.6f, true, 1200, 2, true,
          "Auto Reset|1/4 speed|1 minute|Dotted|Large|Medium|Show School Building|Lower Camera Angle|"
-         "Smooth camera follow|Smooth motion|Motor|Crash|"},
-        {6, 1.61f, true, 60, 1, false, "2.0 speed|3 second|Jumbo|Low|"},
-        {9, 1.11f, true, 6000, 0, false, "2.0 speed|5 minute|Large|"},
-        {1, 1.1f, true, 200, 9, false, "1/2 speed|10 second|Scale 450 Size|High|"},
-        {2, 1.5f, true, 2400, 3, false, "3/4 speed|2 minute|Large|High|"},
-        {4, 1.0f, true, 600, 3, false, "1.2 speed|30 second|Scale 450 Size|High|"},
-        {5, 1.0f, true, 601, 3, false, "1.5 speed|Scale 450 Size|High|"},
+         "Smooth camera follow|Smooth motion|Auto zoom\t+ - 0|Large|Motor|Crash|"},
+        {6, 1.61f, true, 60, 1, false, "2.0 speed|3 second|Jumbo|Low|Small|"},
+        {9, 1.11f, true, 6000, 0, false, "2.0 speed|5 minute|Large|Small|"},
+        {1, 1.1f, true, 200, 9, false, "1/2 speed|10 second|Scale 450 Size|High|Small|"},
+        {2, 1.5f, true, 2400, 3, false, "3/4 speed|2 minute|Large|High|Small|"},
+        {4, 1.0f, true, 600, 3, false, "1.2 speed|30 second|Scale 450 Size|High|Small|"},
+        {5, 1.0f, true, 601, 3, false, "1.5 speed|Scale 450 Size|High|Small|"},
     };
     showInstruments = true;     // shows no mark
     FlightState = FlightLockXY; // shows no mark
@@ -126,6 +129,8 @@ TEST(Menu, CheckMarksOfConcreteStates) {
         backgroundResolution = c.background;
         trailsDotted = autoReset = showSchoolBuilding = lowerCameraAngle = c.toggles;
         smoothCameraFollow = SmoothMotion = MotorSoundEnabled = CrashSoundEnabled = c.toggles;
+        Zoom.autoZoom = c.toggles;
+        InstrumentSizeChoice = c.toggles ? 2 : 0;
         EXPECT_EQ(CheckedTexts(), c.checked) << "speed " << c.speed << " scale " << c.scale;
     }
 }

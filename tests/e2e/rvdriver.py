@@ -60,6 +60,9 @@ class Program:
         for leftover in ("data/StartUp.par", "temporary.rec"):
             if os.path.exists(self.path(leftover)):
                 os.remove(self.path(leftover))
+        # The click positions of the tests are those of ImGui's built-in font (the program's default
+        # typeface lays the menus and dialogs out a little differently).
+        self.write("Settings.ini", "")
         return self
 
     def path(self, *parts):
@@ -70,6 +73,9 @@ class Program:
             return f.read()
 
     def write(self, rel, data):
+        """Writes a file of the program folder; Settings.ini keeps the built-in font unless it names one."""
+        if rel == "Settings.ini" and isinstance(data, str) and "Typeface" not in data:
+            data = "Typeface = builtin\n" + data
         with open(self.path(rel), "wb" if isinstance(data, bytes) else "w") as f:
             f.write(data)
 

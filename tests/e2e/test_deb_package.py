@@ -158,13 +158,16 @@ def main():
     deb = os.path.join(build_dir, "package", "rotorvane_2.0_amd64.deb")
     fields = run("dpkg-deb", "-f", deb, "Package", "Version", "Architecture", "Depends")
     assert "Architecture: amd64" in fields and "libsdl2" in fields and "libjpeg62-turbo" in fields, fields
+    assert "fonts-dejavu-core | fonts-noto-core" in fields, fields
     contents = run("dpkg-deb", "-c", deb)
     for path in ["./usr/lib/rotorvane/rotorvane", "./usr/lib/rotorvane/data/backdrop.jpg",
                  "./usr/lib/rotorvane/recordings/Demo Flight.rec", "./usr/share/applications/rotorvane.desktop",
                  "./usr/share/icons/hicolor/32x32/apps/rotorvane.png", "./usr/share/man/man6/rotorvane.6.gz",
-                 "./usr/share/metainfo/org.rotorvane.rotorvane.metainfo.xml", "./usr/share/doc/rotorvane/copyright"]:
+                 "./usr/share/metainfo/org.rotorvane.rotorvane.metainfo.xml", "./usr/share/doc/rotorvane/copyright",
+                 "./usr/lib/rotorvane/rotorvane-fdm", "./usr/lib/rotorvane/helicopters/450 Sport.toml"]:
         assert path in contents, path
     assert "./usr/bin/rotorvane -> ../lib/rotorvane/rotorvane" in contents, contents
+    assert "./usr/bin/rotorvane-fdm -> ../lib/rotorvane/rotorvane-fdm" in contents, contents
 
     session = Session()
     try:

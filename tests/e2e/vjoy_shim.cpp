@@ -3,6 +3,9 @@
 // then follows the command file RV_VJOY_COMMANDS (one command a line, read as it grows):
 //   attach AXES BUTTONS HATS NAME     detach NAME
 //   axis INDEX VALUE NAME             button INDEX 0|1 NAME          hat INDEX VALUE NAME
+//   sweep INDEX PERIOD_MS STEPS NAME  moves the axis to and fro over its whole travel in STEPS levels, one
+//                                     level every PERIOD_MS on a thread of its own (as a transmitter that
+//                                     sends at that rate with that resolution); PERIOD_MS 0 stops it
 // RV_VJOY_START holds attach arguments separated by ';'. Every axis starts centred.
 #include <SDL.h>
 #include <dlfcn.h>
@@ -13,6 +16,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -56,11 +60,42 @@ void Detach(const std::string& name) {
         if (SDL_JoystickGetDeviceInstanceID(i) == instance) SDL_JoystickDetachVirtual(i);
 }
 
+// The running sweeps by device and axis; a new sweep command replaces (or with period 0 stops) one.
+std::map<std::pair<std::string, int>, std::shared_ptr<std::atomic<bool>>> sweeps;
+
+void Sweep(SDL_Joystick* joystick, int axis, int periodMs, int steps,
+           std::shared_ptr<std::atomic<bool>> run) {
+    int level = 0, direction = 1;
+    auto next = std::chrono::steady_clock::now();
+    while (run->load()) {
+        const long value = -32768L + 65535L * level / (steps - 1);
+        SDL_JoystickSetVirtualAxis(joystick, axis, static_cast<Sint16>(value));
+        if (level + direction < 0 || level + direction >= steps) direction = -direction;
+        level += direction;
+        next += std::chrono::milliseconds(periodMs);
+        std::this_thread::sleep_until(next);
+    }
+}
+
 void Run(const std::string& line) {
     std::istringstream in(line);
     std::string command;
     in >> command;
     if (command == "attach") return Attach(in);
+    if (command == "sweep") {
+        int axis = 0, periodMs = 0, steps = 0;
+        in >> axis >> periodMs >> steps;
+        std::string name;
+        std::getline(in >> std::ws, name);
+        auto it = devices.find(name);
+        auto& running = sweeps[{name, axis}];
+        if (running) running->store(false);
+        running.reset();
+        if (it == devices.end() || periodMs <= 0 || steps < 2) return;
+        running = std::make_shared<std::atomic<bool>>(true);
+        std::thread(Sweep, it->second, axis, periodMs, steps, running).detach();
+        return;
+    }
     int index = 0, value = 0;
     if (command != "detach") in >> index >> value;
     std::string name;

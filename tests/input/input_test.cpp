@@ -23,6 +23,8 @@
 #include "flight/heli_state.h"
 #include "input/channel_mapping.h"
 #include "input/control_input.h"
+#include "input/throttle_interlock.h"
+#include "input/transmitter_check.h"
 #include "input/controller_switches.h"
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
@@ -693,3 +695,93 @@ TEST(VirtualJoysticks, PollBindingAndUnplugging) {
 }
 
 } // namespace
+
+// The start and reset interlock on a sequence of steps: (throttle, clock since reset) -> motor throttle.
+TEST(ThrottleInterlock, MotorWaitsForIdleAfterStartAndReset) {
+    const struct {
+        float throttle, clock, motor;
+        bool holding;
+    } steps[] = {
+        {0.5f, 0.05f, 0.0f, true},  // start with the stick at half: the motor stays off
+        {0.6f, 0.10f, 0.0f, true},  //
+        {0.0f, 0.15f, 0.0f, false}, // at idle once
+        {0.6f, 0.20f, 0.6f, false}, // now the motor follows
+        {-0.2f, 0.25f, -0.2f, false},
+        {0.7f, 0.30f, 0.7f, false},
+        {0.7f, 0.05f, 0.0f, true},    // the clock went back: a reset with the throttle up
+        {0.1f, 0.10f, 0.0f, true},    // above idle still
+        {-0.1f, 0.15f, -0.1f, false}, // below idle counts as idle
+        {0.4f, 0.20f, 0.4f, false},
+        {0.4f, 0.20f, 0.0f, true}, // a reset within one step (the clock did not rise)
+    };
+    ThrottleInterlock lock;
+    ArmThrottleInterlock(lock);
+    int n = 0;
+    for (const auto& s : steps) {
+        EXPECT_FLOAT_EQ(InterlockedThrottle(lock, s.throttle, s.clock), s.motor) << "step " << n;
+        EXPECT_EQ(ThrottleInterlockHolding(lock), s.holding) << "step " << n;
+        ++n;
+    }
+    // Turned off in Settings.ini: the throttle passes at once and nothing is said.
+    ThrottleInterlock off;
+    off.enabled = false;
+    ArmThrottleInterlock(off);
+    EXPECT_FLOAT_EQ(InterlockedThrottle(off, 0.5f, 0.05f), 0.5f);
+    EXPECT_FALSE(ThrottleInterlockHolding(off));
+}
+
+// The transmitter check's figures on sampled axes: a 2 ms axis of 1024 levels is fine, a 25 ms axis of 64
+// levels is named for both; too few changes or too short a movement tell nothing yet.
+TEST(TransmitterCheck, IntervalsStepsAndWarnings) {
+    AxisWatch fast, slow, still, short_;
+    double t = 0.0;
+    int fastLevel = 0, slowLevel = 0;
+    for (int ms = 0; ms <= 4000; ++ms, t += 0.001) {
+        if (ms % 2 == 0) fastLevel = (fastLevel + 1) % 1024;
+        if (ms % 25 == 0) slowLevel = (slowLevel + 1) % 64;
+        WatchAxisSample(fast, fastLevel * 64, t);
+        WatchAxisSample(slow, slowLevel * 1040, t);
+        WatchAxisSample(still, 32768, t);
+        WatchAxisSample(short_, 32768 + (ms / 2) % 100, t); // fine steps over a little of the travel
+    }
+    const AxisFigures f = FiguresOf(fast), s = FiguresOf(slow), n = FiguresOf(still), h = FiguresOf(short_);
+    EXPECT_DOUBLE_EQ(std::round(f.medianMs), 2.0);
+    EXPECT_DOUBLE_EQ(std::round(f.p95Ms), 2.0);
+    EXPECT_NEAR(f.changes, 1500, 2); // the last 3 s only
+    EXPECT_EQ(f.steps, 65535 / 64 + 1);
+    EXPECT_DOUBLE_EQ(std::round(s.medianMs), 25.0);
+    EXPECT_EQ(s.steps, 65535 / 1040 + 1);
+    EXPECT_EQ(n.changes, 0);
+    EXPECT_EQ(n.medianMs, 0.0);
+    EXPECT_EQ(n.steps, 0);
+    EXPECT_EQ(h.steps, 0);
+    EXPECT_TRUE(AxisWarnings("Axis X", f).empty());
+    EXPECT_TRUE(AxisWarnings("Axis Z", n).empty());
+    const std::vector<std::string> warnings = AxisWarnings("Axis Y", s);
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_NE(warnings[0].find("Axis Y sends a new value only every 25 ms"), std::string::npos)
+        << warnings[0];
+    EXPECT_NE(warnings[1].find("Axis Y moves in 64 steps"), std::string::npos) << warnings[1];
+    // Exactly 10 ms and 256 steps are still fine; just past them is not.
+    AxisFigures edge;
+    edge.medianMs = 10.0;
+    edge.steps = 256;
+    EXPECT_TRUE(AxisWarnings("A", edge).empty());
+    edge.medianMs = 10.5;
+    edge.steps = 255;
+    EXPECT_EQ(AxisWarnings("A", edge).size(), 2u);
+    // Intervals of 2 ms and 30 ms mixed, 15 and 25 of them: the median is 30 ms.
+    AxisWatch mixed;
+    double at = 0.0;
+    int value = 0;
+    WatchAxisSample(mixed, value, at);
+    for (int i = 0; i < 40; ++i) {
+        at += (i % 8 < 3) ? 0.002 : 0.030;
+        WatchAxisSample(mixed, ++value, at);
+    }
+    EXPECT_DOUBLE_EQ(std::round(FiguresOf(mixed).medianMs), 30.0);
+    double mean = 0.0, worst = 0.0;
+    StickToScreenMs(50.0, 1000.0 / 60.0, mean, worst);
+    EXPECT_NEAR(mean, 25.0 + 25.0, 1e-9);
+    EXPECT_NEAR(worst, 50.0 + 100.0 / 3.0, 1e-9);
+}

@@ -379,3 +379,23 @@ TEST_F(DialogsTest, HostileFolderInTheFileChooserDrawsAndOpensTheFileUnderItsRea
     EXPECT_EQ(chosen, (dir / "\xFF\xFE.rec").string());
     fs::remove_all(dir);
 }
+
+// Typing into a chooser replaces its whole suggested name, also after a chooser with a shorter name.
+TEST_F(DialogsTest, FileChooserSelectsTheWholeSuggestedName) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("rv_chooser_name_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const char* suggested[] = {"ab.rec", "a-much-longer-recording-name.rec", "mid-length.rec"};
+    for (const char* name : suggested) {
+        std::string chosen;
+        OpenFileChooser(
+            ChooserInFolder("Save Recording", "Recordings (*.rec)", "*.rec", dir.string(), name, false, true),
+            [&](const std::string& path) { chosen = path; });
+        Frames(3);
+        ImGui::GetIO().AddInputCharactersUTF8("typed");
+        Frames(2);
+        Keys({ImGuiKey_Enter});
+        EXPECT_EQ(chosen, (dir / "typed.rec").string()) << name;
+    }
+    fs::remove_all(dir);
+}
