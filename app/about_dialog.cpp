@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "app/dialog_widgets.h"
-#include "app/program_paths.h"
 #include "app/settings_dialogs.h"
 #include "assets/image.h"
-#include "platform/resources.h"
+#include "assets/program_paths.h"
+#include "resources/resources.h"
 
 namespace {
 

@@ -11,34 +11,38 @@
 #include <vector>
 
 #include "app/flight_model_choice.h"
+#include "app/realistic_tick.h"
 #include "app/main_menu_ui.h"
 #include "app/menu.h"
 #include "app/menu_actions.h"
 #include "app/model_setup.h"
 #include "app/pilot_aids.h"
-#include "app/program_paths.h"
-#include "app/safe_file.h"
-#include "app/settings_ini.h"
 #include "app/shared_flags.h"
 #include "app/sim_tick.h"
+#include "app/sound_output.h"
+#include "app/transmitter.h"
 #include "app/user_prefs.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
+#include "assets/settings_ini.h"
 #include "assets/xmesh.h"
 #include "flight/ground.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 #include "input/channel_mapping.h"
+#include "input/control_input.h"
 #include "input/controller_switches.h"
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
+#include "input/transmitter.h"
 #include "input/transmitter_check.h"
 #include "log/flight_log.h"
-#include "platform/audio_device.h"
-#include "platform/file_chooser.h"
-#include "platform/joystick_device.h"
 #include "platform/key_latch.h"
-#include "platform/message_box.h"
 #include "platform/quit_signals.h"
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
+#include "render/heli_model.h"
 #include "render/motion_smoothing.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"
@@ -48,9 +52,11 @@
 #include "sound/motor_sound.h"
 #include "sound/riff_wave.h"
 #include "sound/sound_levels.h"
+#include "ui/file_chooser.h"
+#include "ui/message_box.h"
 
 namespace {
-constexpr uint64_t WatchPeriodMs = 50;
+constexpr uint64_t WatchPeriodMs = StepPeriodMs;
 
 void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
     std::string text;
@@ -172,6 +178,7 @@ void OfferFirstCalibration() {
 
 void DrawDialogs() {
     DrawControllerDialogs();
+    DrawTransmitterCheck();
     DrawRecordPlayBar();
     DrawSubsystemDialogs();
     DrawFileChooser();
@@ -181,6 +188,18 @@ void DrawDialogs() {
         messages += (messages.empty() ? "" : "\n\n") + message;
     if (!messages.empty()) ShowMessageBox(messages, FilesCaption);
     DrawMessageBoxes();
+}
+
+// The instruments' sticks, the switch lamps and the recorder marks of a frame (SimMutex held).
+void CaptureControls(RenderSnapshot& s) {
+    s.rollInput = GetControlInput(Roll);
+    s.pitchInput = GetControlInput(Pitch);
+    s.yawInput = GetControlInput(Yaw);
+    s.collectiveStick = GetCollectiveStick();
+    s.idleUpOn = IsIdleUpOn();
+    s.throttleHoldOn = IsThrottleHoldOn();
+    s.recorderPlaying = RecorderPlaying();
+    s.recorderRecording = RecorderRecording();
 }
 
 // One frame: the scene (or the frozen crash picture), then the menu and dialogs over it.
@@ -261,6 +280,10 @@ void StorePresentationSettings() {
 } // namespace
 
 void StartUpBeforeWindow() {
+    // Every reset of the helicopter (menu, switch, recorder, end of a crash) ends a crash sound.
+    OnHelicopterReset = EndCrashSound;
+    InstallRealisticTick();
+    CaptureControlsForFrame = CaptureControls;
     BuildSceneryGeometry();
     // A value no preferences file holds tells whether one chose the Background Resolution.
     backgroundResolution = -1;
@@ -269,8 +292,7 @@ void StartUpBeforeWindow() {
     if (PreferHighBackdrop) backgroundResolution = 1;
     LoadSettingsFile(Settings, SettingsPlace().read);
     LoadPresentationSettings();
-    LoadXMesh("", HeliMesh, false);
-    BuildShadowCircle();
+    LoadHeliMesh("", false);
     ResetSession();
     // Without a calibration file the axes take SDL's whole travel, so centred sticks read 0 until the
     // pilot calibrates (offered as soon as a transmitter is plugged in).
@@ -307,7 +329,7 @@ void StartUpWithWindow() {
     LoadFlightModelChoice();
     ResetSwitchChanged();
     LoadSoundLevels();
-    InitAudioDevices();
+    InitSoundOutput();
     ScanAllCrashSounds();
     {
         std::string folders;
@@ -380,7 +402,7 @@ void ShutdownSaves() {
     }
     StorePresentationSettings();
     SaveSettingsFile(Settings, SettingsPlace().write);
-    CloseAudioDevices();
+    CloseSoundOutput();
     StopTransmitterCheck();
     ShutdownJoystickDevices();
 }

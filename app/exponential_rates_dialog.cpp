@@ -5,6 +5,7 @@
 #include "app/settings_dialogs.h"
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 
 namespace {
 

@@ -7,10 +7,12 @@
 #include <mutex>
 #include <sstream>
 
-#include "app/program_paths.h"
-#include "app/safe_file.h"
-#include "app/settings_ini.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
+#include "assets/settings_ini.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 
 FlightModelChoice ActiveFlightModel;
 void (*OnFlightModelChanged)() = nullptr;

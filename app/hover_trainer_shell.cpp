@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/program_paths.h"
+#include "assets/program_paths.h"
 #include "app/shared_flags.h"
 #include "app/training_history.h"
+#include "flight/heli_step.h"
 #include "flight/heli_state.h"
 #include "flight/hover_trainer.h"
 #include "recorder/flight_recorder.h"

@@ -2,17 +2,17 @@
 #include <mutex>
 #include <string>
 
+#include "app/app_wiring.h"
 #include "app/main_menu_ui.h"
 #include "app/menu.h"
-#include "app/app_wiring.h"
 #include "app/model_setup.h"
-#include "app/program_paths.h"
-#include "app/safe_file.h"
 #include "app/shared_flags.h"
 #include "app/sim_tick.h"
+#include "app/transmitter.h"
 #include "app/user_prefs.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
 #include "flight/heli_state.h"
-#include "platform/joystick_device.h"
 #include "platform/key_latch.h"
 #include "platform/quit_signals.h"
 #include "platform/window.h"

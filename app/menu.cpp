@@ -11,6 +11,9 @@
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
+#include "flight/trail.h"
 #include "platform/window.h"
 #include "render/motion_smoothing.h"
 

@@ -4,11 +4,12 @@
 
 #include "app/menu_actions.h"
 #include "app/model_setup.h"
-#include "app/program_paths.h"
 #include "app/shared_flags.h"
+#include "assets/program_paths.h"
 #include "flight/heli_state.h"
-#include "platform/file_chooser.h"
-#include "platform/message_box.h"
+#include "flight/sim_control.h"
+#include "ui/file_chooser.h"
+#include "ui/message_box.h"
 
 namespace {
 FileChooserOptions ParameterFileOptions(const char* title, bool save) {

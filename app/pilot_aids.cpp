@@ -9,10 +9,11 @@
 #include <system_error>
 
 #include "app/hover_trainer_shell.h"
-#include "app/safe_file.h"
-#include "app/settings_ini.h"
+#include "assets/safe_file.h"
+#include "assets/settings_ini.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
+#include "flight/heli_step.h"
 #include "flight/heli_state.h"
 #include "input/throttle_interlock.h"
 #include "input/transmitter_check.h"

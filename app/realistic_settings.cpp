@@ -6,8 +6,8 @@
 #include <mutex>
 
 #include "app/flight_model_choice.h"
-#include "app/program_paths.h"
-#include "app/safe_file.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
 #include "flight/sim_control.h"
 
 namespace {
@@ -70,7 +70,8 @@ bool ConfirmRealisticSettingsForm(const RealisticSettingsForm& form, std::string
         double v = form.values[i];
         if (!std::isfinite(v) || v < info.min || v > info.max) {
             char text[200];
-            std::snprintf(text, sizeof text, "%s: %g is outside %g .. %g.", Fields[i].label, v, info.min, info.max);
+            std::snprintf(text, sizeof text, "%s: %g is outside %g .. %g.", Fields[i].label, v, info.min,
+                          info.max);
             error = text;
             return false;
         }

@@ -8,7 +8,7 @@
 
 #include "app/dialog_widgets.h"
 #include "app/realistic_settings.h"
-#include "app/safe_file.h"
+#include "assets/safe_file.h"
 #include "flight/sim_control.h"
 
 namespace {
@@ -37,7 +37,8 @@ void DrawRealisticSettingsDialog() {
     const char* labels[RealisticSettingCount];
     for (int i = 0; i < RealisticSettingCount; ++i)
         labels[i] = RealisticSettingLabel(i);
-    const float labelWidth = WidestText(labels, RealisticSettingCount) + ImGui::GetStyle().ItemSpacing.x * 2.0f;
+    const float labelWidth =
+        WidestText(labels, RealisticSettingCount) + ImGui::GetStyle().ItemSpacing.x * 2.0f;
     ImGui::BeginGroup();
     for (int i = 0; i < RealisticSettingCount; ++i) {
         const RealisticParamInfo& info = RealisticSettingInfo(i);

@@ -24,6 +24,7 @@
 #include "render/motion_smoothing.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
+#include "sound/sound_levels.h"
 
 RealisticState RealisticNow;
 uint64_t RealisticSteps = 0;
@@ -36,8 +37,9 @@ void SleepUntil(std::chrono::steady_clock::time_point deadline) {
 // mph to m/s for the wind, as the classic step converts it.
 constexpr float MphToMs = 0.447f;
 
-bool resetPending = false;        // the program reset the helicopter; the model follows at its next step
-double stepDebt = 0.0;            // simulated steps owed by the speed setting, carried between ticks
+float clockSinceReset = 0.0f; // for the motor interlock: rises every step, 0 on the pad
+bool resetPending = false;    // the program reset the helicopter; the model follows at its next step
+double stepDebt = 0.0;        // simulated steps owed by the speed setting, carried between ticks
 void (*earlierResetHook)() = nullptr;
 
 // The drawing's origin sits where the classic model keeps it: RestHeight above the ground at rest, the
@@ -155,12 +157,17 @@ RealisticSticks ReadRealisticSticks() {
 void PutRealisticOnPad() {
     Vec3d pad{HeliStartPosition.x, HeliStartPosition.y, 0.0};
     RealisticNow = RestingRealistic(ActiveFlightModel.params, ActiveFlightModel.derived, pad);
+    clockSinceReset = 0.0f;
     resetPending = false;
     PublishHeli();
 }
 
-void StepRealisticOnce(const RealisticSticks& sticks) {
+void StepRealisticOnce(RealisticSticks sticks) {
     if (resetPending) PutRealisticOnPad();
+    // The speed controller's interlock: after a start or a reset the motor waits for the throttle at idle.
+    float next = clockSinceReset + static_cast<float>(RealisticStepSeconds);
+    clockSinceReset = next > clockSinceReset ? next : std::nextafter(clockSinceReset, 1e30f);
+    sticks.throttle = GateMotorThrottle(static_cast<float>(sticks.throttle), clockSinceReset);
     // The lock commands and the crash picture change FlightState on the main thread.
     RealisticNow.flightState = FlightState;
     HeliState before = Heli;
@@ -186,8 +193,8 @@ void StepRealisticOnce(const RealisticSticks& sticks) {
     }
     PublishHeli();
     // The drawing carries the helicopter forward from the last two physics states.
-    RecordStep(StepHistory, before, flightStateBefore, Heli, FlightState, static_cast<float>(RealisticStepSeconds),
-               FrameClockSeconds());
+    RecordStep(StepHistory, before, flightStateBefore, Heli, FlightState,
+               static_cast<float>(RealisticStepSeconds), FrameClockSeconds());
 }
 
 void RealisticTick() {

@@ -24,9 +24,9 @@ void RealisticTick();
 // The sticks and switches of one step as the classic step reads them (mapping, calibration, curves; the
 // throttle channel with hold applied), for the realistic model.
 RealisticSticks ReadRealisticSticks();
-// One physics step on sticks, with what it reports acted on (crash report and sound, landing, random
-// attitude, reset three seconds after a crash). SimMutex held.
-void StepRealisticOnce(const RealisticSticks& sticks);
+// One physics step on sticks (the throttle through the motor's start interlock), with what it reports acted
+// on (crash report and sound, landing, random attitude, reset three seconds after a crash). SimMutex held.
+void StepRealisticOnce(RealisticSticks sticks);
 // The helicopter back on its pad, rotor stopped. SimMutex held.
 void PutRealisticOnPad();
 // Joins the realistic model to the program's reset and model choice (at start-up, once).

@@ -18,4 +18,4 @@ add_library(rv_settings_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/time_log_dialog.cpp)
 target_include_directories(rv_settings_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(rv_settings_ui PRIVATE ${RV_WARNINGS})
-target_link_libraries(rv_settings_ui PUBLIC rv_settings rv_flight rv_log rv_assets rv_resources rv_platform PkgConfig::IMGUI)
+target_link_libraries(rv_settings_ui PUBLIC rv_settings rv_flight rv_log rv_assets rv_resources rv_platform rv_ui PkgConfig::IMGUI)

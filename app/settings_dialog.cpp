@@ -1,4 +1,4 @@
-// The dialogs' shared frame and widgets (group boxes, aligned boxes, button rows) and the per-frame entry.
+// The settings dialogs' frame, their boxes and radio groups, the OK / Cancel row and the per-frame entry.
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -7,29 +7,14 @@
 #include "app/settings_dialogs.h"
 #include "app/shared_flags.h"
 #include "flight/heli_state.h"
-#include "platform/message_box.h"
+#include "flight/sim_control.h"
+#include "ui/message_box.h"
 
 namespace {
 
 DialogKind pendingDialog = DialogKind::None;
 bool dialogShownThisFrame = false;
 bool dialogShownLastFrame = false;
-
-struct GroupBoxFrame {
-    ImVec2 start;
-    const char* caption;
-    float minWidth;
-    float minHeight;
-};
-std::vector<GroupBoxFrame> groupBoxes;
-
-float GroupPadding() {
-    return ImGui::GetStyle().WindowPadding.x;
-}
-
-bool FocusedDialog() {
-    return ImGui::IsWindowFocused(ImGuiFocusedFlags_RootAndChildWindows);
-}
 
 } // namespace
 
@@ -47,101 +32,6 @@ bool BeginDialog(DialogKind kind, const char* popupId, bool* closeBox) {
 
 void EndDialog() {
     ImGui::EndPopup();
-}
-
-void BeginGroupBox(const char* caption, float minWidth, float minHeight) {
-    ImGui::BeginGroup();
-    const ImVec2 start = ImGui::GetCursorScreenPos();
-    groupBoxes.push_back({start, caption, minWidth, minHeight});
-    const float pad = GroupPadding();
-    ImGui::SetCursorScreenPos(ImVec2(start.x + pad, start.y + ImGui::GetTextLineHeight() + pad * 0.5f));
-    ImGui::BeginGroup();
-}
-
-void EndGroupBox() {
-    ImGui::EndGroup();
-    const GroupBoxFrame frame = groupBoxes.back();
-    groupBoxes.pop_back();
-    const float pad = GroupPadding();
-    const ImVec2 inner = ImGui::GetItemRectMin();
-    const ImVec2 innerMax = ImGui::GetItemRectMax();
-    const float captionWidth = ImGui::CalcTextSize(frame.caption).x;
-    float innerWidth = innerMax.x - inner.x;
-    if (innerWidth < frame.minWidth) innerWidth = frame.minWidth;
-    if (innerWidth < captionWidth + pad) innerWidth = captionWidth + pad;
-    float innerHeight = innerMax.y - inner.y;
-    if (innerHeight < frame.minHeight) innerHeight = frame.minHeight;
-
-    const float left = frame.start.x + 0.5f;
-    const float right = inner.x + innerWidth + pad - 0.5f;
-    const float top = frame.start.y + ImGui::GetTextLineHeight() * 0.5f + 0.5f;
-    const float bottom = inner.y + innerHeight + pad - 0.5f;
-    const float captionLeft = frame.start.x + pad * 0.8f;
-    const float captionRight = captionLeft + captionWidth;
-
-    ImDrawList* draw = ImGui::GetWindowDrawList();
-    const ImU32 line = ImGui::GetColorU32(ImGuiCol_Border);
-    const float gap = ImGui::GetStyle().ItemInnerSpacing.x * 0.5f;
-    draw->AddLine(ImVec2(left, top), ImVec2(captionLeft - gap, top), line);
-    draw->AddLine(ImVec2(captionRight + gap, top), ImVec2(right, top), line);
-    draw->AddLine(ImVec2(right, top), ImVec2(right, bottom), line);
-    draw->AddLine(ImVec2(right, bottom), ImVec2(left, bottom), line);
-    draw->AddLine(ImVec2(left, bottom), ImVec2(left, top), line);
-    draw->AddText(ImVec2(captionLeft, frame.start.y), ImGui::GetColorU32(ImGuiCol_Text), frame.caption);
-
-    // Claim the whole frame so the layout continues after it.
-    ImGui::SetCursorScreenPos(frame.start);
-    ImGui::Dummy(ImVec2(right - frame.start.x + 0.5f, bottom - frame.start.y + 0.5f));
-    ImGui::EndGroup();
-}
-
-bool DialogEnterPressed() {
-    return FocusedDialog() && (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false) ||
-                               ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_KeyPadEnter), false));
-}
-
-bool DialogEscapePressed() {
-    return FocusedDialog() && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false);
-}
-
-float DialogButtonWidth() {
-    return ImGui::GetFontSize() * 6.0f;
-}
-
-float ButtonWidthFor(const char* label) {
-    const float width = DialogButtonWidth();
-    const float text = ImGui::CalcTextSize(label).x + ImGui::GetStyle().FramePadding.x * 4.0f;
-    return text > width ? text : width;
-}
-
-float ButtonRowWidth(const char* const* labels, int count) {
-    float total = 0.0f;
-    for (int i = 0; i < count; ++i)
-        total += ButtonWidthFor(labels[i]) + (i > 0 ? ImGui::GetStyle().ItemSpacing.x : 0.0f);
-    return total;
-}
-
-bool DialogButton(const char* label) {
-    return ImGui::Button(label, ImVec2(ButtonWidthFor(label), 0.0f));
-}
-
-int RightAlignedButtons(float rightEdge, const char* const* labels, int count) {
-    const float total = ButtonRowWidth(labels, count);
-    const ImVec2 cursor = ImGui::GetCursorScreenPos();
-    float x = rightEdge - total;
-    if (x < cursor.x) x = cursor.x;
-    ImGui::SetCursorScreenPos(ImVec2(x, cursor.y));
-    int pressed = -1;
-    for (int i = 0; i < count; ++i) {
-        if (i > 0) ImGui::SameLine();
-        if (DialogButton(labels[i])) pressed = i;
-    }
-    return pressed;
-}
-
-float NumberBoxWidth(int characters) {
-    return ImGui::CalcTextSize("0").x * static_cast<float>(characters) +
-           ImGui::GetStyle().FramePadding.x * 2.0f;
 }
 
 bool LabelledBox(const char* label, float labelWidth, const char* id, SettingsBoxText& box, float boxWidth,
@@ -181,25 +71,6 @@ void RadioGroupButtons(const RadioGroup& group, int32_t& checkedValue, int32_t d
         if (disabled) ImGui::EndDisabled();
     }
     ImGui::PopID();
-}
-
-float GroupBoxHeight(float innerHeight) {
-    return ImGui::GetTextLineHeight() + GroupPadding() * 1.5f + innerHeight;
-}
-
-float StackHeight(int n) {
-    if (n <= 0) return 0.0f;
-    return ImGui::GetFrameHeight() * static_cast<float>(n) +
-           ImGui::GetStyle().ItemSpacing.y * static_cast<float>(n - 1);
-}
-
-float WidestText(const char* const* texts, int count) {
-    float widest = 0.0f;
-    for (int i = 0; i < count; ++i) {
-        const float w = ImGui::CalcTextSize(texts[i]).x;
-        if (w > widest) widest = w;
-    }
-    return widest;
 }
 
 void DrawSettingsDialogs() {

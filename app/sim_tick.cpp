@@ -5,8 +5,12 @@
 
 #include "app/hover_trainer_shell.h"
 #include "app/periodic_clock.h"
+#include "app/realistic_tick.h"
 #include "app/shared_flags.h"
+#include "app/sim_step.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 #include "flight/wind.h"
 #include "recorder/flight_recorder.h"
 #include "render/motion_smoothing.h"
@@ -17,15 +21,25 @@
 bool (*ReadSticksForStep)() = nullptr;
 
 void SimulationTick() {
+    bool realistic;
+    {
+        std::lock_guard<std::mutex> lock(SimMutex);
+        realistic = TakeRealisticTick();
+    }
+    if (realistic) {
+        RealisticTick();
+        PlayPendingCrashSound();
+        return;
+    }
     const bool sticksLost = ReadSticksForStep && !ReadSticksForStep();
     {
         std::lock_guard<std::mutex> lock(SimMutex);
         // Nothing flies on a transmitter that vanished, nor while Calibrate rebuilds the axes.
         if ((sticksLost && !RecorderPlaying()) || PauseHeld) SimPaused = true;
-        SimTimeStep = RecorderPlaying() ? 0.05f : TimeStepForSpeed(SimSpeed);
+        SimTimeStep = RecorderPlaying() ? StepSeconds : TimeStepForSpeed(SimSpeed);
         HeliState before = Heli;
         int32_t flightStateBefore = FlightState;
-        StepHelicopter(SimTimeStep);
+        StepSimulation(SimTimeStep);
         // Only read by the drawing, which carries the helicopter forward between ticks.
         RecordStep(StepHistory, before, flightStateBefore, Heli, FlightState, SimTimeStep,
                    FrameClockSeconds());

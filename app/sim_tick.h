@@ -1,5 +1,6 @@
 // The 50 ms simulation clock: a thread that wakes at absolute deadlines and runs SimulationTick.
 #pragma once
+#include "flight/sim_control.h"
 
 // One tick: choose the time step, then the dynamics step, the wind and the turbulence (in that order,
 // under the simulation lock), then a crash sound picked by the step plays to its end without the lock.
@@ -9,7 +10,7 @@ void SimulationTick();
 // use has just gone: the tick then pauses the simulation (unless a recording plays) instead of flying.
 extern bool (*ReadSticksForStep)();
 
-constexpr int TickPeriodMs = 50;
+constexpr int TickPeriodMs = StepPeriodMs;
 
 void StartSimulationClock();
 // Stops the clock and joins its thread; no tick runs after this returns.

@@ -3,22 +3,22 @@
 #include <mutex>
 #include <system_error>
 
+#include "app/graphics_commands.h"
 #include "app/menu.h"
 #include "app/realistic_settings_dialog.h"
 #include "app/menu_actions.h"
 #include "app/model_setup.h"
-#include "app/program_paths.h"
-#include "app/safe_file.h"
 #include "app/settings_dialogs.h"
+#include "app/sound_output.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
 #include "flight/heli_state.h"
 #include "flight/training.h"
 #include "flight/wind.h"
 #include "input/input_dialogs.h"
-#include "platform/audio_device.h"
 #include "platform/shell_open.h"
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
-#include "render/graphics_commands.h"
 #include "sound/crash_sounds.h"
 #include "sound/volume_dialog.h"
 

@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "app/dialog_widgets.h"
-#include "app/program_paths.h"
-#include "app/safe_file.h"
 #include "app/settings_dialogs.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "log/flight_log.h"
 #include "platform/shell_open.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/safe_file.h"
+#include "assets/safe_file.h"
 
 namespace {
 constexpr size_t MaxHistoryBytes = 4u << 20;

@@ -1,19 +1,11 @@
 // UserPrefs.dat: a layout tag, then each value with its own size, little-endian, no padding.
-#include "app/safe_file.h"
 #include "app/user_prefs.h"
+#include "assets/safe_file.h"
 
 #include <cstdio>
 #include <cstring>
 
-float heliScale = 1.5f;
-bool showInstruments = true;
-bool smoothCameraFollow = false;
-int32_t backgroundResolution = 1;
-bool MotorSoundEnabled = false;
-bool CrashSoundEnabled = true;
-bool showSchoolBuilding = true;
 bool autoReset = false;
-bool lowerCameraAngle = false;
 
 namespace {
 // Reads one value; a read that ends early changes only the bytes it got.

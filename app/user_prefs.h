@@ -3,15 +3,12 @@
 #include <cstdint>
 #include <string>
 
-extern float heliScale;
-extern bool showInstruments;
-extern bool smoothCameraFollow;
-extern int32_t backgroundResolution;
-extern bool MotorSoundEnabled;
-extern bool CrashSoundEnabled;
-extern bool showSchoolBuilding;
+// The file holds values owned by the folders that use them.
+#include "flight/field.h"
+#include "render/view_settings.h"
+#include "sound/sound_switches.h"
+
 extern bool autoReset;
-extern bool lowerCameraAngle;
 
 constexpr uint32_t PrefsTagCurrent = 0x2043ABCF; // 19-byte layout, the one written
 constexpr uint32_t PrefsTagOld = 0x1143ABCF;     // 10-byte layout, read only

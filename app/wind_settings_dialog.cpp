@@ -6,6 +6,7 @@
 #include "app/dialog_widgets.h"
 #include "app/settings_dialogs.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "flight/wind.h"
 
 namespace {

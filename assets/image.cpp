@@ -10,7 +10,7 @@
 #include <jpeglib.h>
 
 #include "assets/image_internal.h"
-#include "platform/resources.h"
+#include "resources/resources.h"
 
 namespace {
 

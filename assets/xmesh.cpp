@@ -11,12 +11,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/user_prefs.h"
-#include "platform/resources.h"
+#include "resources/resources.h"
 
 XMesh HeliMesh = {};
 float rotorSpan = 0.0f;
-float MeshLowestPoint = 0.0f;
+float MeshScale = 1.5f;
+float MeshLowestY = 0.0f;
 bool meshFromFile = false;
 float shadowCircle[ShadowCirclePoints][3] = {};
 std::string XMeshErrorText;
@@ -484,7 +484,7 @@ void BuildMeshBatches(XMesh& mesh) {
     // A flat or damaged mesh (no z extent, infinite coordinates) cannot be sized and gets no batches.
     float extent = hi[2] - lo[2];
     if (!(extent > 0.0f) || !std::isfinite(extent)) return;
-    float k = heliScale * 0.76f / extent;
+    float k = MeshScale * 0.76f / extent;
     if (!std::isfinite(k)) return;
     for (size_t i = 0; i < size_t(m.vertexCount) * 3; ++i)
         m.positions[i] *= k;
@@ -546,7 +546,7 @@ void BuildMeshBatches(XMesh& mesh) {
         }
     }
     rotorSpan = widest;
-    MeshLowestPoint = lowest;
+    MeshLowestY = lowest;
     std::swap(m.batches[rotor], m.batches[m.batchCount - 1]);
 }
 

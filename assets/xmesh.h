@@ -77,7 +77,8 @@ constexpr int ShadowCirclePoints = 37;
 
 extern XMesh HeliMesh;        // the one helicopter mesh of the program
 extern float rotorSpan;       // width of the rotor batch along x, after scaling
-extern float MeshLowestPoint; // smallest y of any batch vertex, after scaling (read by the flight model)
+extern float MeshScale;       // size factor the batches are built at (the program keeps it at heliScale)
+extern float MeshLowestY;     // smallest y of any batch vertex, after scaling
 extern bool meshFromFile;     // the current mesh came from a file (true) or the built-in resource (false)
 extern float shadowCircle[ShadowCirclePoints][3];
 extern std::string XMeshErrorText; // message of the last error raised
@@ -86,18 +87,18 @@ extern std::string XMeshErrorText; // message of the last error raised
 const char* XMeshErrorMessage(int32_t code);
 
 // Reads the mesh from the file at path (fromFile true) or from built-in resource 119 (path ignored),
-// then builds the batches. The previous mesh is released first. Callers that may race the simulation
-// tick (which reads MeshLowestPoint) hold SimMutex; afterwards they call BuildShadowCircle().
+// then builds the batches. The previous mesh is released first. Afterwards the caller calls
+// BuildShadowCircle().
 void LoadXMesh(const std::string& path, XMesh& mesh, bool fromFile);
 
 // Scans a mesh text of the given length into an empty mesh (no batches are built). Used by LoadXMesh
 // and by tests; the text need not be zero-terminated.
 void ParseXMeshText(XMesh& mesh, const char* text, size_t length);
 
-// Scales the positions to 0.76 m x heliScale along z, groups the faces into batches, moves the widest
-// batch (the main rotor) last and sets rotorSpan and MeshLowestPoint. Faces that refer outside the
+// Scales the positions to 0.76 m x MeshScale along z, groups the faces into batches, moves the widest
+// batch (the main rotor) last and sets rotorSpan and MeshLowestY. Faces that refer outside the
 // arrays are dropped; a mesh without usable faces gets no batches and keeps the previous rotorSpan and
-// MeshLowestPoint.
+// MeshLowestY.
 void BuildMeshBatches(XMesh& mesh);
 
 // shadowCircle[i] = (cos(10 i deg), sin(10 i deg), 0) x rotorSpan / 2, i = 0..36.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "flight/field.h"
 #include "flight/heli_state.h"
 
 uint32_t CrashCount = 0;

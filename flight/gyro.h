@@ -2,7 +2,7 @@
 // step.
 #pragma once
 #include <cstdint>
-#include "app/model_setup.h"
+#include "flight/model_setup.h"
 #include "flight/vec_math.h"
 
 enum : int32_t { GyroPerfectHeadHold = 0, GyroHeadingHold = 1, GyroRate = 2 };

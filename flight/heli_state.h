@@ -1,8 +1,8 @@
-// The helicopter state record, the flight-state machine and the per-step outputs read by other subsystems.
+// The helicopter state record and the flight-state machine's values.
 #pragma once
-#include <cstdint>
 #include <cstddef>
-#include <mutex>
+#include <cstdint>
+
 #include "flight/vec_math.h"
 
 // Sixteen floats; the recorder stores exactly these 64 bytes per frame.
@@ -35,38 +35,5 @@ enum : int32_t {
     FlightLockXYZ = 5,
 };
 
-constexpr int TrailRingSize = 10000;
-
 extern HeliState Heli;
 extern int32_t FlightState;
-extern const Vec3 PilotEye;
-extern Vec3 HeliStartPosition; // (0, 6, z); z becomes MeshLowestPoint at every reset
-// Lowest vertical coordinate of the helicopter mesh after scaling; defined and written by the mesh loader
-// (assets/xmesh.cpp, main thread, under SimMutex); the ground contact reads it every step.
-extern float MeshLowestPoint;
-extern Vec3 smoothedCameraTarget;
-extern float airspeedMph;
-extern Vec3 trailRing[TrailRingSize];
-extern uint32_t trailHead;
-extern uint32_t trailCount;
-extern uint32_t TrailCapacity;
-extern bool trailsOn;
-extern bool trailsDotted;
-
-// Guards all simulation state: the tick holds it for the step, wind and turbulence; every main-thread
-// command that writes simulation state takes it; a frame copies what it draws under it.
-extern std::mutex SimMutex;
-
-// One step of the flight model (simulation thread, SimMutex held). Reads the controls, may record or play a
-// recorder frame, classifies flight time, and after a crash calls PlayCrashSound (which only picks a sound).
-// Main thread: sets SimPaused under SimMutex (dialogs and file choosers that pause on opening).
-void PauseSimulation();
-
-void StepHelicopter(float dt);
-// Puts the helicopter back on its pad and ends a position lock or a crash. Callers hold SimMutex.
-void ResetHelicopter();
-// Times the step found a non-finite state (from unusable setup values) and put the helicopter back on its
-// pad.
-extern uint32_t NonFiniteResets;
-// True when every component of the state is a finite number.
-bool IsFiniteState(const HeliState& state);

@@ -1,22 +1,23 @@
 // StepHelicopter and ResetHelicopter: the fixed order of one step of the flight model.
-#include "flight/heli_state.h"
+#include "flight/heli_step.h"
 
 #include <cmath>
 
-#include "app/model_setup.h"
-#include "app/shared_flags.h"
-#include "app/user_prefs.h"
+#include "flight/field.h"
 #include "flight/ground.h"
 #include "flight/gyro.h"
+#include "flight/model_setup.h"
 #include "flight/rotor.h"
+#include "flight/trail.h"
 #include "flight/training.h"
 #include "flight/wind.h"
-#include "input/control_input.h"
-#include "log/flight_log.h"
-#include "recorder/flight_recorder.h"
-#include "sound/crash_sounds.h"
 
+const Vec3 PilotEye{0.0f, 0.0f, 1.8f};
+Vec3 HeliStartPosition{0.0f, 6.0f, 0.0f};
+Vec3 smoothedCameraTarget;
+float airspeedMph = 0.0f;
 uint32_t NonFiniteResets = 0;
+void (*OnHelicopterReset)() = nullptr;
 
 namespace {
 int32_t slowMotionCounter = 0;
@@ -57,8 +58,33 @@ void ClampToGround(HeliState& h, ContactWork& work) {
     if (3.0f * work.weight < load) work.yawStep = 0.0f;
 }
 
-// Collisions and ground contact after the position update. Returns true when the step ends in a crash.
-bool GroundContact(HeliState& h, ContactWork& work) {
+// The helicopter on its pad, at rest, without the crash-sound hook (the step reports its resets).
+void PutOnPad() {
+    HeliStartPosition.z = MeshLowestPoint;
+    Heli.position = HeliStartPosition;
+    Vec3 nose = WorldUnitY;
+    Vec3 up = WorldUnitZ;
+    normalize(nose);
+    normalize(up);
+    Heli.noseAxis = nose;
+    Heli.upAxis = up;
+    Heli.velocity = WorldZero;
+    Heli.rotorRpm = 0.0f;
+    Heli.voltageFactor = 1.0f;
+    Heli.pilotDistance = length(sub(Heli.position, PilotEye));
+    Heli.dopplerFactor = 1.0f;
+    ClearTrail();
+    HeadingAngle = 0.0f;
+    HeadingError = 0.0f;
+    HeadingTarget = 0.0f;
+    FlightState = FlightFlying;
+    SimClock = 0.0f;
+    TailTrim = 1.0f;
+}
+
+// Collisions and ground contact after the position update. Returns true when the step ends in a crash
+// (reported in out with its touchdown); a safe touchdown sets out.landed.
+bool GroundContact(HeliState& h, ContactWork& work, StepOutcome& out) {
     int32_t kind = CollisionKind(h.position, h.velocity, showSchoolBuilding);
     float restHeight = RestHeight();
     if (!(h.position.z <= restHeight) && kind == CrashGround) return false;
@@ -78,9 +104,11 @@ bool GroundContact(HeliState& h, ContactWork& work) {
             FlightState = FlightCrashed;
             CrashTicks = 0;
             WriteCrashReport(t);
-            PlayCrashSound();
+            out.crashed = true;
+            out.touchdown = t;
             return true;
         }
+        out.landed = true;
         if (RandomAttitude.randomAttitudesEnabled) {
             GenerateRandomAttitude();
             FlightState = FlightFlying;
@@ -114,52 +142,63 @@ bool GroundContact(HeliState& h, ContactWork& work) {
 
 // A setup value that is not finite (a hand-edited .par file, say) must not leave a poisoned state
 // behind: the helicopter goes back to its pad instead.
-void GuardState(HeliState& h) {
+void GuardState(HeliState& h, StepOutcome& out) {
     if (IsFiniteState(h)) return;
     NonFiniteResets += 1;
-    ResetHelicopter();
+    PutOnPad();
+    out.reset = true;
 }
 } // namespace
 
-void StepHelicopter(float dt) {
-    HeliState& h = Heli;
-    const ModelSetup& m = Model;
+namespace {
+// What the parts of one step hand on to the later ones.
+struct StepWork {
+    Vec3 right;      // nose x up at the start of the step
+    float driftWave; // sin(SimClock x pi / 300)
+    float w;         // rotor speed relative to 2500 rpm
+    Vec3 airVel;     // velocity relative to the air
+    StepSticks sticks;
+    float rollIncrement, pitchIncrement, yawCmd;
+    float rollTranslation, pitchTranslation, rollGust, pitchGust;
+    float bladePitchDeg, vAxial;
+    float aoa, lift, motor;
+    float mass, weightN;
+    Vec3 inPlane, weight, thrust, translationalLift, sideForce, drag;
+    float yawStep;
+    Vec3 acceleration;
+};
 
-    // 1. Camera target filter, on every call.
-    smoothedCameraTarget = add(scale(smoothedCameraTarget, 0.5f), scale(h.position, 0.5f));
-
-    // 2. Crash countdown (before the pause test, so it runs while paused too).
+// 2.-4. The crash countdown (it runs while paused too), the pause, and one call in eight during
+// slow-motion playback. True when the step ends here.
+bool StepEndsEarly(const StepInputs& inputs, StepOutcome& out) {
     if (FlightState == FlightCrashed || FlightState == FlightCrashShown) {
         CrashTicks += 1;
-        if (CrashTicks >= 60) ResetHelicopter();
-        return;
+        if (CrashTicks >= 60) {
+            PutOnPad();
+            out.reset = true;
+        }
+        return true;
     }
-    // 3.-4. Pause, and one step in eight during slow-motion playback.
-    if (SimPaused) return;
-    if (SlowMotionPlayback && RecorderPlaying()) {
+    if (inputs.paused) return true;
+    if (inputs.slowMotion) {
         slowMotionCounter += 1;
-        if (slowMotionCounter < 8) return;
+        if (slowMotionCounter < 8) return true;
         slowMotionCounter = 0;
     }
+    return false;
+}
 
-    // 5.-7.
-    ClassifyFlightTime(h, dt);
-    SimClock += dt;
-    float driftWave = std::sin(SimClock * Pi / 300.0f);
-    Vec3 right = cross(h.noseAxis, h.upAxis);
+// 8.-10. The sticks with the exponential rates, the dead band of the cyclic and the swash-plate crosstalk.
+StepSticks MixSticks(const StepSticks& sticks, const ModelSetup& m) {
+    float roll = Finite(ApplyExpo(Finite(sticks.roll), m.expoRoll));
+    float pitch = Finite(ApplyExpo(Finite(sticks.pitch), m.expoPitch));
+    float yaw = Finite(ApplyExpo(Finite(sticks.yaw), m.expoYaw));
+    float throttle = Finite(sticks.throttle);
+    float collective = Finite(sticks.collective);
 
-    // 8. Controls, in this call order.
-    float roll = Finite(ApplyExpo(Finite(GetControlInput(Roll)), m.expoRoll));
-    float pitch = Finite(ApplyExpo(Finite(GetControlInput(Pitch)), m.expoPitch));
-    float yaw = Finite(ApplyExpo(Finite(GetControlInput(Yaw)), m.expoYaw));
-    float throttle = Finite(GetMotorThrottle(SimClock));
-    float collective = Finite(GetControlInput(Collective));
-
-    // 9. Dead band of the cyclic.
     if (roll > -0.01f && roll < 0.01f) roll = 0.0f;
     if (pitch > -0.01f && pitch < 0.01f) pitch = 0.0f;
 
-    // 10. Swash-plate crosstalk.
     roll += Swash.elevToAileron * pitch;
     pitch += Swash.aileronToElev * roll;
     if (collective > 0.0f) {
@@ -169,58 +208,84 @@ void StepHelicopter(float dt) {
         roll += Swash.negCollToAileron * collective;
         pitch += Swash.negCollToElev * collective;
     }
+    return StepSticks{roll, pitch, yaw, throttle, collective};
+}
 
-    // 11.-12. Rotor speed relative to 2500 rpm; velocity relative to the air.
-    float w = h.rotorRpm / 2500.0f;
+// 11.-13. Rotor speed ratio, the air, cyclic increments, yaw command, translation and gust terms, blade
+// pitch and inflow.
+void CyclicAndAirTerms(const HeliState& h, const ModelSetup& m, float dt, StepWork& s) {
+    s.w = h.rotorRpm / 2500.0f;
+    const float w = s.w;
+    const Vec3 right = s.right;
     Vec3 airVel = add(sub(h.velocity, scale(Wind.windVelocity, 0.447f)), Turbulence.turbVelocity);
-
-    // 13. Cyclic increments, yaw command, translation and gust terms, blade pitch and inflow.
-    float rollIncrement =
-        CyclicIncrement(CyclicCarry.roll, m.rollCyclicRate, roll, w, dt, m.cyclicInstability);
-    float pitchIncrement =
-        CyclicIncrement(CyclicCarry.pitch, m.elevCyclicRate, pitch, w, dt, m.cyclicInstability);
-    float yawCmd = YawCommand(m.yawRate, yaw, w, dt);
+    s.airVel = airVel;
+    s.rollIncrement =
+        CyclicIncrement(CyclicCarry.roll, m.rollCyclicRate, s.sticks.roll, w, dt, m.cyclicInstability);
+    s.pitchIncrement =
+        CyclicIncrement(CyclicCarry.pitch, m.elevCyclicRate, s.sticks.pitch, w, dt, m.cyclicInstability);
+    s.yawCmd = YawCommand(m.yawRate, s.sticks.yaw, w, dt);
     float rollTranslation = -0.001f * m.translationPitchUp * dot(airVel, right);
     float pitchTranslation = -0.001f * m.translationPitchUp * dot(airVel, h.noseAxis);
     Vec3 gust = add(Wind.windRate, Turbulence.turbKick);
     float rollGust = 0.001f * m.gustPitchUp * dot(gust, right);
     float pitchGust = 0.001f * m.gustPitchUp * dot(gust, h.noseAxis);
-    float bladePitchDeg = m.maxCollective * collective;
-    float vAxial = dot(airVel, h.upAxis);
+    s.rollTranslation = rollTranslation;
+    s.pitchTranslation = pitchTranslation;
+    s.rollGust = rollGust;
+    s.pitchGust = pitchGust;
+    s.bladePitchDeg = m.maxCollective * s.sticks.collective;
+    s.vAxial = dot(airVel, h.upAxis);
+}
 
-    // 14. Angle of attack, descent lift, motor and drag torques, rotor speed.
-    float aoa = BladeAngleOfAttack(h.rotorRpm, m.rotorDiameter, bladePitchDeg, vAxial);
-    float lift = DescentLiftFactor(vAxial);
+// 14. Angle of attack, descent lift, motor and drag torques, rotor speed.
+void SpinRotor(HeliState& h, const ModelSetup& m, float dt, StepWork& s) {
+    const float throttle = s.sticks.throttle;
+    const float bladePitchDeg = s.bladePitchDeg;
+    float aoa = BladeAngleOfAttack(h.rotorRpm, m.rotorDiameter, bladePitchDeg, s.vAxial);
+    float lift = DescentLiftFactor(s.vAxial);
     float motor = MotorTorqueAtRotor(m, h.voltageFactor, throttle, h.rotorRpm);
     float rotorTorque = motor + ProfileDragTorque(m, h.rotorRpm, aoa) +
                         InducedDragTorque(m, h.rotorRpm, aoa, bladePitchDeg) +
                         RotorBrakeTorque(h.rotorRpm, throttle);
     h.rotorRpm = NextRotorRpm(h.rotorRpm, rotorTorque, UsableRotorInertia(m), dt);
+    s.aoa = aoa;
+    s.lift = lift;
+    s.motor = motor;
+}
 
-    // 15. Forces.
+// 15. Weight, thrust with translational lift and ground effect, the tail's side push and body drag.
+void Forces(const HeliState& h, const ModelSetup& m, StepWork& s) {
+    const Vec3 airVel = s.airVel;
+    const Vec3 right = s.right;
+    const float w = s.w;
+    const float aoa = s.aoa;
     float mass = UsableMass(m);
     float weightN = mass * 9.8f;
-    Vec3 weight{0.0f, 0.0f, -weightN};
-    vAxial = dot(airVel, h.upAxis);
+    s.mass = mass;
+    s.weightN = weightN;
+    s.weight = Vec3{0.0f, 0.0f, -weightN};
+    float vAxial = dot(airVel, h.upAxis);
     Vec3 inPlane = sub(airVel, scale(h.upAxis, vAxial));
+    s.inPlane = inPlane;
     airspeedMph = length(airVel) * 2.24f;
     float inPlaneSpeed = length(inPlane);
     Vec3 translationalLift = scale(h.upAxis, aoa * m.translationalLift * inPlaneSpeed * w);
     float ge = GroundEffectFactor(h.position.z, heliScale, m.groundEffect);
-    Vec3 thrust = scale(h.upAxis, aoa * m.liftAtFullCollective * w * w * ge * lift);
+    Vec3 thrust = scale(h.upAxis, aoa * m.liftAtFullCollective * w * w * ge * s.lift);
     Vec3 sideForce = scale(right, -length(thrust) * m.sideThrustPercent / 100.0f);
-    Vec3 drag = BodyDrag(m, airVel, h.noseAxis, right, h.upAxis);
+    s.translationalLift = translationalLift;
+    s.thrust = thrust;
+    s.sideForce = sideForce;
+    s.drag = BodyDrag(m, airVel, h.noseAxis, right, h.upAxis);
+}
 
-    // 16. Yaw of the step from the gyro.
-    float yawStep =
-        GyroYawStep(m, FlightState, h.rotorRpm, yawCmd, driftWave, motor, Weathervane(right, inPlane));
-
-    // 17. Semi-implicit Euler: velocity first.
-    Vec3 force = add(add(add(add(thrust, translationalLift), weight), drag), sideForce);
-    Vec3 acceleration = scale(force, 1.0f / mass);
+// 17.-18. Semi-implicit Euler, velocity first, then the position by flight state.
+void Move(HeliState& h, float dt, StepWork& s) {
+    Vec3 force = add(add(add(add(s.thrust, s.translationalLift), s.weight), s.drag), s.sideForce);
+    Vec3 acceleration = scale(force, 1.0f / s.mass);
+    s.acceleration = acceleration;
     h.velocity = add(h.velocity, scale(acceleration, dt));
 
-    // 18. Position by flight state.
     if (FlightState == FlightLockXYZ) {
         h.position = Vec3{0.0f, 4.0f, 2.0f};
     } else if (FlightState == FlightFlying || FlightState == FlightLockXY) {
@@ -230,19 +295,14 @@ void StepHelicopter(float dt) {
             h.position.y = 4.0f;
         }
     }
+}
 
-    // 19. Collisions and ground contact; a crash ends the step here.
-    ContactWork work{right, weightN, thrust.z, acceleration.z, rollIncrement, pitchIncrement, yawStep};
-    if (GroundContact(h, work)) {
-        GuardState(h);
-        return;
-    }
-
-    // 20.-21. Heading bookkeeping and the attitude update about the axes of the start of the update.
+// 20.-21. Heading bookkeeping and the attitude update about the axes of the start of the update.
+void Turn(HeliState& h, const ContactWork& work, const StepWork& s) {
     LastYawStep = work.yawStep;
     HeadingAngle += work.yawStep;
-    float phi = rollTranslation + work.rollIncrement + rollGust;
-    float theta = pitchTranslation + work.pitchIncrement + pitchGust;
+    float phi = s.rollTranslation + work.rollIncrement + s.rollGust;
+    float theta = s.pitchTranslation + work.pitchIncrement + s.pitchGust;
     Vec3 left = cross(h.upAxis, h.noseAxis);
     Mat4 turn = multiply(multiply(RotationAbout(left, theta), RotationAbout(h.noseAxis, phi)),
                          RotationAbout(h.upAxis, work.yawStep));
@@ -250,8 +310,10 @@ void StepHelicopter(float dt) {
     h.noseAxis = transform(h.noseAxis, turn);
     normalize(h.upAxis);
     normalize(h.noseAxis);
+}
 
-    // 22. Distance and Doppler factor for the motor sound.
+// 22. Distance and Doppler factor for the motor sound.
+void DistanceAndDoppler(HeliState& h) {
     Vec3 fromPilot = sub(h.position, PilotEye);
     h.pilotDistance = length(fromPilot);
     if (h.pilotDistance > 0.0f) {
@@ -260,45 +322,56 @@ void StepHelicopter(float dt) {
     } else {
         h.dopplerFactor = 1.0f;
     }
-    GuardState(h);
+}
+} // namespace
 
-    // 23. Recorder.
-    if (RecorderRecording())
-        RecordFrame();
-    else if (RecorderPlaying())
-        PlayFrame(false);
-    else
-        KeepInstantReplayFrame();
+StepOutcome StepHelicopter(const StepInputs& inputs, float dt) {
+    HeliState& h = Heli;
+    const ModelSetup& m = Model;
+    StepOutcome out;
 
-    // 24. Trail sample.
-    if (trailHead >= static_cast<uint32_t>(TrailRingSize)) trailHead = 0;
-    trailRing[trailHead] = h.position;
-    trailHead += 1;
-    if (trailHead > trailCount) trailCount = trailHead;
-    if (trailHead >= TrailCapacity) trailHead = 0;
+    // 1. Camera target filter, on every call.
+    smoothedCameraTarget = add(scale(smoothedCameraTarget, 0.5f), scale(h.position, 0.5f));
+    if (StepEndsEarly(inputs, out)) return out;
+
+    // 5.-7. The time to classify under the state the step starts from, the clock, the gyro's drift.
+    out.classify = true;
+    out.classifyState = h;
+    out.classifyFlightState = FlightState;
+    out.classifySeconds = dt;
+    SimClock += dt;
+    StepWork s{};
+    s.driftWave = std::sin(SimClock * Pi / 300.0f);
+    s.right = cross(h.noseAxis, h.upAxis);
+
+    StepSticks sticks = inputs.sticks;
+    if (inputs.gateThrottle) sticks.throttle = inputs.gateThrottle(sticks.throttle, SimClock);
+    s.sticks = MixSticks(sticks, m);
+    CyclicAndAirTerms(h, m, dt, s);
+    SpinRotor(h, m, dt, s);
+    Forces(h, m, s);
+    // 16. Yaw of the step from the gyro.
+    s.yawStep = GyroYawStep(m, FlightState, h.rotorRpm, s.yawCmd, s.driftWave, s.motor,
+                            Weathervane(s.right, s.inPlane));
+    Move(h, dt, s);
+
+    // 19. Collisions and ground contact; a crash ends the step here.
+    ContactWork work{s.right,         s.weightN,        s.thrust.z, s.acceleration.z,
+                     s.rollIncrement, s.pitchIncrement, s.yawStep};
+    if (GroundContact(h, work, out)) {
+        GuardState(h, out);
+        return out;
+    }
+    Turn(h, work, s);
+    DistanceAndDoppler(h);
+    GuardState(h, out);
+
+    // 23.-24. The recorder frame and the trail sample follow in the caller.
+    out.completed = true;
+    return out;
 }
 
 void ResetHelicopter() {
-    EndCrashSound();
-    HeliStartPosition.z = MeshLowestPoint;
-    Heli.position = HeliStartPosition;
-    Vec3 nose = WorldUnitY;
-    Vec3 up = WorldUnitZ;
-    normalize(nose);
-    normalize(up);
-    Heli.noseAxis = nose;
-    Heli.upAxis = up;
-    Heli.velocity = WorldZero;
-    Heli.rotorRpm = 0.0f;
-    Heli.voltageFactor = 1.0f;
-    Heli.pilotDistance = length(sub(Heli.position, PilotEye));
-    Heli.dopplerFactor = 1.0f;
-    trailHead = 0;
-    trailCount = 0;
-    HeadingAngle = 0.0f;
-    HeadingError = 0.0f;
-    HeadingTarget = 0.0f;
-    FlightState = FlightFlying;
-    SimClock = 0.0f;
-    TailTrim = 1.0f;
+    if (OnHelicopterReset) OnHelicopterReset();
+    PutOnPad();
 }

@@ -1,7 +1,7 @@
 // Rotor, motor, forces and cyclic response: the pieces of the step that turn sticks and airflow into
 // rotor speed, forces and the cyclic part of the attitude change.
 #pragma once
-#include "app/model_setup.h"
+#include "flight/model_setup.h"
 #include "flight/vec_math.h"
 
 // What the previous step's cyclic rotation carries into the next one (radians per step); not cleared by a

@@ -4,13 +4,13 @@
 #include <imgui.h>
 #include <mutex>
 
-#include "app/shared_flags.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 
 #include "input/input_dialogs.h"
-#include "input/input_ui_widgets.h"
 #include "input/joystick_calibration.h"
-#include "platform/joystick_device.h"
+#include "input/transmitter.h"
+#include "ui/dialog_ui.h"
 
 namespace {
 constexpr const char* Title = "Calibrate";
@@ -51,17 +51,16 @@ void ShowFirstCalibration() {
 }
 
 void DrawCalibrateDialog() {
+    bool openNow = false;
     if (requested) {
         requested = false;
         BeginCalibration(Calibration, session);
         session.axisCount = AxesOfDeviceInUse();
         inProgress = true;
         StartDialogTimer(lastTick);
-        ImGui::OpenPopup(Title);
-        ImGui::SetNextWindowPos(ImGui::GetMainViewport()->GetCenter(), ImGuiCond_Appearing,
-                                ImVec2(0.5f, 0.5f));
+        openNow = true;
     }
-    if (!ImGui::BeginPopupModal(Title, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
+    if (!BeginCenteredModal(Title, openNow, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
     if (DialogTimerDue(lastTick)) CalibrationTick(Calibration, session);
     if (firstStart) {
         ImGui::TextUnformatted("Your transmitter is connected but not calibrated yet. The simulation waits");

@@ -1,5 +1,5 @@
 // The channel mapping record, its file, the raw switch test, keyboard states and the mapping dialog rules.
-#include "app/safe_file.h"
+#include "assets/safe_file.h"
 #include "input/channel_mapping.h"
 
 #include <algorithm>

@@ -7,9 +7,9 @@
 
 #include "input/channel_mapping.h"
 #include "input/input_dialogs.h"
-#include "input/input_ui_widgets.h"
 #include "input/joystick_calibration.h"
 #include "input/shared_field.h"
+#include "ui/dialog_ui.h"
 
 namespace {
 
@@ -45,16 +45,17 @@ void ReadSwitches(SwitchChooser& c) {
 
 void DrawChannelChooser() {
     ChannelChooser& c = channelChooser;
+    bool openNow = false;
     if (c.requested) {
         c.requested = false;
         c.title = "Choose Input Channel - " + c.name + ChannelPopupId;
         for (int& b : c.bars)
             b = 0;
         StartDialogTimer(c.lastTick);
-        ImGui::OpenPopup(c.title.c_str());
+        openNow = true;
     }
     if (c.title.empty() ||
-        !ImGui::BeginPopupModal(c.title.c_str(), nullptr, ImGuiWindowFlags_AlwaysAutoResize))
+        !BeginCenteredModal(c.title.c_str(), openNow, nullptr, ImGuiWindowFlags_AlwaysAutoResize))
         return;
     if (DialogTimerDue(c.lastTick)) {
         for (int i = 0; i < JoystickAxisCount; ++i)
@@ -81,15 +82,16 @@ void DrawChannelChooser() {
 
 void DrawSwitchChooser() {
     SwitchChooser& c = switchChooser;
+    bool openNow = false;
     if (c.requested) {
         c.requested = false;
         c.title = "Choose Input Switch - " + c.name + SwitchPopupId;
         ReadSwitches(c);
         StartDialogTimer(c.lastTick);
-        ImGui::OpenPopup(c.title.c_str());
+        openNow = true;
     }
     if (c.title.empty() ||
-        !ImGui::BeginPopupModal(c.title.c_str(), nullptr, ImGuiWindowFlags_AlwaysAutoResize))
+        !BeginCenteredModal(c.title.c_str(), openNow, nullptr, ImGuiWindowFlags_AlwaysAutoResize))
         return;
     if (DialogTimerDue(c.lastTick)) ReadSwitches(c);
     int chosen = -1;

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/model_setup.h"
+#include "flight/model_setup.h"
 #include "input/channel_mapping.h"
 #include "input/joystick_calibration.h"
 #include "input/shared_field.h"
@@ -71,10 +71,9 @@ float GetControlInput(ControlFunction f) {
     return v;
 }
 
-float GetMotorThrottle(float clockSinceReset) {
-    float v = GetControlInput(Throttle);
-    if (RecorderPlaying() || ScriptedControlInput) return v;
-    v = InterlockedThrottle(Interlock, v, clockSinceReset);
+float GateMotorThrottle(float throttle, float clockSinceReset) {
+    if (RecorderPlaying() || ScriptedControlInput) return throttle;
+    float v = InterlockedThrottle(Interlock, throttle, clockSinceReset);
     LastControlInputs[Throttle] = v;
     return v;
 }

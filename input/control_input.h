@@ -6,9 +6,10 @@ enum ControlFunction : int32_t { Roll = 0, Pitch = 1, Yaw = 2, Throttle = 3, Col
 
 // Roll, pitch, yaw and collective in -1..+1; throttle 0..1 with the simulator curves.
 float GetControlInput(ControlFunction f);
-// The throttle the motor gets in a step: GetControlInput(Throttle) held at 0 by the start and reset
-// interlock (input/throttle_interlock.h) while flying on the live sticks; clockSinceReset is SimClock.
-float GetMotorThrottle(float clockSinceReset);
+// The throttle the motor gets in a step: the throttle read held at 0 by the start and reset interlock
+// (input/throttle_interlock.h) while flying on the live sticks; playback and scripts pass through.
+// clockSinceReset is SimClock.
+float GateMotorThrottle(float throttle, float clockSinceReset);
 bool IsIdleUpOn();
 bool IsThrottleHoldOn();
 float GetCollectiveStick();
@@ -16,8 +17,6 @@ float GetCollectiveStick();
 // of GetControlInput / GetCollectiveStick hold SimMutex, so these are only written under it.
 extern float LastControlInputs[5];
 
-// Exponential rate (percent, normally 0..35) applied to a stick value in -1..+1.
-float ApplyExpo(float x, int32_t percent);
 // Five-point curve (percent at stick -1, -0.5, 0, +0.5, +1) applied to a stick value in -1..+1;
 // points outside 0..100 extrapolate linearly.
 float ApplyCurve(float x, const int32_t points[5]);

@@ -4,11 +4,12 @@
 #include <mutex>
 
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "input/channel_mapping.h"
 #include "input/control_input.h"
 #include "input/input_dialogs.h"
 #include "input/transmitter_check.h"
-#include "input/input_ui_widgets.h"
+#include "ui/dialog_ui.h"
 
 namespace {
 constexpr const char* Title = "Controller Mapping";
@@ -73,14 +74,15 @@ void ShowControllerMapping() {
 }
 
 void DrawControllerMappingDialog() {
+    bool openNow = false;
     if (requested) {
         requested = false;
         for (int& b : bars)
             b = 0;
         StartDialogTimer(lastTick);
-        ImGui::OpenPopup(Title);
+        openNow = true;
     }
-    if (!ImGui::BeginPopupModal(Title, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
+    if (!BeginCenteredModal(Title, openNow, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
     if (DialogTimerDue(lastTick)) DialogTick();
 
     MappingEnables enables = GetMappingEnables(Mapping);
@@ -122,5 +124,4 @@ void DrawControllerDialogs() {
     DrawCalibrateDialog();
     DrawControllerMappingDialog();
     DrawResetPauseDialog();
-    DrawTransmitterCheck();
 }

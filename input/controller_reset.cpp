@@ -1,8 +1,9 @@
 // The 50 ms controller switch watch: carries out a reset or pause asked for by the switches.
 #include <mutex>
 
-#include "app/shared_flags.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 #include "input/controller_switches.h"
 
 void PollControllerSwitches() {

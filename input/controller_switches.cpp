@@ -1,7 +1,7 @@
 // Edge detection of the controller reset and pause switches and the rules of their dialog.
 #include "input/controller_switches.h"
 
-#include "app/shared_flags.h"
+#include "flight/sim_control.h"
 #include "input/channel_mapping.h"
 #include "input/shared_field.h"
 

@@ -1,5 +1,5 @@
 // The joystick record, its file, axis normalisation and the calibration and device-selection rules.
-#include "app/safe_file.h"
+#include "assets/safe_file.h"
 #include "input/joystick_calibration.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include "input/channel_mapping.h"
 #include "input/controller_switches.h"
 #include "input/input_dialogs.h"
-#include "input/input_ui_widgets.h"
+#include "ui/dialog_ui.h"
 
 namespace {
 constexpr const char* Title = "Controller Reset + Pause";
@@ -16,11 +16,12 @@ void ShowResetPauseDialog() {
 }
 
 void DrawResetPauseDialog() {
+    bool openNow = false;
     if (requested) {
         requested = false;
-        ImGui::OpenPopup(Title);
+        openNow = true;
     }
-    if (!ImGui::BeginPopupModal(Title, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
+    if (!BeginCenteredModal(Title, openNow, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
     bool resetEnabled = Mapping.resetSwitchEnabled != 0;
     bool pauseEnabled = Mapping.pauseSwitchEnabled != 0;
     bool resetReverse = Mapping.resetReverse != 0;

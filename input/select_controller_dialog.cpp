@@ -6,7 +6,8 @@
 
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
-#include "platform/joystick_device.h"
+#include "input/transmitter.h"
+#include "ui/dialog_ui.h"
 
 namespace {
 constexpr const char* Title = "Select Controller";
@@ -21,14 +22,15 @@ void ShowSelectControllerDialog() {
 }
 
 void DrawSelectControllerDialog() {
+    bool openNow = false;
     if (requested) {
         requested = false;
         listed = ListSelectableControllers(PresentJoystickDevices());
         selected = -1; // the device in use is not preselected, only marked
         texts = ControllerListTexts(listed, Calibration.joystickId);
-        ImGui::OpenPopup(Title);
+        openNow = true;
     }
-    if (!ImGui::BeginPopupModal(Title, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
+    if (!BeginCenteredModal(Title, openNow, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
     bool close = false;
     if (ImGui::BeginListBox("##controllers", ImVec2(320.0f, 8 * ImGui::GetTextLineHeightWithSpacing()))) {
         for (int i = 0; i < static_cast<int>(listed.size()); ++i) {

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/safe_file.h"
+#include "assets/safe_file.h"
 #include "flight/ground.h"
 
 static_assert(std::endian::native == std::endian::little, "the log file is little-endian memory layout");
@@ -91,8 +91,8 @@ FlightClass FlightClassOf(const HeliState& state, int32_t flightState) {
     return ClassForwardFlight;
 }
 
-void ClassifyFlightTime(const HeliState& state, float dt) {
-    FlightClass c = FlightClassOf(state, FlightState);
+void ClassifyFlightTime(const HeliState& state, int32_t flightState, float dt) {
+    FlightClass c = FlightClassOf(state, flightState);
     FlightTimeTotals[ClassTotal] += dt;
     FlightTimeTotals[c] += dt;
 }

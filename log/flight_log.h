@@ -38,8 +38,8 @@ static_assert(offsetof(FlightLogRecord, totals) == 12);
 
 // The class of one step of flight for a state and flight state (class 1..9, never ClassTotal).
 FlightClass FlightClassOf(const HeliState& state, int32_t flightState);
-// Adds dt to the total and to the class of the state under the current FlightState. Called by the step.
-void ClassifyFlightTime(const HeliState& state, float dt);
+// Adds dt to the total and to the class of the state under flightState (the step's start).
+void ClassifyFlightTime(const HeliState& state, int32_t flightState, float dt);
 // Zeroes the totals and CrashCount: at start-up, "Reset Session", and after every append.
 void ResetSession();
 

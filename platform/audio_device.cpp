@@ -1,4 +1,5 @@
-// The SDL audio devices: the motor sound's two circulating blocks and the blocking crash sound player.
+// The SDL audio devices: one output whose callback asks for samples, and a player that plays a WAVE file
+// to its end. What is played comes from plain callbacks; this file knows nothing of the program's sounds.
 #include "platform/audio_device.h"
 
 #include <SDL.h>
@@ -11,21 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "app/program_paths.h"
-#include "app/safe_file.h"
-#include "app/user_prefs.h"
-#include "sound/crash_sounds.h"
-#include "sound/motor_sound.h"
-#include "sound/sound_levels.h"
-
 namespace {
 bool audioStarted = false;
 std::atomic<bool> failureReported{false};
+std::atomic<AudioFailureReport> failureReport{nullptr};
 
 // Tells the pilot once per run that there will be no sound, and why.
 void ReportAudioFailure(const char* what) {
     if (failureReported.exchange(true)) return;
-    PostUserMessage(std::string("No sound: ") + what + " (" + SDL_GetError() + ").");
+    AudioFailureReport report = failureReport.load();
+    if (report) report(std::string("No sound: ") + what + " (" + SDL_GetError() + ").");
 }
 
 // SDL's disk driver (used to capture the sound in tests) writes a device to the file named by
@@ -66,61 +62,25 @@ SDL_AudioDeviceID OpenOutput(SDL_AudioSpec& want, SDL_AudioSpec& have, bool cras
     return device;
 }
 
-// The motor output. The callback runs with the device lock held; the main thread takes that lock
-// (SDL_LockAudioDevice) before it touches the blocks of an open device.
+// The motor output. Its callback runs with the device lock held; LockMotorOutput takes that lock.
 SDL_AudioDeviceID motorDevice = 0;
-int motorChannels = 1;
 int motorRate = 0;
-int32_t motorBlockSamples = 0;
-std::vector<int16_t> motorBlocks[2];
-StereoGains blockGains[2]; // volume and stereo position taken when each block was filled
-int playingBlock = 0;      // the block the callback is handing out
-int32_t playingPos = 0;    // samples of it already handed out
-
-// Hands out the blocks in turn; a block that has been played to its end is refilled at once and goes
-// behind the other one, as a wave output hands a finished block back to be queued again. The volume and
-// the stereo position are taken with each block, as its rotor speed and distance are, and applied here on
-// the way out, so they too change only where a block starts.
-void FillMotorOutputBlock(int b) {
-    FillNextMotorBlock(motorBlocks[b].data(), motorBlockSamples);
-    StereoGains gains = CurrentPan();
-    const float volume = MotorOutputGain();
-    blockGains[b] = StereoGains{gains.left * volume, gains.right * volume};
-}
+int motorChannels = 1;
+std::atomic<AudioFill> motorFill{nullptr};
 
 void MotorCallback(void*, Uint8* stream, int len) {
-    int16_t* out = reinterpret_cast<int16_t*>(stream);
+    AudioFill fill = motorFill.load();
     const int channels = motorChannels;
-    int32_t wanted = len / (2 * channels);
-    if (motorBlockSamples <= 0) {
+    if (!fill) {
         std::memset(stream, 0, static_cast<size_t>(len));
         return;
     }
-    while (wanted > 0) {
-        if (playingPos >= motorBlockSamples) {
-            FillMotorOutputBlock(playingBlock);
-            playingBlock ^= 1;
-            playingPos = 0;
-        }
-        int32_t n = std::min(wanted, motorBlockSamples - playingPos);
-        WriteOutputFrames(motorBlocks[playingBlock].data() + playingPos, n, blockGains[playingBlock],
-                          channels, out);
-        out += n * channels;
-        wanted -= n;
-        playingPos += n;
-    }
+    fill(reinterpret_cast<int16_t*>(stream), len / (2 * channels), channels);
 }
 
-void FillBothBlocks() {
-    for (int b = 0; b < 2; ++b)
-        FillMotorOutputBlock(b);
-    playingBlock = 0;
-    playingPos = 0;
-}
+} // namespace
 
-// Plays one file on its own device and waits until it has been heard, or until stop is set. The file is
-// converted to 16-bit mono, then placed by the helicopter's bearing and scaled by the crash volume.
-void PlayCrashFile(const std::string& path, const std::atomic<bool>& stop) {
+void PlayWavFile(const std::string& path, const std::atomic<bool>& stop, MonoPlacement place) {
     SDL_AudioSpec fileSpec;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
@@ -153,12 +113,8 @@ void PlayCrashFile(const std::string& path, const std::atomic<bool>& stop) {
         ReportAudioFailure("the crash sound's audio output could not be opened");
         return;
     }
-    StereoGains gains = CurrentPan();
-    const float volume = CrashOutputGain();
-    gains.left *= volume;
-    gains.right *= volume;
     std::vector<int16_t> frames(mono.size() * static_cast<size_t>(obtained.channels));
-    WriteOutputFrames(mono.data(), samples, gains, obtained.channels, frames.data());
+    place(mono.data(), samples, obtained.channels, frames.data());
     SDL_QueueAudio(device, frames.data(), static_cast<Uint32>(frames.size() * 2));
     SDL_PauseAudioDevice(device, 0);
     while (!stop && SDL_GetQueuedAudioSize(device) > 0)
@@ -170,9 +126,9 @@ void PlayCrashFile(const std::string& path, const std::atomic<bool>& stop) {
         SDL_Delay(10);
     SDL_CloseAudioDevice(device);
 }
-} // namespace
 
-bool InitAudioDevices() {
+bool InitAudioDevices(AudioFailureReport report) {
+    failureReport = report;
     if (!audioStarted) {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             ReportAudioFailure("no audio device could be opened");
@@ -183,39 +139,21 @@ bool InitAudioDevices() {
         std::lock_guard<std::mutex> lock(deviceOpenMutex);
         motorCaptureFile = captureFile ? captureFile : "";
     }
-    SetCrashSoundPlayer(PlayCrashFile);
     return true;
 }
 
-void StartMotorSound() {
-    MotorSoundAudible = MotorSoundEnabled;
-    if (!audioStarted) return;
-    int rate = 0;
-    int32_t blockSamples = 0;
-    {
-        std::lock_guard<std::mutex> lock(MotorSoundMutex);
-        rate = static_cast<int>(MotorSound.format.samplesPerSec);
-        blockSamples = MotorSound.blockSamples;
-    }
-    if (blockSamples <= 0) return;
+bool AudioDevicesStarted() {
+    return audioStarted;
+}
 
-    // Only one output draws from the loop: an open one in the same format is reused.
-    if (motorDevice != 0 && rate == motorRate && blockSamples == motorBlockSamples) {
-        SDL_LockAudioDevice(motorDevice);
-        FillBothBlocks();
-        SDL_UnlockAudioDevice(motorDevice);
-        return;
-    }
-    if (motorDevice != 0) {
-        SDL_CloseAudioDevice(motorDevice);
-        motorDevice = 0;
-    }
-    motorRate = rate;
-    motorBlockSamples = blockSamples;
-    for (std::vector<int16_t>& block : motorBlocks)
-        block.assign(static_cast<size_t>(blockSamples), 0);
-    FillBothBlocks();
+int MotorOutputChannels(int rate) {
+    return motorDevice != 0 && rate == motorRate ? motorChannels : 0;
+}
 
+int OpenMotorOutput(int rate, AudioFill fill) {
+    CloseMotorOutput();
+    if (!audioStarted) return 0;
+    motorFill = fill;
     SDL_AudioSpec want;
     SDL_zero(want);
     want.freq = rate;
@@ -225,35 +163,31 @@ void StartMotorSound() {
     SDL_AudioSpec have;
     motorDevice = OpenOutput(want, have, false);
     if (motorDevice == 0) {
-        motorBlockSamples = 0;
         ReportAudioFailure("the motor sound's audio output could not be opened");
-        return;
+        return 0;
     }
+    motorRate = rate;
     motorChannels = have.channels == 2 ? 2 : 1;
     SDL_PauseAudioDevice(motorDevice, 0);
+    return motorChannels;
 }
 
-void LoadAndStartMotorSound() {
-    const std::string motorPath = ReadPath("data/motorsound.wav");
-    if (!LoadMotorSound(motorPath)) ReportReadFailure(motorPath, "the motor sound");
-    StartMotorSound();
+void LockMotorOutput() {
+    if (motorDevice != 0) SDL_LockAudioDevice(motorDevice);
 }
 
-void ToggleMotorSound() {
-    MotorSoundEnabled = !MotorSoundEnabled;
-    if (MotorSoundEnabled) {
-        LoadAndStartMotorSound();
-    } else {
-        MotorSoundAudible = false;
-        CloseMotorSoundFile();
-    }
+void UnlockMotorOutput() {
+    if (motorDevice != 0) SDL_UnlockAudioDevice(motorDevice);
+}
+
+void CloseMotorOutput() {
+    if (motorDevice != 0) SDL_CloseAudioDevice(motorDevice);
+    motorDevice = 0;
+    motorRate = 0;
 }
 
 void CloseAudioDevices() {
-    SetCrashSoundPlayer(nullptr);
-    if (motorDevice != 0) SDL_CloseAudioDevice(motorDevice);
-    motorDevice = 0;
-    motorBlockSamples = 0;
+    CloseMotorOutput();
     if (audioStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     audioStarted = false;
 }

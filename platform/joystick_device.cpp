@@ -1,12 +1,10 @@
-// SDL joystick access: a table of 16 id slots that survive hot-plugging, and the poll into Calibration.
+// SDL joystick access: a table of 16 id slots that survive hot-plugging, their list and their reading.
 #include "platform/joystick_device.h"
 
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstring>
-
-#include "input/shared_field.h"
 
 namespace {
 
@@ -18,13 +16,7 @@ struct DeviceSlot {
 };
 
 // Written on the main thread and read by the tick's poll, always under SDL's joystick lock.
-DeviceSlot slots[MaxJoystickDevices];
-TransmitterIdentity remembered;
-// The id whose device the last poll read (-1 when it read none), and the id of a device in use that
-// went missing while it was being read: its last sticks are kept until it is read again. Both are
-// touched only by the poll, under SDL's joystick lock.
-int32_t idReadLast = -1;
-int32_t idLost = -1;
+DeviceSlot slots[JoystickSlots];
 
 // SDL's joystick lock, also taken by SDL itself around its own joystick state.
 struct JoystickLock {
@@ -39,11 +31,11 @@ bool SameGuid(const SDL_JoystickGUID& a, const SDL_JoystickGUID& b) {
 // A returning device takes the free slot that last held a device of its kind; a new one the first
 // slot never used; failing both, the first free slot.
 int ChooseSlot(const SDL_JoystickGUID& guid) {
-    for (int i = 0; i < MaxJoystickDevices; ++i)
+    for (int i = 0; i < JoystickSlots; ++i)
         if (!slots[i].joystick && slots[i].everUsed && SameGuid(slots[i].guid, guid)) return i;
-    for (int i = 0; i < MaxJoystickDevices; ++i)
+    for (int i = 0; i < JoystickSlots; ++i)
         if (!slots[i].joystick && !slots[i].everUsed) return i;
-    for (int i = 0; i < MaxJoystickDevices; ++i)
+    for (int i = 0; i < JoystickSlots; ++i)
         if (!slots[i].joystick) return i;
     return -1;
 }
@@ -53,35 +45,28 @@ int ChooseSlot(const SDL_JoystickGUID& guid) {
 // Opens the device at an SDL device index into a slot; the caller holds the joystick lock.
 static void OpenDevice(int deviceIndex);
 
-bool InitJoystickDevices() {
+bool OpenJoystickDevices() {
     // The transmitter keeps flying the model while another window has the focus.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (!SDL_WasInit(SDL_INIT_JOYSTICK) && SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return false;
-    {
-        JoystickLock lock;
-        int n = SDL_NumJoysticks();
-        for (int i = 0; i < n; ++i)
-            OpenDevice(i);
-    }
-    BindTransmitter();
+    JoystickLock lock;
+    int n = SDL_NumJoysticks();
+    for (int i = 0; i < n; ++i)
+        OpenDevice(i);
     return true;
 }
 
-void ShutdownJoystickDevices() {
+void CloseJoystickDevices() {
     JoystickLock lock;
     for (DeviceSlot& s : slots) {
         if (s.joystick) SDL_JoystickClose(s.joystick);
         s = DeviceSlot{};
     }
-    idReadLast = idLost = -1;
 }
 
-void JoystickDeviceAdded(int deviceIndex) {
-    {
-        JoystickLock lock;
-        OpenDevice(deviceIndex);
-    }
-    BindTransmitter();
+void OpenJoystickDevice(int deviceIndex) {
+    JoystickLock lock;
+    OpenDevice(deviceIndex);
 }
 
 static void OpenDevice(int deviceIndex) {
@@ -100,98 +85,58 @@ static void OpenDevice(int deviceIndex) {
     slots[slot].everUsed = true;
 }
 
-bool JoystickDeviceRemoved(int instanceId) {
+int CloseJoystickDevice(int instanceId) {
     JoystickLock lock;
-    bool inUse = false;
-    int32_t id = LoadShared(Calibration.joystickId);
-    for (int i = 0; i < MaxJoystickDevices; ++i) {
+    int closed = -1;
+    for (int i = 0; i < JoystickSlots; ++i) {
         DeviceSlot& s = slots[i];
         if (s.joystick && s.instance == instanceId) {
             SDL_JoystickClose(s.joystick);
             s.joystick = nullptr;
             s.instance = -1;
-            inUse |= i == id;
+            closed = i;
         }
     }
-    return inUse;
+    return closed;
 }
 
-void SetRememberedTransmitter(const TransmitterIdentity& who) {
-    remembered = who;
-}
-
-const TransmitterIdentity& RememberedTransmitter() {
-    return remembered;
-}
-
-bool BindTransmitter() {
-    int32_t id = FindTransmitter(PresentJoystickDevices(), remembered);
-    if (id < 0) return false;
-    StoreShared(Calibration.joystickId, id);
-    return true;
-}
-
-TransmitterIdentity TransmitterIdentityOf(int32_t id) {
-    std::vector<JoystickDeviceInfo> devices = PresentJoystickDevices();
-    for (const JoystickDeviceInfo& d : devices)
-        if (d.id == id) return {d.guid, d.name, IdenticalDeviceIndex(devices, id)};
-    return {};
-}
-
-bool TransmitterPresent() {
+bool JoystickSlotOpen(int32_t id) {
     JoystickLock lock;
-    int32_t id = LoadShared(Calibration.joystickId);
-    return id >= 0 && id < MaxJoystickDevices && slots[id].joystick;
+    return id >= 0 && id < JoystickSlots && slots[id].joystick;
 }
 
-bool PollJoystick() {
+bool JoysticksStarted() {
+    return SDL_WasInit(SDL_INIT_JOYSTICK) != 0;
+}
+
+JoystickReading ReadJoystick(int32_t id, bool update) {
+    JoystickReading r;
     JoystickLock lock;
-    int32_t raw[JoystickAxisCount] = {};
-    int32_t id = LoadShared(Calibration.joystickId);
-    SDL_Joystick* joystick = (id >= 0 && id < MaxJoystickDevices) ? slots[id].joystick : nullptr;
-    if (!joystick || !SDL_JoystickGetAttached(joystick)) {
-        // The device read last poll is gone (perhaps before its removal event was handled): the step
-        // keeps its last sticks rather than flying on zeros, which read as full deflection.
-        if (idReadLast == id && id >= 0) idLost = id;
-        idReadLast = -1;
-        if (idLost == id) return false;
-        StoreJoystickPoll(Calibration, false, raw, 0);
-        return true;
-    }
-    idReadLast = id;
-    idLost = -1;
+    if (update) SDL_JoystickUpdate();
+    SDL_Joystick* joystick = (id >= 0 && id < JoystickSlots) ? slots[id].joystick : nullptr;
+    if (!joystick || !SDL_JoystickGetAttached(joystick)) return r;
+    r.attached = true;
     int axes = SDL_JoystickNumAxes(joystick);
-    for (int i = 0; i < JoystickAxisCount && i < axes; ++i)
-        raw[i] = SDL_JoystickGetAxis(joystick, i) + 32768;
+    for (int i = 0; i < JoystickReadAxes && i < axes; ++i)
+        r.raw[i] = SDL_JoystickGetAxis(joystick, i) + 32768;
     uint32_t mask = 0;
     int buttons = SDL_JoystickNumButtons(joystick);
     for (int b = 0; b < 32 && b < buttons; ++b)
         if (SDL_JoystickGetButton(joystick, b)) mask |= 1u << b;
+    r.buttons = static_cast<int32_t>(mask);
     // SDL's hat bits (up 1, right 2, down 4, left 8) are the four directions of each hat in turn.
     uint32_t hats = 0;
     int hatCount = SDL_JoystickNumHats(joystick);
     for (int h = 0; h < 4 && h < hatCount; ++h)
         hats |= static_cast<uint32_t>(SDL_JoystickGetHat(joystick, h) & 0x0F) << (4 * h);
-    StoreJoystickPoll(Calibration, true, raw, static_cast<int32_t>(mask), static_cast<int32_t>(hats));
-    return true;
+    r.hats = static_cast<int32_t>(hats);
+    return r;
 }
 
-bool ServiceJoystickPoll() {
-    // The event pump of this pass has already brought SDL's joystick state up to date.
-    return PollJoystick();
-}
-
-bool PollJoystickForStep() {
-    if (!SDL_WasInit(SDL_INIT_JOYSTICK)) return true;
+std::vector<JoystickSlotInfo> OpenJoystickSlots() {
     JoystickLock lock;
-    SDL_JoystickUpdate();
-    return PollJoystick();
-}
-
-std::vector<JoystickDeviceInfo> PresentJoystickDevices() {
-    JoystickLock lock;
-    std::vector<JoystickDeviceInfo> devices;
-    for (int i = 0; i < MaxJoystickDevices; ++i) {
+    std::vector<JoystickSlotInfo> devices;
+    for (int i = 0; i < JoystickSlots; ++i) {
         if (!slots[i].joystick) continue;
         char name[256];
         if (GetJoystickOemName(i, name) != 0 || name[0] == '\0')
@@ -207,7 +152,7 @@ int GetJoystickOemName(int id, char name[256]) {
     constexpr int NoCanDo = 166;
     JoystickLock lock;
     name[0] = '\0';
-    if (id < 0 || id >= MaxJoystickDevices || !slots[id].joystick) return NoCanDo;
+    if (id < 0 || id >= JoystickSlots || !slots[id].joystick) return NoCanDo;
     const char* product = SDL_JoystickName(slots[id].joystick);
     if (!product) return NoCanDo;
     std::snprintf(name, 256, "%s", product);

@@ -16,8 +16,8 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/resources.h"
 #include "platform/ui_font.h"
+#include "resources/resources.h"
 
 namespace {
 SDL_Window* window = nullptr;

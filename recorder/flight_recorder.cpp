@@ -9,11 +9,12 @@
 #include <system_error>
 #include <sys/types.h>
 
-#include "app/program_paths.h"
-#include "app/safe_file.h"
-#include "app/shared_flags.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
+#include "assets/text.h"
 #include "flight/heli_state.h"
-#include "input/control_input.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 
 FlightRecorder Recorder;
 
@@ -76,18 +77,26 @@ static bool LockedStartRecording() {
     return true;
 }
 
-void RecordFrame() {
-    if (!Recorder.recording || !Recorder.file) return;
+FrameControls ControlsForFrame;
+
+// The frame of the step just flown: the live state and ControlsForFrame.
+static RecordingFrame FrameOfThisStep() {
     RecordingFrame frame;
     std::memcpy(frame.heliState, &Heli, sizeof frame.heliState);
-    for (int i = 0; i < 5; i++) {
-        frame.controls[i] = LastControlInputs[i];
-        Recorder.frameControls[i] = frame.controls[i];
-    }
-    frame.flags[0] = IsIdleUpOn() ? 1 : 0;
-    frame.flags[1] = IsThrottleHoldOn() ? 1 : 0;
+    for (int i = 0; i < 5; i++)
+        frame.controls[i] = ControlsForFrame.controls[i];
+    frame.flags[0] = ControlsForFrame.idleUp ? 1 : 0;
+    frame.flags[1] = ControlsForFrame.throttleHold ? 1 : 0;
     frame.flags[2] = 0;
     frame.flags[3] = 0;
+    return frame;
+}
+
+void RecordFrame() {
+    if (!Recorder.recording || !Recorder.file) return;
+    RecordingFrame frame = FrameOfThisStep();
+    for (int i = 0; i < 5; i++)
+        Recorder.frameControls[i] = frame.controls[i];
     for (int i = 0; i < 4; i++)
         Recorder.frameFlags[i] = frame.flags[i];
     // Only frames that reached the stream are counted, so the header never promises more than is there.
@@ -95,6 +104,15 @@ void RecordFrame() {
         Recorder.frameCount += 1;
         Recorder.framesInFile = Recorder.frameCount.load();
     }
+}
+
+void RecorderStepFrame() {
+    if (RecorderRecording())
+        RecordFrame();
+    else if (RecorderPlaying())
+        PlayFrame(false);
+    else
+        KeepInstantReplayFrame();
 }
 
 static void LockedStopRecorder() {
@@ -407,36 +425,7 @@ std::string DatedRecordingName(std::time_t t) {
 }
 
 std::string DisplayableName(const std::string& name) {
-    std::string out;
-    const size_t n = name.size();
-    for (size_t i = 0; i < n;) {
-        const unsigned char c = static_cast<unsigned char>(name[i]);
-        size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        bool valid = length > 0 && i + length <= n;
-        for (size_t k = 1; valid && k < length; ++k)
-            valid = (static_cast<unsigned char>(name[i + k]) >> 6) == 2;
-        // Overlong forms and surrogates are refused as ImGui would misread them.
-        if (valid && length == 2) valid = c >= 0xC2;
-        if (valid && length == 3) {
-            const unsigned char d = static_cast<unsigned char>(name[i + 1]);
-            valid = !(c == 0xE0 && d < 0xA0) && !(c == 0xED && d >= 0xA0);
-        }
-        if (valid && length == 4) {
-            const unsigned char d = static_cast<unsigned char>(name[i + 1]);
-            valid = c <= 0xF4 && !(c == 0xF0 && d < 0x90) && !(c == 0xF4 && d >= 0x90);
-        }
-        if (!valid) {
-            out += '?';
-            ++i;
-        } else if (length == 1) {
-            out += c < 0x20 || c == 0x7F ? ' ' : static_cast<char>(c);
-            ++i;
-        } else {
-            out.append(name, i, length);
-            i += length;
-        }
-    }
-    return out;
+    return ShowableText(name, ' ');
 }
 
 // The instant replay: a ring of the last frames flown while nothing was recorded or played.
@@ -446,14 +435,7 @@ static uint32_t replayCount = 0; // frames held, up to InstantReplayFrames
 
 void KeepInstantReplayFrame() {
     if (replayRing.size() != InstantReplayFrames) replayRing.resize(InstantReplayFrames);
-    RecordingFrame& frame = replayRing[replayNext];
-    std::memcpy(frame.heliState, &Heli, sizeof frame.heliState);
-    for (int i = 0; i < 5; i++)
-        frame.controls[i] = LastControlInputs[i];
-    frame.flags[0] = IsIdleUpOn() ? 1 : 0;
-    frame.flags[1] = IsThrottleHoldOn() ? 1 : 0;
-    frame.flags[2] = 0;
-    frame.flags[3] = 0;
+    replayRing[replayNext] = FrameOfThisStep();
     replayNext = (replayNext + 1) % InstantReplayFrames;
     replayCount = std::min(replayCount + 1, InstantReplayFrames);
 }

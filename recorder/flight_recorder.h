@@ -7,16 +7,30 @@
 #include <ctime>
 #include <string>
 
+#include "flight/sim_control.h"
+
 // The calls the dynamics step and the controls make into the recorder; the recorder's own
 // record (FlightRecorder, one global instance) and its other operations are declared below them.
 bool RecorderRecording();
 bool RecorderPlaying();
-// Called by StepHelicopter with SimMutex held: write one frame while recording, read one while playing.
+// After every completed step, SimMutex held: writes the frame while recording, reads the next one over
+// HeliState while playing, and otherwise keeps it in the instant replay.
+void RecorderStepFrame();
+// Write one frame while recording, read one while playing.
 void RecordFrame();
 void PlayFrame(bool seeking);
-// Called by StepHelicopter with SimMutex held in every step that neither records nor plays: keeps the
-// frame in the instant replay, which holds the last InstantReplayFrames steps.
+// Keeps the frame in the instant replay, which holds the last InstantReplayFrames steps.
 void KeepInstantReplayFrame();
+// What a frame stores beside the state: the controls the step flew on, as GetControlInput returned them
+// (Roll, Pitch, Yaw, Throttle, Collective), and the idle-up and throttle-hold switches. The tick sets it
+// right before RecorderStepFrame.
+struct FrameControls {
+    float controls[5] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    bool idleUp = false;
+    bool throttleHold = false;
+};
+extern FrameControls ControlsForFrame;
+
 // The recorded control input of the current frame (function 0..4) and flag (0 idle-up, 1 throttle hold).
 float GetRecordedInput(int32_t function);
 bool GetRecordedFlag(int32_t index);
@@ -67,7 +81,7 @@ struct FlightRecorder {
 // Two minutes of steps at 20 steps a second.
 constexpr uint32_t InstantReplayFrames = 2400;
 // Simulated seconds of recording per frame: playback reads one frame every 50 ms tick.
-constexpr float RecordingSecondsPerFrame = 0.05f;
+constexpr float RecordingSecondsPerFrame = StepSeconds;
 
 extern FlightRecorder Recorder;
 

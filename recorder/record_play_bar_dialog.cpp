@@ -12,11 +12,12 @@
 #include <string>
 #include <utility>
 
-#include "app/shared_flags.h"
 #include "flight/heli_state.h"
-#include "platform/file_chooser.h"
-#include "platform/message_box.h"
+#include "flight/sim_control.h"
 #include "recorder/flight_recorder.h"
+#include "ui/dialog_ui.h"
+#include "ui/file_chooser.h"
+#include "ui/message_box.h"
 
 namespace {
 

@@ -7,15 +7,16 @@
 #include <mutex>
 #include <system_error>
 
-#include "app/program_paths.h"
-#include "app/safe_file.h"
-#include "app/shared_flags.h"
-#include "app/user_prefs.h"
 #include "assets/image.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
 #include "assets/xmesh.h"
+#include "flight/field.h"
 #include "flight/heli_state.h"
-#include "platform/resources.h"
+#include "flight/sim_control.h"
 #include "render/textures.h"
+#include "render/view_settings.h"
+#include "resources/resources.h"
 
 namespace {
 // The geometry file the helicopter is drawn from; empty for the built-in mesh (main thread).
@@ -23,10 +24,16 @@ std::string geometryInUse;
 
 // Builds the mesh in use again at heliScale; the caller holds SimMutex.
 void LockedRebuildMeshInUse() {
-    LoadXMesh(geometryInUse, HeliMesh, !geometryInUse.empty());
-    BuildShadowCircle();
+    LoadHeliMesh(geometryInUse, !geometryInUse.empty());
 }
 } // namespace
+
+void LoadHeliMesh(const std::string& path, bool fromFile) {
+    MeshScale = heliScale;
+    LoadXMesh(path, HeliMesh, fromFile);
+    MeshLowestPoint = MeshLowestY;
+    BuildShadowCircle();
+}
 
 void UseStockGeometry() {
     {

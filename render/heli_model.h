@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <string>
 
+// The helicopter mesh read at heliScale (from the file at path, or the built-in one), its lowest point
+// handed to the flight model and its shadow circle built. Callers hold SimMutex.
+void LoadHeliMesh(const std::string& path, bool fromFile);
+
 // "Stock 450 Geometry": the built-in mesh at heliScale with its shadow circle, the built-in skin, and a
 // canopy rebuild request (so the user's canopy is pasted into the fresh skin).
 void UseStockGeometry();

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/program_paths.h"
-#include "app/safe_file.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
+#include "flight/trail.h"
 #include "render/render_frame.h"
 #include "render/scenery.h"
 #include "render/textures.h"

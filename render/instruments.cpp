@@ -6,8 +6,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/user_prefs.h"
+#include "flight/heli_step.h"
 #include "render/stroke_text.h"
+#include "render/view_settings.h"
 
 int32_t InstrumentSizeChoice = 0;
 

@@ -1,4 +1,5 @@
 // Carrying the helicopter's pose forward between ticks from the last two steps.
+#include "flight/sim_control.h"
 #include "render/motion_smoothing.h"
 
 #include <algorithm>
@@ -88,7 +89,8 @@ SmoothedPose CarryForward(const MotionHistory& history, const HeliState& live, V
     pose.noseAxis = nose;
     pose.upAxis = up;
     // The camera filter moves half way to the helicopter on every tick; carry it forward the same way.
-    float g = static_cast<float>(std::clamp((frameTime - history.lastTickTime) / 0.05, 0.0, 1.0));
+    float g = static_cast<float>(
+        std::clamp((frameTime - history.lastTickTime) / (StepPeriodMs / 1000.0), 0.0, 1.0));
     pose.cameraTarget = add(liveCameraTarget, scale(sub(live.position, liveCameraTarget), 0.5f * g));
     return pose;
 }

@@ -6,13 +6,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/user_prefs.h"
+#include "flight/heli_step.h"
 #include "render/helicopter.h"
 #include "render/hover_box.h"
 #include "render/instruments.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
 #include "render/textures.h"
+#include "render/view_settings.h"
 #include "render/view_zoom.h"
 
 int32_t clientWidth = 1;

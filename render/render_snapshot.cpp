@@ -1,13 +1,14 @@
 // Copying what a frame draws out of the simulation globals, under the simulation lock.
 #include "render/render_snapshot.h"
 
-#include "app/shared_flags.h"
+#include "flight/heli_step.h"
 #include "flight/hover_trainer.h"
+#include "flight/sim_control.h"
+#include "flight/trail.h"
 #include "flight/wind.h"
-#include "input/control_input.h"
-#include "recorder/flight_recorder.h"
 
 RenderSnapshot FrameSnapshot;
+void (*CaptureControlsForFrame)(RenderSnapshot& snap) = nullptr;
 
 void CopyTrailParts(const Vec3* ring, uint32_t head, uint32_t count, uint32_t capacity,
                     std::vector<Vec3>& older, std::vector<Vec3>& newer) {
@@ -35,16 +36,9 @@ void CaptureRenderSnapshot() {
     s.flightState = FlightState;
     s.windType = Wind.windType;
     s.windVelocity = Wind.windVelocity;
-    s.rollInput = GetControlInput(Roll);
-    s.pitchInput = GetControlInput(Pitch);
-    s.yawInput = GetControlInput(Yaw);
-    s.collectiveStick = GetCollectiveStick();
-    s.idleUpOn = IsIdleUpOn();
-    s.throttleHoldOn = IsThrottleHoldOn();
+    if (CaptureControlsForFrame) CaptureControlsForFrame(s);
     s.simPaused = SimPaused;
     s.slowMotionPlayback = SlowMotionPlayback;
-    s.recorderPlaying = RecorderPlaying();
-    s.recorderRecording = RecorderRecording();
     s.history = StepHistory;
     s.hoverBoxOn = Trainer.active;
     s.hoverInside = Trainer.inside;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 #include "flight/heli_state.h"
+#include "flight/trail.h"
 #include "render/motion_smoothing.h"
 
 struct RenderSnapshot {
@@ -41,6 +42,9 @@ extern RenderSnapshot FrameSnapshot;
 
 // Fills FrameSnapshot from the live globals while holding SimMutex. Main thread, once per frame.
 void CaptureRenderSnapshot();
+// Set by the program: fills the snapshot's sticks, switches and recorder marks from the controls and the
+// recorder; called by CaptureRenderSnapshot with SimMutex held. Left null, they stay as they were.
+extern void (*CaptureControlsForFrame)(RenderSnapshot& snap);
 
 // Moves the snapshot's helicopter pose and camera target to frameTime (FrameClockSeconds) when
 // SmoothMotion is on; the state the step wrote stays as it is.

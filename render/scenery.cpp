@@ -3,8 +3,9 @@
 
 #include <GL/gl.h>
 #include <cmath>
+#include <initializer_list>
 
-#include "app/user_prefs.h"
+#include "flight/field.h"
 
 static_assert(sizeof(GLuint) == sizeof(uint32_t));
 

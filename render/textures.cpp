@@ -7,13 +7,16 @@
 #include <cstring>
 #include <vector>
 
-#include "app/program_paths.h"
-#include "app/safe_file.h"
-#include "app/shared_flags.h"
-#include "app/user_prefs.h"
-#include "platform/resources.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
 #include "render/helicopter.h"
 #include "render/scenery.h"
+#include "render/view_settings.h"
+#include "resources/resources.h"
+
+bool reloadCanopyTexture = false;
+bool reloadBackdropTexture = false;
+bool reloadHeliTexture = false;
 
 RgbImage doorWindowImage;
 RgbImage bricksImage;

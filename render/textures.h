@@ -43,6 +43,11 @@ void ReloadBackdrop();
 // Width limit of the backdrop for a backgroundResolution value: 1024 (Low), 2048 (Medium), 0 for none.
 int32_t BackdropWidthLimit(int32_t resolution);
 
+// Requests to load a texture's picture again, set under SimMutex by the commands that change it.
+extern bool reloadCanopyTexture;
+extern bool reloadBackdropTexture;
+extern bool reloadHeliTexture;
+
 // Serves reloadCanopyTexture, reloadBackdropTexture and reloadHeliTexture in this order, clearing each
 // before its work, and from its second call on a High panorama that start-up left at Low. The main loop
 // calls it every frame with the context current, before RenderFrame.

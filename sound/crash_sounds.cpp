@@ -7,9 +7,10 @@
 #include <mutex>
 #include <system_error>
 
-#include "app/user_prefs.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "flight/sim_rand.h"
+#include "sound/sound_switches.h"
 
 std::vector<std::string> CrashSoundList;
 std::atomic<bool> CrashSoundPlaying{false};

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "app/shared_flags.h"
+#include "flight/sim_control.h"
 #include "sound/crash_sounds.h"
 
 MotorSoundState MotorSound;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/settings_ini.h"
+#include "assets/settings_ini.h"
 
 SoundLevels Levels;
 

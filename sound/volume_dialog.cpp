@@ -7,9 +7,9 @@
 #include <string>
 #include <utility>
 
-#include "app/dialog_widgets.h"
-#include "platform/message_box.h"
 #include "sound/sound_levels.h"
+#include "ui/dialog_ui.h"
+#include "ui/message_box.h"
 
 namespace {
 const char* const PopupId = "Volume";

@@ -10,7 +10,6 @@
 #include "flight/realistic_model.h"
 
 // The classic ground code's mesh figure; this benchmark loads no mesh.
-float MeshLowestPoint = -0.11f;
 
 namespace {
 double SecondsSince(std::chrono::steady_clock::time_point start) {

@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "app/flight_model_choice.h"
-#include "app/program_paths.h"
+#include "assets/program_paths.h"
 #include "app/realistic_tick.h"
 #include "app/sim_tick.h"
 #include "flight/sim_control.h"
 #include "input/joystick_calibration.h"
-#include "platform/joystick_device.h"
+#include "app/transmitter.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -42,7 +42,8 @@ bool TimedRead() {
     int n = moveNumber.load();
     int want = wantSign.load();
     if (n != 0 && n != seen.load() && ((want > 0 && v > 0.25f) || (want < 0 && v < -0.25f))) {
-        latencies.push_back(static_cast<double>(Clock::now().time_since_epoch().count() - moveTime.load()) / 1e6);
+        latencies.push_back(static_cast<double>(Clock::now().time_since_epoch().count() - moveTime.load()) /
+                            1e6);
         seen.store(n);
     }
     return present;
@@ -73,7 +74,8 @@ int main(int argc, char** argv) {
 
     // The shipped helicopters; the choice is kept in a scratch folder, not in the program's Settings.ini.
     ProgramDir = RV_PROGRAM_DIR;
-    UserDir = std::filesystem::temp_directory_path().string() + "/rv-realistic-latency-" + std::to_string(getpid());
+    UserDir =
+        std::filesystem::temp_directory_path().string() + "/rv-realistic-latency-" + std::to_string(getpid());
     std::filesystem::create_directories(UserDir);
     InstallRealisticTick();
     std::string error;

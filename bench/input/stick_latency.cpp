@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "app/periodic_clock.h"
+#include "app/transmitter.h"
 #include "input/joystick_calibration.h"
-#include "platform/joystick_device.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

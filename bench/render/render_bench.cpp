@@ -11,10 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/program_paths.h"
 #include "app/user_prefs.h"
+#include "assets/program_paths.h"
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
+#include "flight/trail.h"
 #include "flight/wind.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"

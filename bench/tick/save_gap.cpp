@@ -13,10 +13,12 @@
 #include <unistd.h>
 
 #include "app/periodic_clock.h"
-#include "app/program_paths.h"
 #include "app/shared_flags.h"
 #include "app/sim_tick.h"
+#include "assets/program_paths.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 #include "recorder/flight_recorder.h"
 
 namespace {

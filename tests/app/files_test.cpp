@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "app/model_setup.h"
-#include "app/program_paths.h"
-#include "app/safe_file.h"
-#include "app/settings_ini.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
+#include "assets/settings_ini.h"
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;

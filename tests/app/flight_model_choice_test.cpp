@@ -12,10 +12,10 @@
 
 #include "app/flight_model_choice.h"
 #include "app/menu.h"
-#include "app/program_paths.h"
+#include "assets/program_paths.h"
 #include "app/realistic_settings.h"
-#include "app/safe_file.h"
-#include "app/settings_ini.h"
+#include "assets/safe_file.h"
+#include "assets/settings_ini.h"
 
 namespace fs = std::filesystem;
 

@@ -14,18 +14,22 @@
 
 #include "app/app_wiring.h"
 #include "app/menu.h"
-#include "app/program_paths.h"
 #include "app/shared_flags.h"
+#include "app/sim_step.h"
 #include "app/sim_tick.h"
 #include "app/user_prefs.h"
+#include "assets/program_paths.h"
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
 #include "flight/sim_rand.h"
+#include "flight/trail.h"
 #include "flight/wind.h"
 #include "platform/key_latch.h"
 #include "recorder/flight_recorder.h"
 #include "render/instruments.h"
 #include "render/motion_smoothing.h"
+#include "render/textures.h"
 #include "render/view_zoom.h"
 
 using Operations = std::vector<std::string>;
@@ -249,7 +253,7 @@ TEST(Order, TickStepsHelicopterWindTurbulence) {
         return v;
     };
     start();
-    StepHelicopter(0.05f);
+    StepSimulation(0.05f);
     StepWind(0.05f);
     StepTurbulence(0.05f);
     const std::vector<float> expected = snapshot();

@@ -12,9 +12,9 @@
 #include <unistd.h>
 
 #include "app/flight_model_choice.h"
-#include "app/program_paths.h"
+#include "assets/program_paths.h"
 #include "app/realistic_tick.h"
-#include "app/settings_ini.h"
+#include "assets/settings_ini.h"
 #include "app/shared_flags.h"
 #include "app/sim_tick.h"
 #include "flight/ground.h"
@@ -45,10 +45,14 @@ double ScriptRoll(int n) {
 }
 float ScriptedInput(ControlFunction f) {
     switch (f) {
-    case Roll: return static_cast<float>(ScriptRoll(sticksRead));
-    case Throttle: return 1.0f;
-    case Collective: return static_cast<float>(ScriptCollective(sticksRead));
-    default: return 0.0f;
+    case Roll:
+        return static_cast<float>(ScriptRoll(sticksRead));
+    case Throttle:
+        return 1.0f;
+    case Collective:
+        return static_cast<float>(ScriptCollective(sticksRead));
+    default:
+        return 0.0f;
     }
 }
 RealisticSticks ScriptSticks(int n) {
@@ -104,8 +108,8 @@ TEST_F(RealisticTickTest, FiftyStepsPerTickOnSticksReadBeforeEachMatchTheModelSt
         SimulationTick();
         EXPECT_EQ(sticksRead, 50 * (t + 1));
         for (int n = 50 * t + 1; n <= 50 * (t + 1); ++n)
-            StepRealistic(reference, ActiveFlightModel.params, ActiveFlightModel.derived, ScriptSticks(n), still,
-                          RealisticStepSeconds);
+            StepRealistic(reference, ActiveFlightModel.params, ActiveFlightModel.derived, ScriptSticks(n),
+                          still, RealisticStepSeconds);
     }
     EXPECT_EQ(RealisticSteps - stepsBefore, 50u * ticks);
     const RealisticState& s = RealisticNow;
@@ -176,8 +180,8 @@ TEST_F(RealisticTickTest, PauseSpeedLockCrashAndResetAfterThreeSeconds) {
     for (int t = 0; t < 2; ++t)
         SimulationTick();
     EXPECT_EQ(FlightState, FlightResting);
-    EXPECT_EQ(RealisticNow.position.x, HeliStartPosition.x);
-    EXPECT_EQ(RealisticNow.position.y, HeliStartPosition.y);
+    EXPECT_NEAR(RealisticNow.position.x, HeliStartPosition.x, 1e-3);
+    EXPECT_NEAR(RealisticNow.position.y, HeliStartPosition.y, 1e-3);
     EXPECT_NEAR(RealisticNow.position.z, ActiveFlightModel.params.skidDepthM, 1e-3);
 
     // The classic model again: the tick no longer runs physics steps.

@@ -1,8 +1,8 @@
 // Fuzz target: every settings reader (preferences, Settings.ini, calibration, mapping, model setup) on the
 // same arbitrary bytes, then the values the program takes from them.
 #include "app/model_setup.h"
-#include "app/settings_ini.h"
 #include "app/user_prefs.h"
+#include "assets/settings_ini.h"
 #include "input/channel_mapping.h"
 #include "input/joystick_calibration.h"
 #include "tests/assets/fuzz_scratch.h"

@@ -1,5 +1,5 @@
 // What the fuzz targets link against in place of the program's resource table.
-#include "platform/resources.h"
+#include "resources/resources.h"
 
 ResourceData FindResourceData(int) {
     return {nullptr, 0};

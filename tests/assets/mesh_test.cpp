@@ -51,7 +51,7 @@ std::string TwoTriangles(const char* a, const char* b, const char* c, const char
 struct MeshFixture : ::testing::Test {
     XMesh mesh{};
     void SetUp() override {
-        heliScale = 1.0f;
+        MeshScale = 1.0f;
         XMeshErrorText.clear();
     }
     void TearDown() override { ReleaseXMesh(mesh); }
@@ -82,7 +82,7 @@ TEST_F(MeshFixture, ReadsCompleteMeshMirroredAndScaled) {
     // Both batches span x from -0.76 to 0; the first (earlier) wins the tie and moves last.
     EXPECT_EQ(mesh.batches[1].material, 0);
     EXPECT_NEAR(rotorSpan, 0.76f, 1e-6);
-    EXPECT_NEAR(MeshLowestPoint, -0.38f, 1e-6);
+    EXPECT_NEAR(MeshLowestY, -0.38f, 1e-6);
     // Without normals in the file each face gets its flat normal (unit length).
     const float* n = mesh.batches[0].normals;
     EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-5);
@@ -188,7 +188,7 @@ TEST_F(MeshFixture, LineEndingsAreCrLfOrEither) {
         Load(text);
         EXPECT_EQ(mesh.errorCode, 0);
         EXPECT_EQ(mesh.batchCount, 2);
-        EXPECT_FLOAT_EQ(MeshLowestPoint, -0.152f); // -0.2 x 0.76 m per unit at scale 1
+        EXPECT_FLOAT_EQ(MeshLowestY, -0.152f); // -0.2 x 0.76 m per unit at scale 1
     }
 }
 
@@ -207,21 +207,21 @@ TEST_F(MeshFixture, BatchesFollowFileOrderAndScale) {
     EXPECT_EQ(mesh.batches[2].verticesPerFace, 3);
     EXPECT_EQ(mesh.batches[1].verticesPerFace, 4);
     EXPECT_NEAR(rotorSpan, 0.76f * 4, 1e-5); // x from -1 to +3 after mirroring
-    EXPECT_NEAR(MeshLowestPoint, -0.76f, 1e-6);
+    EXPECT_NEAR(MeshLowestY, -0.76f, 1e-6);
     // Normals come through the normal faces, mirrored in x.
     EXPECT_FLOAT_EQ(mesh.batches[1].normals[0], -1.0f);
     EXPECT_FLOAT_EQ(mesh.batches[2].normals[3], -1.0f);
-    heliScale = 1.5f;
+    MeshScale = 1.5f;
     Load(text);
     EXPECT_NEAR(rotorSpan, 0.76f * 4 * 1.5f, 1e-5);
-    EXPECT_NEAR(MeshLowestPoint, -0.76f * 1.5f, 1e-5);
+    EXPECT_NEAR(MeshLowestY, -0.76f * 1.5f, 1e-5);
 
-    heliScale = 1.0f;
+    MeshScale = 1.0f;
     // Lowest point 0.5, not 0; the first batch spans x -3..-5 after mirroring, measured from x = 0: width
     // 5, wider than the second (-1.5..1, width 2.5), so it becomes the rotor and moves last.
     Load(TwoTriangles("3.0;0.5;0.0;", "5.0;0.7;0.0;", "4.0;0.9;1.0;", "-1.0;1.0;0.0;", "1.5;2.0;0.0;",
                       "0.0;0.6;1.0;"));
-    EXPECT_FLOAT_EQ(MeshLowestPoint, 0.38f); // 0.5 x 0.76
+    EXPECT_FLOAT_EQ(MeshLowestY, 0.38f);     // 0.5 x 0.76
     EXPECT_FLOAT_EQ(rotorSpan, 3.8f);        // 5 x 0.76
     EXPECT_EQ(mesh.batches[1].material, 0);
 }
@@ -244,7 +244,7 @@ TEST_F(MeshFixture, DamagedMeshesNeverReachOutside) {
         Load(text);
         EXPECT_EQ(mesh.batchCount, 0) << text;
         EXPECT_FLOAT_EQ(rotorSpan, 0.76f);
-        EXPECT_FLOAT_EQ(MeshLowestPoint, -0.38f);
+        EXPECT_FLOAT_EQ(MeshLowestY, -0.38f);
     }
     EXPECT_FLOAT_EQ(mesh.positions[3], -1.0f); // the flat mesh is left unscaled
 }
@@ -258,7 +258,7 @@ TEST_F(MeshFixture, ShippedMeshes) {
               std::vector<int>({1937, 2026, 26, 1937, 29, 144}));
     EXPECT_GT(mesh.batches[28].positions[1], 0.1f); // the rotor above the skids
     EXPECT_NEAR(rotorSpan, 0.71f, 0.01f);           // a 450's main rotor
-    EXPECT_NEAR(MeshLowestPoint, -0.0735f, 0.003f);
+    EXPECT_NEAR(MeshLowestY, -0.0735f, 0.003f);
     LoadXMesh(std::string(RV_PROGRAM_DIR) + "/ModelGeometries/bell206.x", mesh, true);
     ASSERT_EQ(mesh.errorCode, 0) << XMeshErrorText;
     EXPECT_GT(mesh.batchCount, 10);

@@ -13,7 +13,7 @@
 #include <jpeglib.h>
 
 #include "assets/image.h"
-#include "platform/resources.h"
+#include "resources/resources.h"
 #include "tests/assets/file_bytes.h"
 
 namespace {

@@ -15,12 +15,18 @@
 
 #include "app/model_setup.h"
 #include "app/shared_flags.h"
+#include "app/sim_step.h"
+#include "app/user_prefs.h"
 #include "flight/ground.h"
 #include "flight/gyro.h"
+#include "flight/heli_step.h"
+#include "flight/sim_rand.h"
+#include "flight/trail.h"
 #include "flight/wind.h"
 #include "log/flight_log.h"
 #include "pinned_flights.h"
 #include "recorder/flight_recorder.h"
+#include "sound/crash_sounds.h"
 
 namespace {
 static_assert(std::endian::native == std::endian::little, "ticks are copied from the file as they lie");
@@ -158,13 +164,13 @@ TEST(Step, PauseCrashCountdownAndSlowMotion) {
     for (int call = 0; call < 17; ++call) {
         Recorder.playing = true;
         float clock = SimClock;
-        StepHelicopter(0.05f);
+        StepSimulation(0.05f);
         if (SimClock != clock) stepped.push_back(call);
     }
     EXPECT_EQ(stepped, (std::vector<int>{7, 15}));
     Recorder.playing = false;
     float clock = SimClock;
-    StepHelicopter(0.05f);
+    StepSimulation(0.05f);
     EXPECT_NE(SimClock, clock);
 }
 
@@ -206,6 +212,38 @@ TEST(Step, TrailLogAndRecorder) {
     Recorder.recording = false;
     std::fclose(Recorder.file);
     Recorder.file = nullptr;
+}
+
+// A crash with crash sounds on draws one random value right after the step (before the wind and the
+// turbulence draw theirs) and silences the motor; the reset at the end of the countdown ends the sound.
+TEST(Step, CrashSoundDrawAndItsEnd) {
+    FreshSimulation();
+    CrashSoundEnabled = true;
+    CrashSoundList = {"a.wav", "b.wav", "c.wav"};
+    Heli.position = Vec3{0.0f, 0.0f, 1.0f}; // straight into the pilot
+    Heli.rotorRpm = 2500.0f;
+    std::vector<uint32_t> drawsPerStep;
+    for (int i = 0; i < 10 && FlightState == FlightFlying; ++i) {
+        uint32_t before = SimRandState;
+        StepSimulation(0.05f);
+        drawsPerStep.push_back(
+            SimRandState == before ? 0u : (SimRandState == before * 214013u + 2531011u ? 1u : 9u));
+        StepWind(0.05f);
+        StepTurbulence(0.05f);
+    }
+    ASSERT_EQ(FlightState, FlightCrashed);
+    EXPECT_EQ(drawsPerStep.back(), 1u);
+    drawsPerStep.pop_back();
+    EXPECT_EQ(drawsPerStep, std::vector<uint32_t>(drawsPerStep.size(), 0u));
+    EXPECT_TRUE(CrashSoundPlaying);
+    RunTicks(59);
+    EXPECT_TRUE(CrashSoundPlaying);
+    RunTicks(1);
+    EXPECT_EQ(FlightState, FlightFlying);
+    EXPECT_FALSE(CrashSoundPlaying);
+    CrashSoundEnabled = false;
+    CrashSoundList.clear();
+    PlayPendingCrashSound(); // no player installed: only forgets the picked sound
 }
 
 // Zero, negative or non-finite mass, rotor inertia or pinion are replaced by usable values; any other

@@ -8,19 +8,21 @@
 
 #include "app/model_setup.h"
 #include "app/shared_flags.h"
+#include "app/sim_step.h"
 #include "app/user_prefs.h"
+#include "flight/field.h"
 #include "flight/ground.h"
 #include "flight/gyro.h"
+#include "flight/heli_step.h"
 #include "flight/rotor.h"
 #include "flight/sim_rand.h"
+#include "flight/trail.h"
 #include "flight/training.h"
 #include "flight/wind.h"
 #include "input/control_input.h"
 #include "log/flight_log.h"
 #include "recorder/flight_recorder.h"
 
-// The mesh loader's output; the tests set it instead of loading a mesh.
-float MeshLowestPoint = TestMeshLowestPoint;
 PilotSticks Sticks;
 
 namespace {
@@ -199,6 +201,7 @@ const Script Scripts[] = {
 } // namespace
 
 void FreshSimulation() {
+    MeshLowestPoint = TestMeshLowestPoint; // the mesh loader's output, set instead of loading a mesh
     SetModelSetupDefaults(Model);
     SetDefaultCurves(Model);
     Swash = SwashImperfections{};
@@ -227,7 +230,7 @@ void FreshSimulation() {
 
 void RunTicks(int n, float dt) {
     for (int i = 0; i < n; ++i) {
-        StepHelicopter(dt);
+        StepSimulation(dt);
         StepWind(dt);
         StepTurbulence(dt);
     }

@@ -7,11 +7,8 @@
 #include <random>
 #include <sstream>
 
+#include "flight/heli_step.h"
 #include "flight/realistic_model.h"
-
-// The mesh loader's output, which the classic ground code links against; the realistic model uses its own
-// skid geometry.
-float MeshLowestPoint = -0.11f;
 
 namespace {
 constexpr double PiD = 3.14159265358979323846;

@@ -19,6 +19,7 @@
 
 #include "app/model_setup.h"
 #include "app/shared_flags.h"
+#include "app/transmitter.h"
 #include "flight/heli_state.h"
 #include "input/channel_mapping.h"
 #include "input/control_input.h"
@@ -27,6 +28,7 @@
 #include "input/controller_switches.h"
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
+#include "input/transmitter.h"
 #include "platform/joystick_device.h"
 #include "recorder/flight_recorder.h"
 

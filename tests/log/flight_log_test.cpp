@@ -16,9 +16,6 @@
 #include "flight/ground.h"
 #include "log/flight_log.h"
 
-// The mesh loader's output; the flight objects these tests pull in read it.
-float MeshLowestPoint = 0.0f;
-
 namespace {
 namespace fs = std::filesystem;
 

@@ -15,14 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "app/program_paths.h"
 #include "app/shared_flags.h"
+#include "assets/program_paths.h"
 #include "flight/heli_state.h"
+#include "flight/sim_control.h"
 #include "input/control_input.h"
-#include "platform/file_chooser.h"
-#include "platform/message_box.h"
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
+#include "ui/file_chooser.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -91,10 +92,9 @@ void SetLiveFrame(int n) {
     for (int i = 0; i < 16; i++)
         f[i] = StateValue(n, i);
     for (int k = 0; k < 5; k++)
-        LastControlInputs[k] = ControlValue(n, k);
-    ScriptedControlInput = [](ControlFunction) { return 0.0f; };
-    ScriptedIdleUp = n % 2 == 1;
-    ScriptedThrottleHold = (n / 2) % 2 == 1;
+        ControlsForFrame.controls[k] = ControlValue(n, k);
+    ControlsForFrame.idleUp = n % 2 == 1;
+    ControlsForFrame.throttleHold = (n / 2) % 2 == 1;
 }
 
 // One dynamics step's worth of recorder work, as the step does it with the lock held.
@@ -119,8 +119,8 @@ class RecorderFiles : public ::testing::Test {
         ProgramDir = dir;
         scratch = dir + "/temporary.rec";
         InitFlightRecorder(scratch);
-        SimPaused = SlowMotionPlayback = ScriptedIdleUp = ScriptedThrottleHold = false;
-        ScriptedControlInput = nullptr;
+        SimPaused = SlowMotionPlayback = false;
+        ControlsForFrame = FrameControls{};
         ImGui::CreateContext();
         ImGuiIO& io = ImGui::GetIO();
         io.DisplaySize = ImVec2(800, 600);

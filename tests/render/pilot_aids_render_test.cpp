@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/program_paths.h"
+#include "assets/program_paths.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
+#include "flight/heli_step.h"
 #include "render/helicopter.h"
 #include "render/instruments.h"
 #include "render/render_frame.h"

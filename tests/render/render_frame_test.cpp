@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/program_paths.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
+#include "assets/program_paths.h"
 #include "assets/xmesh.h"
+#include "flight/heli_step.h"
+#include "flight/trail.h"
 #include "render/helicopter.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"

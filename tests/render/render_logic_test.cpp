@@ -12,11 +12,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/program_paths.h"
-#include "app/safe_file.h"
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
+#include "assets/program_paths.h"
+#include "assets/safe_file.h"
 #include "assets/xmesh.h"
+#include "flight/sim_control.h"
+#include "flight/trail.h"
 #include "render/heli_model.h"
 #include "render/helicopter.h"
 #include "render/render_frame.h"

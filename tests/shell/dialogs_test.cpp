@@ -17,15 +17,15 @@
 
 #include "app/menu.h"
 #include "app/model_setup.h"
-#include "app/program_paths.h"
+#include "assets/program_paths.h"
 #include "app/settings_dialogs.h"
 #include "app/settings_rules.h"
 #include "app/shared_flags.h"
 #include "flight/training.h"
 #include "flight/wind.h"
-#include "platform/file_chooser.h"
 #include "platform/key_latch.h"
-#include "platform/message_box.h"
+#include "ui/file_chooser.h"
+#include "ui/message_box.h"
 
 using Values = std::vector<int32_t>;
 

@@ -9,9 +9,9 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/program_paths.h"
+#include "app/sound_output.h"
 #include "app/user_prefs.h"
-#include "platform/audio_device.h"
+#include "assets/program_paths.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
 #include "sound/sound_levels.h"
@@ -50,12 +50,12 @@ class AudioDevice : public ::testing::Test {
         WriteFile(dir / "data" / "motorsound.wav", WaveFile(PcmMono16(Rate), SineLoop(Rate / 2, 200, 8000)));
     }
     void TearDown() override {
-        CloseAudioDevices();
+        CloseSoundOutput();
         fs::remove_all(dir);
     }
     void Capture(const char* name) {
         setenv("SDL_DISKAUDIOFILE", (dir / name).string().c_str(), 1);
-        ASSERT_TRUE(InitAudioDevices());
+        ASSERT_TRUE(InitSoundOutput());
         PublishSoundInputs(2500.0f, 1.0f, 1.0f);
     }
     fs::path dir;
@@ -71,7 +71,7 @@ TEST_F(AudioDevice, MotorOutputFollowsRotorMenuVolumeAndPlace) {
     Sleep(400);
     PublishSoundInputs(0.0f, 1.0f, 1.0f); // rotor stopped
     Sleep(600);
-    CloseAudioDevices();
+    CloseSoundOutput();
     Levels.masterPercent = 100;
     const std::vector<int16_t> a = ReadRaw(dir / "motor.raw");
     ASSERT_GT(a.size(), size_t(Rate / 2)) << "the disk driver wrote too little";
@@ -104,7 +104,7 @@ TEST_F(AudioDevice, MotorOutputFollowsRotorMenuVolumeAndPlace) {
     EXPECT_FALSE(AnySound(b, b.size() - Rate / 8, b.size())) << "silent after Motor was switched off";
     ToggleMotorSound();
     Sleep(500);
-    CloseAudioDevices();
+    CloseSoundOutput();
     const std::vector<int16_t> c = ReadRaw(dir / "motor_off.raw");
     EXPECT_TRUE(AnySound(c, b.size(), c.size())) << "sound again after Motor was switched back on";
 }

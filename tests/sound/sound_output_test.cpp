@@ -8,8 +8,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/settings_ini.h"
 #include "app/user_prefs.h"
+#include "assets/settings_ini.h"
 #include "flight/sim_rand.h"
 #include "sound/crash_sounds.h"
 #include "sound/sound_levels.h"

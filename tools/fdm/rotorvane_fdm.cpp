@@ -13,13 +13,14 @@
 #include <unistd.h>
 
 #include "app/model_setup.h"
+#include "app/sim_step.h"
 #include "flight/heli_state.h"
+#include "flight/field.h"
+#include "flight/heli_step.h"
 #include "flight/realistic_model.h"
 #include "flight/wind.h"
 #include "input/control_input.h"
 
-// The stock mesh's lowest point at its usual scale: the classic step stands the skids on the ground there.
-float MeshLowestPoint = -0.11f;
 
 namespace {
 constexpr double ClassicStep = 0.05;
@@ -335,6 +336,8 @@ Vec3d RatesBetween(const HeliState& a, const HeliState& b, double dt) {
 }
 
 void RunClassic(const Options& o, const std::vector<Row>& rows, FILE* out) {
+    // The stock mesh's lowest point at its usual scale: the classic step stands the skids on the ground there.
+    MeshLowestPoint = -0.11f;
     SetModelSetupDefaults(Model);
     SetDefaultCurves(Model);
     Swash = SwashImperfections{};
@@ -373,7 +376,7 @@ void RunClassic(const Options& o, const std::vector<Row>& rows, FILE* out) {
         ScriptedIdleUp = ClassicRow.idleUp;
         ScriptedThrottleHold = ClassicRow.hold;
         previous = Heli;
-        StepHelicopter(static_cast<float>(ClassicStep));
+        StepSimulation(static_cast<float>(ClassicStep));
         StepWind(static_cast<float>(ClassicStep));
         StepTurbulence(static_cast<float>(ClassicStep));
         if (FlightState == FlightCrashed) FlightState = FlightCrashShown;

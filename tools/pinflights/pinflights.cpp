@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/safe_file.h"
+#include "assets/safe_file.h"
 #include "pinned_flights.h"
 
 namespace {

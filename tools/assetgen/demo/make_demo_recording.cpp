@@ -8,10 +8,13 @@
 
 #include "app/model_setup.h"
 #include "app/shared_flags.h"
+#include "app/sim_step.h"
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
+#include "flight/heli_step.h"
 #include "flight/hover_pilot.h"
+#include "flight/sim_control.h"
 #include "flight/wind.h"
 #include "input/control_input.h"
 #include "recorder/flight_recorder.h"
@@ -37,7 +40,7 @@ float DemoSticks(ControlFunction f) {
 
 void Tick() {
     std::lock_guard<std::mutex> lock(SimMutex);
-    StepHelicopter(0.05f);
+    StepSimulation(0.05f);
     StepWind(0.05f);
     StepTurbulence(0.05f);
 }
@@ -65,7 +68,9 @@ int main(int argc, char** argv) {
     }
     heliScale = 1.5f;
     CrashSoundEnabled = false;
+    MeshScale = heliScale;
     LoadXMesh("", HeliMesh, false);
+    MeshLowestPoint = MeshLowestY;
     Model.expoRoll = Model.expoPitch = Model.expoYaw = 0;
     ScriptedControlInput = DemoSticks;
     InitFlightRecorder(argv[2]);

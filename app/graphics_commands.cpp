@@ -1,18 +1,21 @@
 // Graphics menu commands, with the file chooser and the message box of the platform layer.
-#include "render/graphics_commands.h"
+#include "app/graphics_commands.h"
 
 #include <filesystem>
 #include <mutex>
 #include <system_error>
 
 #include "app/menu.h"
-#include "app/program_paths.h"
 #include "app/shared_flags.h"
+#include "assets/program_paths.h"
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
-#include "platform/file_chooser.h"
-#include "platform/message_box.h"
+#include "flight/heli_step.h"
+#include "flight/sim_control.h"
 #include "render/heli_model.h"
+#include "render/textures.h"
+#include "ui/file_chooser.h"
+#include "ui/message_box.h"
 
 namespace {
 // Takes SimMutex itself, as every command does; ResetHelicopter needs the caller to hold it.

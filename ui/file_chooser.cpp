@@ -1,5 +1,5 @@
 // The in-program open/save chooser: a modal ImGui window listing folders and the files that match.
-#include "platform/file_chooser.h"
+#include "ui/file_chooser.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,7 +9,9 @@
 #include <system_error>
 #include <vector>
 
-#include "app/program_paths.h"
+#include "assets/program_paths.h"
+#include "assets/text.h"
+#include "ui/dialog_ui.h"
 
 namespace fs = std::filesystem;
 
@@ -151,41 +153,7 @@ void Finish(bool confirmed, const std::string& path) {
 } // namespace
 
 std::string ShowableFileName(const std::string& name) {
-    std::string shown;
-    shown.reserve(name.size());
-    const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
-    const size_t size = name.size();
-    for (size_t i = 0; i < size;) {
-        const unsigned char lead = bytes[i];
-        size_t length = lead < 0x80           ? 1
-                        : (lead >> 5) == 0x6  ? 2
-                        : (lead >> 4) == 0xE  ? 3
-                        : (lead >> 3) == 0x1E ? 4
-                                              : 0;
-        bool ok = length > 0 && i + length <= size;
-        uint32_t code = length == 1   ? lead
-                        : length == 2 ? lead & 0x1F
-                        : length == 3 ? lead & 0x0F
-                                      : lead & 0x07;
-        for (size_t k = 1; ok && k < length; ++k) {
-            ok = (bytes[i + k] & 0xC0) == 0x80;
-            code = code << 6 | (bytes[i + k] & 0x3F);
-        }
-        // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8 either.
-        static const uint32_t Smallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-        ok = ok && code >= Smallest[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-        if (!ok) {
-            shown += '?';
-            ++i;
-        } else if (code < 0x20 || code == 0x7F) {
-            shown += '?';
-            i += length;
-        } else {
-            shown.append(name, i, length);
-            i += length;
-        }
-    }
-    return shown;
+    return ShowableText(name, '?');
 }
 
 FileChooserOptions ChooserInFolder(const std::string& title, const std::string& filterText,
@@ -225,16 +193,15 @@ bool FileChooserIsOpen() {
 
 void DrawFileChooser() {
     const std::string id = chooser.options.title + "###filechooser";
+    const bool openNow = chooser.requested;
     if (chooser.requested) {
-        ImGui::OpenPopup(id.c_str());
         chooser.requested = false;
         chooser.open = true;
     }
     if (!chooser.open) return;
     ImGui::SetNextWindowSize(ImVec2(600, 430), ImGuiCond_Appearing);
-    ImGui::SetNextWindowPos(ImGui::GetMainViewport()->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
     bool keepOpen = true;
-    if (!ImGui::BeginPopupModal(id.c_str(), &keepOpen)) {
+    if (!BeginCenteredModal(id.c_str(), openNow, &keepOpen, ImGuiWindowFlags_None)) {
         chooser.open = false;
         chooser.onChosen = nullptr;
         return;

@@ -1,5 +1,7 @@
 // Message boxes queued by commands and shown one after another as ImGui modals.
-#include "platform/message_box.h"
+#include "ui/message_box.h"
+
+#include "ui/dialog_ui.h"
 
 #include <deque>
 #include <imgui.h>
@@ -12,12 +14,6 @@ struct PendingMessage {
 std::deque<PendingMessage> messages;
 bool popupOpen = false;
 } // namespace
-
-bool BeginCenteredModal(const char* popupId, bool openNow, bool* closeBox, ImGuiWindowFlags flags) {
-    if (openNow) ImGui::OpenPopup(popupId);
-    ImGui::SetNextWindowPos(ImGui::GetMainViewport()->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
-    return ImGui::BeginPopupModal(popupId, closeBox, flags);
-}
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
     messages.push_back({text, caption});

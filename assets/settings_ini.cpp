@@ -1,5 +1,5 @@
 // Settings.ini reader and writer, and typed access to its values.
-#include "app/settings_ini.h"
+#include "assets/settings_ini.h"
 
 #include <cerrno>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <unordered_map>
 
-#include "app/safe_file.h"
+#include "assets/safe_file.h"
 
 SettingsFile Settings;
 

@@ -1,7 +1,7 @@
 // ProgramDir and UserDir: derived from the executable's own path and from whether that folder can be
 // written, so a portable folder keeps its files beside itself and an installed program keeps them in the
 // pilot's folder.
-#include "app/program_paths.h"
+#include "assets/program_paths.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,7 +11,7 @@
 #include <system_error>
 #include <unistd.h>
 
-#include "app/safe_file.h"
+#include "assets/safe_file.h"
 
 namespace fs = std::filesystem;
 

@@ -11,6 +11,7 @@
 #include "app/shared_flags.h"
 #include "input/shared_field.h"
 #include "input/transmitter_check.h"
+#include "app/transmitter.h"
 #include "platform/joystick_device.h"
 
 namespace {

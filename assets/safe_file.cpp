@@ -1,5 +1,5 @@
 // Atomic saves (temporary file, fsync, rename) and the queue of messages about files for the pilot.
-#include "app/safe_file.h"
+#include "assets/safe_file.h"
 
 #include <cerrno>
 #include <fcntl.h>
