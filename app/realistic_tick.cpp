@@ -52,6 +52,8 @@ void PublishHeli() {
     Heli = RealisticHeliState(RealisticNow, ActiveFlightModel.derived, PilotEye);
     Heli.position = add(Heli.position, scale(Heli.upAxis, OriginAboveCentre()));
     FlightState = RealisticNow.flightState;
+    Vec3 air = sub(scale(Wind.windVelocity, MphToMs), Turbulence.turbVelocity);
+    airspeedMph = length(sub(Heli.velocity, air)) * 2.24f;
 }
 
 // A quaternion turning body axes (x right, y nose, z up) into world axes given nose and up.
@@ -214,6 +216,8 @@ void RealisticTick() {
         stepDebt = std::max(0.0, stepDebt - steps);
         tickStart = Heli;
         tickStartState = FlightState;
+        // The camera's target follows at the tick's own rate, as with the classic model.
+        smoothedCameraTarget = add(scale(smoothedCameraTarget, 0.5f), scale(Heli.position, 0.5f));
     }
     const auto period = duration_cast<steady_clock::duration>(milliseconds(TickPeriodMs));
     bool flew = false;
