@@ -8,8 +8,8 @@ include(GNUInstallDirs)
 
 # The program folder's contents into destination, for one component.
 function(rv_install_program_folder destination)
-  install(TARGETS rotorvane RUNTIME DESTINATION ${destination} ${ARGN})
-  foreach(dir data crashsounds help ModelGeometries canopies)
+  install(TARGETS rotorvane rotorvane-fdm RUNTIME DESTINATION ${destination} ${ARGN})
+  foreach(dir data crashsounds help ModelGeometries canopies helicopters)
     install(DIRECTORY ${RV_PROGRAM_DIR}/${dir} DESTINATION ${destination} ${ARGN}
             PATTERN "StartUp.par" EXCLUDE)
   endforeach()
@@ -64,7 +64,8 @@ rv_install_program_folder(${rv_system} ${rv_system_component})
 install(FILES ${deb_src}/installed-by-package DESTINATION ${rv_system} ${rv_system_component})
 file(MAKE_DIRECTORY ${deb_out})
 file(CREATE_LINK ../lib/rotorvane/rotorvane ${deb_out}/rotorvane SYMBOLIC)
-install(FILES ${deb_out}/rotorvane DESTINATION ${CMAKE_INSTALL_BINDIR} ${rv_system_component})
+file(CREATE_LINK ../lib/rotorvane/rotorvane-fdm ${deb_out}/rotorvane-fdm SYMBOLIC)
+install(FILES ${deb_out}/rotorvane ${deb_out}/rotorvane-fdm DESTINATION ${CMAKE_INSTALL_BINDIR} ${rv_system_component})
 install(FILES ${deb_src}/rotorvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications ${rv_system_component})
 install(FILES ${deb_src}/rotorvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
         RENAME org.rotorvane.rotorvane.metainfo.xml ${rv_system_component})

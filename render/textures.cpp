@@ -98,17 +98,20 @@ int32_t BackdropWidthLimit(int32_t resolution) {
 }
 
 namespace {
-// Reads the panorama at most limit wide (0: full size), uploads it and frees the picture.
-void LoadBackdropAtWidth(int32_t limit) {
+// Reads the panorama at most limit wide (0: full size), uploads it and frees the picture. False when the
+// picture could not be read (said once to the pilot; the texture is then one grey texel).
+bool LoadBackdropAtWidth(int32_t limit) {
     const std::string path = ReadPath("data/backdrop.jpg");
     LoadImageFileAtWidth(backdropImage, path, limit);
-    if (backdropImage.failed) ReportReadFailure(path, "a picture");
+    const bool read = !backdropImage.failed;
+    if (!read) ReportReadFailure(path, "a picture");
     SwapRedBlue(backdropImage);
     if (limit > 0) ShrinkToWidth(backdropImage, limit);
     UploadTexture(backdropImage, SceneTexture[Backdrop], true);
     FreeImage(backdropImage);
     // The decode and mipmap buffers were large: give their pages back to the system at once.
     malloc_trim(0);
+    return read;
 }
 
 // Loads a picture, uploads it and frees it: only the texture keeps its pixels.
@@ -140,11 +143,12 @@ void LoadSceneTextures() {
     SwapRedBlue(heliSkinImage);
     UploadTexture(heliSkinImage, SceneTexture[HeliSkin], false);
 
-    // The full-size panorama takes longer to read than everything else: the first frame shows it at Low.
+    // The full-size panorama takes longer to read than everything else: the first frame shows it at Low
+    // (a picture that cannot be read is not tried again).
     const int32_t limit = BackdropWidthLimit(backgroundResolution);
     servedFrames = 0;
-    fullBackdropPending = limit == 0;
-    LoadBackdropAtWidth(limit == 0 ? BackdropWidthLimit(1) : limit);
+    const bool read = LoadBackdropAtWidth(limit == 0 ? BackdropWidthLimit(1) : limit);
+    fullBackdropPending = limit == 0 && read;
     RebuildCanopySkin();
 }
 

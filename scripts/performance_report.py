@@ -186,6 +186,7 @@ def main():
     load_programs = load_text()
 
     flight = run([os.path.join(bench, "flight", "bench_flight")])
+    realistic = run([os.path.join(bench, "flight", "bench_realistic")])
     tick = run([os.path.join(bench, "tick", "bench_tick_jitter"), "10"])
     sound = run([os.path.join(bench, "sound", "sound_bench")])
     render = run([os.path.join(bench, "render", "render_bench")])
@@ -246,6 +247,8 @@ def main():
 
     row("One `StepHelicopter` call", grab(r"StepHelicopter: ([0-9.]+ ns)", flight))
     row("One simulated hour (step, wind, turbulence)", grab(r"One simulated hour.*: ([0-9.]+ ms)", flight))
+    row("One `StepRealistic` step (goal: at most 2 us)", grab(r"StepRealistic: ([0-9.]+ ns)", realistic))
+    row("One simulated hour of the realistic model at 1000 Hz", grab(r"One simulated hour at 1000 Hz: ([0-9.]+ s)", realistic))
     row("Tick period mean over 10 s", grab(r"tick period mean: ([0-9.]+ ms)", tick))
     row("Tick period worst jitter", grab(r"worst jitter: ([0-9.]+ ms)", tick))
     row("Tick drift over 10 s", grab(r"tick drift after [0-9]+ ticks: (-?[0-9.]+ ms)", tick))
@@ -260,7 +263,7 @@ def main():
         grab(r"1280x720 full scene, stock heli, swap\s+([0-9.]+ frames/s)", render_aa))
     row("Launch to first frame shown (benchmark, panorama at Low first)", grab(r"launch to first frame shown\s+([0-9.]+ ms)", render))
     row("Audio block synthesis (1/16 s)", grab(r"FillMotorBlock: ([0-9.]+ us) per block", sound))
-    lines += ["", "Raw benchmark output:", "", "```", flight.strip(), tick.strip(), sound.strip(), render.strip(),
+    lines += ["", "Raw benchmark output:", "", "```", flight.strip(), realistic.strip(), tick.strip(), sound.strip(), render.strip(),
               render_aa.strip(), "```", ""]
     # Sections written by hand after the generated part ("## Picture", "## Stick to step", ...) are kept.
     kept = ""

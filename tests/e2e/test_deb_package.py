@@ -162,9 +162,11 @@ def main():
     for path in ["./usr/lib/rotorvane/rotorvane", "./usr/lib/rotorvane/data/backdrop.jpg",
                  "./usr/lib/rotorvane/recordings/Demo Flight.rec", "./usr/share/applications/rotorvane.desktop",
                  "./usr/share/icons/hicolor/32x32/apps/rotorvane.png", "./usr/share/man/man6/rotorvane.6.gz",
-                 "./usr/share/metainfo/org.rotorvane.rotorvane.metainfo.xml", "./usr/share/doc/rotorvane/copyright"]:
+                 "./usr/share/metainfo/org.rotorvane.rotorvane.metainfo.xml", "./usr/share/doc/rotorvane/copyright",
+                 "./usr/lib/rotorvane/rotorvane-fdm", "./usr/lib/rotorvane/helicopters/450 Sport.toml"]:
         assert path in contents, path
     assert "./usr/bin/rotorvane -> ../lib/rotorvane/rotorvane" in contents, contents
+    assert "./usr/bin/rotorvane-fdm -> ../lib/rotorvane/rotorvane-fdm" in contents, contents
 
     session = Session()
     try:
