@@ -286,7 +286,8 @@ static void DumpUiWindows() {
                  g.NavWindow ? g.NavWindow->Name : "");
     for (const ImGuiWindow* w : g.Windows) {
         if (!w->Active || w->Hidden) continue;
-        std::fprintf(file, "window %.0f %.0f %.0f %.0f %s\n", w->Pos.x, w->Pos.y, w->Size.x, w->Size.y, w->Name);
+        std::fprintf(file, "window %.0f %.0f %.0f %.0f %s\n", w->Pos.x, w->Pos.y, w->Size.x, w->Size.y,
+                     w->Name);
     }
     std::fclose(file);
     std::rename(temporary.c_str(), path);
