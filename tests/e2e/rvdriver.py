@@ -28,6 +28,8 @@ class Program:
         self.env.setdefault("SDL_AUDIODRIVER", "disk")
         self.env["SDL_DISKAUDIOFILE"] = os.path.join(self.dir, "audio.raw")
         self.env["SDL_DISKAUDIODELAY"] = "50"
+        # The program writes its frame number and the ImGui windows of each frame here (see ui()).
+        self.env["RV_UI_DUMP"] = os.path.join(self.dir, "ui.txt")
         if env:
             self.env.update(env)
         self.command = [self.path("rotorvane")]
@@ -130,7 +132,8 @@ class Program:
                 # The window shows once the textures are loaded, as the simulation clock starts.
                 self.started = time.time()
                 self._wait_for_first_frame(deadline)
-                time.sleep(1.0)  # first frames
+                if not self.wait_frames(3, timeout=max(10.0, deadline - time.time())):
+                    raise TimeoutError("the window shows but the program draws no frames")
                 return self
             time.sleep(0.2)
         stacks = ""
@@ -158,11 +161,67 @@ class Program:
         return subprocess.run(list(command), capture_output=True, text=command[0] == "xdotool", env=env,
                               check=check)
 
+    def ui(self):
+        """The program's own account of its last frame: {"frame": n, "style": (font size, window padding
+        x, y, item spacing x, y), "focus": name, "windows": {name: (x, y, w, h)}}; None before the first."""
+        try:
+            with open(self.env["RV_UI_DUMP"]) as f:
+                lines = f.read().splitlines()
+        except OSError:
+            return None
+        found = {"frame": -1, "style": (13.0, 8.0, 8.0, 8.0, 4.0), "focus": "", "windows": {}}
+        for line in lines:
+            kind, _, rest = line.partition(" ")
+            if kind == "frame":
+                found["frame"] = int(rest)
+            elif kind == "style":
+                found["style"] = tuple(float(v) for v in rest.split())
+            elif kind == "focus":
+                found["focus"] = rest
+            elif kind == "window":
+                parts = rest.split(" ", 4)
+                found["windows"][parts[4]] = tuple(float(v) for v in parts[:4])
+        return found if found["frame"] >= 0 else None
+
+    def frame(self):
+        shown = self.ui()
+        return shown["frame"] if shown else -1
+
+    def wait_frames(self, count=2, timeout=10.0):
+        """Waits until the program has drawn count more frames, so that an input sent before is seen;
+        False when it drew none in time or has ended (a key may end it)."""
+        first = self.frame()
+        deadline = time.time() + timeout
+        while self.frame() < first + count:
+            if time.time() >= deadline or (self.proc and self.proc.poll() is not None):
+                return False
+            time.sleep(0.02)
+        return True
+
+    def find_window(self, part):
+        """The rectangle of the first ImGui window drawn in the last frame whose name contains part."""
+        shown = self.ui()
+        for name, rect in (shown["windows"].items() if shown else ()):
+            if part in name:
+                return rect
+        return None
+
+    def wait_window(self, part, shown=True, timeout=10.0):
+        """Waits until a window whose name contains part is drawn (or, with shown False, is gone)."""
+        deadline = time.time() + timeout
+        while (self.find_window(part) is not None) != shown:
+            if time.time() >= deadline:
+                return False
+            time.sleep(0.03)
+        return True
+
     def key(self, name, pause=0.3):
-        """Presses and releases a key as a finger does, held for a few frames."""
+        """Presses and releases a key as a finger does: held until the program drew two frames, so that
+        the press and the release never fall between the same two frames, and a frame after the release."""
         self.x("xdotool", "keydown", "--window", self.window, name, check=True)
-        time.sleep(0.08)
+        self.wait_frames(2)
         self.x("xdotool", "keyup", "--window", self.window, name, check=True)
+        self.wait_frames(1)
         time.sleep(pause)
 
     def type(self, text, pause=0.3):
@@ -173,23 +232,46 @@ class Program:
         """A real pointer click at (x, y) (a click sent to the window is synthetic and ignored); with hold,
         pressed for a few frames, so that a slow frame cannot swallow it."""
         self.x("xdotool", "mousemove", "--window", self.window, str(x), str(y), check=True)
-        time.sleep(0.3 if hold else 0.15)
-        if hold:
-            self.x("xdotool", "mousedown", "1", check=True)
-            time.sleep(0.3)
-            self.x("xdotool", "mouseup", "1", check=True)
-        else:
-            self.x("xdotool", "click", "1", check=True)
+        self.wait_frames(2)  # hovered first, as ImGui needs
+        self.x("xdotool", "mousedown", "1", check=True)
+        self.wait_frames(2 if hold else 1)
+        self.x("xdotool", "mouseup", "1", check=True)
+        self.wait_frames(1)
         time.sleep(pause)
 
-    def menu(self, title_x, item_y, pause=0.8):
-        """Opens the menu whose title is at title_x and clicks the item on row item_y. The title is clicked
-        again while the pop-up does not show (the first frames of a fresh start can be slow)."""
+    def menu(self, title_x, item_y=None, pause=0.8, row=None):
+        """Opens the menu whose title is at title_x and clicks the item on window row item_y, or the
+        row-th item (from 0) placed by the pop-up's own rectangle and style sizes. The title is clicked
+        again while the program draws no pop-up menu (a click can fall between two slow frames); the
+        item's click is repeated while the pop-up stays."""
         for _ in range(3):
-            self.click(title_x, 9, pause=0.5)
-            if self.wait_for_light_row(title_x + 20, item_y, 5):
+            if not self.find_window("##Menu_"):
+                self.click(title_x, 9, pause=0.0)
+            if self.wait_window("##Menu_", timeout=5):
                 break
-        self.click(title_x + 30, item_y, pause=pause)
+        else:
+            raise AssertionError("the menu at x %d did not open: see %s" % (title_x, self.screenshot("menu.png")))
+        x, y, w, h = self.find_window("##Menu_") or (0, 0, 0, 0)
+        if row is not None:
+            font, _, pad_y, _, spacing_y = self.ui()["style"]
+            item_y = int(y + pad_y + row * (font + spacing_y) + font / 2)
+        assert y <= item_y < y + h, ("row %d is not in the menu" % item_y, x, y, w, h)
+        for _ in range(3):
+            self.click(title_x + 30, item_y, pause=0.0)
+            if self.wait_window("##Menu_", shown=False, timeout=5):
+                break
+        time.sleep(pause)
+
+    def dismiss_messages(self, most=20):
+        """Presses Return while the program shows a message box (one Return closes one box); returns how
+        many boxes it closed."""
+        closed = 0
+        self.wait_frames(3)
+        while self.find_window("###messagebox") and closed < most:
+            self.key("Return", pause=0.0)
+            self.wait_frames(2)
+            closed += 1
+        return closed
 
     def wait_for_light_row(self, x, y, timeout):
         """Waits until most of 40 pixels from (x, y) rightwards are light grey or white (a pop-up shown)."""
@@ -207,13 +289,26 @@ class Program:
         """Opens a file chooser, types name and presses Return, until done() holds: on a loaded machine a
         frame can take longer than a click or a key press, and one that starts and ends between two frames
         is not seen. A second click while the chooser is open does nothing."""
-        for _ in range(tries if done else 1):
-            open_chooser()
-            self.key("ctrl+a", pause=0.2)
+        for _ in range(tries):
+            if not self.find_window("###filechooser"):
+                open_chooser()
+            if not self.wait_window("###filechooser", timeout=10):
+                continue
+            self.wait_frames(2)  # the name field takes the keyboard focus
+            self.key("ctrl+a", pause=0.1)
             self.type(name)
-            self.key("Return", pause=1.5)
-            if done is None or done():
+            self.wait_frames(2)
+            for _ in range(3):  # Return again while the chooser still shows
+                self.key("Return", pause=0.1)
+                if self.wait_window("###filechooser", shown=False, timeout=5):
+                    break
+            if done is None:
                 return
+            deadline = time.time() + 10
+            while time.time() < deadline:
+                if done():
+                    return
+                time.sleep(0.1)
         raise AssertionError("the chooser did not take %s: see %s" % (name, self.screenshot("chooser.png")))
 
     def wait_until(self, name, holds, timeout=15.0):

@@ -14,7 +14,7 @@ sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
 GRAPHICS, SOUND = 128, 284
-CANOPY_Y, GEOMETRY_Y, MOTOR_Y = 55, 74, 36
+CANOPY_ROW, GEOMETRY_ROW, MOTOR_ROW = 1, 2, 0  # items in the Graphics and Sound menus
 # Rewritten at every exit (settings) or replaced by "Load Recording" (the scratch file).
 WRITTEN_AT_EXIT = {"UserPrefs.dat", "JoystickCalibration.dat", "JoystickMapping.dat", "data/StartUp.par",
                    "Settings.ini", "FlightLogData.log", "temporary.rec", "audio.raw"}
@@ -81,18 +81,18 @@ def run(program_dir, damage, shipped):
             program.write(rel, hostile(kind, damage, shipped))
         before = digests(program.dir)
         program.start()
-        for _ in range(12):  # the messages about what could not be read, one box each
-            program.key("Return", pause=0.25)
+        program.dismiss_messages()  # the messages about what could not be read
         program.key("r", pause=0.5)
         program.bar_button("play")  # the damaged scratch recording
         program.choose(lambda: program.bar_button("load"), "hostile.rec")
         program.bar_button("play")
         program.key("r", pause=0.5)
-        for item_y, name in ((CANOPY_Y, "hostile.jpg"), (GEOMETRY_Y, "hostile.x")):
-            program.choose(lambda: program.menu(GRAPHICS, item_y, pause=1.0), name)
-            program.key("Return", pause=0.5)
+        for item, name in ((CANOPY_ROW, "hostile.jpg"), (GEOMETRY_ROW, "hostile.x")):
+            program.choose(lambda: program.menu(GRAPHICS, row=item, pause=0.0), name)
+            program.dismiss_messages()
         for _ in range(2):  # the motor sound switched on (and off) reads the damaged loop
-            program.menu(SOUND, MOTOR_Y)
+            program.menu(SOUND, row=MOTOR_ROW, pause=0.0)
+            program.dismiss_messages()  # switched on, it says the loop could not be read
         assert rvdriver.image_size(program.screenshot("hostile-%s.png" % damage))[0] > 0
         code = program.stop()
         log = program.log

@@ -60,6 +60,11 @@ def analyse(raw):
     frames = len(raw) // 4
     samples = struct.unpack("<%dh" % (2 * frames), raw[:4 * frames])
     left, right = samples[0::2], samples[1::2]
+    # The output may write silence of its own before the first block (a device's buffer while it is being
+    # started): the blocks are counted from where the first sound starts, which is a block's first sample.
+    first = next((i for i, v in enumerate(left) if v), 0)
+    left, right = left[first % BLOCK:], right[first % BLOCK:]
+    frames = len(left)
     blocks = []
     for b in range(frames // BLOCK):
         l, r = left[b * BLOCK:(b + 1) * BLOCK], right[b * BLOCK:(b + 1) * BLOCK]
@@ -136,6 +141,16 @@ def goertzel_peak_decimated(samples, low, high, step):
     return best_f
 
 
+def wait_for_sound(program, timeout):
+    """Waits until the last 0.2 s written to the disk output are not silent."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if any(program.read("audio.raw")[-40000:]):
+            return True
+        time.sleep(0.1)
+    return False
+
+
 with rvdriver.Program(sys.argv[1]) as program:
     program.write("UserPrefs.dat", rvdriver.prefs(instruments=True, smooth=False, motor_sound=True))
     program.write("recordings/known.rec", known_recording())
@@ -155,15 +170,16 @@ with rvdriver.Program(sys.argv[1]) as program:
     # Saving again under the same name asks first; No keeps the file.
     before = program.read(saved)
     program.choose(lambda: program.bar_button("save"), "kept.rec")
-    question = program.screenshot("replace-question.png")
-    # Escape answers No. A key pressed and released between two slow frames is not seen: pressed again
-    # while the question still shows (its closing changes the picture's middle).
+    assert program.wait_window("##replace"), "no replace question: see %s" % program.screenshot("question.png")
+    # Escape answers No (pressed again only while the question still shows: a second one would close the
+    # record/play bar).
     for _ in range(3):
-        program.key("Escape", pause=0.5)
-        if rvdriver.differing_pixels(question, program.screenshot("after-question.png")) > 5000:
+        program.key("Escape", pause=0.0)
+        if program.wait_window("##replace", shown=False, timeout=5):
             break
     else:
         raise AssertionError("Escape did not close the replace question")
+    assert program.find_window("Record Playback"), "Escape closed the record/play bar too"
     assert program.read(saved) == before
     program.bar_button("stop", pause=0.5)
 
@@ -171,10 +187,16 @@ with rvdriver.Program(sys.argv[1]) as program:
     known = known_recording()
     program.choose(lambda: program.bar_button("load"), "known.rec", lambda: program.read("temporary.rec") == known)
     for _ in range(3):
-        program.bar_button("play", pause=1.5)
-        if any(program.read("audio.raw")[-40000:]):
+        program.bar_button("play", pause=0.0)
+        if wait_for_sound(program, 3.0):
             break
-    time.sleep(SEGMENT_FRAMES * len(SEGMENTS) / 20.0 + 1.5)
+    # The disk output grows at the sound's own pace: the whole flight has been heard once it grew by the
+    # flight's length and a little more.
+    start = os.path.getsize(program.path("audio.raw"))
+    heard = start + int((SEGMENT_FRAMES * len(SEGMENTS) / 20.0 + 1.5) * RATE * 4)
+    while os.path.getsize(program.path("audio.raw")) < heard:
+        assert program.proc.poll() is None, "the program ended during the playback"
+        time.sleep(0.2)
     program.screenshot("known-flight.png")
     assert program.stop(timeout=60) == 0, program.log
     far_ratio, chop, changes = analyse(program.read("audio.raw"))

@@ -32,6 +32,7 @@ class Transmitters:
 
 
 def start(program, shim, devices):
+    shim = os.path.abspath(shim)  # the program runs in another folder
     program.env.update({"LD_PRELOAD": shim, "RV_VJOY_START": ";".join(devices),
                         "RV_VJOY_COMMANDS": program.path("vjoy.txt")})
     tx = Transmitters(program)
