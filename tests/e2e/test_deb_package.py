@@ -92,7 +92,8 @@ class Session:
         """The installed program, started from the pilot's menu entry's command as the pilot."""
         self.program = rvdriver.Program(None, keep_dir=self.scratch)
         self.program.env = {"HOME": self.home, "USER": USER, "LOGNAME": USER, "PATH": "/usr/bin:/bin",
-                            "DISPLAY": self.display, "SDL_AUDIODRIVER": "dummy"}
+                            "DISPLAY": self.display, "SDL_AUDIODRIVER": "dummy",
+                            "RV_UI_DUMP": os.path.join(self.home, "ui.txt")}
         self.program.command, self.program.cwd, self.program.user = ["rotorvane"], self.home, (self.uid, self.gid)
         self.program.start(timeout=60)
         return self.program
