@@ -9,6 +9,7 @@
 #include "app/flight_model_choice.h"
 #include "app/hover_trainer_shell.h"
 #include "app/shared_flags.h"
+#include "app/sim_step.h"
 #include "app/sim_tick.h"
 #include "flight/field.h"
 #include "flight/ground.h"
@@ -145,12 +146,13 @@ bool TakeRealisticTick() {
 }
 
 RealisticSticks ReadRealisticSticks() {
+    const StepSticks read = ReadStepSticks();
     RealisticSticks s;
-    s.roll = GetControlInput(Roll);
-    s.pitch = GetControlInput(Pitch);
-    s.yaw = GetControlInput(Yaw);
-    s.throttle = GetControlInput(Throttle);
-    s.collective = GetControlInput(Collective);
+    s.roll = read.roll;
+    s.pitch = read.pitch;
+    s.yaw = read.yaw;
+    s.throttle = read.throttle;
+    s.collective = read.collective;
     s.hold = IsThrottleHoldOn();
     s.idleUp = IsIdleUpOn();
     return s;

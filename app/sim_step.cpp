@@ -9,7 +9,6 @@
 #include "recorder/flight_recorder.h"
 #include "sound/crash_sounds.h"
 
-namespace {
 // In this order: the recorder stores what GetControlInput returned last for each function.
 StepSticks ReadStepSticks() {
     StepSticks s;
@@ -20,7 +19,6 @@ StepSticks ReadStepSticks() {
     s.collective = GetControlInput(Collective);
     return s;
 }
-} // namespace
 
 void StepSimulation(float dt) {
     StepInputs inputs;
