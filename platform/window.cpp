@@ -189,6 +189,10 @@ double DisplayFramePeriod() {
 bool CreateMainWindow(int width, int height) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // The event pump leaves the joysticks alone: the program's own polls bring them up to date, so the
+    // main thread takes SDL's joystick lock only when it reads the sticks itself, never while the tick
+    // reads them every millisecond (the realistic model would wait for a frame that was preempted).
+    SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
     if (!RealWindowSystemVideo()) return false;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_TIMER) != 0) return false;
     if (!CreateWindowAndContext(width, height)) {

@@ -117,6 +117,7 @@ TEST(Unplugging, TheStepKeepsTheLastSticksAndPauses) {
     for (int i = 0; i < 6; ++i)
         SDL_JoystickSetVirtualAxis(transmitter, i, sticks[i]);
     SDL_JoystickSetVirtualButton(transmitter, 2, SDL_PRESSED);
+    EXPECT_TRUE(TransmitterPresent());
     ReadSticksForStep = PollJoystickForStep;
     {
         std::lock_guard<std::mutex> lock(SimMutex);
@@ -140,6 +141,9 @@ TEST(Unplugging, TheStepKeepsTheLastSticksAndPauses) {
     EXPECT_TRUE(SimPaused) << "the tick's poll found the transmitter gone";
     expectLastSticks("gone, no event yet");
     EXPECT_FALSE(ServiceJoystickPoll()); // the main loop's poll sees it too
+    StepsPollEveryMillisecond = true;    // and, while steps poll every millisecond, answers from them
+    EXPECT_FALSE(ServiceJoystickPoll());
+    StepsPollEveryMillisecond = false;
     expectLastSticks("the main loop's poll");
 
     pumpEvents();
@@ -152,6 +156,7 @@ TEST(Unplugging, TheStepKeepsTheLastSticksAndPauses) {
 
     transmitter = attach();
     pumpEvents();
+    EXPECT_TRUE(TransmitterPresent());
     SimulationTick();
     EXPECT_TRUE(SimPaused) << "the pause stays until the pilot resumes";
     EXPECT_EQ(Calibration.raw[0], 32768); // the returned transmitter is read again
@@ -373,8 +378,13 @@ TEST(Locks, CommandsAndTheTickWaitForTheirLocks) {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
     ASSERT_TRUE(InitJoystickDevices());
     Calibration.joystickId = 3; // no device there: nothing but the table is read
-    for (auto call : {+[] { PollJoystick(); }, +[] { TransmitterPresent(); }})
-        EXPECT_TRUE(WaitsForLock(SDL_LockJoysticks, SDL_UnlockJoysticks, call));
+    EXPECT_TRUE(WaitsForLock(SDL_LockJoysticks, SDL_UnlockJoysticks, [] { PollJoystick(); }));
+    // Never waiting for it: whether the transmitter is there, and a frame's poll while the realistic
+    // model's steps poll every millisecond (a preempted frame would hold the steps back).
+    StepsPollEveryMillisecond = true;
+    for (auto call : {+[] { ServiceJoystickPoll(); }, +[] { TransmitterPresent(); }})
+        EXPECT_FALSE(WaitsForLock(SDL_LockJoysticks, SDL_UnlockJoysticks, call));
+    StepsPollEveryMillisecond = false;
     ShutdownJoystickDevices();
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
     SetResetSwitchEnabled(false);

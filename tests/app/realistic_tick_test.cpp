@@ -23,6 +23,7 @@
 #include "flight/sim_control.h"
 #include "input/control_input.h"
 #include "log/flight_log.h"
+#include "sound/motor_sound.h"
 
 namespace fs = std::filesystem;
 
@@ -104,13 +105,19 @@ TEST_F(RealisticTickTest, FiftyStepsPerTickOnSticksReadBeforeEachMatchTheModelSt
     float totalBefore = FlightTimeTotals[0];
     RealisticState reference = RealisticNow;
     RealisticEnvironment still;
+    double tickLoad = 0.0; // the motor's mean load over the tick, which the sound hears
     for (int t = 0; t < ticks; ++t) {
         SimulationTick();
         EXPECT_EQ(sticksRead, 50 * (t + 1));
-        for (int n = 50 * t + 1; n <= 50 * (t + 1); ++n)
+        tickLoad = 0.0;
+        for (int n = 50 * t + 1; n <= 50 * (t + 1); ++n) {
             StepRealistic(reference, ActiveFlightModel.params, ActiveFlightModel.derived, ScriptSticks(n),
                           still, RealisticStepSeconds);
+            tickLoad += reference.motorLoad / 50.0;
+        }
     }
+    ASSERT_GT(tickLoad, 0.05);
+    EXPECT_NEAR(CurrentMotorSoundInputs().load, tickLoad, 1e-5);
     EXPECT_EQ(RealisticSteps - stepsBefore, 50u * ticks);
     const RealisticState& s = RealisticNow;
     EXPECT_EQ(s.position.x, reference.position.x);

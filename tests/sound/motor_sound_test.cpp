@@ -155,6 +155,16 @@ TEST(MotorSound, RateAndGainFollowTheInputs) {
         EXPECT_NEAR(Rms(out) / Rms(full), c.gain, 0.02) << c.rpm << " rpm at " << c.distance << " m";
     }
     EXPECT_FLOAT_EQ(MotorLoudness(999.0f), 0.0f);
+    // With the motor's load the loudness runs from 0.55 of it (motor idle or off) to all of it (full
+    // load), and the block follows; a load outside 0..1 or NaN is no load figure.
+    for (float load : {0.0f, 0.5f, 1.0f, 1.5f, std::nanf("")}) {
+        const float share = load >= 0.0f && load <= 1.0f ? 0.55f + 0.45f * load : 1.0f;
+        EXPECT_FLOAT_EQ(MotorLoudness(1750.0f, load), 0.75f * share) << load;
+        MotorSoundState t = base, u = base;
+        MotorSoundInputs loaded = Inputs(2500.0f, 2.0f);
+        loaded.load = load;
+        EXPECT_NEAR(Rms(Block(t, loaded)) / Rms(Block(u, Inputs(2500.0f, 2.0f))), share, 0.02) << load;
+    }
 
     // Silent blocks leave rate and position alone: out of range, motor off, crashed, paused, NaN.
     MotorSoundInputs off = Inputs(2500.0f), crashed = Inputs(2500.0f), paused = Inputs(2500.0f);
@@ -188,10 +198,12 @@ TEST(MotorSound, FileLoadKeepsThePreviousLoopOnFailure) {
     EXPECT_EQ(MotorSound.LoopBuffer.size(), 8000u);
     EXPECT_EQ(MotorSound.file, nullptr);
     MotorSoundAudible = true;
-    PublishSoundInputs(2500.0f, 8.0f, 1.25f);
+    PublishSoundInputs(2500.0f, 8.0f, 1.25f, 0.375f);
     const MotorSoundInputs seen = CurrentMotorSoundInputs();
-    EXPECT_EQ(std::vector<float>({seen.rpm, seen.distance, seen.doppler}),
-              std::vector<float>({2500, 8, 1.25f}));
+    EXPECT_EQ(std::vector<float>({seen.rpm, seen.distance, seen.doppler, seen.load}),
+              std::vector<float>({2500, 8, 1.25f, 0.375f}));
+    PublishSoundInputs(2500.0f, 8.0f, 1.25f);
+    EXPECT_EQ(CurrentMotorSoundInputs().load, NoMotorLoad);
     std::vector<int16_t> out(TestBlock, 1);
     FillNextMotorBlock(out.data(), TestBlock - 1);
     EXPECT_TRUE(std::all_of(out.begin(), out.end() - 1, [](int16_t v) { return v == 0; }));
