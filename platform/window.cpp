@@ -318,10 +318,11 @@ void SwapMainWindow() {
         lastFrameShown = now;
         return;
     }
-    // Without vsync: the next refresh, or every second one while a frame costs about half a refresh or
-    // more (a software renderer), so drawing leaves the processor free most of the time.
-    if (frameWorkAverage > display * 0.45) refreshesPerFrame = 2;
-    if (frameWorkAverage < display * 0.3) refreshesPerFrame = 1;
+    // Without vsync: every refresh while a frame's work fits in one with room to spare, else every second
+    // one (a software renderer on a slow machine), which keeps the pace even instead of dropping frames at
+    // random. The gap between the two limits keeps a frame cost near one of them from flipping the pace.
+    if (frameWorkAverage > display * 0.8) refreshesPerFrame = 2;
+    if (frameWorkAverage < display * 0.6) refreshesPerFrame = 1;
     auto period = std::chrono::duration_cast<FrameClock::duration>(
         std::chrono::duration<double>(display * refreshesPerFrame));
     nextFrameTime += period;
