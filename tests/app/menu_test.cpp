@@ -31,6 +31,7 @@
 #include "render/motion_smoothing.h"
 #include "render/textures.h"
 #include "render/view_zoom.h"
+#include "tests/assets/file_bytes.h"
 
 using Operations = std::vector<std::string>;
 
@@ -189,8 +190,7 @@ TEST(Menu, PauseResetAndLocksAroundACrash) {
 }
 
 TEST(Order, StartUpReadsAndShutdownWrites) {
-    Folder = (std::filesystem::temp_directory_path() / ("rv-order-" + std::to_string(getpid()))).string();
-    std::filesystem::remove_all(Folder);
+    Folder = FreshFolder("order").string();
     std::filesystem::create_directories(Folder + "/data");
     ProgramDir = UserDir = Folder;
     EXPECT_EQ(Record(StartUpBeforeWindow),

@@ -9,58 +9,40 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/model_setup.h"
 #include "app/shared_flags.h"
-#include "app/transmitter.h"
 #include "flight/heli_state.h"
 #include "input/channel_mapping.h"
 #include "input/control_input.h"
-#include "input/throttle_interlock.h"
-#include "input/transmitter_check.h"
 #include "input/controller_switches.h"
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
+#include "input/throttle_interlock.h"
 #include "input/transmitter.h"
-#include "platform/joystick_device.h"
+#include "input/transmitter_check.h"
 #include "recorder/flight_recorder.h"
+#include "tests/assets/file_bytes.h"
+#include "tests/input/virtual_joystick.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-std::string TempPath(const char* name) {
-    return (std::filesystem::temp_directory_path() / (std::string("rv_input_") + name)).string();
-}
-
-void PutI32(Bytes& b, size_t offset, int32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
-}
 
 // Loads the bytes as a file over the record, then saves it again: the record must hold the bytes as laid
 // out (a short file only those it has) and the saved file must be the same bytes.
 template <class Record>
 void ExpectLayout(const Bytes& b, Record& record, bool (*load)(Record&, const std::string&),
                   bool (*save)(const Record&, const std::string&) = nullptr) {
-    const std::string path = TempPath("layout.dat");
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    const std::string path = (FreshFolder("input") / "layout.dat").string();
+    WriteFile(path, b);
     ASSERT_TRUE(load(record, path));
     EXPECT_EQ(std::memcmp(&record, b.data(), b.size()), 0);
     if (save) {
         ASSERT_TRUE(save(record, path));
-        std::ifstream in(path, std::ios::binary);
-        EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), b);
+        EXPECT_EQ(ReadFile(path), b);
     }
-    std::remove(path.c_str());
 }
 
 class Controls : public ::testing::Test {
@@ -104,25 +86,25 @@ TEST_F(Controls, NormalizeAxis) {
 
 TEST_F(Controls, CalibrationAndMappingFileLayouts) {
     // Calibration: max[6] at 0, centre[6] at 24, buttons at 48, min[6] at 52, raw[6] at 76, device id at 100.
-    Bytes b(104, 0);
+    Bytes b;
     for (int i = 0; i < 26; ++i)
-        PutI32(b, 4 * i, 1000 * i + 7);
+        b.le32(1000 * i + 7);
     ExpectLayout(b, Calibration, LoadJoystickCalibration, SaveJoystickCalibration);
     b.resize(100); // exactly 100 bytes: device 0 is selected
     ExpectLayout(b, Calibration, LoadJoystickCalibration);
     EXPECT_EQ(Calibration.joystickId, 0);
     SetJoystickCalibrationDefaults(Calibration);
-    ExpectLayout({0x10, 0x27, 0, 0, 0x20}, Calibration, LoadJoystickCalibration);
+    ExpectLayout(Bytes{0x10, 0x27, 0, 0, 0x20}, Calibration, LoadJoystickCalibration);
     EXPECT_EQ(Calibration.maxRaw[2], 40000);
     Calibration.joystickId = 5;
-    EXPECT_FALSE(LoadJoystickCalibration(Calibration, TempPath("no_such_file.dat")));
+    EXPECT_FALSE(LoadJoystickCalibration(Calibration, "/nonexistent/JoystickCalibration.dat"));
     EXPECT_EQ(Calibration.joystickId, 5);
 
     // Mapping defaults: axes 1, 0, 3, 2, 4 at 0; simulator curves and both keyboard switches on (48..50).
-    Bytes m(56, 0);
-    const int32_t axes[5] = {1, 0, 3, 2, 4};
-    for (int f = 0; f < 5; ++f)
-        PutI32(m, 4 * f, axes[f]);
+    Bytes m;
+    for (int32_t axis : {1, 0, 3, 2, 4})
+        m.le32(axis);
+    m.resize(56);
     m[48] = m[49] = m[50] = 1;
     EXPECT_EQ(std::memcmp(&Mapping, m.data(), 56), 0);
     // Reverse flags at 20..24, padding kept as it stands, the four switches at 28..40, flags 44..54.
@@ -131,7 +113,7 @@ TEST_F(Controls, CalibrationAndMappingFileLayouts) {
     m[26] = 0xAA;
     ExpectLayout(m, Mapping, LoadChannelMapping, SaveChannelMapping);
     SetChannelMappingDefaults(Mapping);
-    ExpectLayout({4, 0, 0, 0, 2}, Mapping, LoadChannelMapping);
+    ExpectLayout(Bytes{4, 0, 0, 0, 2}, Mapping, LoadChannelMapping);
     EXPECT_EQ(Mapping.axis[Yaw], 3);
 }
 
@@ -346,7 +328,7 @@ TEST_F(Controls, CalibrationPhases) {
 
 // Select Controller examines the first 16 devices and lists those with 4 axes or more; a selection
 // outside the list changes nothing.
-TEST_F(Controls, SelectController) {
+TEST_F(Controls, SelectControllerAndFindTheTransmitterByIdentity) {
     std::vector<JoystickDeviceInfo> devices(20, {0, 6, "Transmitter", "guid"});
     for (int i = 0; i < 20; ++i)
         devices[i].id = i;
@@ -355,28 +337,27 @@ TEST_F(Controls, SelectController) {
     SelectListedController(Calibration, 1);
     SelectListedController(Calibration, 15);
     EXPECT_EQ(Calibration.joystickId, 2);
-}
 
-TEST(Transmitter, FoundByIdentity) {
-    const std::vector<JoystickDeviceInfo> devices = {{0, 4, "Game Pad", "aa"},
-                                                     {2, 6, "RC Transmitter", "bb"},
-                                                     {3, 6, "RC Transmitter", "cc"},
-                                                     {5, 6, "RC Transmitter", "bb"},
-                                                     {7, 6, "RC Transmitter", "bb"}};
+    // The transmitter chosen before is found by its name, GUID and place among identical devices.
+    const std::vector<JoystickDeviceInfo> known = {{0, 4, "Game Pad", "aa"},
+                                                   {2, 6, "RC Transmitter", "bb"},
+                                                   {3, 6, "RC Transmitter", "cc"},
+                                                   {5, 6, "RC Transmitter", "bb"},
+                                                   {7, 6, "RC Transmitter", "bb"}};
     const struct {
         TransmitterIdentity who;
         int32_t id;
     } cases[] = {
         {{"bb", "RC Transmitter", 2}, 7},
-        {{"bb", "RC Transmitter", 5}, 2}, // fewer identical devices now: the first of them
+        {{"bb", "RC Transmitter", 5}, 2}, // fewer identical known now: the first of them
         {{"aa", "Game Pad", 0}, 0},
         {{"bb", "Game Pad", 0}, -1}, // name and GUID both count
         {{"", "", 0}, -1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FindTransmitter(devices, c.who), c.id) << c.who.guid << " " << c.who.index;
-    EXPECT_EQ(IdenticalDeviceIndex(devices, 5), 1);
-    EXPECT_EQ(ControllerListTexts(devices, 5),
+        EXPECT_EQ(FindTransmitter(known, c.who), c.id) << c.who.guid << " " << c.who.index;
+    EXPECT_EQ(IdenticalDeviceIndex(known, 5), 1);
+    EXPECT_EQ(ControllerListTexts(known, 5),
               (std::vector<std::string>{"Game Pad", "RC Transmitter", "RC Transmitter",
                                         "RC Transmitter #2 (in use)", "RC Transmitter #3"}));
 }
@@ -578,40 +559,6 @@ TEST_F(Dialogs, MappingBoxesAndPickers) {
     }
 }
 
-// Attaches a named virtual device with one hat and opens a handle of the test's own to move it.
-SDL_Joystick* Attach(const char* name, int axes, int buttons) {
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.naxes = static_cast<Uint16>(axes);
-    desc.nbuttons = static_cast<Uint16>(buttons);
-    desc.nhats = 1;
-    desc.vendor_id = 0x1209;
-    desc.product_id = static_cast<Uint16>(axes);
-    desc.name = name;
-    int index = SDL_JoystickAttachVirtualEx(&desc);
-    EXPECT_GE(index, 0) << SDL_GetError();
-    return SDL_JoystickOpen(index);
-}
-
-// Hands the waiting device events to the device table, as the main loop does; true when the device in
-// use was removed.
-bool PumpDeviceEvents() {
-    bool inUseRemoved = false;
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-        if (e.type == SDL_JOYDEVICEADDED) JoystickDeviceAdded(e.jdevice.which);
-        if (e.type == SDL_JOYDEVICEREMOVED) inUseRemoved |= JoystickDeviceRemoved(e.jdevice.which);
-    }
-    return inUseRemoved;
-}
-
-void Detach(SDL_Joystick* joystick) {
-    const SDL_JoystickID instance = SDL_JoystickInstanceID(joystick);
-    SDL_JoystickClose(joystick);
-    for (int i = 0; i < SDL_NumJoysticks(); ++i)
-        if (SDL_JoystickGetDeviceInstanceID(i) == instance) SDL_JoystickDetachVirtual(i);
-}
-
 // Axes arrive as SDL value + 32768, buttons and hats as bits; a device with three axes is not offered
 // and reads 0 on the axes it lacks; an id without a device, or outside 0..15, reads all 0. The chosen
 // transmitter is found by identity, also the second of two identical ones; unplugged it reads 0 and
@@ -619,9 +566,9 @@ void Detach(SDL_Joystick* joystick) {
 TEST(VirtualJoysticks, PollBindingAndUnplugging) {
     ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
     SetJoystickCalibrationDefaults(Calibration);
-    SDL_Joystick* pad = Attach("Pad", 3, 2);
-    SDL_Joystick* first = Attach("RC Transmitter", 6, 10);
-    SDL_Joystick* second = Attach("RC Transmitter", 6, 10);
+    SDL_Joystick* pad = AttachVirtualJoystick("Pad", 3, 2);
+    SDL_Joystick* first = AttachVirtualJoystick("RC Transmitter", 6, 10);
+    SDL_Joystick* second = AttachVirtualJoystick("RC Transmitter", 6, 10);
     ASSERT_TRUE(InitJoystickDevices());
     EXPECT_FALSE(PumpDeviceEvents()); // the start-up events of devices already open change nothing
     ASSERT_EQ(PresentJoystickDevices().size(), 3u);
@@ -667,9 +614,9 @@ TEST(VirtualJoysticks, PollBindingAndUnplugging) {
     }
 
     Calibration.joystickId = 2;
-    Detach(first);
+    DetachVirtualJoystick(first);
     EXPECT_FALSE(PumpDeviceEvents());
-    Detach(second);
+    DetachVirtualJoystick(second);
     EXPECT_TRUE(PumpDeviceEvents());
     EXPECT_FALSE(TransmitterPresent());
     PollJoystickForStep();
@@ -678,7 +625,7 @@ TEST(VirtualJoysticks, PollBindingAndUnplugging) {
     EXPECT_EQ(JoystickHats, 0);
     EXPECT_EQ(PresentJoystickDevices().size(), 1u);
 
-    SDL_Joystick* again = Attach("RC Transmitter", 6, 10);
+    SDL_Joystick* again = AttachVirtualJoystick("RC Transmitter", 6, 10);
     PumpDeviceEvents();
     ASSERT_EQ(PresentJoystickDevices().size(), 2u);
     EXPECT_EQ(PresentJoystickDevices()[1].id, 1);
@@ -689,8 +636,8 @@ TEST(VirtualJoysticks, PollBindingAndUnplugging) {
 
     SetRememberedTransmitter({});
     ShutdownJoystickDevices();
-    Detach(again);
-    Detach(pad);
+    DetachVirtualJoystick(again);
+    DetachVirtualJoystick(pad);
     SDL_Quit();
 }
 

@@ -7,14 +7,11 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
-#include <unistd.h>
 
 #include "flight/ground.h"
 #include "log/flight_log.h"
+#include "tests/assets/file_bytes.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -38,19 +35,13 @@ uint64_t FileTimeOfUnix(int64_t seconds) {
     return static_cast<uint64_t>(seconds) * 10000000ull + 116444736000000000ull;
 }
 
-std::string Read(const fs::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
 struct LogFiles : testing::Test {
-    fs::path dir = fs::path(testing::TempDir()) / ("rv_log_test_" + std::to_string(getpid()));
+    fs::path dir = FreshFolder("log");
     fs::path log = dir / "FlightLogData.log";
     fs::path text = dir / "FlightLog.txt";
-    void SetUp() override { fs::create_directories(dir); }
     void TearDown() override { fs::remove_all(dir); }
-    void Write(const std::string& bytes) { std::ofstream(log, std::ios::binary) << bytes; }
-    std::string View() { return ViewLog(log.string(), text.string()) ? Read(text) : "(not shown)"; }
+    void Write(const std::string& bytes) { WriteText(log, bytes); }
+    std::string View() { return ViewLog(log.string(), text.string()) ? ReadText(text) : "(not shown)"; }
 };
 } // namespace
 
@@ -93,7 +84,7 @@ TEST_F(LogFiles, ViewLogListsSessionsNewestFirst) {
     Write(Record(FileTimeOfUnix(1234567890), 2, {600, 100, 200, 300}) +
           Record(FileTimeOfUnix(1582977600), 1, {3725.5f, 25.5f, 7, 8, 60, 120, 3000, 500, 10, 11}) +
           Record(FileTimeOfUnix(1704065400), 0, {0.5f, 0.5f}) + std::string(10, '\xEE'));
-    EXPECT_EQ(View(), Read(RV_TEST_DATA_DIR "/flight_log_view.txt"));
+    EXPECT_EQ(View(), ReadText(RV_TEST_DATA_DIR "/flight_log_view.txt"));
 
     // No log: the heading alone; a log shorter than one record: an all-zero cumulative block.
     fs::remove(log);
@@ -125,7 +116,7 @@ TEST_F(LogFiles, AppendKeepsEarlierSessions) {
     EXPECT_TRUE(AppendSessionToLog(log.string()));
     uint64_t after = FileTimeOfUnix(std::time(nullptr) + 1);
 
-    std::string b = Read(log);
+    std::string b = ReadText(log);
     ASSERT_EQ(b.size(), 104u);
     EXPECT_EQ(b.substr(8, 44), Record(0, 5, {30, 0, 20}).substr(8));
     EXPECT_EQ(b.substr(60, 44), Record(0, 0, {}).substr(8));
@@ -153,7 +144,7 @@ TEST_F(LogFiles, AppendKeepsEarlierSessions) {
     CrashCount += 1;
     EXPECT_TRUE(AppendRecordToLog(taken, log.string()));
     DeductFromSession(taken);
-    EXPECT_EQ(Read(log).substr(8, 8), Record(0, 3, {12}).substr(8, 8));
+    EXPECT_EQ(ReadText(log).substr(8, 8), Record(0, 3, {12}).substr(8, 8));
     EXPECT_EQ(FlightTimeTotals[ClassTotal], 2.5f);
     EXPECT_EQ(FlightTimeTotals[ClassHovering], 2.5f);
     EXPECT_EQ(CrashCount, 1u);

@@ -8,9 +8,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -22,17 +19,11 @@
 #include "input/control_input.h"
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
+#include "tests/assets/file_bytes.h"
 #include "ui/file_chooser.h"
 #include "ui/message_box.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-void Put32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; i++)
-        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 // The sixteen state floats and five controls of test frame n, all different; flags idle-up n % 2 and
 // throttle hold (n / 2) % 2.
@@ -44,27 +35,15 @@ float ControlValue(int n, int k) {
 }
 
 Bytes Recording(uint32_t headerCount, int frames) {
-    Bytes b;
-    Put32(b, 0x12123225);
-    Put32(b, headerCount);
+    Bytes b = Bytes().le32(0x12123225).le32(headerCount);
     for (int n = 0; n < frames; n++) {
         for (int i = 0; i < 16; i++)
-            Put32(b, std::bit_cast<uint32_t>(StateValue(n, i)));
+            b.le32(std::bit_cast<uint32_t>(StateValue(n, i)));
         for (int k = 0; k < 5; k++)
-            Put32(b, std::bit_cast<uint32_t>(ControlValue(n, k)));
-        Put32(b, uint32_t(n % 2) | uint32_t((n / 2) % 2) << 8);
+            b.le32(std::bit_cast<uint32_t>(ControlValue(n, k)));
+        b.le32(uint32_t(n % 2) | uint32_t((n / 2) % 2) << 8);
     }
     return b;
-}
-
-void WriteFile(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 float HeliFloat(int i) {
@@ -113,9 +92,7 @@ constexpr int EscapeKey = 27, EnterKey = 13;
 class RecorderFiles : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/rv_recorder_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = FreshFolder("recorder").string();
         ProgramDir = dir;
         scratch = dir + "/temporary.rec";
         InitFlightRecorder(scratch);
@@ -175,6 +152,10 @@ class RecorderFiles : public ::testing::Test {
         Drag({x});
     }
     float SliderLeft() { return left + 4.0f * (28.0f + ImGui::GetStyle().ItemSpacing.x); }
+    void Play(const Bytes& file) {
+        WriteFile(scratch, file);
+        StartPlayback();
+    }
     std::string dir;
     std::string scratch;
     float left = 0.0f, rowY = 0.0f;
@@ -207,8 +188,7 @@ TEST_F(RecorderFiles, RecordingWritesHeaderAndFramesInTheirLayout) {
 }
 
 TEST_F(RecorderFiles, HeaderOfZeroStillPlaysEveryFrameAndTheEndPauses) {
-    WriteFile(scratch, Recording(0, 4));
-    StartPlayback();
+    Play(Recording(0, 4));
     EXPECT_EQ(Recorder.sliderMax.load(), 0u);
     EXPECT_TRUE(ShowsFrame(0));
     for (int n = 1; n < 4; n++) {
@@ -228,8 +208,7 @@ TEST_F(RecorderFiles, HeaderOfZeroStillPlaysEveryFrameAndTheEndPauses) {
 }
 
 TEST_F(RecorderFiles, SeekingToPShowsFramePAndLeavesTheThumbWhereItWasPut) {
-    WriteFile(scratch, Recording(6, 6));
-    StartPlayback();
+    Play(Recording(6, 6));
     RecorderSliderDragged(3);
     EXPECT_TRUE(ShowsFrame(3));
     EXPECT_EQ(Recorder.currentFrame.load(), 4u);
@@ -257,8 +236,7 @@ TEST_F(RecorderFiles, DamagedFilesAndAMissingScratchFile) {
     // A last frame cut inside its controls: the state is shown, the missing bytes keep the last values.
     Bytes cut = Recording(0, 2);
     cut.resize(8 + 88 + 64 + 6); // Roll and half of Pitch of frame 1
-    WriteFile(scratch, cut);
-    StartPlayback();
+    Play(cut);
     StepRecorder();
     EXPECT_TRUE(RecorderPlaying());
     EXPECT_EQ(HeliFloat(0), StateValue(1, 0));
@@ -266,8 +244,7 @@ TEST_F(RecorderFiles, DamagedFilesAndAMissingScratchFile) {
     EXPECT_EQ(GetRecordedInput(Throttle), ControlValue(0, 3));
     // Shorter than a header, empty, or a header claiming four thousand million frames.
     for (const Bytes& tiny : {Bytes{0x25, 0x32, 0x12}, Bytes{}, Recording(0xFFFFFFFFu, 1)}) {
-        WriteFile(scratch, tiny);
-        StartPlayback();
+        Play(tiny);
         RecorderSliderDragged(0xFFFFFFF0u);
         EXPECT_FALSE(RecorderPlaying());
         EXPECT_LE(Recorder.currentFrame.load(), 1u);
@@ -327,13 +304,9 @@ TEST_F(RecorderFiles, BarButtonsInTheirOrderEscAndSave) {
 }
 
 TEST_F(RecorderFiles, SliderFollowsPlaybackAndSeeksOnlyWhileTheThumbIsDragged) {
-    WriteFile(scratch, Recording(50, 50));
-    StartPlayback();
-    {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        for (int i = 0; i < 9; i++)
-            PlayFrame(false);
-    }
+    Play(Recording(50, 50));
+    for (int i = 0; i < 9; i++)
+        StepRecorder();
     EXPECT_EQ(Recorder.sliderPos.load(), 10u);
     Frame();
     // A press beside the thumb moves it there without seeking; the view and the playback stay as they are.
@@ -433,8 +406,7 @@ TEST_F(RecorderFiles, HugeHeaderCountsAndTheInstantReplay) {
     for (uint32_t count : {0x40000000u, 0x80000000u, 0xFFFFFFFFu}) {
         Bytes file = Recording(count, 3);
         file.resize(file.size() + 4, 'x');
-        WriteFile(scratch, file);
-        StartPlayback();
+        Play(file);
         EXPECT_EQ(Recorder.sliderMax.load(), 3u) << count;
         Recorder.sliderPos = 0xFFFFFFFFu;
         Frame();

@@ -2,7 +2,6 @@
 // 1080-line frame) and the larger instrument sizes with their numbers, drawn with Mesa at 1920 x 1080.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +21,7 @@
 #include "render/stroke_text.h"
 #include "render/textures.h"
 #include "render/view_zoom.h"
+#include "tests/assets/file_bytes.h"
 #include "tests/render/gl_test_context.h"
 
 namespace {
@@ -33,8 +33,7 @@ class GlScene : public ::testing::Environment {
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(CreateTestGLContext(W, H, error)) << error;
-        const auto dir =
-            std::filesystem::temp_directory_path() / ("rv_aids_test_" + std::to_string(getpid()));
+        const auto dir = FreshFolder("aids");
         std::filesystem::create_directories(dir / "data");
         ProgramDir = dir.string();
         const std::string data = (dir / "data/").string();
@@ -157,10 +156,7 @@ TEST(ViewZoom, RotorSpans40PixelsAt40mAndTheDescribedPictureAt5m) {
     EXPECT_GE(zoomed, 40);
     // Without the zoom the same pass is drawn smaller.
     Zoom.fieldOfView = DescribedFieldOfView;
-    const std::vector<Rgb> heliFrame = DrawHeli(far, far);
-    const std::vector<Rgb> emptyFrame = emptyField();
-    const int unzoomed = DifferingColumns(heliFrame, emptyFrame);
-    EXPECT_LT(unzoomed, zoomed);
+    EXPECT_LT(DifferingColumns(DrawHeli(far, far), emptyField()), zoomed);
 
     // At 5 m, after the zoom has come back, every pixel equals the picture with the zoom off.
     const Vec3 near = set(0.0f, 5.0f, 1.8f);
@@ -172,8 +168,7 @@ TEST(ViewZoom, RotorSpans40PixelsAt40mAndTheDescribedPictureAt5m) {
     for (int i = 0; i < 120; ++i)
         Zoom.fieldOfView = StepFieldOfView(
             Zoom.fieldOfView, ZoomTarget(Zoom, length(sub(near, PilotEye)), 0.71f), 1.0f / 60.0f);
-    const std::vector<Rgb> back = DrawHeli(near, near);
-    EXPECT_EQ(DifferingColumns(back, described), 0);
+    EXPECT_EQ(DifferingColumns(DrawHeli(near, near), described), 0);
     Zoom = ViewZoom{};
     heliScale = 1.5f;
 }
@@ -201,64 +196,48 @@ TEST(InstrumentSizes, ReadoutTextsAndGlyphWidths) {
     }
 }
 
-namespace {
-// White pixels (the numbers' strokes) in the bottom rows under one dial, and whether the ring is drawn
-// where the dial's top should be.
-struct Readouts {
-    int whiteUnderRotorDial = 0, whiteUnderSpeedDial = 0;
-};
-Readouts DrawInstrumentsAt(int32_t choice) {
+// The overlay at that instrument size over an empty view, the rotor at 2150 rpm and 12 mph of airspeed.
+std::vector<Rgb> DrawInstrumentsAt(int32_t choice) {
     InstrumentSizeChoice = choice;
     showInstruments = true;
     smoothCameraFollow = lowerCameraAngle = showSchoolBuilding = false;
     OverlayScale = 1;
     RenderSnapshot s;
     s.heli.position = set(0.0f, -50.0f, -20.0f);
-    s.heli.noseAxis = set(0.0f, 1.0f, 0.0f);
-    s.heli.upAxis = set(0.0f, 0.0f, 1.0f);
     s.heli.rotorRpm = 2150.0f;
     s.airspeedMph = 12.0f;
     s.smoothedCameraTarget = set(0.0f, 30.0f, 0.0f);
     FrameSnapshot = s;
     RenderFrame(W, H);
-    const std::vector<Rgb> frame = ReadFrame(W, H);
-    Readouts r;
-    for (int y = H - 40; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            const Rgb p = frame[y * W + x];
-            if (p.r < 240 || p.g < 240 || p.b < 240) continue;
-            if (x < 400) r.whiteUnderRotorDial += 1;
-            if (x > W - 400) r.whiteUnderSpeedDial += 1;
-        }
     InstrumentSizeChoice = 0;
-    return r;
+    return ReadFrame(W, H);
 }
-} // namespace
 
+// White pixels (the numbers' strokes) in the bottom rows under the rotor dial (x < 400) and under the speed
+// dial (x > W - 400); the rotor dial's ring found at its top: its left edge 54 units in, its top (50 + 16)
+// units up, times the size.
 TEST(InstrumentSizes, LargerSizesDrawTheirNumbersAndScaleTheDials) {
-    const Readouts small = DrawInstrumentsAt(0), medium = DrawInstrumentsAt(1), large = DrawInstrumentsAt(2);
-    EXPECT_EQ(small.whiteUnderRotorDial, 0);
-    EXPECT_EQ(small.whiteUnderSpeedDial, 0);
-    EXPECT_GT(medium.whiteUnderRotorDial, 30);
-    EXPECT_GT(medium.whiteUnderSpeedDial, 30);
-    EXPECT_GT(large.whiteUnderRotorDial, medium.whiteUnderRotorDial);
-    EXPECT_GT(large.whiteUnderSpeedDial, medium.whiteUnderSpeedDial);
-    // The rotor dial's ring: its left edge 54 units in, its top (50 + 16) units up, times the size.
-    const Rgb Green = {0, 204, 0};
-    for (const auto& [choice, factor] : {std::pair{1, 1.5f}, std::pair{2, 2.0f}}) {
-        InstrumentSizeChoice = choice;
-        showInstruments = true;
-        RenderSnapshot s;
-        s.heli.position = set(0.0f, -50.0f, -20.0f);
-        s.smoothedCameraTarget = set(0.0f, 30.0f, 0.0f);
-        FrameSnapshot = s;
-        RenderFrame(W, H);
+    int whiteUnder[3][2] = {};
+    for (int32_t choice : {0, 1, 2}) {
+        const std::vector<Rgb> frame = DrawInstrumentsAt(choice);
+        for (int y = H - 40; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const Rgb p = frame[y * W + x];
+                if (p.r >= 240 && p.g >= 240 && p.b >= 240 && (x < 400 || x > W - 400))
+                    ++whiteUnder[choice][x > 400];
+            }
+        if (choice == 0) continue;
+        const float factor = choice == 1 ? 1.5f : 2.0f;
         const int cx = static_cast<int>(79.0f * factor), top = H - static_cast<int>(66.0f * factor);
         bool ring = false;
         for (int dy = -2; dy <= 2; ++dy)
             for (int dx = -2; dx <= 2; ++dx)
-                ring = ring || Near(ReadPixel(cx + dx, top + dy, H), Green, 8);
+                ring = ring || Near(frame[(top + dy) * W + cx + dx], {0, 204, 0}, 8);
         EXPECT_TRUE(ring) << choice;
-        InstrumentSizeChoice = 0;
+    }
+    for (int dial : {0, 1}) {
+        EXPECT_EQ(whiteUnder[0][dial], 0) << dial;
+        EXPECT_GT(whiteUnder[1][dial], 30) << dial;
+        EXPECT_GT(whiteUnder[2][dial], whiteUnder[1][dial]) << dial;
     }
 }

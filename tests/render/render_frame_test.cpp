@@ -2,7 +2,6 @@
 // helicopter, the overlay, and the textures behind them.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -20,6 +19,7 @@
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
 #include "render/textures.h"
+#include "tests/assets/file_bytes.h"
 #include "tests/render/gl_test_context.h"
 
 namespace {
@@ -48,8 +48,7 @@ class GlScene : public ::testing::Environment {
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(CreateTestGLContext(W, H, error)) << error;
-        const auto dir =
-            std::filesystem::temp_directory_path() / ("rv_render_test_" + std::to_string(getpid()));
+        const auto dir = FreshFolder("render");
         std::filesystem::create_directories(dir / "data");
         ProgramDir = dir.string();
         Data = (dir / "data/").string();

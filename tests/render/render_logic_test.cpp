@@ -5,11 +5,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "app/shared_flags.h"
@@ -25,6 +22,7 @@
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
 #include "render/textures.h"
+#include "tests/assets/file_bytes.h"
 #include "tests/render/gl_test_context.h"
 
 namespace {
@@ -247,8 +245,7 @@ const char* SmallMesh =
 // The Graphics commands' files in a ProgramDir of the test's own.
 class GraphicsFiles : public ::testing::Test {
   protected:
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("rv_render_logic_" + std::to_string(getpid()));
+    const std::filesystem::path dir = FreshFolder("render_logic");
     void SetUp() override {
         std::filesystem::create_directories(dir / "data");
         ProgramDir = dir.string();
@@ -257,15 +254,11 @@ class GraphicsFiles : public ::testing::Test {
         std::filesystem::remove_all(dir);
         ReleaseXMesh(HeliMesh);
     }
-    std::string Read(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
 };
 } // namespace
 
 TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
-    std::ofstream(dir / "small.x", std::ios::binary) << SmallMesh;
+    WriteText(dir / "small.x", SmallMesh);
     WriteSolidBmp((dir / "small.bmp").string(), 8, 4, {10, 20, 30});
     reloadHeliTexture = false;
     EXPECT_TRUE(LoadHeliGeometryFile((dir / "small.x").string()));
@@ -284,8 +277,7 @@ TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
     SetHeliScale(scale);
     EXPECT_NEAR(shadowCircle[0][0], 0.285f, 1e-6f);
     // A file the reader stops on: the error and no batches to draw; with no skin beside it the skin stays.
-    std::ofstream(dir / "named.x", std::ios::binary)
-        << "xof 0302txt 0064\r\nHeader {\r\n}\r\nMesh heli {\r\n 1;\r\n";
+    WriteText(dir / "named.x", "xof 0302txt 0064\r\nHeader {\r\n}\r\nMesh heli {\r\n 1;\r\n");
     EXPECT_FALSE(LoadHeliGeometryFile((dir / "named.x").string()));
     EXPECT_EQ(HeliMesh.errorCode, MeshErrorBrace);
     EXPECT_EQ(HeliMesh.batchCount, 0);
@@ -294,20 +286,20 @@ TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
 
 TEST_F(GraphicsFiles, CanopyPictureIsCopiedOverTheCurrentOneOnlyWhenItDecodes) {
     const auto current = dir / "data" / "canopy.jpg";
-    std::ofstream(current, std::ios::binary) << "old canopy";
+    WriteText(current, "old canopy");
     // A chosen file that is no picture: nothing copied, no rebuild, a message.
-    std::ofstream(dir / "text.jpg", std::ios::binary) << "\xFF\xD8 not a picture at all";
+    WriteText(dir / "text.jpg", "\xFF\xD8 not a picture at all");
     reloadCanopyTexture = false;
     ResetUserMessages();
     EXPECT_FALSE(InstallCanopyPicture((dir / "text.jpg").string()));
     EXPECT_FALSE(reloadCanopyTexture);
-    EXPECT_EQ(Read(current), "old canopy");
+    EXPECT_EQ(ReadText(current), "old canopy");
     EXPECT_EQ(TakeUserMessages().size(), 1u);
     WriteSolidBmp((dir / "red.jpg").string(), 4, 2, {200, 0, 0});
     EXPECT_TRUE(InstallCanopyPicture((dir / "red.jpg").string()));
     EXPECT_TRUE(reloadCanopyTexture);
-    EXPECT_EQ(Read(current), Read(dir / "red.jpg"));
+    EXPECT_EQ(ReadText(current), ReadText(dir / "red.jpg"));
     // Choosing the current canopy itself keeps it.
     EXPECT_TRUE(InstallCanopyPicture(current.string()));
-    EXPECT_EQ(Read(current), Read(dir / "red.jpg"));
+    EXPECT_EQ(ReadText(current), ReadText(dir / "red.jpg"));
 }

@@ -11,7 +11,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -24,6 +23,7 @@
 #include "flight/training.h"
 #include "flight/wind.h"
 #include "platform/key_latch.h"
+#include "tests/assets/file_bytes.h"
 #include "ui/file_chooser.h"
 #include "ui/message_box.h"
 
@@ -163,9 +163,10 @@ TEST(SettingsRules, HelicopterSettingsRowsBoundsAndFallbacks) {
     EXPECT_STREQ(form.boxes[18].data(), "0.80");
 }
 
-// The rows in the dialog's order: elevator to aileron, aileron to elevator, positive and negative
-// collective to aileron, positive and negative collective to elevator.
-TEST(SettingsRules, SwashBoxesClampToPlusMinusOne) {
+// The swash rows in the dialog's order, which is the record's: elevator to aileron, aileron to elevator,
+// positive and negative collective to aileron, positive and negative collective to elevator. The curve
+// boxes read decimal, no clamp but to the 32-bit range; an 'x' ends the number.
+TEST(SettingsRules, SwashBoxesClampToPlusMinusOneAndCurveBoxesKeepEmptyPoints) {
     SwashImperfections s;
     SwashForm form{};
     const char* texts[SwashRowCount] = {"2", "-3", "0.25", "x", "-0.5", "1"};
@@ -173,32 +174,26 @@ TEST(SettingsRules, SwashBoxesClampToPlusMinusOne) {
         SetBox(form.boxes[i], texts[i]);
     s.negCollToAileron = 0.9f;
     ConfirmSwashForm(form, s);
-    const auto rows = [&s] {
-        return std::vector<float>{s.elevToAileron,    s.aileronToElev, s.posCollToAileron,
-                                  s.negCollToAileron, s.posCollToElev, s.negCollToElev};
-    };
+    const float* record = reinterpret_cast<const float*>(&s);
+    const auto rows = [record] { return std::vector<float>(record, record + SwashRowCount); };
     EXPECT_EQ(rows(), (std::vector<float>{1.0f, -1.0f, 0.25f, 0.0f, -0.5f, 1.0f}));
     PressSwashDefaults(form, s);
     EXPECT_EQ(rows(), std::vector<float>(SwashRowCount, 0.0f));
     EXPECT_STREQ(form.boxes[1].data(), "0.00");
-}
 
-TEST(SettingsRules, CurveBoxesReadDecimalAndKeepEmptyPoints) {
     int32_t curve[5] = {40, 45, 50, 75, 100};
-    CurveForm form{};
-    FillCurveForm(form, curve);
-    EXPECT_STREQ(form.boxes[4].data(), "100");
-    const char* texts[5] = {"050", " 12x", "", "0x10", "99999999999999999999999"};
+    CurveForm curveForm{};
+    FillCurveForm(curveForm, curve);
+    EXPECT_STREQ(curveForm.boxes[4].data(), "100");
+    const char* curveTexts[5] = {"050", " 12x", "", "0x10", "99999999999999999999999"};
     for (int i = 0; i < 5; ++i)
-        SetBox(form.boxes[i], texts[i]);
-    ConfirmCurveForm(form, curve); // decimal, no clamp but to the 32-bit range; an 'x' ends the number
-    const int32_t expected[5] = {50, 12, 50, 0, INT32_MAX};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(curve[i], expected[i]) << texts[i];
+        SetBox(curveForm.boxes[i], curveTexts[i]);
+    ConfirmCurveForm(curveForm, curve);
+    EXPECT_EQ(std::vector<int32_t>(curve, curve + 5), (Values{50, 12, 50, 0, INT32_MAX}));
 }
 
 // A radio group stores the first checked button among all but the last, else the last button's value.
-TEST(SettingsRules, RadioGroupsOfExpoGyroAndRandomAttitude) {
+TEST(SettingsRules, RadioGroupsOfExpoGyroRandomAttitudeAndWindWithTheWindBoxes) {
     ModelSetup m = DefaultModel();
     m.expoRoll = 12; // matches no button
     m.expoPitch = 5;
@@ -221,23 +216,21 @@ TEST(SettingsRules, RadioGroupsOfExpoGyroAndRandomAttitude) {
     EXPECT_EQ((Values{settings.altitudeLevel, settings.orientationLevel, settings.motionLevel,
                       settings.randomAttitudesEnabled}),
               (Values{1, 2, 3, 1}));
-}
 
-TEST(SettingsRules, WindBoxesAndGroups) {
     WindState wind;
     TurbulenceState turbulence;
-    WindForm form{};
-    FillWindForm(form, wind, turbulence);
-    EXPECT_STREQ(form.windSpeed.data(), " 4.0"); // field width 4
-    EXPECT_STREQ(form.gustLullDifference.data(), "10.0");
+    WindForm windForm{};
+    FillWindForm(windForm, wind, turbulence);
+    EXPECT_STREQ(windForm.windSpeed.data(), " 4.0"); // field width 4
+    EXPECT_STREQ(windForm.gustLullDifference.data(), "10.0");
     // No clamp on the boxes; no finite number keeps the old value (too many digits for a float).
-    SetBox(form.windSpeed, "12");
-    SetBox(form.gustLullDifference, std::string(60, '9').c_str());
-    form.windType = 3;
-    form.windDirection = 11; // no button: "NW", the last of the listed order
-    form.directionShifts = 4;
-    form.turbLevel = 2;
-    ConfirmWindForm(form, wind, turbulence);
+    SetBox(windForm.windSpeed, "12");
+    SetBox(windForm.gustLullDifference, std::string(60, '9').c_str());
+    windForm.windType = 3;
+    windForm.windDirection = 11; // no button: "NW", the last of the listed order
+    windForm.directionShifts = 4;
+    windForm.turbLevel = 2;
+    ConfirmWindForm(windForm, wind, turbulence);
     EXPECT_EQ(wind.windSpeed, 12.0f);
     EXPECT_EQ(wind.gustLullDifference, 10.0f);
     EXPECT_EQ((Values{wind.windType, wind.windDirection, wind.directionShifts, turbulence.turbLevel}),
@@ -290,9 +283,7 @@ TEST_F(DialogsTest, EachCurveItemEditsItsOwnCurve) {
 // The Model menu's file commands through the chooser, its pre-filled name confirmed with Enter: Save writes
 // the model to models/HeliParams.par and Load reads it back, and no failure message shows.
 TEST_F(DialogsTest, ModelFileCommandsReachTheirFileWithoutAMessage) {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("rv_models_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = FreshFolder("models");
     ProgramDir = UserDir = dir.string();
     Model.pinionTeeth = 13.0f;
     HandleMenuCommand(CmdSaveModelSetup);
@@ -365,11 +356,11 @@ TEST(FileChooser, NamesShownAsValidUtf8) {
 
 TEST_F(DialogsTest, HostileFolderInTheFileChooserDrawsAndOpensTheFileUnderItsRealName) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("rv_chooser_" + std::to_string(::getpid()));
+    const fs::path dir = FreshFolder("chooser");
     fs::create_directories(dir / "sub\xFF");
-    for (const char* name : {"\xFF\xFE.rec", "a##b.rec", "###.rec", "%s%n%d.rec", "\xC3.rec", "ok.rec"})
-        std::ofstream(dir / name) << "x";
-    std::ofstream(dir / (std::string(250, 'n') + ".rec")) << "x";
+    for (std::string name : {"\xFF\xFE.rec", "a##b.rec", "###.rec", "%s%n%d.rec", "\xC3.rec", "ok.rec"})
+        WriteText(dir / name, "x");
+    WriteText(dir / (std::string(250, 'n') + ".rec"), "x");
     std::string chosen;
     OpenFileChooser(ChooserInFolder("Load Recording", "Recordings (*.rec)", "*.rec", dir.string(),
                                     "\xFF\xFE.rec", true, false),
@@ -383,8 +374,7 @@ TEST_F(DialogsTest, HostileFolderInTheFileChooserDrawsAndOpensTheFileUnderItsRea
 // Typing into a chooser replaces its whole suggested name, also after a chooser with a shorter name.
 TEST_F(DialogsTest, FileChooserSelectsTheWholeSuggestedName) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("rv_chooser_name_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const fs::path dir = FreshFolder("chooser_name");
     const char* suggested[] = {"ab.rec", "a-much-longer-recording-name.rec", "mid-length.rec"};
     for (const char* name : suggested) {
         std::string chosen;

@@ -3,9 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <numeric>
-#include <unistd.h>
 
 #include "sound/motor_sound.h"
 #include "tests/sound/wave_bytes.h"
@@ -176,7 +174,7 @@ TEST(MotorSound, RateAndGainFollowTheInputs) {
 // A file that cannot be used keeps the loop in memory; the audio thread's entry is silent for a block of
 // the wrong length.
 TEST(MotorSound, FileLoadKeepsThePreviousLoopOnFailure) {
-    const std::string dir = ::testing::TempDir() + "rv_motor_" + std::to_string(::getpid());
+    const std::string dir = FreshFolder("motor").string();
     WriteFile(dir + "/good.wav", WaveFile(PcmMono16(TestRate), SineLoop(4000, 100, 8000)));
     WriteFile(dir + "/byterate.wav", // mono with the byte rate of stereo
               WaveFile(FmtBody(1, 1, TestRate, TestRate * 4, 2, 16), SineLoop(8000, 100, 8000)));

@@ -17,12 +17,9 @@ namespace {
 // WAVE_FORMAT_EXTENSIBLE, 40 bytes: the 16-byte record with tag 0xFFFE, cbSize 22, valid bits, channel
 // mask (front centre), then the sub-format GUID whose first two bytes are the plain tag.
 Bytes ExtensibleFmt(int subTag, int bits) {
-    return FmtBody(0xFFFE, 1, 16000, 16000u * uint32_t(bits) / 8, bits / 8, bits)
-        .le16(22)
-        .le16(uint32_t(bits))
-        .le32(4)
-        .le16(uint32_t(subTag))
-        .add({0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
+    Bytes b = FmtBody(0xFFFE, 1, 16000, 16000u * bits / 8, bits / 8, bits).le16(22).le16(bits).le32(4);
+    return b.le16(subTag).add(
+        {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
 }
 
 // Power of one DFT bin (Goertzel).
