@@ -103,10 +103,9 @@ TEST_F(FilesTest, ModelSetupSavedAtItsOffsetsAndReadFromShortLongAndMissingFiles
     EXPECT_FALSE(LoadModelSetup(m, Path("missing.par")));
     EXPECT_EQ(m.expoRoll, 12);
     EXPECT_FALSE(SaveModelSetup(m, "/nonexistent-folder/x.par"));
-}
 
-TEST(ModelSetup, UnusableMassInertiaAndPinionFallBackToTheirBounds) {
-    ModelSetup m = DefaultModel();
+    // Unusable mass, rotor inertia and pinion fall back to their bounds.
+    m = DefaultModel();
     EXPECT_EQ(UsableMass(m), 0.8f);
     m.massKg = std::numeric_limits<float>::infinity();
     m.rotorInertia = 0.0f;
@@ -205,18 +204,6 @@ TEST_F(FilesTest, SettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
     EXPECT_EQ(GetSetting("key0", ""), "0");
 }
 
-TEST(ProgramFolder, DerivedFromTheExecutablePath) {
-    EXPECT_EQ(DeriveProgramDir("rotorvane"), ".");
-    InitProgramDir();
-    EXPECT_TRUE(fs::exists(ProgramPath("app_files_test"))); // the folder of this test program
-}
-
-TEST(SpeedTable, StepPerTick) {
-    const float expected[9] = {0.1f, 0.0125f, 0.025f, 0.0375f, 0.05f, 0.06f, 0.075f, 0.1f, 0.1f};
-    for (int speed = -1; speed <= 7; ++speed)
-        EXPECT_EQ(TimeStepForSpeed(speed), expected[speed + 1]) << speed;
-}
-
 TEST_F(FilesTest, PilotFolderFromTheEnvironment) {
     const std::string account = getpwuid(getuid())->pw_dir + std::string("/.local/share/rotorvane");
     const struct {
@@ -303,7 +290,12 @@ TEST_F(FilesTest, PackagedProgramWritesOnlyToThePilotsFolderAndReadsShippedFiles
     EXPECT_EQ(ShippedCounterpart((pilot / "models").string()), (install / "models").string());
 }
 
-TEST(MergedListing, PilotsCopyHidesTheShippedOneSortedAndLimited) {
+// The program folder is the executable's; the listings of both folders are merged, the pilot's copy of a
+// file hiding the shipped one, sorted and limited.
+TEST(ProgramFolder, DerivedFromTheExecutablePathAndListingsMerged) {
+    EXPECT_EQ(DeriveProgramDir("rotorvane"), ".");
+    InitProgramDir();
+    EXPECT_TRUE(fs::exists(ProgramPath("app_files_test"))); // the folder of this test program
     const Paths found = {"/p/zeta.wav",   "/p/impact.wav", "/i/alpha.wav",
                          "/i/impact.wav", "/i/zeta.wav",   "/i/beta.wav"};
     EXPECT_EQ(MergeListings(found, 200),

@@ -164,7 +164,7 @@ TEST(Menu, CommandsSetWhatTheirMarksShow) {
 
 // Pause, reset and the locks, each from a given state: pause during the crash report resets instead and
 // leaves slow motion as it is; a lock ends the frozen picture.
-TEST(Menu, PauseResetAndLocksAroundACrash) {
+TEST(Menu, PauseResetAndLocksAroundACrashAndFromTheKeys) {
     const struct {
         int32_t state;
         bool paused, slow;
@@ -187,6 +187,18 @@ TEST(Menu, PauseResetAndLocksAroundACrash) {
         EXPECT_EQ(SimPaused, s.pausedAfter) << s.command << " from " << s.state;
         EXPECT_EQ(SlowMotionPlayback, s.slowAfter) << s.command << " from " << s.state;
     }
+    // Space and P pressed within one watch of the keys: Space resets in this watch, P pauses in the next.
+    ResetCommand();
+    Heli.position.z = 7.0f;
+    LatchKeyPress(SDLK_p, false);
+    LatchKeyPress(SDLK_SPACE, false);
+    WatchSwitchesAndKeys();
+    EXPECT_NE(Heli.position.z, 7.0f); // reset
+    EXPECT_FALSE(SimPaused);
+    WatchSwitchesAndKeys();
+    EXPECT_TRUE(SimPaused);
+    WatchSwitchesAndKeys();
+    EXPECT_TRUE(SimPaused);
 }
 
 TEST(Order, StartUpReadsAndShutdownWrites) {
@@ -268,19 +280,8 @@ TEST(Order, TickStepsHelicopterWindTurbulence) {
     SimulationTick();
     EXPECT_EQ(SimTimeStep, 0.0125f);
     SimSpeed = 3;
-}
-
-// Space and P pressed within one watch: Space resets in this watch, P pauses in the next.
-TEST(Order, SpaceAndPInOneWatch) {
-    ResetCommand();
-    Heli.position.z = 7.0f;
-    LatchKeyPress(SDLK_p, false);
-    LatchKeyPress(SDLK_SPACE, false);
-    WatchSwitchesAndKeys();
-    EXPECT_NE(Heli.position.z, 7.0f); // reset
-    EXPECT_FALSE(SimPaused);
-    WatchSwitchesAndKeys();
-    EXPECT_TRUE(SimPaused);
-    WatchSwitchesAndKeys();
-    EXPECT_TRUE(SimPaused);
+    // Every speed's step in the menu's order; any other index gives the 2.0 speed's.
+    const float steps[9] = {0.1f, 0.0125f, 0.025f, 0.0375f, 0.05f, 0.06f, 0.075f, 0.1f, 0.1f};
+    for (int speed = -1; speed <= 7; ++speed)
+        EXPECT_EQ(TimeStepForSpeed(speed), steps[speed + 1]) << speed;
 }

@@ -203,16 +203,10 @@ TEST(Pictures, EveryDecoderAndLayout) {
              1, {{0, 0, 221, 160, 0}, {1, 0, 104, 0, 198}, {2, 0, 0, 236, 255}, {3, 0, 0, 0, 0}}),
         Case("psd Lab", Psd(3, 1, 1, 9).add({255, 128, 128}), 1, 1, {{0, 0, 243, 242, 243}}),
         Case("psd indexed", psdIndexed, 1, 1, {{0, 0, 33, 22, 11}}),
-        // PackBits 3 x 2: row counts, then rows of repeat runs and one literal run (blue, top row).
-        Case("psd packed",
-             Psd(3, 2, 3, 3, 1)
-                 .be16(2)
-                 .be16(2)
-                 .be16(2)
-                 .be16(2)
-                 .be16(4)
-                 .be16(2)
-                 .add({0xFE, 10, 0xFE, 20, 0xFE, 30, 0xFE, 40, 2, 1, 2, 3, 0xFE, 50}),
+        // PackBits 3 x 2: the six rows' byte counts (big-endian 2, 2, 2, 2, 4, 2), then rows of repeat runs
+        // and one literal run (blue, top row).
+        Case("psd packed", Psd(3, 2, 3, 3, 1).add({0,  2,    0,  2,    0,  2,    0,  2, 0, 4, 0, 2,    0xFE,
+                                                   10, 0xFE, 20, 0xFE, 30, 0xFE, 40, 2, 1, 2, 3, 0xFE, 50}),
              3, 2, {{2, 0, 3, 30, 10}, {0, 1, 50, 40, 20}}),
         // Five channels packed: only height x 4 row counts come before the data.
         Case("psd five packed",

@@ -96,7 +96,7 @@ TEST(RealisticRotor, VortexRingBridgeIsContinuous) {
 // Hover collective of untwisted blades with uniform inflow, theta0 = 6 C_T / (sigma a) + 1.5 sqrt(C_T / 2)
 // (C_T = 0.0015656, 4.11 degrees): blade element and momentum solved together give the weight back with
 // the hover induced velocity; the power is kappa T v_h + rho A sigma Cd0 / 8 (Omega R)^3 = 66.9 W.
-TEST(RealisticRotor, HoverThrustTorqueAndInducedVelocity) {
+TEST(RealisticRotor, HoverThrustTorqueInducedVelocityAndGroundEffect) {
     const RotorBlade& b = NotesBlade;
     double ct = Weight / (AirDensity * Area * std::pow(Omega * Radius, 2));
     double theta = 6.0 * ct / (b.solidity * b.liftSlope) + 1.5 * std::sqrt(ct / 2.0);
@@ -121,21 +121,19 @@ TEST(RealisticRotor, HoverThrustTorqueAndInducedVelocity) {
     // Stalled: never more than the stall blade loading.
     RotorResult stalled = SolveRotor(b, RotorFlow{Omega, 0.6, 0.0, 20.0, 0.0}, 1.0, 50);
     EXPECT_NEAR(stalled.thrust, 0.16 * b.solidity * AirDensity * Area * std::pow(Omega * Radius, 2), 1e-6);
-}
 
-// Cheeseman and Bennett: (R / 4z)^2, z held at R / 2 or more, faded by (V / v_h)^2.
-TEST(RealisticRotor, GroundEffectShare) {
+    // Ground effect after Cheeseman and Bennett: (R / 4z)^2, z held at R / 2 or more, faded by (V / v_h)^2.
     EXPECT_NEAR(GroundEffectShare(Radius, Radius, 0.0, HoverInduced), 0.0625, 1e-12);
     EXPECT_NEAR(GroundEffectShare(Radius, 0.01, 0.0, HoverInduced), 0.25, 1e-12);
     EXPECT_NEAR(GroundEffectShare(Radius, 3.0, 0.0, HoverInduced), std::pow(Radius / 12.0, 2), 1e-12);
     EXPECT_NEAR(GroundEffectShare(Radius, Radius, HoverInduced, HoverInduced), 0.03125, 1e-12);
     // In the rotor: less induced flow near the ground, so more thrust at the same pitch.
-    RotorResult far = SolveRotor(NotesBlade, RotorFlow{Omega, 0.07, 0.0, 0.0, 0.0}, 1.0, 50);
-    RotorResult near = SolveRotor(NotesBlade, RotorFlow{Omega, 0.07, 0.0, 0.0, 0.0625}, 1.0, 50);
+    RotorResult far = SolveRotor(b, RotorFlow{Omega, 0.07, 0.0, 0.0, 0.0}, 1.0, 50);
+    RotorResult near = SolveRotor(b, RotorFlow{Omega, 0.07, 0.0, 0.0, 0.0625}, 1.0, 50);
     EXPECT_GT(near.thrust, far.thrust * 1.03);
 }
 
-// Motor Kv 3500 (Kt 0.0027284 N m/A), 0.04 ohm, 1.5 A no-load, 150/13 gearing, pack 12.6 V and 0.05 ohm,,
+// Motor Kv 3500 (Kt 0.0027284 N m/A), 0.04 ohm, 1.5 A no-load, 150/13 gearing, pack 12.6 V and 0.05 ohm,
 // rotor at 2700 rpm: back EMF 8.9011 V; at duty 0.8 the current (0.8 x 12.6 - 8.9011) / (0.04 + 0.64 x 0.05)
 // = 16.374 A, torque at the rotor 0.46824 N m, battery 13.099 A at 11.945 V. The one-way bearing: a motor
 // slower than the rotor (low duty, throttle hold) gives no torque and no braking; the rotor runs down on its
@@ -282,8 +280,8 @@ TEST_F(RealisticModel, SoftStartAndHold) {
 }
 
 // A trimmed hover stays put under the step; wind moves the air, not the helicopter's frame: in a steady
-// 5 m/s wind from ahead with the sticks held the helicopter drifts back.
-TEST_F(RealisticModel, TrimHoldsAndWindActsOnTheAir) {
+// 5 m/s wind from ahead with the sticks held the helicopter drifts back. The fuselage drags in the air.
+TEST_F(RealisticModel, TrimHoldsWindActsOnTheAirAndTheFuselageDrags) {
     TrimResult t = TrimRealistic(p, d, TrimRequest{});
     ASSERT_TRUE(t.converged);
     RealisticSticks k;
@@ -306,23 +304,22 @@ TEST_F(RealisticModel, TrimHoldsAndWindActsOnTheAir) {
     // catches it.
     for (int i = 0; i < 1000; ++i) {
         Step(w, k, wind);
-        if (i == 29) EXPECT_GT(w.rates.x, 0.05);
+        EXPECT_TRUE(i != 29 || w.rates.x > 0.05) << w.rates.x;
     }
     EXPECT_LT(w.velocity.y, -0.5);
-}
 
-// Flat-plate drag with the rotor stopped (no thrust): a fall ends at sqrt(2 m g / (rho f_top)) = 20.4 m/s;
-// at 10 m/s nose-on the drag is rho / 2 x 0.006 x 100 = 0.3675 N, 0.471 m/s^2 on 0.78 kg.
-TEST_F(RealisticModel, FuselageDrag) {
-    RealisticState s = RestingRealistic(p, d, Vec3d{0.0, 6.0, 2000.0});
-    s.flightState = FlightFlying;
-    RealisticState f = s;
+    // The fuselage's flat-plate drag with the rotor stopped (no thrust): a fall ends at
+    // sqrt(2 m g / (rho f_top)) = 20.4 m/s; at 10 m/s nose-on the drag is rho / 2 x 0.006 x 100 = 0.3675 N,
+    // 0.471 m/s^2 on 0.78 kg.
+    RealisticState fall = RestingRealistic(p, d, Vec3d{0.0, 6.0, 2000.0});
+    fall.flightState = FlightFlying;
+    RealisticState noseOn = fall;
     for (int i = 0; i < 15000; ++i)
-        Step(s, {}, {}, 0.001);
-    EXPECT_NEAR(s.velocity.z, -std::sqrt(2.0 * 0.78 * 9.81 / (1.225 * 0.03)), 0.2);
-    f.velocity = Vec3d{0.0, 10.0, 0.0};
-    Step(f, {}, {}, 0.001);
-    EXPECT_NEAR((10.0 - f.velocity.y) / 0.001, 0.471, 0.002);
+        Step(fall, {}, {}, 0.001);
+    EXPECT_NEAR(fall.velocity.z, -std::sqrt(2.0 * 0.78 * 9.81 / (1.225 * 0.03)), 0.2);
+    noseOn.velocity = Vec3d{0.0, 10.0, 0.0};
+    Step(noseOn, {}, {}, 0.001);
+    EXPECT_NEAR((10.0 - noseOn.velocity.y) / 0.001, 0.471, 0.002);
 }
 
 // An hour of random sticks at 1000 Hz: every state finite, no point deeper than 1 cm in the ground. A

@@ -27,6 +27,7 @@
 #include "recorder/flight_recorder.h"
 #include "tests/assets/file_bytes.h"
 #include "tests/input/virtual_joystick.h"
+#include "tests/shell/headless_imgui.h"
 
 namespace {
 
@@ -366,21 +367,14 @@ class Dialogs : public Controls {
   protected:
     void SetUp() override {
         Controls::SetUp();
-        ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.DisplaySize = ImVec2(1024.0f, 768.0f);
-        io.IniFilename = nullptr;
-        io.KeyMap[ImGuiKey_Escape] = 1;
-        unsigned char* pixels;
-        int w, h;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &w, &h);
+        CreateHeadlessImGui(1024.0f, 768.0f);
     }
     void TearDown() override { ImGui::DestroyContext(); }
     // One frame of the main loop's UI with every dialog's Draw at top level.
     static void Frame(double seconds = 0.05, bool escape = false) {
         ImGuiIO& io = ImGui::GetIO();
         io.DeltaTime = static_cast<float>(seconds);
-        io.KeysDown[1] = escape;
+        io.KeysDown[ImGuiKey_Escape] = escape;
         ImGui::NewFrame();
         DrawControllerDialogs();
         ImGui::Render();

@@ -20,6 +20,7 @@
 #include "recorder/flight_recorder.h"
 #include "recorder/record_play_bar_dialog.h"
 #include "tests/assets/file_bytes.h"
+#include "tests/shell/headless_imgui.h"
 #include "ui/file_chooser.h"
 #include "ui/message_box.h"
 
@@ -86,8 +87,6 @@ void StepRecorder() {
         PlayFrame(false);
 }
 
-constexpr int EscapeKey = 27, EnterKey = 13;
-
 // Each test gets an empty program folder with the scratch file temporary.rec in it, and the bar shown.
 class RecorderFiles : public ::testing::Test {
   protected:
@@ -98,15 +97,7 @@ class RecorderFiles : public ::testing::Test {
         InitFlightRecorder(scratch);
         SimPaused = SlowMotionPlayback = false;
         ControlsForFrame = FrameControls{};
-        ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.DisplaySize = ImVec2(800, 600);
-        io.IniFilename = nullptr;
-        io.KeyMap[ImGuiKey_Escape] = EscapeKey;
-        io.KeyMap[ImGuiKey_Enter] = EnterKey;
-        unsigned char* pixels;
-        int w, h;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &w, &h);
+        CreateHeadlessImGui(800, 600);
         ToggleBar();
         Frame();
     }
@@ -288,9 +279,9 @@ TEST_F(RecorderFiles, BarButtonsInTheirOrderEscAndSave) {
     }
     EXPECT_EQ(ReadFile(scratch), Recording(1, 1)); // a playback never writes
     // Esc hides the bar; playback carries on.
-    ImGui::GetIO().KeysDown[EscapeKey] = true;
+    ImGui::GetIO().KeysDown[ImGuiKey_Escape] = true;
     Frame();
-    ImGui::GetIO().KeysDown[EscapeKey] = false;
+    ImGui::GetIO().KeysDown[ImGuiKey_Escape] = false;
     Frame();
     EXPECT_FALSE(Recorder.visible);
     EXPECT_TRUE(RecorderPlaying());
@@ -376,13 +367,13 @@ TEST_F(RecorderFiles, SaveAndLoadCopyThroughTheScratchFile) {
     auto choose = [&](void (*command)()) {
         command();
         for (bool down : {false, false, true, false, false, false}) {
-            ImGui::GetIO().KeysDown[EnterKey] = down;
+            ImGui::GetIO().KeysDown[ImGuiKey_Enter] = down;
             Frame();
         }
         const ImGuiWindow* box = ImGui::FindWindowByName("Error...###messagebox");
         const bool shown = box && box->Active;
         for (bool down : {true, false, false})
-            ImGui::GetIO().KeysDown[EnterKey] = down, Frame();
+            ImGui::GetIO().KeysDown[ImGuiKey_Enter] = down, Frame();
         return shown;
     };
     RecorderStopPressed();

@@ -24,6 +24,7 @@
 #include "flight/wind.h"
 #include "platform/key_latch.h"
 #include "tests/assets/file_bytes.h"
+#include "tests/shell/headless_imgui.h"
 #include "ui/file_chooser.h"
 #include "ui/message_box.h"
 
@@ -47,14 +48,8 @@ ModelSetup DefaultModel() {
 class DialogsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.IniFilename = nullptr;
-        io.DisplaySize = ImVec2(1024, 768);
-        io.DeltaTime = 1.0f / 60.0f;
-        for (int key : {ImGuiKey_Tab, ImGuiKey_Enter, ImGuiKey_Escape})
-            io.KeyMap[key] = key;
-        io.Fonts->Build();
+        CreateHeadlessImGui(1024, 768);
+        ImGui::GetIO().DeltaTime = 1.0f / 60.0f;
         Model = DefaultModel();
         Frames(3); // settle whatever the previous test left open
     }
