@@ -12,6 +12,7 @@
 #include <functional>
 #include <filesystem>
 #include <mutex>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -173,7 +174,7 @@ TEST(Calibrate, NothingResumesWhileItIsOpen) {
 
 // Saving an instant replay, saving and loading a recording, and appending the session to the log sync
 // their files with the simulation lock free, so no tick waits for the disk.
-TEST(Saves, NoFileIsSyncedUnderTheSimulationLock) {
+TEST(Saves, NoFileIsSyncedUnderTheSimulationLockAndTheLogMenuActsOnThePilotsLog) {
     const std::string folder = FreshFolder("faults_saves").string();
     ProgramDir = UserDir = folder;
     InitFlightRecorder(ScratchRecordingPlace().write);
@@ -198,14 +199,12 @@ TEST(Saves, NoFileIsSyncedUnderTheSimulationLock) {
     EXPECT_EQ(SyncsUnderLock.load(), 0);
     ShutdownRecorder();
     fs::remove_all(folder);
-}
 
-// With the pilot's files in their own folder and no log there yet, "Append session to log" writes the
-// pilot's log and "Reset Entire Log" deletes it; a failed append keeps the session and says so.
-TEST(PilotFolder, TheLogMenuActsOnThePilotsLog) {
-    const std::string folder = FreshFolder("faults_pilot").string();
-    ProgramDir = folder + "/install"; // the install folder cannot be written (here: it is not there)
-    UserDir = folder + "/pilot";
+    // With the pilot's files in their own folder and no log there yet, "Append session to log" writes the
+    // pilot's log and "Reset Entire Log" deletes it; a failed append keeps the session and says so.
+    const std::string pilotFolder = FreshFolder("faults_pilot").string();
+    ProgramDir = pilotFolder + "/install"; // the install folder cannot be written (here: it is not there)
+    UserDir = pilotFolder + "/pilot";
     fs::create_directories(UserDir);
     EXPECT_EQ(FlightLogPlace().read, UserDir + "/FlightLogData.log");
     EXPECT_EQ(FlightLogPlace().write, UserDir + "/FlightLogData.log");
@@ -235,7 +234,7 @@ TEST(PilotFolder, TheLogMenuActsOnThePilotsLog) {
         said += message + "\n";
     EXPECT_NE(said.find("could not be appended"), std::string::npos) << said;
     ResetSession();
-    fs::remove_all(folder);
+    fs::remove_all(pilotFolder);
 }
 
 // A shorter trail keeps only its newest points, oldest first; a longer one keeps them all and grows.
@@ -250,9 +249,8 @@ TEST(Trails, ANewLengthKeepsOnlyTheNewestPoints) {
         return xs;
     };
     auto series = [](float from, float to) {
-        std::vector<float> xs;
-        for (float x = from; x <= to; x += 1.0f)
-            xs.push_back(x);
+        std::vector<float> xs(static_cast<size_t>(to - from + 1.0f));
+        std::iota(xs.begin(), xs.end(), from);
         return xs;
     };
     HandleMenuCommand(CmdTrails5m); // 6000 points

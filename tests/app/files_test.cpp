@@ -115,7 +115,7 @@ TEST_F(FilesTest, ModelSetupSavedAtItsOffsetsAndReadFromShortLongAndMissingFiles
     EXPECT_EQ(UsablePinionTeeth(m), 9.0f);
 }
 
-TEST_F(FilesTest, UserPrefsLayouts) {
+TEST_F(FilesTest, UserPrefsLayoutsAndSettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
     const std::string current =
         "\xCF\xAB\x43\x20"s + "\0\0\x80\x3F"s + "\x01\0"s + "\x03\0\0\0"s + "\x02\0\0\x01\x01"s;
     const struct {
@@ -134,37 +134,7 @@ TEST_F(FilesTest, UserPrefsLayouts) {
         LoadUserPrefs(Path("prefs.dat"));
         EXPECT_EQ(PrefsNow(), c.prefs) << c.name;
     }
-}
 
-TEST_F(FilesTest, SavesReplaceWholeFilesOrKeepTheOldOneAndLeaveNoTemporaryFile) {
-    WriteText(Path("a.dat"), "old contents that are longer");
-    ASSERT_TRUE(WriteFileAtomically(Path("a.dat"), "new", 3));
-    EXPECT_EQ(ReadText(Path("a.dat")), "new");
-    WriteText(Path("source"), std::string(200000, 'x'));
-    ASSERT_TRUE(CopyFileAtomically(Path("source"), Path("copy")));
-    EXPECT_EQ(ReadText(Path("copy")), std::string(200000, 'x'));
-    EXPECT_TRUE(TakeUserMessages().empty());
-    // A copy from a source that cannot be read and a save abandoned half way leave the target alone.
-    WriteText(Path("target"), "kept");
-    EXPECT_FALSE(CopyFileAtomically(Path("missing"), Path("target")));
-    EXPECT_FALSE(CopyFileAtomically(Path("missing"), Path("target")));
-    AtomicWrite aw;
-    ASSERT_TRUE(BeginAtomicWrite(aw, Path("target")));
-    std::fputs("half", aw.file);
-    AbandonAtomicWrite(aw);
-    EXPECT_EQ(ReadText(Path("target")), "kept");
-    EXPECT_EQ(Entries(), 5u); // with install/
-    // Renaming over a folder fails at the last step: the temporary file goes, the folder stays.
-    fs::create_directories(dir / "folder" / "inside");
-    EXPECT_FALSE(WriteFileAtomically(Path("folder"), "x", 1));
-    EXPECT_TRUE(fs::is_directory(dir / "folder" / "inside"));
-    EXPECT_EQ(Entries(), 6u);
-    const std::vector<std::string> messages = TakeUserMessages();
-    ASSERT_EQ(messages.size(), 2u); // the same failure is told once
-    EXPECT_EQ(messages[0].rfind("Could not save " + Path("target") + ": cannot read ", 0), 0u) << messages[0];
-}
-
-TEST_F(FilesTest, SettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
     WriteText(
         Path("Settings.ini"),
         "# comment\n  volume =  0.5 \r\nno equals sign here\n= value without key\n"
@@ -202,6 +172,34 @@ TEST_F(FilesTest, SettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
     LoadSettingsFile(Settings, Path("big.ini"));
     EXPECT_LT(Settings.entries.size(), 100000u);
     EXPECT_EQ(GetSetting("key0", ""), "0");
+}
+
+TEST_F(FilesTest, SavesReplaceWholeFilesOrKeepTheOldOneAndLeaveNoTemporaryFile) {
+    WriteText(Path("a.dat"), "old contents that are longer");
+    ASSERT_TRUE(WriteFileAtomically(Path("a.dat"), "new", 3));
+    EXPECT_EQ(ReadText(Path("a.dat")), "new");
+    WriteText(Path("source"), std::string(200000, 'x'));
+    ASSERT_TRUE(CopyFileAtomically(Path("source"), Path("copy")));
+    EXPECT_EQ(ReadText(Path("copy")), std::string(200000, 'x'));
+    EXPECT_TRUE(TakeUserMessages().empty());
+    // A copy from a source that cannot be read and a save abandoned half way leave the target alone.
+    WriteText(Path("target"), "kept");
+    EXPECT_FALSE(CopyFileAtomically(Path("missing"), Path("target")));
+    EXPECT_FALSE(CopyFileAtomically(Path("missing"), Path("target")));
+    AtomicWrite aw;
+    ASSERT_TRUE(BeginAtomicWrite(aw, Path("target")));
+    std::fputs("half", aw.file);
+    AbandonAtomicWrite(aw);
+    EXPECT_EQ(ReadText(Path("target")), "kept");
+    EXPECT_EQ(Entries(), 5u); // with install/
+    // Renaming over a folder fails at the last step: the temporary file goes, the folder stays.
+    fs::create_directories(dir / "folder" / "inside");
+    EXPECT_FALSE(WriteFileAtomically(Path("folder"), "x", 1));
+    EXPECT_TRUE(fs::is_directory(dir / "folder" / "inside"));
+    EXPECT_EQ(Entries(), 6u);
+    const std::vector<std::string> messages = TakeUserMessages();
+    ASSERT_EQ(messages.size(), 2u); // the same failure is told once
+    EXPECT_EQ(messages[0].rfind("Could not save " + Path("target") + ": cannot read ", 0), 0u) << messages[0];
 }
 
 TEST_F(FilesTest, PilotFolderFromTheEnvironment) {

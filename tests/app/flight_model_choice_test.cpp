@@ -44,29 +44,10 @@ class ModelChoiceTest : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(ModelChoiceTest, ListsBothFoldersOnceAndThePilotsCopyWins) {
-    // The pilot's own "450 Sport" with another head speed, and a helicopter only the pilot has.
-    std::string own = Shipped("450 Sport");
-    size_t at = own.find("headspeed_rpm = ");
-    ASSERT_NE(at, std::string::npos);
-    own.replace(at, own.find('\n', at) - at, "headspeed_rpm = 2500");
-    WriteText(pilot / "helicopters" / "450 Sport.toml", own);
-    WriteText(pilot / "helicopters" / "Mine.toml", Shipped("450 3D"));
-    WriteText(pilot / "helicopters" / "notes.txt", "not a helicopter");
-    EXPECT_EQ(ListHelicopterNames(), (std::vector<std::string>{"450 3D", "450 Sport", "Mine"}));
-
-    std::string error;
-    ASSERT_TRUE(ChooseFlightModel("450 Sport", error)) << error;
-    EXPECT_TRUE(ActiveFlightModel.realistic);
-    EXPECT_EQ(ActiveFlightModel.params.headspeedRpm, 2500.0);
-    EXPECT_NEAR(ActiveFlightModel.derived.headspeed, 2500.0 * 2.0 * 3.14159265358979 / 60.0, 1e-6);
-}
-
-TEST_F(ModelChoiceTest, KeptInSettingsAndClassicByDefault) {
+TEST_F(ModelChoiceTest, ClassicByDefaultKeptInSettingsAndThePilotsCopyWins) {
     EXPECT_TRUE(MenuItemChecked(CmdClassicModel));
     LoadFlightModelChoice(); // nothing kept: classic
     EXPECT_FALSE(ActiveFlightModel.realistic);
-
     std::string error;
     ASSERT_TRUE(ChooseFlightModel("450 3D", error)) << error;
     EXPECT_FALSE(MenuItemChecked(CmdClassicModel));
@@ -83,6 +64,21 @@ TEST_F(ModelChoiceTest, KeptInSettingsAndClassicByDefault) {
     HandleMenuCommand(CmdClassicModel);
     EXPECT_FALSE(ActiveFlightModel.realistic);
     EXPECT_EQ(GetSetting(FlightModelKey, ""), "Classic");
+
+    // The pilot's own "450 Sport" with another head speed, and a helicopter only the pilot has.
+    std::string own = Shipped("450 Sport");
+    size_t at = own.find("headspeed_rpm = ");
+    ASSERT_NE(at, std::string::npos);
+    own.replace(at, own.find('\n', at) - at, "headspeed_rpm = 2500");
+    WriteText(pilot / "helicopters" / "450 Sport.toml", own);
+    WriteText(pilot / "helicopters" / "Mine.toml", Shipped("450 3D"));
+    WriteText(pilot / "helicopters" / "notes.txt", "not a helicopter");
+    EXPECT_EQ(ListHelicopterNames(), (std::vector<std::string>{"450 3D", "450 Sport", "Mine"}));
+
+    ASSERT_TRUE(ChooseFlightModel("450 Sport", error)) << error;
+    EXPECT_TRUE(ActiveFlightModel.realistic);
+    EXPECT_EQ(ActiveFlightModel.params.headspeedRpm, 2500.0);
+    EXPECT_NEAR(ActiveFlightModel.derived.headspeed, 2500.0 * 2.0 * 3.14159265358979 / 60.0, 1e-6);
 }
 
 TEST_F(ModelChoiceTest, AFileThatDoesNotParseIsRefusedAndThePreviousModelStays) {

@@ -98,7 +98,7 @@ TEST(Menu, TheWholeTableInOrder) {
     EXPECT_EQ(actual, expected);
 }
 
-TEST(Menu, CheckMarksOfConcreteStates) {
+TEST(Menu, CheckMarksOfConcreteStatesAndTheCommandsThatSetThem) {
     struct Case {
         int32_t speed;
         float scale;
@@ -134,11 +134,9 @@ TEST(Menu, CheckMarksOfConcreteStates) {
         InstrumentSizeChoice = c.toggles ? 2 : 0;
         EXPECT_EQ(CheckedTexts(), c.checked) << "speed " << c.speed << " scale " << c.scale;
     }
-}
 
-// With the marks pinned above, choosing an item of a group checks it and a toggle flips its mark; the
-// scale commands rebuild the stock mesh, Jumbo at twice the 450 size.
-TEST(Menu, CommandsSetWhatTheirMarksShow) {
+    // With the marks pinned above, choosing an item of a group checks it and a toggle flips its mark; the
+    // scale commands rebuild the stock mesh, Jumbo at twice the 450 size.
     HandleMenuCommand(CmdScale450);
     const float span = rotorSpan;
     for (int id :

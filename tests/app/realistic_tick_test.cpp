@@ -83,7 +83,7 @@ class RealisticTickTest : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(RealisticTickTest, FiftyStepsPerTickOnSticksReadBeforeEachMatchTheModelSteppedDirectly) {
+TEST_F(RealisticTickTest, FiftyStepsPerTickOnFreshSticksThenPauseSpeedLockCrashAndReset) {
     // Chosen: on the pad, resting, rotor stopped.
     EXPECT_EQ(RealisticNow.flightState, FlightResting);
     EXPECT_EQ(FlightState, FlightResting);
@@ -115,9 +115,7 @@ TEST_F(RealisticTickTest, FiftyStepsPerTickOnSticksReadBeforeEachMatchTheModelSt
     EXPECT_EQ(FlightState, s.flightState);
     // The flight log counted the 50 ms ticks, not the physics steps.
     EXPECT_NEAR(FlightTimeTotals[0] - totalBefore, ticks * 0.05f, 1e-3);
-}
 
-TEST_F(RealisticTickTest, PauseSpeedLockCrashAndResetAfterThreeSeconds) {
     uint64_t steps = RealisticSteps;
     SimPaused = true;
     SimulationTick();
@@ -151,11 +149,8 @@ TEST_F(RealisticTickTest, PauseSpeedLockCrashAndResetAfterThreeSeconds) {
         RealisticNow.q[2] = 1.0; // half a turn about the nose
         std::memset(CrashReportText, 0, sizeof CrashReportText);
     }
-    int ticks = 0;
-    while (FlightState != FlightCrashed && ticks < 40) {
+    for (int t = 0; t < 40 && FlightState != FlightCrashed; ++t)
         SimulationTick();
-        ticks += 1;
-    }
     ASSERT_EQ(FlightState, FlightCrashed);
     EXPECT_EQ(CrashCount, crashes + 1);
     EXPECT_GT(std::strlen(CrashReportText), 0u);

@@ -94,8 +94,9 @@ class FdmTest : public ::testing::Test {
 };
 } // namespace
 
-// Hover out of ground effect, inverted, in ground effect, in level flight and in vertical autorotation.
-TEST_F(FdmTest, SteadyFigures) {
+// Hover out of ground effect, inverted, in ground effect, in level flight and in vertical autorotation;
+// then flown from a hover.
+TEST_F(FdmTest, SteadyFiguresCollectivePunchAndStickSteps) {
     auto info = KeyValues(RunFdm("info --model '450 Sport'").out);
     EXPECT_EQ(info["physics_hz"], 1000.0);
     for (const char* key : {"headspeed_rpm", "collective_range_deg", "mass_kg", "rotor_radius_m"})
@@ -124,29 +125,24 @@ TEST_F(FdmTest, SteadyFigures) {
     EXPECT_LE(autorotation["descent_mps"], 9.0);
     EXPECT_NEAR(autorotation["rpm"], info["idleup_headspeed_rpm"], 1.0);
     EXPECT_EQ(autorotation["power_w"], 0.0);
-}
 
-// Full collective for 2 s from a hover: climbing at 8 m/s or more at the end, the rotor never below 85 %.
-TEST_F(FdmTest, CollectivePunch) {
-    double hover = Trim("")["collective_deg"] / 11.0;
-    char rows[256];
-    std::snprintf(rows, sizeof rows, "0,0,0,0,%.6f,1,0,0\n0.5,0,0,0,1,1,0,0\n2.5,0,0,0,1,1,0,0\n", hover);
-    Table t = Fly("450 Sport", rows, "hover:10", "0.001");
-    ASSERT_GT(t.size(), 2000u);
+    // Full collective for 2 s from a hover: climbing at 8 m/s or more at the end, the rotor never below 85 %.
+    const double hoverStick = hover["collective_deg"] / 11.0;
+    char punchRows[256];
+    std::snprintf(punchRows, sizeof punchRows, "0,0,0,0,%.6f,1,0,0\n0.5,0,0,0,1,1,0,0\n2.5,0,0,0,1,1,0,0\n",
+                  hoverStick);
+    Table punch = Fly("450 Sport", punchRows, "hover:10", "0.001");
+    ASSERT_GT(punch.size(), 2000u);
     double lowest = 1e9;
-    for (auto& row : t)
+    for (auto& row : punch)
         lowest = std::min(lowest, row["rpm"]);
-    EXPECT_GE(t.back()["vz"], 8.0);
+    EXPECT_GE(punch.back()["vz"], 8.0);
     EXPECT_GE(lowest, 0.85 * 2700.0);
     EXPECT_LT(lowest, 0.995 * 2700.0); // the load does reach the head
-    EXPECT_EQ(t.back()["flight_state"], 0.0);
-}
+    EXPECT_EQ(punch.back()["flight_state"], 0.0);
 
-// Full stick for 1 s from a hover on each axis: the rate within 15 % of the maximum, 63 % of it within
-// 30-150 ms, back under 5 % within 0.3 s of centring the stick.
-TEST_F(FdmTest, StickSteps) {
-    double hover = Trim("")["collective_deg"] / 11.0;
-    auto info = KeyValues(RunFdm("info --model '450 Sport'").out);
+    // Full stick for 1 s from a hover on each axis: the rate within 15 % of the maximum, 63 % of it within
+    // 30-150 ms, back under 5 % within 0.3 s of centring the stick.
     struct Axis {
         const char* stick;
         const char* column;
@@ -159,7 +155,7 @@ TEST_F(FdmTest, StickSteps) {
         char rows[256];
         std::snprintf(rows, sizeof rows,
                       "0,0,0,0,%.6f,1,0,0\n0.5,%s,%.6f,1,0,0\n1.5,0,0,0,%.6f,1,0,0\n2,0,0,0,%.6f,1,0,0\n",
-                      hover, a.stick, hover, hover, hover);
+                      hoverStick, a.stick, hoverStick, hoverStick, hoverStick);
         Table t = Fly("450 Sport", rows, "hover:10", "0.001");
         ASSERT_EQ(t.size(), 2001u);
         double rate = 0.0;

@@ -21,7 +21,7 @@ Vec3 NoseFor(int32_t task, float off = 0.0f) {
 }
 } // namespace
 
-TEST(HoverTrainer, TasksHeadingsAndTheBox) {
+TEST(HoverTrainer, TasksHeadingsTheBoxAndDriftingOutScoredByTheTimeInside) {
     const struct {
         int32_t task;
         const char* name;
@@ -54,12 +54,10 @@ TEST(HoverTrainer, TasksHeadingsAndTheBox) {
                   {{0.0f, 6.0f, 0.4f}, false}};
     for (const auto& p : points)
         EXPECT_EQ(InsideHoverBox(p.p, Pad), p.inside) << p.p.x << " " << p.p.y << " " << p.p.z;
-}
 
-// Positions by hand at 0.05 s a step: 5 s climbing below the box (not counted), 10 s in the box, 5 s
-// drifted out to x = 3, 2 s in the box 20 degrees off heading, then in the box until the task is done.
-// Held 30 s when 10 + 20 s inside have passed, flown 10 + 5 + 2 + 20 = 37 s: 81 %.
-TEST(HoverTrainer, DriftingOutIsScoredByTheTimeInside) {
+    // Positions by hand at 0.05 s a step: 5 s climbing below the box (not counted), 10 s in the box, 5 s
+    // drifted out to x = 3, 2 s in the box 20 degrees off heading, then in the box until the task is done.
+    // Held 30 s when 10 + 20 s inside have passed, flown 10 + 5 + 2 + 20 = 37 s: 81 %.
     HoverTrainer t;
     StartHoverTrainer(t);
     HoverResult r;

@@ -44,7 +44,7 @@ class RealisticModel : public ::testing::Test {
 
 // Momentum theory's closed forms: hover v_h, climb -V/2 + sqrt(V^2/4 + v_h^2), windmill brake
 // -V/2 - sqrt(V^2/4 - v_h^2), edgewise v^2 = (-V^2 + sqrt(V^4 + 4 v_h^4)) / 2.
-TEST(RealisticRotor, InducedVelocityOnTheMomentumBranches) {
+TEST(RealisticRotor, InducedVelocityOnTheMomentumBranchesAndTheVortexRingBridge) {
     const double vh2 = HoverInduced * HoverInduced;
     struct Case {
         double climb, inPlane, expected, tolerance;
@@ -64,11 +64,9 @@ TEST(RealisticRotor, InducedVelocityOnTheMomentumBranches) {
                     c.tolerance);
     }
     EXPECT_EQ(MomentumInducedVelocity(0.0, Area, -3.0, 2.0, 1.0), 0.0);
-}
 
-// Through the vortex ring state (descent between 0 and 2 v_h) the induced velocity has no momentum
-// solution; the bridge must stay finite, continuous, single-valued and above the hover value there.
-TEST(RealisticRotor, VortexRingBridgeIsContinuous) {
+    // Through the vortex ring state (descent between 0 and 2 v_h) the induced velocity has no momentum
+    // solution; the bridge must stay finite, continuous, single-valued and above the hover value there.
     double last = MomentumInducedVelocity(Weight, Area, -4.0 * HoverInduced, 0.0, 0.5);
     double peak = 0.0;
     for (int i = 1; i <= 500; ++i) {
@@ -211,14 +209,6 @@ TEST(RealisticParamsFile, RefusesBadFilesAndReadsGoodOnes) {
     }
 }
 
-// Flap time constant 16 / (gamma Omega) with the Lock number rho a c R^4 / I_b = 5.71: 0.0099 s.
-TEST_F(RealisticModel, DerivedFigures) {
-    EXPECT_NEAR(d.flapTimeConstant, 16.0 / (5.7105 * Omega), 2e-5);
-    EXPECT_NEAR(d.gearRatio, 11.538, 0.001);
-    EXPECT_NEAR(d.main.solidity, 0.0573854, 1e-6);
-    EXPECT_NEAR(d.openVoltageFull, 12.6, 1e-12);
-}
-
 // Touchdowns are judged with the classic limits (3 m/s down, 4 m/s across, 15 degrees, upright); a landed
 // helicopter's skids stop its slide within a second, a crashed one is due for its reset three seconds on.
 TEST_F(RealisticModel, TouchdownLimits) {
@@ -257,7 +247,7 @@ TEST_F(RealisticModel, TouchdownLimits) {
 
 // Spool-up on the pad: the soft start takes the rotor to head speed in about the soft-start time, and
 // throttle hold lets it run down on the freewheel.
-TEST_F(RealisticModel, SoftStartAndHold) {
+TEST_F(RealisticModel, DerivedFiguresSoftStartAndHold) {
     RealisticState s = RestingRealistic(p, d, Vec3d{0.0, 6.0, 0.0});
     RealisticSticks k;
     k.throttle = 1.0;
@@ -277,6 +267,12 @@ TEST_F(RealisticModel, SoftStartAndHold) {
     EXPECT_EQ(s.driveTorque, 0.0);
     EXPECT_LT(s.rotorOmega, before);
     EXPECT_GT(s.rotorOmega, before - 1.0);
+
+    // Flap time constant 16 / (gamma Omega) with the Lock number rho a c R^4 / I_b = 5.71: 0.0099 s.
+    EXPECT_NEAR(d.flapTimeConstant, 16.0 / (5.7105 * Omega), 2e-5);
+    EXPECT_NEAR(d.gearRatio, 11.538, 0.001);
+    EXPECT_NEAR(d.main.solidity, 0.0573854, 1e-6);
+    EXPECT_NEAR(d.openVoltageFull, 12.6, 1e-12);
 }
 
 // A trimmed hover stays put under the step; wind moves the air, not the helicopter's frame: in a steady

@@ -64,27 +64,6 @@ class Controls : public ::testing::Test {
     static int32_t RawFor(float v) { return static_cast<int32_t>(std::lround(20000.0f + v * 20000.0f)); }
 };
 
-TEST_F(Controls, NormalizeAxis) {
-    const struct {
-        int axis, slot;
-        int32_t raw, centre, min, max;
-        float expected;
-    } cases[] = {
-        {3, 3, 40000, 20000, 0, 40000, 1.0f},        {3, 3, 0, 20000, 0, 40000, -1.0f},
-        {3, 3, 60000, 20000, 0, 40000, 2.0f},        {1, 1, 25000, 20000, 0, 20000, 1.0f},
-        {1, 1, 100, 20000, 30000, 40000, 1.0f},      {-7, 0, 30000, 20000, 0, 40000, 0.5f},
-        {99, 5, 10000, 20000, 0, 40000, -0.5f},      {2, 2, INT_MAX, INT_MIN, 0, INT_MAX, 1.0f},
-        {2, 2, INT_MIN, INT_MAX, INT_MIN, 0, -1.0f},
-    };
-    for (const auto& c : cases) {
-        Calibration.raw[c.slot] = c.raw;
-        Calibration.centreRaw[c.slot] = c.centre;
-        Calibration.minRaw[c.slot] = c.min;
-        Calibration.maxRaw[c.slot] = c.max;
-        EXPECT_FLOAT_EQ(NormalizeAxis(c.axis), c.expected) << "axis " << c.axis << " raw " << c.raw;
-    }
-}
-
 TEST_F(Controls, CalibrationAndMappingFileLayouts) {
     // Calibration: max[6] at 0, centre[6] at 24, buttons at 48, min[6] at 52, raw[6] at 76, device id at 100.
     Bytes b;
@@ -118,7 +97,7 @@ TEST_F(Controls, CalibrationAndMappingFileLayouts) {
     EXPECT_EQ(Mapping.axis[Yaw], 3);
 }
 
-TEST_F(Controls, SwitchSources) {
+TEST_F(Controls, SwitchSourcesIdleUpHoldResetAndPauseSwitchesThenPlayback) {
     Calibration.raw[1] = 30000;
     Calibration.raw[2] = 30001;
     Calibration.raw[5] = 65535;
@@ -138,75 +117,9 @@ TEST_F(Controls, SwitchSources) {
         EXPECT_EQ(IsSwitchOn(c.source), c.on) << std::hex << c.source;
         EXPECT_EQ(SwitchSourceText(c.source), c.text) << std::hex << c.source;
     }
-    // The chooser offers the axes, buttons 0..8, then hat 0's four directions.
-    EXPECT_EQ(SwitchChooserSources[14], 0x10008);
-    EXPECT_EQ(SwitchChooserSources[15], 0x20000);
-    EXPECT_STREQ(SwitchChooserLabel(6), "Button 0");
-}
 
-// Curve: points 0, 70, 80, 90, 100 joined by straight lines 0.5 of stick apart; result 2 v / 100 - 1.
-// Expo: y = (e^(k|x|) - 1) / (e^k - 1) with the sign of x, k by percent / 5: 0, 0.2, 0.4, 0.6, 0.8, 1.0,
-// 1.21, 1.5, 1.7 (40 % and more); values for x = 0.5 worked out by hand from that formula.
-TEST(Mixing, CurveAndExpo) {
-    const int32_t points[5] = {0, 70, 80, 90, 100};
-    const float curve[][2] = {{-1.0f, -1.0f}, {-0.75f, -0.3f}, {-0.25f, 0.5f}, {0.0f, 0.6f}, {0.75f, 0.9f}};
-    for (const auto& c : curve)
-        EXPECT_NEAR(ApplyCurve(c[0], points), c[1], 1e-6f) << c[0];
-    const struct {
-        int32_t percent;
-        float expected;
-    } expo[] = {{-40, 0.5f},       {4, 0.5f},         {5, 0.47502081f},    {30, 0.35320061f},
-                {45, 0.29943286f}, {49, 0.29943286f}, {1000, 0.29943286f}, {INT_MAX, 0.29943286f}};
-    for (const auto& c : expo) {
-        EXPECT_NEAR(ApplyExpo(0.5f, c.percent), c.expected, 2e-6f) << c.percent;
-        EXPECT_NEAR(ApplyExpo(-0.5f, c.percent), -c.expected, 2e-6f) << c.percent;
-    }
-}
-
-// Throttle, collective and the instruments' collective stick with the default curves: normal throttle
-// 0, 70, 80, 90, 100 and pitch 40, 45, 50, 75, 100; idle-up throttle 100, 90, 85, 90, 100 and pitch
-// 0, 25, 50, 75, 100. The collective follows the throttle stick when the simulator curves are on.
-TEST_F(Controls, ThrottleAndCollective) {
-    const struct {
-        const char* name;
-        bool curves, idleUp, hold, reversed;
-        float throttleStick, collectiveStick;
-        float throttle, collective, stick;
-    } cases[] = {
-        {"curves", true, false, false, false, -0.75f, 0.9f, 0.35f, -0.15f, -0.75f},
-        {"cut below 0.18", true, false, false, false, -0.9f, 0.9f, 0.0f, -0.18f, -0.9f},
-        {"hold", true, false, true, false, 0.5f, 0.0f, 0.0f, 0.5f, 0.5f},
-        {"idle-up reversed", true, true, false, true, 1.0f, 0.0f, 1.0f, -1.0f, -1.0f},
-        {"beyond the extent", true, false, false, false, 2.0f, 0.0f, 1.0f, 1.0f, 2.0f},
-        {"own axes", false, true, true, false, -0.6f, 0.3f, -0.6f, 0.3f, 0.3f},
-        {"own axes reversed", false, true, true, true, -0.6f, 0.3f, 0.6f, -0.3f, 0.3f},
-    };
-    for (const auto& c : cases) {
-        Mapping.useSimCurves = c.curves;
-        Mapping.keyIdleUpOn = c.idleUp;
-        Mapping.keyThrottleHoldOn = c.hold;
-        Mapping.reverse[Throttle] = Mapping.reverse[Collective] = c.reversed;
-        Calibration.raw[2] = RawFor(c.throttleStick);
-        Calibration.raw[4] = RawFor(c.collectiveStick);
-        EXPECT_NEAR(GetControlInput(Throttle), c.throttle, 1e-6f) << c.name;
-        EXPECT_NEAR(GetControlInput(Collective), c.collective, 1e-6f) << c.name;
-        EXPECT_NEAR(LastControlInputs[Throttle], c.throttle, 1e-6f) << c.name;
-        EXPECT_NEAR(GetCollectiveStick(), c.stick, 1e-6f) << c.name;
-        EXPECT_EQ(IsIdleUpOn(), c.curves && c.idleUp) << c.name;
-        EXPECT_EQ(IsThrottleHoldOn(), c.curves && c.hold) << c.name;
-    }
-    // The cyclic and the tail: each on its own axis, reversed on its own, clamped to +-1.
-    Calibration.raw[1] = RawFor(0.5f);
-    Calibration.raw[3] = 60000;
-    Mapping.reverse[Roll] = 1;
-    EXPECT_FLOAT_EQ(GetControlInput(Roll), -0.5f);
-    EXPECT_FLOAT_EQ(GetControlInput(Yaw), 1.0f);
-    EXPECT_EQ(GetControlInput(static_cast<ControlFunction>(7)), 0.0f);
-}
-
-// Idle-up on button 3 and hold on axis 5 with the keyboard off: the switch, reversed when asked; the
-// keyboard states do not count. Playback then wins over all: the recorded inputs and flags are read.
-TEST_F(Controls, SwitchedIdleUpAndHoldThenPlayback) {
+    // Idle-up on button 3 and hold on axis 5 with the keyboard off: the switch, reversed when asked; the
+    // keyboard states do not count. Playback then wins over all: the recorded inputs and flags are read.
     Mapping.keyboardIdleUp = Mapping.keyboardThrottleHold = 0;
     Mapping.keyIdleUpOn = Mapping.keyThrottleHoldOn = 1;
     Mapping.idleUpSwitch = 0x10003;
@@ -231,11 +144,9 @@ TEST_F(Controls, SwitchedIdleUpAndHoldThenPlayback) {
     EXPECT_FALSE(IsIdleUpOn());
     EXPECT_TRUE(IsThrottleHoldOn());
     Recorder.playing.store(false);
-}
 
-// The 50 ms look at the reset and pause switches, one row per look: a reset on the edge into the on
-// state (ending the crash, the pause and slow motion); the pause follows the switch's moves only.
-TEST_F(Controls, ResetAndPauseSwitches) {
+    // The 50 ms look at the reset and pause switches, one row per look: a reset on the edge into the on
+    // state (ending the crash, the pause and slow motion); the pause follows the switch's moves only.
     Mapping.resetSwitch = 0x10002;
     Mapping.pauseSwitch = 1; // axis 1 as a switch
     const struct {
@@ -272,12 +183,70 @@ TEST_F(Controls, ResetAndPauseSwitches) {
     EXPECT_EQ(FlightState, FlightFlying);
 }
 
+// Throttle, collective and the instruments' collective stick with the default curves: normal throttle
+// 0, 70, 80, 90, 100 and pitch 40, 45, 50, 75, 100; idle-up throttle 100, 90, 85, 90, 100 and pitch
+// 0, 25, 50, 75, 100. The collective follows the throttle stick when the simulator curves are on.
+TEST_F(Controls, CurveExpoThrottleAndCollective) {
+    const struct {
+        const char* name;
+        bool curves, idleUp, hold, reversed;
+        float throttleStick, collectiveStick;
+        float throttle, collective, stick;
+    } cases[] = {
+        {"curves", true, false, false, false, -0.75f, 0.9f, 0.35f, -0.15f, -0.75f},
+        {"cut below 0.18", true, false, false, false, -0.9f, 0.9f, 0.0f, -0.18f, -0.9f},
+        {"hold", true, false, true, false, 0.5f, 0.0f, 0.0f, 0.5f, 0.5f},
+        {"idle-up reversed", true, true, false, true, 1.0f, 0.0f, 1.0f, -1.0f, -1.0f},
+        {"beyond the extent", true, false, false, false, 2.0f, 0.0f, 1.0f, 1.0f, 2.0f},
+        {"own axes", false, true, true, false, -0.6f, 0.3f, -0.6f, 0.3f, 0.3f},
+        {"own axes reversed", false, true, true, true, -0.6f, 0.3f, 0.6f, -0.3f, 0.3f},
+    };
+    for (const auto& c : cases) {
+        Mapping.useSimCurves = c.curves;
+        Mapping.keyIdleUpOn = c.idleUp;
+        Mapping.keyThrottleHoldOn = c.hold;
+        Mapping.reverse[Throttle] = Mapping.reverse[Collective] = c.reversed;
+        Calibration.raw[2] = RawFor(c.throttleStick);
+        Calibration.raw[4] = RawFor(c.collectiveStick);
+        EXPECT_NEAR(GetControlInput(Throttle), c.throttle, 1e-6f) << c.name;
+        EXPECT_NEAR(GetControlInput(Collective), c.collective, 1e-6f) << c.name;
+        EXPECT_NEAR(LastControlInputs[Throttle], c.throttle, 1e-6f) << c.name;
+        EXPECT_NEAR(GetCollectiveStick(), c.stick, 1e-6f) << c.name;
+        EXPECT_EQ(IsIdleUpOn(), c.curves && c.idleUp) << c.name;
+        EXPECT_EQ(IsThrottleHoldOn(), c.curves && c.hold) << c.name;
+    }
+    // The cyclic and the tail: each on its own axis, reversed on its own, clamped to +-1.
+    Calibration.raw[1] = RawFor(0.5f);
+    Calibration.raw[3] = 60000;
+    Mapping.reverse[Roll] = 1;
+    EXPECT_FLOAT_EQ(GetControlInput(Roll), -0.5f);
+    EXPECT_FLOAT_EQ(GetControlInput(Yaw), 1.0f);
+    EXPECT_EQ(GetControlInput(static_cast<ControlFunction>(7)), 0.0f);
+
+    // Curve: points 0, 70, 80, 90, 100 joined by straight lines 0.5 of stick apart; result 2 v / 100 - 1.
+    // Expo: y = (e^(k|x|) - 1) / (e^k - 1) with the sign of x, k by percent / 5: 0, 0.2, 0.4, 0.6, 0.8, 1.0,
+    // 1.21, 1.5, 1.7 (40 % and more); values for x = 0.5 worked out by hand from that formula.
+    const int32_t points[5] = {0, 70, 80, 90, 100};
+    const float curve[][2] = {{-1.0f, -1.0f}, {-0.75f, -0.3f}, {-0.25f, 0.5f}, {0.0f, 0.6f}, {0.75f, 0.9f}};
+    for (const auto& c : curve)
+        EXPECT_NEAR(ApplyCurve(c[0], points), c[1], 1e-6f) << c[0];
+    const struct {
+        int32_t percent;
+        float expected;
+    } expo[] = {{-40, 0.5f},       {4, 0.5f},         {5, 0.47502081f},    {30, 0.35320061f},
+                {45, 0.29943286f}, {49, 0.29943286f}, {1000, 0.29943286f}, {INT_MAX, 0.29943286f}};
+    for (const auto& c : expo) {
+        EXPECT_NEAR(ApplyExpo(0.5f, c.percent), c.expected, 2e-6f) << c.percent;
+        EXPECT_NEAR(ApplyExpo(-0.5f, c.percent), -c.expected, 2e-6f) << c.percent;
+    }
+}
+
 // Sets the six raw axes of the poll.
 void Poll(std::initializer_list<int32_t> raw) {
     StoreJoystickPoll(Calibration, true, std::vector<int32_t>(raw).data(), 0);
 }
 
-TEST_F(Controls, CalibrationPhases) {
+TEST_F(Controls, CalibrationPhasesAndNormalizeAxis) {
     // Without a file: the whole SDL travel, so a centred stick reads 0 and the ends +-1.
     SetFullTravelCalibration(Calibration);
     Poll({32768, 0, 65535, 0, 0, 0});
@@ -291,9 +260,7 @@ TEST_F(Controls, CalibrationPhases) {
     // Centre phase: the bars span the whole travel (cut toward zero); extents are not tracked.
     Poll({32768 - 39, 65535, 0, 32768 + 16384, 32768, 32768});
     CalibrationTick(Calibration, s);
-    const int bars[4] = {-1, 999, -1000, 500};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(s.bars[i], bars[i]) << i;
+    EXPECT_EQ(std::vector<int>(s.bars, s.bars + 4), (std::vector<int>{-1, 999, -1000, 500}));
     EXPECT_EQ(Calibration.maxRaw[1], 0); // cleared when the dialog opened
     // The first OK takes the centres.
     Poll({30000, 31000, 30000, 30000, 30000, 30000});
@@ -325,6 +292,25 @@ TEST_F(Controls, CalibrationPhases) {
         CalibrationTick(Calibration, s);
     }
     EXPECT_TRUE(CalibrationOk(Calibration, s));
+
+    const struct {
+        int axis, slot;
+        int32_t raw, centre, min, max;
+        float expected;
+    } cases[] = {
+        {3, 3, 40000, 20000, 0, 40000, 1.0f},        {3, 3, 0, 20000, 0, 40000, -1.0f},
+        {3, 3, 60000, 20000, 0, 40000, 2.0f},        {1, 1, 25000, 20000, 0, 20000, 1.0f},
+        {1, 1, 100, 20000, 30000, 40000, 1.0f},      {-7, 0, 30000, 20000, 0, 40000, 0.5f},
+        {99, 5, 10000, 20000, 0, 40000, -0.5f},      {2, 2, INT_MAX, INT_MIN, 0, INT_MAX, 1.0f},
+        {2, 2, INT_MIN, INT_MAX, INT_MIN, 0, -1.0f},
+    };
+    for (const auto& c : cases) {
+        Calibration.raw[c.slot] = c.raw;
+        Calibration.centreRaw[c.slot] = c.centre;
+        Calibration.minRaw[c.slot] = c.min;
+        Calibration.maxRaw[c.slot] = c.max;
+        EXPECT_FLOAT_EQ(NormalizeAxis(c.axis), c.expected) << "axis " << c.axis << " raw " << c.raw;
+    }
 }
 
 // Select Controller examines the first 16 devices and lists those with 4 axes or more; a selection

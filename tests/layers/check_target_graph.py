@@ -54,12 +54,8 @@ def main():
             errors.append("the targets link in a circle: " + " -> ".join(reversed(cycle.args[1])))
         print(f"{len([n for n in nodes if n.startswith('rv_')])} program libraries and tools in the graph")
     shutil.rmtree(scratch, ignore_errors=True)
-    for e in errors:
-        print(e)
-    if errors:
-        return 1
-    print("the targets link only downwards")
-    return 0
+    print("\n".join(errors or ["the targets link only downwards"]))
+    return 1 if errors else 0
 
 
 if __name__ == "__main__":

@@ -45,7 +45,7 @@ struct LogFiles : testing::Test {
 };
 } // namespace
 
-TEST(FlightLog, ClassificationEdges) {
+TEST(FlightLog, ClassificationEdgesAndSessionTimesText) {
     struct Case {
         float vx, vy, vz, upZ;
         int32_t state;
@@ -77,9 +77,22 @@ TEST(FlightLog, ClassificationEdges) {
         s.upAxis = Vec3{std::sqrt(1.0f - cases[n].upZ * cases[n].upZ), 0.0f, cases[n].upZ};
         EXPECT_EQ(FlightClassOf(s, cases[n].state), cases[n].want) << "case " << n;
     }
+
+    // Durations truncate to whole seconds, hours run past 99, NaN shows as zero.
+    // Every class its own figure, so a class shown in its neighbour's row shows.
+    const float totals[FlightClassCount] = {3725.5f, 1, 442861.0f, NAN, 2, 3, 4, 5, 6, 59.99f};
+    std::copy(std::begin(totals), std::end(totals), FlightTimeTotals);
+    CrashCount = 7;
+    EXPECT_EQ(SessionTimesText(), "Total Time     \t 01:02:05  \n\nCrashes        \t 7  \n\n"
+                                  "On Ground      \t 00:00:01  \nHovering       \t 123:01:01  \n"
+                                  "Forward Flight \t 00:00:00  \nVertical Motion\t 00:00:02  \n"
+                                  "Fast Forward   \t 00:00:03  \nHard Banked    \t 00:00:04  \n"
+                                  "Inverted Hover \t 00:00:05  \nInverted FF    \t 00:00:06  \n"
+                                  "Inverted FFF   \t 00:00:59");
+    ResetSession();
 }
 
-TEST_F(LogFiles, ViewLogListsSessionsNewestFirst) {
+TEST_F(LogFiles, ViewLogListsSessionsNewestFirstAndAppendKeepsEarlierOnes) {
     // Three sessions (2009-02-13, 2020-02-29, 2023-12-31 23:30 UTC) and a trailing partial record, ignored.
     Write(Record(FileTimeOfUnix(1234567890), 2, {600, 100, 200, 300}) +
           Record(FileTimeOfUnix(1582977600), 1, {3725.5f, 25.5f, 7, 8, 60, 120, 3000, 500, 10, 11}) +
@@ -102,10 +115,9 @@ TEST_F(LogFiles, ViewLogListsSessionsNewestFirst) {
     // The text file cannot be written: nothing is shown.
     text = dir / "missing" / "FlightLog.txt";
     EXPECT_EQ(View(), "(not shown)");
-}
 
-// Each append adds a record after the earlier ones (an empty session too) and starts a new session.
-TEST_F(LogFiles, AppendKeepsEarlierSessions) {
+    // Each append adds a record after the earlier ones (an empty session too) and starts a new session.
+    fs::remove(log);
     uint64_t before = FileTimeOfUnix(std::time(nullptr));
     FlightTimeTotals[ClassTotal] = 30.0f;
     FlightTimeTotals[ClassHovering] = 20.0f;
@@ -148,20 +160,5 @@ TEST_F(LogFiles, AppendKeepsEarlierSessions) {
     EXPECT_EQ(FlightTimeTotals[ClassTotal], 2.5f);
     EXPECT_EQ(FlightTimeTotals[ClassHovering], 2.5f);
     EXPECT_EQ(CrashCount, 1u);
-    ResetSession();
-}
-
-// Durations truncate to whole seconds, hours run past 99, NaN shows as zero.
-TEST(FlightLog, SessionTimesText) {
-    // Every class its own figure, so a class shown in its neighbour's row shows.
-    const float totals[FlightClassCount] = {3725.5f, 1, 442861.0f, NAN, 2, 3, 4, 5, 6, 59.99f};
-    std::copy(std::begin(totals), std::end(totals), FlightTimeTotals);
-    CrashCount = 7;
-    EXPECT_EQ(SessionTimesText(), "Total Time     \t 01:02:05  \n\nCrashes        \t 7  \n\n"
-                                  "On Ground      \t 00:00:01  \nHovering       \t 123:01:01  \n"
-                                  "Forward Flight \t 00:00:00  \nVertical Motion\t 00:00:02  \n"
-                                  "Fast Forward   \t 00:00:03  \nHard Banked    \t 00:00:04  \n"
-                                  "Inverted Hover \t 00:00:05  \nInverted FF    \t 00:00:06  \n"
-                                  "Inverted FFF   \t 00:00:59");
     ResetSession();
 }

@@ -5,54 +5,29 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "assets/program_paths.h"
 #include "app/user_prefs.h"
-#include "assets/xmesh.h"
 #include "flight/heli_step.h"
 #include "render/helicopter.h"
 #include "render/instruments.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"
-#include "render/scenery.h"
 #include "render/stroke_text.h"
 #include "render/textures.h"
 #include "render/view_zoom.h"
-#include "tests/assets/file_bytes.h"
-#include "tests/render/gl_test_context.h"
+#include "tests/render/gl_scene.h"
 
 namespace {
 constexpr int W = 1920;
 constexpr int H = 1080;
 
-class GlScene : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(CreateTestGLContext(W, H, error)) << error;
-        const auto dir = FreshFolder("aids");
-        std::filesystem::create_directories(dir / "data");
-        ProgramDir = dir.string();
-        const std::string data = (dir / "data/").string();
-        // Plain pictures: the helicopter stands out against one colour of grass.
-        for (const char* name : {"grass.jpg", "pebbles.jpg", "bricks.jpg", "doorwindow.jpg", "backdrop.jpg"})
-            WriteSolidBmp(data + name, 16, 16, {30, 150, 30});
-        backgroundResolution = 1;
-        BuildSceneryGeometry();
-        LoadXMesh(std::string(), HeliMesh, false);
-        BuildShadowCircle();
-        InitGL();
-        ResizeView(W, H);
-    }
-    void TearDown() override {
-        DestroyTestGLContext();
-        std::filesystem::remove_all(ProgramDir);
-    }
-};
-const auto* Env = ::testing::AddGlobalTestEnvironment(new GlScene);
+// Plain pictures: the helicopter stands out against one colour of grass.
+const auto* Env = ::testing::AddGlobalTestEnvironment(new GlScene(W, H, [](const std::string& data) {
+    for (const char* name : {"grass.jpg", "pebbles.jpg", "bricks.jpg", "doorwindow.jpg", "backdrop.jpg"})
+        WriteSolidBmp(data + name, 16, 16, {30, 150, 30});
+}));
 
 // Draws the helicopter side-on (nose along x) at position with the camera on target, without instruments.
 std::vector<Rgb> DrawHeli(Vec3 position, Vec3 target) {
@@ -86,7 +61,7 @@ int DifferingColumns(const std::vector<Rgb>& a, const std::vector<Rgb>& b) {
 }
 } // namespace
 
-TEST(ViewZoom, TargetKeepsTheDescribedViewNearAndTheRotor40LinesFar) {
+TEST(ViewZoom, TargetKeepsTheDescribedViewNearAndTheRotor40LinesFarReachedNoFasterThanTheRate) {
     const float rotor = 0.71f;
     for (float d : {0.0f, 2.0f, 5.0f, 9.9f, 10.0f})
         EXPECT_EQ(AutoZoomTarget(d, rotor), DescribedFieldOfView) << d;
@@ -124,23 +99,21 @@ TEST(ViewZoom, TargetKeepsTheDescribedViewNearAndTheRotor40LinesFar) {
         KeyZoom(zoom, -1);
     EXPECT_EQ(zoom.keyMagnification, 0.25f);
     EXPECT_LE(ZoomTarget(zoom, 3.0f, rotor), WidestFieldOfView);
-}
 
-TEST(ViewZoom, ChangesNoFasterThanTheRateAndLandsOnTheTarget) {
     // A pass out to 150 m and back at 60 frames a second, with a jump back to 5 m at 12 s.
-    ViewZoom zoom;
-    zoom.autoZoom = true;
-    float fov = DescribedFieldOfView;
+    ViewZoom pass;
+    pass.autoZoom = true;
+    float view = DescribedFieldOfView;
     int frame = 0;
     for (float t = 0.0f; t < 30.0f; t += 1.0f / 60.0f, ++frame) {
         const float d = t < 10.0f ? 5.0f + 14.5f * t : t < 12.0f ? 150.0f : 5.0f;
         // A long frame (a slow machine) right as the helicopter comes back close.
         const float dt = frame == 725 ? 0.5f : 1.0f / 60.0f;
-        const float next = StepFieldOfView(fov, ZoomTarget(zoom, d, 0.71f), dt);
-        EXPECT_LE(std::fabs(std::log(next / fov)), MaxZoomRate * std::min(dt, 0.1f) + 1e-5f) << t;
-        fov = next;
+        const float next = StepFieldOfView(view, ZoomTarget(pass, d, 0.71f), dt);
+        EXPECT_LE(std::fabs(std::log(next / view)), MaxZoomRate * std::min(dt, 0.1f) + 1e-5f) << t;
+        view = next;
     }
-    EXPECT_EQ(fov, DescribedFieldOfView); // back within 10 m: exactly the described view
+    EXPECT_EQ(view, DescribedFieldOfView); // back within 10 m: exactly the described view
 }
 
 TEST(ViewZoom, RotorSpans40PixelsAt40mAndTheDescribedPictureAt5m) {
@@ -173,29 +146,6 @@ TEST(ViewZoom, RotorSpans40PixelsAt40mAndTheDescribedPictureAt5m) {
     heliScale = 1.5f;
 }
 
-TEST(InstrumentSizes, ReadoutTextsAndGlyphWidths) {
-    const struct {
-        float value;
-        const char *rotor, *speed;
-    } cases[] = {{0.0f, "0 rpm", "0 mph"}, {2149.6f, "2150 rpm", "2150 mph"}, {-5.0f, "0 rpm", "0 mph"},
-                 {NAN, "0 rpm", "0 mph"},  {1e9f, "99999 rpm", "9999 mph"},   {12.4f, "12 rpm", "12 mph"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(RotorReadout(c.value), c.rotor) << c.value;
-        EXPECT_EQ(SpeedReadout(c.value), c.speed) << c.value;
-    }
-    EXPECT_FLOAT_EQ(StrokeTextWidth("", 10.0f), 0.0f);
-    EXPECT_FLOAT_EQ(StrokeTextWidth("8", 10.0f), 6.0f);
-    EXPECT_FLOAT_EQ(StrokeTextWidth("12 rpm", 10.0f), 10.0f * (0.6f * 6 + 0.25f * 5));
-    const struct {
-        int32_t choice;
-        float factor, row;
-    } sizes[] = {{0, 1.0f, 0.0f}, {1, 1.5f, 16.0f}, {2, 2.0f, 16.0f}, {3, 1.0f, 0.0f}, {-1, 1.0f, 0.0f}};
-    for (const auto& s : sizes) {
-        EXPECT_EQ(InstrumentSizeFactor(s.choice), s.factor) << s.choice;
-        EXPECT_EQ(ReadoutRowHeight(s.choice), s.row) << s.choice;
-    }
-}
-
 // The overlay at that instrument size over an empty view, the rotor at 2150 rpm and 12 mph of airspeed.
 std::vector<Rgb> DrawInstrumentsAt(int32_t choice) {
     InstrumentSizeChoice = choice;
@@ -216,7 +166,7 @@ std::vector<Rgb> DrawInstrumentsAt(int32_t choice) {
 // White pixels (the numbers' strokes) in the bottom rows under the rotor dial (x < 400) and under the speed
 // dial (x > W - 400); the rotor dial's ring found at its top: its left edge 54 units in, its top (50 + 16)
 // units up, times the size.
-TEST(InstrumentSizes, LargerSizesDrawTheirNumbersAndScaleTheDials) {
+TEST(InstrumentSizes, LargerSizesDrawTheirNumbersAndScaleTheDialsReadoutTextsAndGlyphWidths) {
     int whiteUnder[3][2] = {};
     for (int32_t choice : {0, 1, 2}) {
         const std::vector<Rgb> frame = DrawInstrumentsAt(choice);
@@ -240,4 +190,20 @@ TEST(InstrumentSizes, LargerSizesDrawTheirNumbersAndScaleTheDials) {
         EXPECT_GT(whiteUnder[1][dial], 30) << dial;
         EXPECT_GT(whiteUnder[2][dial], whiteUnder[1][dial]) << dial;
     }
+
+    const struct {
+        float value;
+        const char *rotor, *speed;
+    } cases[] = {{0.0f, "0 rpm", "0 mph"}, {2149.6f, "2150 rpm", "2150 mph"}, {-5.0f, "0 rpm", "0 mph"},
+                 {NAN, "0 rpm", "0 mph"},  {1e9f, "99999 rpm", "9999 mph"},   {12.4f, "12 rpm", "12 mph"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(RotorReadout(c.value), c.rotor) << c.value;
+        EXPECT_EQ(SpeedReadout(c.value), c.speed) << c.value;
+    }
+    EXPECT_FLOAT_EQ(StrokeTextWidth("", 10.0f), 0.0f);
+    EXPECT_FLOAT_EQ(StrokeTextWidth("8", 10.0f), 6.0f);
+    EXPECT_FLOAT_EQ(StrokeTextWidth("12 rpm", 10.0f), 10.0f * (0.6f * 6 + 0.25f * 5));
+    // A size choice from a damaged file draws the small instruments (the sizes themselves are drawn below).
+    for (int32_t damaged : {3, -1})
+        EXPECT_TRUE(InstrumentSizeFactor(damaged) == 1.0f && ReadoutRowHeight(damaged) == 0.0f) << damaged;
 }

@@ -57,15 +57,13 @@ TEST(TrailParts, OlderPartFromTheHeadThenNewerFromSlotZero) {
     }
 }
 
-TEST(Helicopter, AttitudeMatrixSendsBodyAxesToNoseAndUp) {
+TEST(Helicopter, AttitudeMatrixSendsBodyAxesToNoseAndUpAndTheFrameWaitsForTheTick) {
     // Heading 53 degrees, banked 0.3 rad.
     const Vec3 nose = set(0.6f, 0.8f, 0.0f), up = set(-0.23642f, 0.17731f, 0.95534f);
     const Mat4 r = AttitudeMatrix(nose, up);
     ExpectNear(transform(WorldUnitX, r), nose, 1e-4f, "nose");
     ExpectNear(transform(WorldUnitZ, r), up, 1e-4f, "up");
-}
 
-TEST(Snapshot, CaptureWaitsForTheTick) {
     // A stand-in for the tick, half way through moving the helicopter while it holds SimMutex.
     std::unique_lock<std::mutex> tick(SimMutex);
     Heli.position = set(1.0f, 0.0f, 0.0f);
@@ -106,7 +104,7 @@ MotionHistory TwoSteps(HeliState& latest) {
 }
 } // namespace
 
-TEST(MotionSmoothing, CarriesTheLatestStepForwardAtMostOneStep) {
+TEST(MotionSmoothing, CarriesTheLatestStepForwardAtMostOneStepAndNeverAcrossResetPauseCrashLockOrWhenOff) {
     HeliState latest;
     MotionHistory history = TwoSteps(latest);
     const struct {
@@ -156,11 +154,8 @@ TEST(MotionSmoothing, CarriesTheLatestStepForwardAtMostOneStep) {
     snap.flightState = FlightFlying;
     SmoothSnapshot(snap, 10.10);
     EXPECT_NEAR(snap.heli.position.x, 0.5f, 1e-4f) << "the frame's snapshot takes the pose";
-}
 
-TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
-    HeliState latest;
-    const MotionHistory base = TwoSteps(latest);
+    const MotionHistory& base = history;
     const HeliState pad = Cruise(set(0.0f, 6.0f, 0.1f), 0.0f), lifted = Cruise(set(0.0f, 6.0f, 0.12f), 0.0f);
     const HeliState next = Cruise(set(0.5f, 6.0f, 2.0f)), locked = Cruise(set(0.0f, 4.0f, 2.0f));
     const struct {
@@ -170,7 +165,7 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
         int32_t flightState;
         bool paused, enabled;
         double frameTime; // a frame drawn after the latest step
-    } cases[] = {
+    } breaks[] = {
         {"reset after the step", base, pad, FlightFlying, false, true, 10.14},
         {"step after a reset", Then(base, pad, FlightFlying, lifted, 10.10), lifted, FlightFlying, false,
          true, 10.14},
@@ -184,7 +179,7 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
          10.14},
         {"switched off", base, latest, FlightFlying, false, false, 10.14},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : breaks) {
         SmoothedPose pose = CarryForward(c.history, c.live, set(1.0f, 2.0f, 3.0f), c.flightState, c.paused,
                                          c.enabled, c.frameTime);
         ExpectNear(pose.position, c.live.position, 0.0f, c.name);
@@ -197,7 +192,7 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
     EXPECT_DOUBLE_EQ(idle.lastTickTime, 10.10);
 }
 
-TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFits) {
+TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFitsAndFilteringByTheRenderer) {
     // A software rasterizer starts at Medium: the High panorama would cost it 17 MiB of main memory.
     const struct {
         bool preferHigh;
@@ -209,22 +204,20 @@ TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFits) {
     for (const auto& c : cases)
         EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.software, c.current), c.expected)
             << c.preferHigh << ", " << c.maxTexture << ", " << c.software;
-}
 
-// Software rasterizers get bilinear filtering from the nearest mip level, every other renderer trilinear.
-TEST(Textures, FilteringChosenByTheRenderer) {
+    // Software rasterizers get bilinear filtering from the nearest mip level, every other renderer trilinear.
     const struct {
         const char* renderer;
         bool software;
-    } cases[] = {{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
-                 {"softpipe", true},
-                 {"Mesa X11 swrast", true},
-                 {"Software Rasterizer", true},
-                 {nullptr, true},
-                 {"AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6)", false},
-                 {"NVIDIA GeForce GTX 1060/PCIe/SSE2", false},
-                 {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false}};
-    for (const auto& c : cases) {
+    } renderers[] = {{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+                     {"softpipe", true},
+                     {"Mesa X11 swrast", true},
+                     {"Software Rasterizer", true},
+                     {nullptr, true},
+                     {"AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6)", false},
+                     {"NVIDIA GeForce GTX 1060/PCIe/SSE2", false},
+                     {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false}};
+    for (const auto& c : renderers) {
         EXPECT_EQ(SoftwareRendererName(c.renderer), c.software) << (c.renderer ? c.renderer : "null");
         EXPECT_EQ(MinifyingFilter(FilteringForRenderer(c.renderer)),
                   c.software ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_LINEAR)
@@ -257,7 +250,7 @@ class GraphicsFiles : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
+TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideItAndACanopyPictureCopiedOnlyWhenItDecodes) {
     WriteText(dir / "small.x", SmallMesh);
     WriteSolidBmp((dir / "small.bmp").string(), 8, 4, {10, 20, 30});
     reloadHeliTexture = false;
@@ -282,9 +275,7 @@ TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
     EXPECT_EQ(HeliMesh.errorCode, MeshErrorBrace);
     EXPECT_EQ(HeliMesh.batchCount, 0);
     EXPECT_EQ(heliSkinImage.width, 8);
-}
 
-TEST_F(GraphicsFiles, CanopyPictureIsCopiedOverTheCurrentOneOnlyWhenItDecodes) {
     const auto current = dir / "data" / "canopy.jpg";
     WriteText(current, "old canopy");
     // A chosen file that is no picture: nothing copied, no rebuild, a message.

@@ -87,22 +87,6 @@ class DialogsTest : public ::testing::Test {
 };
 } // namespace
 
-TEST(SettingsRules, ReadClampedFieldClampsFallsBackAndIgnoresTrailingText) {
-    // Only the first 100 characters are handed over: 100 blanks then a digit is no number.
-    const std::string padded = std::string(SettingsBoxChars, ' ') + "5";
-    const struct {
-        const char* text;
-        float expected; // low 0.5, fallback 1, high 10
-    } cases[] = {{"20", 10},     {"0.1", 0.5f},      {"abc", 1},         {"", 1},
-                 {"1.5x", 1.5f}, {"   2.25", 2.25f}, {"x1.5", 1},        {"nan", 1},
-                 {"inf", 10},    {"-inf", 0.5f},     {padded.c_str(), 1}};
-    for (const auto& c : cases) {
-        float f = -7.0f;
-        ReadClampedField(f, c.text, 0.5f, 1.0f, 10.0f);
-        EXPECT_EQ(f, c.expected) << "\"" << c.text << "\"";
-    }
-}
-
 // Each row of tests/data/app_helicopter_settings.txt: its box filled from the defaults; OK with a value of
 // the box's own; and OK with letters, a huge and a negative number in every box, each found at its
 // field's offset in the record.
@@ -156,6 +140,20 @@ TEST(SettingsRules, HelicopterSettingsRowsBoundsAndFallbacks) {
     expected.idleUpThrottleCurve[2] = 7;
     EXPECT_EQ(std::memcmp(&m, &expected, sizeof m), 0);
     EXPECT_STREQ(form.boxes[18].data(), "0.80");
+
+    // Only the first 100 characters are handed over: 100 blanks then a digit is no number.
+    const std::string padded = std::string(SettingsBoxChars, ' ') + "5";
+    const struct {
+        const char* text;
+        float expected; // low 0.5, fallback 1, high 10
+    } cases[] = {{"20", 10},     {"0.1", 0.5f},      {"abc", 1},         {"", 1},
+                 {"1.5x", 1.5f}, {"   2.25", 2.25f}, {"x1.5", 1},        {"nan", 1},
+                 {"inf", 10},    {"-inf", 0.5f},     {padded.c_str(), 1}};
+    for (const auto& c : cases) {
+        float f = -7.0f;
+        ReadClampedField(f, c.text, 0.5f, 1.0f, 10.0f);
+        EXPECT_EQ(f, c.expected) << "\"" << c.text << "\"";
+    }
 }
 
 // The swash rows in the dialog's order, which is the record's: elevator to aileron, aileron to elevator,
@@ -232,7 +230,7 @@ TEST(SettingsRules, RadioGroupsOfExpoGyroRandomAttitudeAndWindWithTheWindBoxes) 
               (Values{3, 7, 4, 2}));
 }
 
-TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelled) {
+TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelledAndEachCurveItemEditsItsOwnCurve) {
     // Tab into the first box (pinion teeth), type, confirm with Enter: 20 is held at 15.
     ShowHelicopterSettingsDialog(Model);
     Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "20");
@@ -247,11 +245,9 @@ TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelled) {
     ShowWindSettingsDialog(Wind, Turbulence);
     Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "12"); // the first box: "Wind speed"
     EXPECT_EQ(Wind.windSpeed, 12.0f);
-}
 
-// Each curve item edits its own curve: the first point typed lands in that curve and in no other. Escape
-// does not close the editor; only digits are taken ("-3.3" gives 33).
-TEST_F(DialogsTest, EachCurveItemEditsItsOwnCurve) {
+    // Each curve item edits its own curve: the first point typed lands in that curve and in no other. Escape
+    // does not close the editor; only digits are taken ("-3.3" gives 33).
     auto curves = [] {
         std::vector<int32_t> v;
         for (const int32_t* c : {Model.normalPitchCurve, Model.normalThrottleCurve, Model.idleUpPitchCurve,
@@ -349,7 +345,7 @@ TEST(FileChooser, NamesShownAsValidUtf8) {
         EXPECT_EQ(ShowableFileName(c.raw), c.shown) << c.raw;
 }
 
-TEST_F(DialogsTest, HostileFolderInTheFileChooserDrawsAndOpensTheFileUnderItsRealName) {
+TEST_F(DialogsTest, FileChooserOpensHostileNamesUnderTheirRealNameAndSelectsTheWholeSuggestedName) {
     namespace fs = std::filesystem;
     const fs::path dir = FreshFolder("chooser");
     fs::create_directories(dir / "sub\xFF");
@@ -364,23 +360,21 @@ TEST_F(DialogsTest, HostileFolderInTheFileChooserDrawsAndOpensTheFileUnderItsRea
     // The pre-filled name that is not UTF-8 still opens the file under its real name.
     EXPECT_EQ(chosen, (dir / "\xFF\xFE.rec").string());
     fs::remove_all(dir);
-}
 
-// Typing into a chooser replaces its whole suggested name, also after a chooser with a shorter name.
-TEST_F(DialogsTest, FileChooserSelectsTheWholeSuggestedName) {
+    // Typing into a chooser replaces its whole suggested name, also after a chooser with a shorter name.
     namespace fs = std::filesystem;
-    const fs::path dir = FreshFolder("chooser_name");
+    const fs::path plain = FreshFolder("chooser_name");
     const char* suggested[] = {"ab.rec", "a-much-longer-recording-name.rec", "mid-length.rec"};
     for (const char* name : suggested) {
         std::string chosen;
-        OpenFileChooser(
-            ChooserInFolder("Save Recording", "Recordings (*.rec)", "*.rec", dir.string(), name, false, true),
-            [&](const std::string& path) { chosen = path; });
+        OpenFileChooser(ChooserInFolder("Save Recording", "Recordings (*.rec)", "*.rec", plain.string(), name,
+                                        false, true),
+                        [&](const std::string& path) { chosen = path; });
         Frames(3);
         ImGui::GetIO().AddInputCharactersUTF8("typed");
         Frames(2);
         Keys({ImGuiKey_Enter});
-        EXPECT_EQ(chosen, (dir / "typed.rec").string()) << name;
+        EXPECT_EQ(chosen, (plain / "typed.rec").string()) << name;
     }
-    fs::remove_all(dir);
+    fs::remove_all(plain);
 }
