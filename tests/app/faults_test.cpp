@@ -72,7 +72,7 @@ extern "C" int fsync(int fd) {
 // A transmitter unplugged between two polls, before the main thread has its removal event: the step
 // keeps the last sticks (never -1, full deflection) and the simulation pauses; the pause stays while
 // it is gone, even after P, and after it is back until the pilot resumes.
-TEST(Unplugging, TheStepKeepsTheLastSticksAndPauses) {
+TEST(Pauses, AnUnpluggedTransmitterPausesWithTheLastSticksAndNothingResumesUnderCalibrate) {
     ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
     SetJoystickCalibrationDefaults(Calibration);
     SetFullTravelCalibration(Calibration);
@@ -139,11 +139,9 @@ TEST(Unplugging, TheStepKeepsTheLastSticksAndPauses) {
     ReadSticksForStep = nullptr;
     ShutdownJoystickDevices();
     SDL_Quit();
-}
 
-// While Calibrate is open nothing resumes the simulation: not P, Space, the menu, nor a tick that finds
-// the pause cleared; once it closes P resumes as before.
-TEST(Calibrate, NothingResumesWhileItIsOpen) {
+    // While Calibrate is open nothing resumes the simulation: not P, Space, the menu, nor a tick that finds
+    // the pause cleared; once it closes P resumes as before.
     {
         std::lock_guard<std::mutex> lock(SimMutex);
         ResetHelicopter();

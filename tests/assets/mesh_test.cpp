@@ -63,7 +63,7 @@ struct MeshFixture : ::testing::Test {
     }
 };
 
-TEST_F(MeshFixture, ReadsCompleteMeshMirroredAndScaledInBatchesOfFileOrder) {
+TEST_F(MeshFixture, ReadsCompleteMeshesInBatchesOfFileOrderWithTheTokenizersQuirksAndLineEndings) {
     Load(Square());
     ASSERT_EQ(mesh.errorCode, 0);
     EXPECT_EQ(std::vector<int>({mesh.vertexCount, mesh.faceCount}), std::vector<int>({4, 2}));
@@ -118,6 +118,50 @@ TEST_F(MeshFixture, ReadsCompleteMeshMirroredAndScaledInBatchesOfFileOrder) {
     EXPECT_FLOAT_EQ(MeshLowestY, 0.38f); // 0.5 x 0.76
     EXPECT_FLOAT_EQ(rotorSpan, 3.8f);    // 5 x 0.76
     EXPECT_EQ(mesh.batches[1].material, 0);
+
+    // Keywords are case-blind prefixes; without a header the mesh is never found; a template's name is
+    // skipped; an embedded zero byte is an ordinary character.
+    const std::string body = Square().substr(H.size());
+    std::string zero = Square();
+    zero.insert(zero.find("Mesh {"), std::string("\0\n", 2));
+    struct Case {
+        std::string text;
+        int faces;
+    };
+    for (const Case& c :
+         {Case{"xof 0302txt 0064\nheader {\n}\n" + body, 2}, Case{"xof 0302txt 0064\nHeader{\n}\n" + body, 2},
+          Case{"xof 0302txt 0064\n" + body, 0}, Case{"template Header {\n <00>\n}\n" + body, 0},
+          Case{zero, 2}, Case{"", 0}}) {
+        Load(c.text);
+        EXPECT_EQ(mesh.faceCount, c.faces) << c.text;
+    }
+    // A leading 0 reads octal, as the format's integer conversion does.
+    int32_t v = 0;
+    std::string octal = "010;";
+    MeshCursor nc{octal.data(), octal.data() + octal.size()};
+    EXPECT_TRUE(ReadIntSemicolon(nc, v));
+    EXPECT_EQ(v, 8);
+
+    // CR is whitespace to the tokenizer; were it not, a CR-only text would never be read to its end.
+    const std::string t = "a\r\rb";
+    MeshCursor c{t.data(), t.data() + t.size()};
+    NextToken(c);
+    ASSERT_EQ(*c.p, 'b');
+    const std::string plain = TwoTriangles("0.0;0.0;0.0;", "1.0;0.0;0.0;", "1.0;-0.2;1.0;", "0.0;0.0;0.0;",
+                                           "-0.5;0.0;0.0;", "0.0;0.0;1.0;");
+    std::string crOnly = plain, mixed;
+    for (char& ch : crOnly)
+        if (ch == '\n') ch = '\r';
+    const char* ends[3] = {"\r\n", "\r", "\n"};
+    int k = 0;
+    for (char ch : plain)
+        mixed += ch == '\n' ? ends[k++ % 3] : std::string(1, ch);
+    for (const std::string& text : {plain, crOnly, mixed}) {
+        Load(text);
+        EXPECT_EQ(mesh.errorCode, 0);
+        EXPECT_EQ(mesh.batchCount, 2);
+        EXPECT_FLOAT_EQ(MeshLowestY, -0.152f); // -0.2 x 0.76 m per unit at scale 1
+    }
 }
 
 TEST_F(MeshFixture, EveryErrorCodeAndMessageAndDamagedMeshesNeverReachOutside) {
@@ -195,52 +239,6 @@ TEST_F(MeshFixture, EveryErrorCodeAndMessageAndDamagedMeshesNeverReachOutside) {
         EXPECT_FLOAT_EQ(MeshLowestY, -0.38f);
     }
     EXPECT_FLOAT_EQ(mesh.positions[3], -1.0f); // the flat mesh is left unscaled
-}
-
-TEST_F(MeshFixture, TokenizerQuirksAndLineEndingsCrLfOrEither) {
-    // Keywords are case-blind prefixes; without a header the mesh is never found; a template's name is
-    // skipped; an embedded zero byte is an ordinary character.
-    const std::string body = Square().substr(H.size());
-    std::string zero = Square();
-    zero.insert(zero.find("Mesh {"), std::string("\0\n", 2));
-    struct Case {
-        std::string text;
-        int faces;
-    };
-    for (const Case& c :
-         {Case{"xof 0302txt 0064\nheader {\n}\n" + body, 2}, Case{"xof 0302txt 0064\nHeader{\n}\n" + body, 2},
-          Case{"xof 0302txt 0064\n" + body, 0}, Case{"template Header {\n <00>\n}\n" + body, 0},
-          Case{zero, 2}, Case{"", 0}}) {
-        Load(c.text);
-        EXPECT_EQ(mesh.faceCount, c.faces) << c.text;
-    }
-    // A leading 0 reads octal, as the format's integer conversion does.
-    int32_t v = 0;
-    std::string n = "010;";
-    MeshCursor nc{n.data(), n.data() + n.size()};
-    EXPECT_TRUE(ReadIntSemicolon(nc, v));
-    EXPECT_EQ(v, 8);
-
-    // CR is whitespace to the tokenizer; were it not, a CR-only text would never be read to its end.
-    const std::string t = "a\r\rb";
-    MeshCursor c{t.data(), t.data() + t.size()};
-    NextToken(c);
-    ASSERT_EQ(*c.p, 'b');
-    const std::string plain = TwoTriangles("0.0;0.0;0.0;", "1.0;0.0;0.0;", "1.0;-0.2;1.0;", "0.0;0.0;0.0;",
-                                           "-0.5;0.0;0.0;", "0.0;0.0;1.0;");
-    std::string crOnly = plain, mixed;
-    for (char& ch : crOnly)
-        if (ch == '\n') ch = '\r';
-    const char* ends[3] = {"\r\n", "\r", "\n"};
-    int k = 0;
-    for (char ch : plain)
-        mixed += ch == '\n' ? ends[k++ % 3] : std::string(1, ch);
-    for (const std::string& text : {plain, crOnly, mixed}) {
-        Load(text);
-        EXPECT_EQ(mesh.errorCode, 0);
-        EXPECT_EQ(mesh.batchCount, 2);
-        EXPECT_FLOAT_EQ(MeshLowestY, -0.152f); // -0.2 x 0.76 m per unit at scale 1
-    }
 }
 
 TEST_F(MeshFixture, ShippedMeshes) {

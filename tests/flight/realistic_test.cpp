@@ -44,7 +44,7 @@ class RealisticModel : public ::testing::Test {
 
 // Momentum theory's closed forms: hover v_h, climb -V/2 + sqrt(V^2/4 + v_h^2), windmill brake
 // -V/2 - sqrt(V^2/4 - v_h^2), edgewise v^2 = (-V^2 + sqrt(V^4 + 4 v_h^4)) / 2.
-TEST(RealisticRotor, InducedVelocityOnTheMomentumBranchesAndTheVortexRingBridge) {
+TEST(RealisticRotor, MomentumBranchesVortexRingBridgeHoverThrustTorqueAndGroundEffect) {
     const double vh2 = HoverInduced * HoverInduced;
     struct Case {
         double climb, inPlane, expected, tolerance;
@@ -89,12 +89,10 @@ TEST(RealisticRotor, InducedVelocityOnTheMomentumBranchesAndTheVortexRingBridge)
     }
     EXPECT_GT(peak, 1.3 * HoverInduced);
     EXPECT_LT(peak, 2.0 * HoverInduced);
-}
 
-// Hover collective of untwisted blades with uniform inflow, theta0 = 6 C_T / (sigma a) + 1.5 sqrt(C_T / 2)
-// (C_T = 0.0015656, 4.11 degrees): blade element and momentum solved together give the weight back with
-// the hover induced velocity; the power is kappa T v_h + rho A sigma Cd0 / 8 (Omega R)^3 = 66.9 W.
-TEST(RealisticRotor, HoverThrustTorqueInducedVelocityAndGroundEffect) {
+    // Hover collective of untwisted blades with uniform inflow, theta0 = 6 C_T / (sigma a) + 1.5 sqrt(C_T /
+    // 2) (C_T = 0.0015656, 4.11 degrees): blade element and momentum solved together give the weight back
+    // with the hover induced velocity; the power is kappa T v_h + rho A sigma Cd0 / 8 (Omega R)^3 = 66.9 W.
     const RotorBlade& b = NotesBlade;
     double ct = Weight / (AirDensity * Area * std::pow(Omega * Radius, 2));
     double theta = 6.0 * ct / (b.solidity * b.liftSlope) + 1.5 * std::sqrt(ct / 2.0);

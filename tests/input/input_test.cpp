@@ -398,7 +398,7 @@ class Dialogs : public Controls {
 
 // Calibrate driven through its buttons: opening discards the old calibration, the two OKs calibrate, a
 // barely moved axis keeps its old values on "Go on", and Esc gives the whole old calibration back.
-TEST_F(Dialogs, CalibrateThroughItsButtons) {
+TEST_F(Dialogs, CalibrateThroughItsButtonsWhileNoSwitchResumes) {
     const struct {
         const char* finish; // button pressed at the end ("Go on" after a warning), or "Escape"
         bool moveAll;       // all six axes moved in phase 1, else axes 4 and 5 stay put
@@ -441,12 +441,10 @@ TEST_F(Dialogs, CalibrateThroughItsButtons) {
         EXPECT_EQ(Calibration.minRaw[5], c.min5);
         EXPECT_EQ(Calibration.maxRaw[5], c.max5);
     }
-}
 
-// Under Calibrate every axis sweeps its extremes, so a switch on an axis (or a button) flips: the flips
-// neither reset nor resume while the dialog is open, and closing it fires nothing. After that the
-// switches work again.
-TEST_F(Dialogs, SwitchesCannotResumeUnderCalibrate) {
+    // Under Calibrate every axis sweeps its extremes, so a switch on an axis (or a button) flips: the flips
+    // neither reset nor resume while the dialog is open, and closing it fires nothing. After that the
+    // switches work again.
     Mapping.pauseSwitch = 1;       // axis 1
     Mapping.resetSwitch = 0x10002; // button 2
     SetPauseSwitchEnabled(true);

@@ -45,54 +45,7 @@ struct LogFiles : testing::Test {
 };
 } // namespace
 
-TEST(FlightLog, ClassificationEdgesAndSessionTimesText) {
-    struct Case {
-        float vx, vy, vz, upZ;
-        int32_t state;
-        FlightClass want;
-    };
-    const Case cases[] = {
-        {0, 0, 0, 1, FlightResting, ClassOnGround},
-        {9, 0, -9, -1, FlightCrashed, ClassOnGround},
-        {2.0f, 0, 0, 1, FlightFlying, ClassForwardFlight},
-        {1.99f, 0, 0, 1, FlightFlying, ClassHovering},
-        {0, 6.0f, 0, 1, FlightFlying, ClassForwardFlight},
-        {0, 6.01f, 0, 1, FlightFlying, ClassFastForward},
-        {0, 0, 2.5f, 1, FlightFlying, ClassVerticalMotion},
-        {0, 0, 2.0f, 1, FlightFlying, ClassHovering},
-        {3, 0, 5, 1, FlightFlying, ClassForwardFlight},
-        {0, 0, 0, 0.707f, FlightFlying, ClassHovering},
-        {0, 0, 0, 0.7f, FlightFlying, ClassHardBanked},
-        {0, 0, 0, -0.5f, FlightFlying, ClassHardBanked},
-        {0, 0, 3, -0.8f, FlightFlying, ClassInvertedHover},
-        {0, 0, 0, -1, FlightFlying, ClassInvertedHover}, // upside down in still air
-        {4, 0, 0, -0.9f, FlightFlying, ClassInvertedFF},
-        {8, 0, 0, -0.9f, FlightFlying, ClassInvertedFFF},
-        {8, 0, 0, 0.2f, FlightFlying, ClassHardBanked},
-        {4, 0, 0, -0.2f, FlightFlying, ClassHardBanked},
-    };
-    for (size_t n = 0; n < std::size(cases); ++n) {
-        HeliState s;
-        s.velocity = Vec3{cases[n].vx, cases[n].vy, cases[n].vz};
-        s.upAxis = Vec3{std::sqrt(1.0f - cases[n].upZ * cases[n].upZ), 0.0f, cases[n].upZ};
-        EXPECT_EQ(FlightClassOf(s, cases[n].state), cases[n].want) << "case " << n;
-    }
-
-    // Durations truncate to whole seconds, hours run past 99, NaN shows as zero.
-    // Every class its own figure, so a class shown in its neighbour's row shows.
-    const float totals[FlightClassCount] = {3725.5f, 1, 442861.0f, NAN, 2, 3, 4, 5, 6, 59.99f};
-    std::copy(std::begin(totals), std::end(totals), FlightTimeTotals);
-    CrashCount = 7;
-    EXPECT_EQ(SessionTimesText(), "Total Time     \t 01:02:05  \n\nCrashes        \t 7  \n\n"
-                                  "On Ground      \t 00:00:01  \nHovering       \t 123:01:01  \n"
-                                  "Forward Flight \t 00:00:00  \nVertical Motion\t 00:00:02  \n"
-                                  "Fast Forward   \t 00:00:03  \nHard Banked    \t 00:00:04  \n"
-                                  "Inverted Hover \t 00:00:05  \nInverted FF    \t 00:00:06  \n"
-                                  "Inverted FFF   \t 00:00:59");
-    ResetSession();
-}
-
-TEST_F(LogFiles, ViewLogListsSessionsNewestFirstAndAppendKeepsEarlierOnes) {
+TEST_F(LogFiles, ClassificationSessionTimesTheLogListedNewestFirstAndAppendsKeepingEarlierOnes) {
     // Three sessions (2009-02-13, 2020-02-29, 2023-12-31 23:30 UTC) and a trailing partial record, ignored.
     Write(Record(FileTimeOfUnix(1234567890), 2, {600, 100, 200, 300}) +
           Record(FileTimeOfUnix(1582977600), 1, {3725.5f, 25.5f, 7, 8, 60, 120, 3000, 500, 10, 11}) +
@@ -160,5 +113,50 @@ TEST_F(LogFiles, ViewLogListsSessionsNewestFirstAndAppendKeepsEarlierOnes) {
     EXPECT_EQ(FlightTimeTotals[ClassTotal], 2.5f);
     EXPECT_EQ(FlightTimeTotals[ClassHovering], 2.5f);
     EXPECT_EQ(CrashCount, 1u);
+    ResetSession();
+
+    struct Case {
+        float vx, vy, vz, upZ;
+        int32_t state;
+        FlightClass want;
+    };
+    const Case cases[] = {
+        {0, 0, 0, 1, FlightResting, ClassOnGround},
+        {9, 0, -9, -1, FlightCrashed, ClassOnGround},
+        {2.0f, 0, 0, 1, FlightFlying, ClassForwardFlight},
+        {1.99f, 0, 0, 1, FlightFlying, ClassHovering},
+        {0, 6.0f, 0, 1, FlightFlying, ClassForwardFlight},
+        {0, 6.01f, 0, 1, FlightFlying, ClassFastForward},
+        {0, 0, 2.5f, 1, FlightFlying, ClassVerticalMotion},
+        {0, 0, 2.0f, 1, FlightFlying, ClassHovering},
+        {3, 0, 5, 1, FlightFlying, ClassForwardFlight},
+        {0, 0, 0, 0.707f, FlightFlying, ClassHovering},
+        {0, 0, 0, 0.7f, FlightFlying, ClassHardBanked},
+        {0, 0, 0, -0.5f, FlightFlying, ClassHardBanked},
+        {0, 0, 3, -0.8f, FlightFlying, ClassInvertedHover},
+        {0, 0, 0, -1, FlightFlying, ClassInvertedHover}, // upside down in still air
+        {4, 0, 0, -0.9f, FlightFlying, ClassInvertedFF},
+        {8, 0, 0, -0.9f, FlightFlying, ClassInvertedFFF},
+        {8, 0, 0, 0.2f, FlightFlying, ClassHardBanked},
+        {4, 0, 0, -0.2f, FlightFlying, ClassHardBanked},
+    };
+    for (size_t n = 0; n < std::size(cases); ++n) {
+        HeliState s;
+        s.velocity = Vec3{cases[n].vx, cases[n].vy, cases[n].vz};
+        s.upAxis = Vec3{std::sqrt(1.0f - cases[n].upZ * cases[n].upZ), 0.0f, cases[n].upZ};
+        EXPECT_EQ(FlightClassOf(s, cases[n].state), cases[n].want) << "case " << n;
+    }
+
+    // Durations truncate to whole seconds, hours run past 99, NaN shows as zero.
+    // Every class its own figure, so a class shown in its neighbour's row shows.
+    const float totals[FlightClassCount] = {3725.5f, 1, 442861.0f, NAN, 2, 3, 4, 5, 6, 59.99f};
+    std::copy(std::begin(totals), std::end(totals), FlightTimeTotals);
+    CrashCount = 7;
+    EXPECT_EQ(SessionTimesText(), "Total Time     \t 01:02:05  \n\nCrashes        \t 7  \n\n"
+                                  "On Ground      \t 00:00:01  \nHovering       \t 123:01:01  \n"
+                                  "Forward Flight \t 00:00:00  \nVertical Motion\t 00:00:02  \n"
+                                  "Fast Forward   \t 00:00:03  \nHard Banked    \t 00:00:04  \n"
+                                  "Inverted Hover \t 00:00:05  \nInverted FF    \t 00:00:06  \n"
+                                  "Inverted FFF   \t 00:00:59");
     ResetSession();
 }

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "app/shared_flags.h"
 #include "assets/program_paths.h"

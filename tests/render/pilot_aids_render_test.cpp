@@ -61,7 +61,7 @@ int DifferingColumns(const std::vector<Rgb>& a, const std::vector<Rgb>& b) {
 }
 } // namespace
 
-TEST(ViewZoom, TargetKeepsTheDescribedViewNearAndTheRotor40LinesFarReachedNoFasterThanTheRate) {
+TEST(ViewZoom, TargetRateAndTheRotorDrawn40PixelsAt40mAndAsDescribedAt5m) {
     const float rotor = 0.71f;
     for (float d : {0.0f, 2.0f, 5.0f, 9.9f, 10.0f})
         EXPECT_EQ(AutoZoomTarget(d, rotor), DescribedFieldOfView) << d;
@@ -114,9 +114,7 @@ TEST(ViewZoom, TargetKeepsTheDescribedViewNearAndTheRotor40LinesFarReachedNoFast
         view = next;
     }
     EXPECT_EQ(view, DescribedFieldOfView); // back within 10 m: exactly the described view
-}
 
-TEST(ViewZoom, RotorSpans40PixelsAt40mAndTheDescribedPictureAt5m) {
     heliScale = 1.0f;
     const Vec3 far = set(0.0f, 40.0f, 3.0f);
     const Vec3 parked = set(0.0f, -50.0f, -20.0f);

@@ -159,7 +159,7 @@ TEST(SettingsRules, HelicopterSettingsRowsBoundsAndFallbacks) {
 // The swash rows in the dialog's order, which is the record's: elevator to aileron, aileron to elevator,
 // positive and negative collective to aileron, positive and negative collective to elevator. The curve
 // boxes read decimal, no clamp but to the 32-bit range; an 'x' ends the number.
-TEST(SettingsRules, SwashBoxesClampToPlusMinusOneAndCurveBoxesKeepEmptyPoints) {
+TEST(SettingsRules, SwashCurveWindBoxesAndTheRadioGroups) {
     SwashImperfections s;
     SwashForm form{};
     const char* texts[SwashRowCount] = {"2", "-3", "0.25", "x", "-0.5", "1"};
@@ -183,10 +183,8 @@ TEST(SettingsRules, SwashBoxesClampToPlusMinusOneAndCurveBoxesKeepEmptyPoints) {
         SetBox(curveForm.boxes[i], curveTexts[i]);
     ConfirmCurveForm(curveForm, curve);
     EXPECT_EQ(std::vector<int32_t>(curve, curve + 5), (Values{50, 12, 50, 0, INT32_MAX}));
-}
 
-// A radio group stores the first checked button among all but the last, else the last button's value.
-TEST(SettingsRules, RadioGroupsOfExpoGyroRandomAttitudeAndWindWithTheWindBoxes) {
+    // A radio group stores the first checked button among all but the last, else the last button's value.
     ModelSetup m = DefaultModel();
     m.expoRoll = 12; // matches no button
     m.expoPitch = 5;
@@ -204,8 +202,8 @@ TEST(SettingsRules, RadioGroupsOfExpoGyroRandomAttitudeAndWindWithTheWindBoxes) 
               (Values{35, 5, 0, 2, 3, 2}));
 
     RandomAttitudeSettings settings;
-    RandomAttitudeForm form{1, 2, -4, true};
-    ConfirmRandomAttitudeForm(form, settings);
+    RandomAttitudeForm attitudeForm{1, 2, -4, true};
+    ConfirmRandomAttitudeForm(attitudeForm, settings);
     EXPECT_EQ((Values{settings.altitudeLevel, settings.orientationLevel, settings.motionLevel,
                       settings.randomAttitudesEnabled}),
               (Values{1, 2, 3, 1}));
@@ -271,26 +269,9 @@ TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelledAndEachCurveItemEdits
     }
 }
 
-// The Model menu's file commands through the chooser, its pre-filled name confirmed with Enter: Save writes
-// the model to models/HeliParams.par and Load reads it back, and no failure message shows.
-TEST_F(DialogsTest, ModelFileCommandsReachTheirFileWithoutAMessage) {
-    const std::filesystem::path dir = FreshFolder("models");
-    ProgramDir = UserDir = dir.string();
-    Model.pinionTeeth = 13.0f;
-    HandleMenuCommand(CmdSaveModelSetup);
-    Keys({ImGuiKey_Enter});
-    Model.pinionTeeth = 11.0f;
-    HandleMenuCommand(CmdLoadModelSetup);
-    Keys({ImGuiKey_Enter});
-    EXPECT_EQ(Model.pinionTeeth, 13.0f);
-    EXPECT_EQ(std::filesystem::file_size(dir / "models" / "HeliParams.par"), sizeof(ModelSetup));
-    EXPECT_EQ(ImGui::FindWindowByName("Error...###messagebox"), nullptr);
-    std::filesystem::remove_all(dir);
-}
-
 // Each menu command opens its own dialog; only the model dialogs pause, and closing one un-pauses nothing;
 // Escape closes each.
-TEST_F(DialogsTest, OnlyTheModelDialogsPauseAndEscapeClosesEach) {
+TEST_F(DialogsTest, EachCommandOpensItsDialogOnlyTheModelDialogsPauseAndTheModelFilesAreReached) {
     const struct {
         const char* title;
         bool pauses;
@@ -314,6 +295,21 @@ TEST_F(DialogsTest, OnlyTheModelDialogsPauseAndEscapeClosesEach) {
         EXPECT_FALSE(SettingsDialogIsOpen()) << c.title;
         EXPECT_EQ(SimPaused, c.pauses) << c.title;
     }
+
+    // The Model menu's file commands through the chooser, its pre-filled name confirmed with Enter: Save
+    // writes the model to models/HeliParams.par and Load reads it back, and no failure message shows.
+    const std::filesystem::path dir = FreshFolder("models");
+    ProgramDir = UserDir = dir.string();
+    Model.pinionTeeth = 13.0f;
+    HandleMenuCommand(CmdSaveModelSetup);
+    Keys({ImGuiKey_Enter});
+    Model.pinionTeeth = 11.0f;
+    HandleMenuCommand(CmdLoadModelSetup);
+    Keys({ImGuiKey_Enter});
+    EXPECT_EQ(Model.pinionTeeth, 13.0f);
+    EXPECT_EQ(std::filesystem::file_size(dir / "models" / "HeliParams.par"), sizeof(ModelSetup));
+    EXPECT_EQ(ImGui::FindWindowByName("Error...###messagebox"), nullptr);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ShortcutKeys, SwitchKeysCountInModalDialogsButNeverInTextBoxes) {
