@@ -80,7 +80,7 @@ extern "C" int rename(const char* from, const char* to) {
     return real(from, to);
 }
 
-TEST(Menu, TheWholeTableInOrder) {
+TEST(Menu, TheWholeTableInOrderItsCheckMarksAndTheCommandsThatSetThem) {
     std::ifstream in(RV_TEST_DATA_DIR "/app_menu.txt");
     std::string expected, line;
     while (std::getline(in, line))
@@ -95,9 +95,7 @@ TEST(Menu, TheWholeTableInOrder) {
                   " | " + std::to_string(e.id) + "\n";
     }
     EXPECT_EQ(actual, expected);
-}
 
-TEST(Menu, CheckMarksOfConcreteStatesAndTheCommandsThatSetThem) {
     struct Case {
         int32_t speed;
         float scale;
@@ -198,7 +196,7 @@ TEST(Menu, PauseResetAndLocksAroundACrashAndFromTheKeys) {
     EXPECT_TRUE(SimPaused);
 }
 
-TEST(Order, StartUpReadsAndShutdownWrites) {
+TEST(Order, StartUpReadsShutdownWritesAndATickStepsHelicopterWindTurbulence) {
     Folder = FreshFolder("order").string();
     std::filesystem::create_directories(Folder + "/data");
     ProgramDir = UserDir = Folder;
@@ -232,11 +230,9 @@ TEST(Order, StartUpReadsAndShutdownWrites) {
         EXPECT_EQ(settings(), saved);
     }
     std::filesystem::remove_all(Folder);
-}
 
-// One tick is the step, then the wind, then the turbulence, with 0.05 s while a recording plays whatever
-// the speed; the state is one that another order would change.
-TEST(Order, TickStepsHelicopterWindTurbulence) {
+    // One tick is the step, then the wind, then the turbulence, with 0.05 s while a recording plays whatever
+    // the speed; the state is one that another order would change.
     auto start = [] {
         ResetHelicopter();
         Heli.position = Vec3{0.0f, 6.0f, 3.0f};

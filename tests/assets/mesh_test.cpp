@@ -164,7 +164,7 @@ TEST_F(MeshFixture, ReadsCompleteMeshesInBatchesOfFileOrderWithTheTokenizersQuir
     }
 }
 
-TEST_F(MeshFixture, EveryErrorCodeAndMessageAndDamagedMeshesNeverReachOutside) {
+TEST_F(MeshFixture, EveryErrorCodeDamagedMeshesNeverReachOutsideAndTheShippedMeshes) {
     EXPECT_STREQ(XMeshErrorMessage(0), "0: No error");
     EXPECT_STREQ(XMeshErrorMessage(14), "14: normal vector count doesnt match vertex coord count");
     EXPECT_STREQ(XMeshErrorMessage(15), "");
@@ -239,9 +239,7 @@ TEST_F(MeshFixture, EveryErrorCodeAndMessageAndDamagedMeshesNeverReachOutside) {
         EXPECT_FLOAT_EQ(MeshLowestY, -0.38f);
     }
     EXPECT_FLOAT_EQ(mesh.positions[3], -1.0f); // the flat mesh is left unscaled
-}
 
-TEST_F(MeshFixture, ShippedMeshes) {
     LoadXMesh("ignored", mesh, false);
     EXPECT_FALSE(meshFromFile);
     ASSERT_EQ(mesh.errorCode, 0) << XMeshErrorText;

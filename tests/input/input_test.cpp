@@ -64,7 +64,12 @@ class Controls : public ::testing::Test {
     static int32_t RawFor(float v) { return static_cast<int32_t>(std::lround(20000.0f + v * 20000.0f)); }
 };
 
-TEST_F(Controls, CalibrationAndMappingFileLayouts) {
+// Sets the six raw axes as a poll of the device does.
+void Poll(std::initializer_list<int32_t> raw) {
+    StoreJoystickPoll(Calibration, true, std::vector<int32_t>(raw).data(), 0);
+}
+
+TEST_F(Controls, CalibrationAndMappingFileLayoutsCalibrationPhasesAndNormalizeAxis) {
     // Calibration: max[6] at 0, centre[6] at 24, buttons at 48, min[6] at 52, raw[6] at 76, device id at 100.
     Bytes b;
     for (int i = 0; i < 26; ++i)
@@ -95,6 +100,71 @@ TEST_F(Controls, CalibrationAndMappingFileLayouts) {
     SetChannelMappingDefaults(Mapping);
     ExpectLayout(Bytes{4, 0, 0, 0, 2}, Mapping, LoadChannelMapping);
     EXPECT_EQ(Mapping.axis[Yaw], 3);
+
+    // Without a file: the whole SDL travel, so a centred stick reads 0 and the ends +-1.
+    SetFullTravelCalibration(Calibration);
+    Poll({32768, 0, 65535, 0, 0, 0});
+    EXPECT_FLOAT_EQ(NormalizeAxis(0), 0.0f);
+    EXPECT_FLOAT_EQ(NormalizeAxis(1), -1.0f);
+    EXPECT_FLOAT_EQ(NormalizeAxis(2), 1.0f);
+
+    CalibrationSession s;
+    BeginCalibration(Calibration, s);
+    EXPECT_STREQ(CalibrationPrompt(s), "Center Sticks");
+    // Centre phase: the bars span the whole travel (cut toward zero); extents are not tracked.
+    Poll({32768 - 39, 65535, 0, 32768 + 16384, 32768, 32768});
+    CalibrationTick(Calibration, s);
+    EXPECT_EQ(std::vector<int>(s.bars, s.bars + 4), (std::vector<int>{-1, 999, -1000, 500}));
+    EXPECT_EQ(Calibration.maxRaw[1], 0); // cleared when the dialog opened
+    // The first OK takes the centres.
+    Poll({30000, 31000, 30000, 30000, 30000, 30000});
+    EXPECT_FALSE(CalibrationOk(Calibration, s));
+    EXPECT_EQ(Calibration.centreRaw[1], 31000);
+    EXPECT_STREQ(CalibrationPrompt(s), "Move Sticks in circles");
+    // Extent phase: X, Y, Z and R move; U moves 16383 (less than a quarter), V not at all.
+    for (int32_t raw : {60000, 60500, 2000, 30000}) {
+        Poll({raw, raw, raw, raw, raw == 60000 ? 30000 + 16383 : 30000, 30000});
+        CalibrationTick(Calibration, s);
+    }
+    EXPECT_EQ(Calibration.maxRaw[0], 60500);
+    EXPECT_EQ(Calibration.minRaw[0], 2000);
+    EXPECT_FALSE(CalibrationOk(Calibration, s));
+    EXPECT_EQ(s.phase, CalibrationWarningPhase);
+    EXPECT_EQ(CalibrationWarning(s),
+              "Axis U and Axis V were moved less than a quarter of the travel. Go on keeps "
+              "the old calibration of those axes; Redo lets you move the sticks again.");
+    // Redo clears U and V only; U then moves exactly a quarter and passes, V is ignored on a device with
+    // five axes.
+    CalibrationRedo(Calibration, s);
+    EXPECT_EQ(s.phase, CalibrationExtentPhase);
+    EXPECT_EQ(Calibration.maxRaw[4], 0);
+    EXPECT_EQ(Calibration.minRaw[4], 65535);
+    EXPECT_EQ(Calibration.maxRaw[0], 60500);
+    s.axisCount = 5;
+    for (int32_t raw : {30000 + 16384, 30000}) {
+        Calibration.raw[4] = raw;
+        CalibrationTick(Calibration, s);
+    }
+    EXPECT_TRUE(CalibrationOk(Calibration, s));
+
+    const struct {
+        int axis, slot;
+        int32_t raw, centre, min, max;
+        float expected;
+    } cases[] = {
+        {3, 3, 40000, 20000, 0, 40000, 1.0f},        {3, 3, 0, 20000, 0, 40000, -1.0f},
+        {3, 3, 60000, 20000, 0, 40000, 2.0f},        {1, 1, 25000, 20000, 0, 20000, 1.0f},
+        {1, 1, 100, 20000, 30000, 40000, 1.0f},      {-7, 0, 30000, 20000, 0, 40000, 0.5f},
+        {99, 5, 10000, 20000, 0, 40000, -0.5f},      {2, 2, INT_MAX, INT_MIN, 0, INT_MAX, 1.0f},
+        {2, 2, INT_MIN, INT_MAX, INT_MIN, 0, -1.0f},
+    };
+    for (const auto& c : cases) {
+        Calibration.raw[c.slot] = c.raw;
+        Calibration.centreRaw[c.slot] = c.centre;
+        Calibration.minRaw[c.slot] = c.min;
+        Calibration.maxRaw[c.slot] = c.max;
+        EXPECT_FLOAT_EQ(NormalizeAxis(c.axis), c.expected) << "axis " << c.axis << " raw " << c.raw;
+    }
 }
 
 TEST_F(Controls, SwitchSourcesIdleUpHoldResetAndPauseSwitchesThenPlayback) {
@@ -241,81 +311,9 @@ TEST_F(Controls, CurveExpoThrottleAndCollective) {
     }
 }
 
-// Sets the six raw axes of the poll.
-void Poll(std::initializer_list<int32_t> raw) {
-    StoreJoystickPoll(Calibration, true, std::vector<int32_t>(raw).data(), 0);
-}
-
-TEST_F(Controls, CalibrationPhasesAndNormalizeAxis) {
-    // Without a file: the whole SDL travel, so a centred stick reads 0 and the ends +-1.
-    SetFullTravelCalibration(Calibration);
-    Poll({32768, 0, 65535, 0, 0, 0});
-    EXPECT_FLOAT_EQ(NormalizeAxis(0), 0.0f);
-    EXPECT_FLOAT_EQ(NormalizeAxis(1), -1.0f);
-    EXPECT_FLOAT_EQ(NormalizeAxis(2), 1.0f);
-
-    CalibrationSession s;
-    BeginCalibration(Calibration, s);
-    EXPECT_STREQ(CalibrationPrompt(s), "Center Sticks");
-    // Centre phase: the bars span the whole travel (cut toward zero); extents are not tracked.
-    Poll({32768 - 39, 65535, 0, 32768 + 16384, 32768, 32768});
-    CalibrationTick(Calibration, s);
-    EXPECT_EQ(std::vector<int>(s.bars, s.bars + 4), (std::vector<int>{-1, 999, -1000, 500}));
-    EXPECT_EQ(Calibration.maxRaw[1], 0); // cleared when the dialog opened
-    // The first OK takes the centres.
-    Poll({30000, 31000, 30000, 30000, 30000, 30000});
-    EXPECT_FALSE(CalibrationOk(Calibration, s));
-    EXPECT_EQ(Calibration.centreRaw[1], 31000);
-    EXPECT_STREQ(CalibrationPrompt(s), "Move Sticks in circles");
-    // Extent phase: X, Y, Z and R move; U moves 16383 (less than a quarter), V not at all.
-    for (int32_t raw : {60000, 60500, 2000, 30000}) {
-        Poll({raw, raw, raw, raw, raw == 60000 ? 30000 + 16383 : 30000, 30000});
-        CalibrationTick(Calibration, s);
-    }
-    EXPECT_EQ(Calibration.maxRaw[0], 60500);
-    EXPECT_EQ(Calibration.minRaw[0], 2000);
-    EXPECT_FALSE(CalibrationOk(Calibration, s));
-    EXPECT_EQ(s.phase, CalibrationWarningPhase);
-    EXPECT_EQ(CalibrationWarning(s),
-              "Axis U and Axis V were moved less than a quarter of the travel. Go on keeps "
-              "the old calibration of those axes; Redo lets you move the sticks again.");
-    // Redo clears U and V only; U then moves exactly a quarter and passes, V is ignored on a device with
-    // five axes.
-    CalibrationRedo(Calibration, s);
-    EXPECT_EQ(s.phase, CalibrationExtentPhase);
-    EXPECT_EQ(Calibration.maxRaw[4], 0);
-    EXPECT_EQ(Calibration.minRaw[4], 65535);
-    EXPECT_EQ(Calibration.maxRaw[0], 60500);
-    s.axisCount = 5;
-    for (int32_t raw : {30000 + 16384, 30000}) {
-        Calibration.raw[4] = raw;
-        CalibrationTick(Calibration, s);
-    }
-    EXPECT_TRUE(CalibrationOk(Calibration, s));
-
-    const struct {
-        int axis, slot;
-        int32_t raw, centre, min, max;
-        float expected;
-    } cases[] = {
-        {3, 3, 40000, 20000, 0, 40000, 1.0f},        {3, 3, 0, 20000, 0, 40000, -1.0f},
-        {3, 3, 60000, 20000, 0, 40000, 2.0f},        {1, 1, 25000, 20000, 0, 20000, 1.0f},
-        {1, 1, 100, 20000, 30000, 40000, 1.0f},      {-7, 0, 30000, 20000, 0, 40000, 0.5f},
-        {99, 5, 10000, 20000, 0, 40000, -0.5f},      {2, 2, INT_MAX, INT_MIN, 0, INT_MAX, 1.0f},
-        {2, 2, INT_MIN, INT_MAX, INT_MIN, 0, -1.0f},
-    };
-    for (const auto& c : cases) {
-        Calibration.raw[c.slot] = c.raw;
-        Calibration.centreRaw[c.slot] = c.centre;
-        Calibration.minRaw[c.slot] = c.min;
-        Calibration.maxRaw[c.slot] = c.max;
-        EXPECT_FLOAT_EQ(NormalizeAxis(c.axis), c.expected) << "axis " << c.axis << " raw " << c.raw;
-    }
-}
-
 // Select Controller examines the first 16 devices and lists those with 4 axes or more; a selection
 // outside the list changes nothing.
-TEST_F(Controls, SelectControllerAndFindTheTransmitterByIdentity) {
+TEST_F(Controls, SelectControllerFindTheTransmitterAndPollVirtualJoysticksPluggedAndUnplugged) {
     std::vector<JoystickDeviceInfo> devices(20, {0, 6, "Transmitter", "guid"});
     for (int i = 0; i < 20; ++i)
         devices[i].id = i;
@@ -347,6 +345,86 @@ TEST_F(Controls, SelectControllerAndFindTheTransmitterByIdentity) {
     EXPECT_EQ(ControllerListTexts(known, 5),
               (std::vector<std::string>{"Game Pad", "RC Transmitter", "RC Transmitter",
                                         "RC Transmitter #2 (in use)", "RC Transmitter #3"}));
+
+    // Axes arrive as SDL value + 32768, buttons and hats as bits; a device with three axes is not offered
+    // and reads 0 on the axes it lacks; an id without a device, or outside 0..15, reads all 0. The chosen
+    // transmitter is found by identity, also the second of two identical ones; unplugged it reads 0 and
+    // it is picked up at its old id when it returns, without a restart.
+    ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    SetJoystickCalibrationDefaults(Calibration);
+    SDL_Joystick* pad = AttachVirtualJoystick("Pad", 3, 2);
+    SDL_Joystick* first = AttachVirtualJoystick("RC Transmitter", 6, 10);
+    SDL_Joystick* second = AttachVirtualJoystick("RC Transmitter", 6, 10);
+    ASSERT_TRUE(InitJoystickDevices());
+    EXPECT_FALSE(PumpDeviceEvents()); // the start-up events of devices already open change nothing
+    ASSERT_EQ(PresentJoystickDevices().size(), 3u);
+    std::vector<JoystickDeviceInfo> listed = ListSelectableControllers(PresentJoystickDevices());
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].id, 1);
+    char name[256];
+    EXPECT_EQ(GetJoystickOemName(2, name), 0);
+    EXPECT_STREQ(name, "RC Transmitter");
+    EXPECT_EQ(GetJoystickOemName(7, name), 166);
+
+    TransmitterIdentity who = TransmitterIdentityOf(2);
+    EXPECT_EQ(who.name, "RC Transmitter");
+    EXPECT_EQ(who.index, 1);
+    EXPECT_EQ(who.guid.size(), 32u);
+    SetRememberedTransmitter(who);
+    Calibration.joystickId = 0;
+    EXPECT_TRUE(BindTransmitter());
+    EXPECT_EQ(Calibration.joystickId, 2);
+    EXPECT_TRUE(TransmitterPresent());
+
+    const Sint16 axes[4] = {-32768, 32767, 0, -12768};
+    for (int i = 0; i < 4; ++i)
+        SDL_JoystickSetVirtualAxis(second, i, axes[i]);
+    SDL_JoystickSetVirtualAxis(pad, 2, 1000);
+    SDL_JoystickSetVirtualButton(second, 3, SDL_PRESSED);
+    SDL_JoystickSetVirtualButton(second, 8, SDL_PRESSED);
+    SDL_JoystickSetVirtualHat(second, 0, SDL_HAT_LEFT);
+    const struct {
+        int32_t id, raw0, raw2, raw3, buttons, hats;
+    } polls[] = {{2, 0, 32768, 20000, (1 << 3) | (1 << 8), 8}, // hat 0 left
+                 {0, 32768, 33768, 0, 0, 0},
+                 {9, 0, 0, 0, 0, 0},
+                 {-4, 0, 0, 0, 0, 0}};
+    for (const auto& p : polls) {
+        Calibration.joystickId = p.id;
+        PollJoystickForStep();
+        EXPECT_EQ(Calibration.raw[0], p.raw0) << p.id;
+        EXPECT_EQ(Calibration.raw[2], p.raw2) << p.id;
+        EXPECT_EQ(Calibration.raw[3], p.raw3) << p.id;
+        EXPECT_EQ(Calibration.buttons, p.buttons) << p.id;
+        EXPECT_EQ(JoystickHats, p.hats) << p.id;
+    }
+
+    Calibration.joystickId = 2;
+    DetachVirtualJoystick(first);
+    EXPECT_FALSE(PumpDeviceEvents());
+    DetachVirtualJoystick(second);
+    EXPECT_TRUE(PumpDeviceEvents());
+    EXPECT_FALSE(TransmitterPresent());
+    PollJoystickForStep();
+    EXPECT_EQ(Calibration.raw[2], 0);
+    EXPECT_EQ(Calibration.buttons, 0);
+    EXPECT_EQ(JoystickHats, 0);
+    EXPECT_EQ(PresentJoystickDevices().size(), 1u);
+
+    SDL_Joystick* again = AttachVirtualJoystick("RC Transmitter", 6, 10);
+    PumpDeviceEvents();
+    ASSERT_EQ(PresentJoystickDevices().size(), 2u);
+    EXPECT_EQ(PresentJoystickDevices()[1].id, 1);
+    EXPECT_EQ(Calibration.joystickId, 1);
+    SDL_JoystickSetVirtualAxis(again, 0, -2768);
+    PollJoystickForStep();
+    EXPECT_EQ(Calibration.raw[0], 30000);
+
+    SetRememberedTransmitter({});
+    ShutdownJoystickDevices();
+    DetachVirtualJoystick(again);
+    DetachVirtualJoystick(pad);
+    SDL_Quit();
 }
 
 class Dialogs : public Controls {
@@ -537,92 +615,10 @@ TEST_F(Dialogs, MappingBoxesAndPickers) {
     }
 }
 
-// Axes arrive as SDL value + 32768, buttons and hats as bits; a device with three axes is not offered
-// and reads 0 on the axes it lacks; an id without a device, or outside 0..15, reads all 0. The chosen
-// transmitter is found by identity, also the second of two identical ones; unplugged it reads 0 and
-// it is picked up at its old id when it returns, without a restart.
-TEST(VirtualJoysticks, PollBindingAndUnplugging) {
-    ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
-    SetJoystickCalibrationDefaults(Calibration);
-    SDL_Joystick* pad = AttachVirtualJoystick("Pad", 3, 2);
-    SDL_Joystick* first = AttachVirtualJoystick("RC Transmitter", 6, 10);
-    SDL_Joystick* second = AttachVirtualJoystick("RC Transmitter", 6, 10);
-    ASSERT_TRUE(InitJoystickDevices());
-    EXPECT_FALSE(PumpDeviceEvents()); // the start-up events of devices already open change nothing
-    ASSERT_EQ(PresentJoystickDevices().size(), 3u);
-    std::vector<JoystickDeviceInfo> listed = ListSelectableControllers(PresentJoystickDevices());
-    ASSERT_EQ(listed.size(), 2u);
-    EXPECT_EQ(listed[0].id, 1);
-    char name[256];
-    EXPECT_EQ(GetJoystickOemName(2, name), 0);
-    EXPECT_STREQ(name, "RC Transmitter");
-    EXPECT_EQ(GetJoystickOemName(7, name), 166);
-
-    TransmitterIdentity who = TransmitterIdentityOf(2);
-    EXPECT_EQ(who.name, "RC Transmitter");
-    EXPECT_EQ(who.index, 1);
-    EXPECT_EQ(who.guid.size(), 32u);
-    SetRememberedTransmitter(who);
-    Calibration.joystickId = 0;
-    EXPECT_TRUE(BindTransmitter());
-    EXPECT_EQ(Calibration.joystickId, 2);
-    EXPECT_TRUE(TransmitterPresent());
-
-    const Sint16 axes[4] = {-32768, 32767, 0, -12768};
-    for (int i = 0; i < 4; ++i)
-        SDL_JoystickSetVirtualAxis(second, i, axes[i]);
-    SDL_JoystickSetVirtualAxis(pad, 2, 1000);
-    SDL_JoystickSetVirtualButton(second, 3, SDL_PRESSED);
-    SDL_JoystickSetVirtualButton(second, 8, SDL_PRESSED);
-    SDL_JoystickSetVirtualHat(second, 0, SDL_HAT_LEFT);
-    const struct {
-        int32_t id, raw0, raw2, raw3, buttons, hats;
-    } polls[] = {{2, 0, 32768, 20000, (1 << 3) | (1 << 8), 8}, // hat 0 left
-                 {0, 32768, 33768, 0, 0, 0},
-                 {9, 0, 0, 0, 0, 0},
-                 {-4, 0, 0, 0, 0, 0}};
-    for (const auto& p : polls) {
-        Calibration.joystickId = p.id;
-        PollJoystickForStep();
-        EXPECT_EQ(Calibration.raw[0], p.raw0) << p.id;
-        EXPECT_EQ(Calibration.raw[2], p.raw2) << p.id;
-        EXPECT_EQ(Calibration.raw[3], p.raw3) << p.id;
-        EXPECT_EQ(Calibration.buttons, p.buttons) << p.id;
-        EXPECT_EQ(JoystickHats, p.hats) << p.id;
-    }
-
-    Calibration.joystickId = 2;
-    DetachVirtualJoystick(first);
-    EXPECT_FALSE(PumpDeviceEvents());
-    DetachVirtualJoystick(second);
-    EXPECT_TRUE(PumpDeviceEvents());
-    EXPECT_FALSE(TransmitterPresent());
-    PollJoystickForStep();
-    EXPECT_EQ(Calibration.raw[2], 0);
-    EXPECT_EQ(Calibration.buttons, 0);
-    EXPECT_EQ(JoystickHats, 0);
-    EXPECT_EQ(PresentJoystickDevices().size(), 1u);
-
-    SDL_Joystick* again = AttachVirtualJoystick("RC Transmitter", 6, 10);
-    PumpDeviceEvents();
-    ASSERT_EQ(PresentJoystickDevices().size(), 2u);
-    EXPECT_EQ(PresentJoystickDevices()[1].id, 1);
-    EXPECT_EQ(Calibration.joystickId, 1);
-    SDL_JoystickSetVirtualAxis(again, 0, -2768);
-    PollJoystickForStep();
-    EXPECT_EQ(Calibration.raw[0], 30000);
-
-    SetRememberedTransmitter({});
-    ShutdownJoystickDevices();
-    DetachVirtualJoystick(again);
-    DetachVirtualJoystick(pad);
-    SDL_Quit();
-}
-
 } // namespace
 
 // The start and reset interlock on a sequence of steps: (throttle, clock since reset) -> motor throttle.
-TEST(ThrottleInterlock, MotorWaitsForIdleAfterStartAndReset) {
+TEST(PilotAids, ThrottleInterlockWaitsForIdleAndTheTransmitterCheckNamesSlowOrCoarseAxes) {
     const struct {
         float throttle, clock, motor;
         bool holding;
@@ -641,11 +637,9 @@ TEST(ThrottleInterlock, MotorWaitsForIdleAfterStartAndReset) {
     };
     ThrottleInterlock lock;
     ArmThrottleInterlock(lock);
-    int n = 0;
     for (const auto& s : steps) {
-        EXPECT_FLOAT_EQ(InterlockedThrottle(lock, s.throttle, s.clock), s.motor) << "step " << n;
-        EXPECT_EQ(ThrottleInterlockHolding(lock), s.holding) << "step " << n;
-        ++n;
+        EXPECT_FLOAT_EQ(InterlockedThrottle(lock, s.throttle, s.clock), s.motor) << "step " << &s - steps;
+        EXPECT_EQ(ThrottleInterlockHolding(lock), s.holding) << "step " << &s - steps;
     }
     // Turned off in Settings.ini: the throttle passes at once and nothing is said.
     ThrottleInterlock off;
@@ -653,11 +647,9 @@ TEST(ThrottleInterlock, MotorWaitsForIdleAfterStartAndReset) {
     ArmThrottleInterlock(off);
     EXPECT_FLOAT_EQ(InterlockedThrottle(off, 0.5f, 0.05f), 0.5f);
     EXPECT_FALSE(ThrottleInterlockHolding(off));
-}
 
-// The transmitter check's figures on sampled axes: a 2 ms axis of 1024 levels is fine, a 25 ms axis of 64
-// levels is named for both; too few changes or too short a movement tell nothing yet.
-TEST(TransmitterCheck, IntervalsStepsAndWarnings) {
+    // The transmitter check's figures on sampled axes: a 2 ms axis of 1024 levels is fine, a 25 ms axis of 64
+    // levels is named for both; too few changes or too short a movement tell nothing yet.
     AxisWatch fast, slow, still, short_;
     double t = 0.0;
     int fastLevel = 0, slowLevel = 0;

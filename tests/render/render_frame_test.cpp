@@ -274,7 +274,44 @@ GLint BoundTextureWidth() {
     return w;
 }
 
-TEST(Textures, BackdropOfEachResolutionHighAfterTheFirstFrameAndOneGreyTexelWithoutPixels) {
+// Green of the skin texture at a picture row and column (the texture holds it bottom row first).
+int SkinGreen(int row, int column) {
+    std::vector<uint8_t> texels(512 * 512 * 3);
+    glBindTexture(GL_TEXTURE_2D, SceneTexture[HeliSkin]);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    return texels[(static_cast<size_t>(511 - row) * 512 + column) * 3 + 1];
+}
+
+// Canopy pictures of that width and 10 rows, pasted into a 512 x 512 skin through an 8 x 4 mask whose
+// first byte is below 100 (dark) in columns 0 to 4.
+void RebuildCanopy(int canopyWidth) {
+    WriteSolidBmp(Data + "skin.bmp", 512, 512, {1, 2, 3});
+    LoadImageFile(heliSkinImage, Data + "skin.bmp");
+    WriteBmp(Data + "canmask.pcx", 8, 4, [](int, int x, void*) {
+        return x < 4 ? Black : x == 4 ? Rgb{99, 255, 255} : x == 5 ? Rgb{100, 0, 0} : Rgb{255, 255, 255};
+    });
+    LoadImageFile(canopyMaskImage, Data + "canmask.pcx");
+    SwapRedBlue(canopyMaskImage);
+    WriteSolidBmp(Data + "canopy.jpg", canopyWidth, 10, {10, 220, 30});
+    reloadCanopyTexture = true;
+    ServeTextureReloads();
+    EXPECT_FALSE(reloadCanopyTexture);
+}
+
+TEST(Textures, CanopyPastedIntoTheSkinBackdropOfEachResolutionAndAGreyTexelWithoutPixels) {
+    RebuildCanopy(300);
+    // The canopy where the mask is dark and in the block from row 438 down, columns 225 to 321.
+    const struct {
+        int row, column, green;
+    } cases[] = {{2, 4, 220},     {2, 5, 2},     {437, 300, 2}, {438, 225, 220},
+                 {511, 321, 220}, {438, 224, 2}, {450, 322, 2}};
+    for (const auto& c : cases)
+        EXPECT_EQ(SkinGreen(c.row, c.column), c.green) << c.row << ", " << c.column;
+    // A canopy narrower than the mask is not pasted at all.
+    RebuildCanopy(6);
+    EXPECT_EQ(SkinGreen(2, 1), 2);
+    EXPECT_EQ(SkinGreen(450, 300), 2);
+
     RgbImage failed{};
     failed.width = failed.height = 4000; // sizes from a damaged header are not trusted
     failed.failed = 1;
@@ -314,44 +351,5 @@ TEST(Textures, BackdropOfEachResolutionHighAfterTheFirstFrameAndOneGreyTexelWith
     EXPECT_TRUE(Seen(W / 2, H / 2, 1, Stripes[1]));
     backgroundResolution = 1;
     ReloadBackdrop();
-}
-
-// Green of the skin texture at a picture row and column (the texture holds it bottom row first).
-int SkinGreen(int row, int column) {
-    std::vector<uint8_t> texels(512 * 512 * 3);
-    glBindTexture(GL_TEXTURE_2D, SceneTexture[HeliSkin]);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
-    return texels[(static_cast<size_t>(511 - row) * 512 + column) * 3 + 1];
-}
-
-// Canopy pictures of that width and 10 rows, pasted into a 512 x 512 skin through an 8 x 4 mask whose
-// first byte is below 100 (dark) in columns 0 to 4.
-void RebuildCanopy(int canopyWidth) {
-    WriteSolidBmp(Data + "skin.bmp", 512, 512, {1, 2, 3});
-    LoadImageFile(heliSkinImage, Data + "skin.bmp");
-    WriteBmp(Data + "canmask.pcx", 8, 4, [](int, int x, void*) {
-        return x < 4 ? Black : x == 4 ? Rgb{99, 255, 255} : x == 5 ? Rgb{100, 0, 0} : Rgb{255, 255, 255};
-    });
-    LoadImageFile(canopyMaskImage, Data + "canmask.pcx");
-    SwapRedBlue(canopyMaskImage);
-    WriteSolidBmp(Data + "canopy.jpg", canopyWidth, 10, {10, 220, 30});
-    reloadCanopyTexture = true;
-    ServeTextureReloads();
-    EXPECT_FALSE(reloadCanopyTexture);
-}
-
-TEST(Textures, CanopyRebuildPastesTheCanopyIntoTheSkin) {
-    RebuildCanopy(300);
-    // The canopy where the mask is dark and in the block from row 438 down, columns 225 to 321.
-    const struct {
-        int row, column, green;
-    } cases[] = {{2, 4, 220},     {2, 5, 2},     {437, 300, 2}, {438, 225, 220},
-                 {511, 321, 220}, {438, 224, 2}, {450, 322, 2}};
-    for (const auto& c : cases)
-        EXPECT_EQ(SkinGreen(c.row, c.column), c.green) << c.row << ", " << c.column;
-    // A canopy narrower than the mask is not pasted at all.
-    RebuildCanopy(6);
-    EXPECT_EQ(SkinGreen(2, 1), 2);
-    EXPECT_EQ(SkinGreen(450, 300), 2);
 }
 } // namespace

@@ -326,22 +326,7 @@ TEST(ShortcutKeys, SwitchKeysCountInModalDialogsButNeverInTextBoxes) {
     }
 }
 
-TEST(FileChooser, NamesShownAsValidUtf8) {
-    const struct {
-        std::string raw, shown;
-    } cases[] = {
-        {"h\xC3\xA9\xE2\x82\xAC\xF0\x9F\x9A\x81.x",
-         "h\xC3\xA9\xE2\x82\xAC\xF0\x9F\x9A\x81.x"}, // two, three, four bytes
-        {"h\xE9li|\xFF\xFE|\x80\xBF", "h?li|??|??"}, // a lone lead byte, never in UTF-8, lone continuations
-        {"\xC0\xAF|\xED\xA0\x80|\xF4\x90\x80\x80", "??|???|????"}, // overlong '/', a surrogate, past U+10FFFF
-        {"tab\there\x7F.rec", "tab?here?.rec"},                    // control characters
-        {"cut\xE2\x82", "cut??"},                                  // sequence cut at the end
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ShowableFileName(c.raw), c.shown) << c.raw;
-}
-
-TEST_F(DialogsTest, FileChooserOpensHostileNamesUnderTheirRealNameAndSelectsTheWholeSuggestedName) {
+TEST_F(DialogsTest, FileChooserShowsValidUtf8OpensHostileNamesAndSelectsTheWholeSuggestedName) {
     namespace fs = std::filesystem;
     const fs::path dir = FreshFolder("chooser");
     fs::create_directories(dir / "sub\xFF");
@@ -373,4 +358,17 @@ TEST_F(DialogsTest, FileChooserOpensHostileNamesUnderTheirRealNameAndSelectsTheW
         EXPECT_EQ(chosen, (plain / "typed.rec").string()) << name;
     }
     fs::remove_all(plain);
+
+    const struct {
+        std::string raw, shown;
+    } cases[] = {
+        {"h\xC3\xA9\xE2\x82\xAC\xF0\x9F\x9A\x81.x",
+         "h\xC3\xA9\xE2\x82\xAC\xF0\x9F\x9A\x81.x"}, // two, three, four bytes
+        {"h\xE9li|\xFF\xFE|\x80\xBF", "h?li|??|??"}, // a lone lead byte, never in UTF-8, lone continuations
+        {"\xC0\xAF|\xED\xA0\x80|\xF4\x90\x80\x80", "??|???|????"}, // overlong '/', a surrogate, past U+10FFFF
+        {"tab\there\x7F.rec", "tab?here?.rec"},                    // control characters
+        {"cut\xE2\x82", "cut??"},                                  // sequence cut at the end
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShowableFileName(c.raw), c.shown) << c.raw;
 }

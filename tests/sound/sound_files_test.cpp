@@ -37,7 +37,7 @@ double BinPower(const std::vector<int16_t>& v, double bin) {
 
 // What the RIFF reader finds in each file (tag 0: nothing), and whether the motor loop takes it: 16-bit
 // PCM mono at 16 kHz, at least two blocks of 1000 samples.
-TEST(WaveFiles, ReaderAndMotorLoopAgainstHostileFiles) {
+TEST(WaveFiles, ReaderAndMotorLoopAgainstHostileFilesAndTheShippedSounds) {
     const Bytes fmt = PcmMono16(16000), data = SampleBytes(SineLoop(2000, 50, 8000));
     auto wave = [&data](const Bytes& f) { return RiffForm("WAVE", {{"fmt ", f}, {"data", data}}); };
     Bytes cut = wave(fmt), stream = cut, fmt18 = Bytes(fmt).le16(0), fmt60 = fmt,
@@ -101,9 +101,7 @@ TEST(WaveFiles, ReaderAndMotorLoopAgainstHostileFiles) {
         ASSERT_EQ(LoadMotorSoundBytes(Bytes(good.begin(), good.begin() + long(n)).data(), n, s), n >= 4044)
             << n;
     }
-}
 
-TEST(ShippedSounds, MotorLoopSoundsLikeTheRotorAndRepeatsAndFourOrMoreDistinctCrashSounds) {
     const Bytes file = ReadFile(fs::path(RV_PROGRAM_DIR) / "data" / "motorsound.wav");
     MotorSoundState s;
     ASSERT_TRUE(LoadMotorSoundBytes(file.data(), file.size(), s)) << "data/motorsound.wav";
