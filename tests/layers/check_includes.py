@@ -45,11 +45,9 @@ def check(root):
             rel = path.relative_to(root).as_posix()
             for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
                 m = INCLUDE.match(line)
-                if not m:
-                    continue
+                if not m or "/" not in m.group(1):
+                    continue  # no include, or a header beside the file
                 target = m.group(1)
-                if "/" not in target:
-                    continue  # a header beside the file
                 to = target.split("/", 1)[0]
                 if to == folder or to in BELOW_ALL or to in LAYERS[folder]:
                     continue
@@ -69,13 +67,9 @@ def check(root):
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).resolve().parents[2])
     errors = check(root)
-    for e in errors:
-        print(e)
-    if errors:
-        print(f"{len(errors)} include(s) against the layers")
-        return 1
-    print("every include points down the layers")
-    return 0
+    print("\n".join(errors + [f"{len(errors)} include(s) against the layers" if errors
+                               else "every include points down the layers"]))
+    return 1 if errors else 0
 
 
 if __name__ == "__main__":
