@@ -19,6 +19,7 @@
 #include "flight/heli_step.h"
 #include "flight/sim_control.h"
 #include "input/channel_mapping.h"
+#include "input/control_input.h"
 #include "input/controller_switches.h"
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
@@ -35,6 +36,8 @@
 #include "sound/sound_switches.h"
 
 void StartUpBeforeWindow() {
+    // During playback the controls give the recorded sticks and switches instead of the live ones.
+    SetPlaybackControls({RecorderPlaying, GetRecordedInput, GetRecordedFlag});
     // Every reset of the helicopter (menu, switch, recorder, end of a crash) ends a crash sound.
     OnHelicopterReset = EndCrashSound;
     InstallRealisticTick();

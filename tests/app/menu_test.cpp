@@ -25,6 +25,7 @@
 #include "flight/sim_rand.h"
 #include "flight/trail.h"
 #include "flight/wind.h"
+#include "input/control_input.h"
 #include "platform/key_latch.h"
 #include "recorder/flight_recorder.h"
 #include "render/instruments.h"
@@ -222,12 +223,19 @@ TEST(Order, StartUpReadsAndShutdownWrites) {
         StartUpBeforeWindow();
         EXPECT_EQ(settings(), saved);
     }
+    // Start-up joins the controls to the recorder: while a recording plays, they give its frame.
+    Recorder.playing = true;
+    Recorder.frameControls[Pitch] = 0.25f;
+    EXPECT_EQ(GetControlInput(Pitch), 0.25f);
+    Recorder.frameControls[Pitch] = 0.0f;
+    Recorder.playing = false;
     std::filesystem::remove_all(Folder);
 }
 
 // One tick is the step, then the wind, then the turbulence, with 0.05 s while a recording plays whatever
 // the speed; the state is one that another order would change.
 TEST(Order, TickStepsHelicopterWindTurbulence) {
+    SetPlaybackControls({RecorderPlaying, GetRecordedInput, GetRecordedFlag}); // joined as at start-up
     auto start = [] {
         ResetHelicopter();
         Heli.position = Vec3{0.0f, 6.0f, 3.0f};

@@ -237,6 +237,8 @@ TEST_F(Controls, SwitchedIdleUpAndHoldThenPlayback) {
         EXPECT_EQ(IsThrottleHoldOn(), on != reverse) << on << reverse;
     }
     ScriptedControlInput = [](ControlFunction) { return 0.9f; };
+    // Joined to the recorder as the shell joins them at start-up.
+    SetPlaybackControls({RecorderPlaying, GetRecordedInput, GetRecordedFlag});
     Recorder.playing.store(true);
     for (int f = Roll; f <= Collective; ++f)
         Recorder.frameControls[f].store(0.1f * float(f) - 0.2f);
