@@ -22,7 +22,7 @@
 #include "assets/xmesh.h"
 #include "flight/heli_state.h"
 #include "flight/heli_step.h"
-#include "flight/sim_rand.h"
+#include "flight/sim_rand_internal.h"
 #include "flight/trail.h"
 #include "flight/wind.h"
 #include "input/control_input.h"

@@ -11,6 +11,7 @@
 #include "app/user_prefs.h"
 #include "assets/settings_ini.h"
 #include "flight/sim_rand.h"
+#include "flight/sim_rand_internal.h"
 #include "sound/crash_sounds.h"
 #include "sound/sound_levels.h"
 #include "tests/assets/file_bytes.h"
