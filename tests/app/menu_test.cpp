@@ -30,7 +30,7 @@
 #include "recorder/flight_recorder.h"
 #include "render/instruments.h"
 #include "render/motion_smoothing.h"
-#include "render/textures.h"
+#include "render/textures_internal.h"
 #include "render/view_zoom.h"
 
 using Operations = std::vector<std::string>;
