@@ -14,6 +14,7 @@
 #include "app/user_prefs.h"
 #include "assets/program_paths.h"
 #include "assets/xmesh.h"
+#include "assets/xmesh_internal.h"
 #include "flight/heli_state.h"
 #include "flight/heli_step.h"
 #include "flight/sim_control.h"

@@ -33,10 +33,10 @@
 #include "input/channel_mapping.h"
 #include "input/controller_switches.h"
 #include "input/joystick_calibration.h"
-#include "log/flight_log.h"
+#include "log/flight_log_internal.h"
 #include "platform/joystick_device.h"
 #include "platform/key_latch.h"
-#include "recorder/flight_recorder.h"
+#include "recorder/flight_recorder_internal.h"
 #include "render/heli_model.h"
 #include "render/render_snapshot.h"
 

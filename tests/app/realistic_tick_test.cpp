@@ -22,7 +22,7 @@
 #include "flight/heli_step.h"
 #include "flight/sim_control.h"
 #include "input/control_input.h"
-#include "log/flight_log.h"
+#include "log/flight_log_internal.h"
 
 namespace fs = std::filesystem;
 

@@ -23,7 +23,7 @@
 #include "flight/wind.h"
 #include "input/control_input.h"
 #include "log/flight_log.h"
-#include "recorder/flight_recorder.h"
+#include "recorder/flight_recorder_internal.h"
 
 PilotSticks Sticks;
 

@@ -32,7 +32,7 @@
 #include "input/joystick_calibration_internal.h"
 #include "input/transmitter.h"
 #include "platform/joystick_device.h"
-#include "recorder/flight_recorder.h"
+#include "recorder/flight_recorder_internal.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "flight/ground.h"
-#include "log/flight_log.h"
+#include "log/flight_log_internal.h"
 
 namespace {
 namespace fs = std::filesystem;

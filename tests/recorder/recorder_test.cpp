@@ -20,7 +20,7 @@
 #include "flight/heli_state.h"
 #include "flight/sim_control.h"
 #include "input/control_input.h"
-#include "recorder/flight_recorder.h"
+#include "recorder/flight_recorder_internal.h"
 #include "recorder/record_play_bar_dialog.h"
 #include "ui/file_chooser.h"
 #include "ui/message_box.h"
