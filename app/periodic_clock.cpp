@@ -12,8 +12,9 @@ std::mutex stopMutex;
 std::condition_variable stopSignal;
 bool stopRequested = false;
 
-void ClockLoop(std::function<void()> tick, std::chrono::milliseconds period) {
+void ClockLoop(std::function<void()> tick, std::chrono::milliseconds period, std::function<void()> onStart) {
     using clock = std::chrono::steady_clock;
+    if (onStart) onStart();
     auto next = clock::now() + period;
     std::unique_lock<std::mutex> lock(stopMutex);
     while (!stopRequested) {
@@ -28,10 +29,11 @@ void ClockLoop(std::function<void()> tick, std::chrono::milliseconds period) {
 }
 } // namespace
 
-void StartPeriodicClock(std::function<void()> tick, std::chrono::milliseconds period) {
+void StartPeriodicClock(std::function<void()> tick, std::chrono::milliseconds period,
+                        std::function<void()> onStart) {
     if (clockThread.joinable()) return;
     stopRequested = false;
-    clockThread = std::thread(ClockLoop, std::move(tick), period);
+    clockThread = std::thread(ClockLoop, std::move(tick), period, std::move(onStart));
 }
 
 void StopPeriodicClock() {

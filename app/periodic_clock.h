@@ -3,7 +3,9 @@
 #include <chrono>
 #include <functional>
 
-// Starts the clock; the first call comes one period after the start. One clock at a time.
-void StartPeriodicClock(std::function<void()> tick, std::chrono::milliseconds period);
+// Starts the clock; the first call comes one period after the start. One clock at a time. onStart, when
+// given, runs first on the clock's own thread (to set the thread up).
+void StartPeriodicClock(std::function<void()> tick, std::chrono::milliseconds period,
+                        std::function<void()> onStart = {});
 // Stops the clock and joins its thread; no call runs after this returns.
 void StopPeriodicClock();

@@ -42,6 +42,9 @@ float clockSinceReset = 0.0f; // for the motor interlock: rises every step, 0 on
 bool resetPending = false;    // the program reset the helicopter; the model follows at its next step
 double stepDebt = 0.0;        // simulated steps owed by the speed setting, carried between ticks
 void (*earlierResetHook)() = nullptr;
+double loadSum = 0.0; // the motor's load summed over this tick's steps, for the sound
+int loadSteps = 0;
+float heardLoad = 0.0f; // the load the sound was last given (kept while paused)
 
 // The drawing's origin sits where the classic model keeps it: RestHeight above the ground at rest, the
 // model's centre of mass skidDepth above it; the difference lies along the body's up axis.
@@ -128,7 +131,11 @@ void FiftyMillisecondWork(const HeliState& start, int32_t startState, float seco
     StepWind(seconds);
     StepTurbulence(seconds);
     HoverTrainerTick();
-    PublishSoundInputs(Heli.rotorRpm, Heli.pilotDistance, Heli.dopplerFactor);
+    // The sound hears the motor's mean load over the tick, not one step's governor ripple.
+    if (loadSteps > 0) heardLoad = static_cast<float>(loadSum / loadSteps);
+    loadSum = 0.0;
+    loadSteps = 0;
+    PublishSoundInputs(Heli.rotorRpm, Heli.pilotDistance, Heli.dopplerFactor, heardLoad);
     PublishSoundPosition(Heli.position.x, Heli.position.y);
 }
 } // namespace
@@ -183,6 +190,8 @@ void StepRealisticOnce(RealisticSticks sticks) {
     RealisticEvents ev = StepRealistic(RealisticNow, ActiveFlightModel.params, ActiveFlightModel.derived,
                                        sticks, env, RealisticStepSeconds);
     RealisticSteps += 1;
+    loadSum += RealisticNow.motorLoad;
+    loadSteps += 1;
     if (ev.crashed) {
         CrashCount += 1;
         CrashTicks = 0;

@@ -8,10 +8,12 @@
 #include "app/realistic_tick.h"
 #include "app/shared_flags.h"
 #include "app/sim_step.h"
+#include "app/transmitter.h"
 #include "flight/heli_state.h"
 #include "flight/heli_step.h"
 #include "flight/sim_control.h"
 #include "flight/wind.h"
+#include "platform/thread_priority.h"
 #include "recorder/flight_recorder.h"
 #include "render/motion_smoothing.h"
 #include "sound/crash_sounds.h"
@@ -19,6 +21,7 @@
 #include "sound/sound_levels.h"
 
 bool (*ReadSticksForStep)() = nullptr;
+std::atomic<bool> TimingThreadRaised{false};
 
 void SimulationTick() {
     bool realistic;
@@ -27,7 +30,11 @@ void SimulationTick() {
         realistic = TakeRealisticTick();
     }
     if (realistic) {
+        // Its steps read the sticks every millisecond: the frames take what they read meanwhile. A
+        // crash sound playing to its end holds the tick, so the frames read for themselves again.
+        StepsPollEveryMillisecond.store(true);
         RealisticTick();
+        StepsPollEveryMillisecond.store(false);
         PlayPendingCrashSound();
         return;
     }
@@ -54,7 +61,9 @@ void SimulationTick() {
 }
 
 void StartSimulationClock() {
-    StartPeriodicClock(SimulationTick, std::chrono::milliseconds(TickPeriodMs));
+    // The realistic model's steps are 1 ms apart: a busy machine must not hold the clock's thread back.
+    StartPeriodicClock(SimulationTick, std::chrono::milliseconds(TickPeriodMs),
+                       [] { TimingThreadRaised = RaiseThreadPriorityForTiming(); });
 }
 
 void StopSimulationClock() {

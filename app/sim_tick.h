@@ -1,5 +1,7 @@
 // The 50 ms simulation clock: a thread that wakes at absolute deadlines and runs SimulationTick.
 #pragma once
+#include <atomic>
+
 #include "flight/sim_control.h"
 
 // One tick: choose the time step, then the dynamics step, the wind and the turbulence (in that order,
@@ -12,6 +14,9 @@ extern bool (*ReadSticksForStep)();
 
 constexpr int TickPeriodMs = StepPeriodMs;
 
+// Starts the clock; its thread asks for a higher priority than ordinary work first.
 void StartSimulationClock();
+// Whether the system granted the clock's thread its higher priority (the benchmarks print it).
+extern std::atomic<bool> TimingThreadRaised;
 // Stops the clock and joins its thread; no tick runs after this returns.
 void StopSimulationClock();

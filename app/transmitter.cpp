@@ -1,6 +1,7 @@
 // The SDL joystick devices joined to the calibration record and the list of devices the controls offer.
 #include "app/transmitter.h"
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -25,6 +26,8 @@ void ListDevicesForControls() {
 std::mutex pollMutex;
 int32_t idReadLast = -1;
 int32_t idLost = -1;
+// What the last poll before a step said: false while the device in use is lost.
+std::atomic<bool> stepPollFound{true};
 
 bool Poll(bool update) {
     std::lock_guard<std::mutex> lock(pollMutex);
@@ -77,16 +80,21 @@ bool TransmitterPresent() {
     return JoystickSlotOpen(LoadShared(Calibration.joystickId));
 }
 
+std::atomic<bool> StepsPollEveryMillisecond{false};
+
 bool PollJoystick() {
-    return Poll(false);
+    return Poll(true);
 }
 
 bool ServiceJoystickPoll() {
-    // The event pump of this pass has already brought SDL's joystick state up to date.
+    // The steps' own polls are fresher than a frame's and leave SDL's joystick lock to the tick.
+    if (StepsPollEveryMillisecond.load()) return stepPollFound.load();
     return PollJoystick();
 }
 
 bool PollJoystickForStep() {
     if (!JoysticksStarted()) return true;
-    return Poll(true);
+    const bool found = Poll(true);
+    stepPollFound.store(found);
+    return found;
 }

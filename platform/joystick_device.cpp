@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,9 @@ struct DeviceSlot {
 
 // Written on the main thread and read by the tick's poll, always under SDL's joystick lock.
 DeviceSlot slots[JoystickSlots];
+// Whether each slot holds an open device: written with slots (under the lock), read without it, so
+// asking whether the transmitter is there never waits for the tick's poll.
+std::atomic<bool> slotOpen[JoystickSlots];
 
 // SDL's joystick lock, also taken by SDL itself around its own joystick state.
 struct JoystickLock {
@@ -62,6 +66,8 @@ void CloseJoystickDevices() {
         if (s.joystick) SDL_JoystickClose(s.joystick);
         s = DeviceSlot{};
     }
+    for (std::atomic<bool>& open : slotOpen)
+        open.store(false);
 }
 
 void OpenJoystickDevice(int deviceIndex) {
@@ -83,6 +89,7 @@ static void OpenDevice(int deviceIndex) {
     slots[slot].instance = SDL_JoystickInstanceID(joystick);
     slots[slot].guid = guid;
     slots[slot].everUsed = true;
+    slotOpen[slot].store(true);
 }
 
 int CloseJoystickDevice(int instanceId) {
@@ -94,6 +101,7 @@ int CloseJoystickDevice(int instanceId) {
             SDL_JoystickClose(s.joystick);
             s.joystick = nullptr;
             s.instance = -1;
+            slotOpen[i].store(false);
             closed = i;
         }
     }
@@ -101,8 +109,7 @@ int CloseJoystickDevice(int instanceId) {
 }
 
 bool JoystickSlotOpen(int32_t id) {
-    JoystickLock lock;
-    return id >= 0 && id < JoystickSlots && slots[id].joystick;
+    return id >= 0 && id < JoystickSlots && slotOpen[id].load();
 }
 
 bool JoysticksStarted() {

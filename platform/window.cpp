@@ -189,6 +189,10 @@ double DisplayFramePeriod() {
 bool CreateMainWindow(int width, int height) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // The event pump leaves the joysticks alone: the program's own polls bring them up to date, so the
+    // main thread takes SDL's joystick lock only when it reads the sticks itself, never while the tick
+    // reads them every millisecond (the realistic model would wait for a frame that was preempted).
+    SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
     if (!RealWindowSystemVideo()) return false;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_TIMER) != 0) return false;
     if (!CreateWindowAndContext(width, height)) {
@@ -314,10 +318,11 @@ void SwapMainWindow() {
         lastFrameShown = now;
         return;
     }
-    // Without vsync: the next refresh, or every second one while a frame costs about half a refresh or
-    // more (a software renderer), so drawing leaves the processor free most of the time.
-    if (frameWorkAverage > display * 0.45) refreshesPerFrame = 2;
-    if (frameWorkAverage < display * 0.3) refreshesPerFrame = 1;
+    // Without vsync: every refresh while a frame's work fits in one with room to spare, else every second
+    // one (a software renderer on a slow machine), which keeps the pace even instead of dropping frames at
+    // random. The gap between the two limits keeps a frame cost near one of them from flipping the pace.
+    if (frameWorkAverage > display * 0.8) refreshesPerFrame = 2;
+    if (frameWorkAverage < display * 0.6) refreshesPerFrame = 1;
     auto period = std::chrono::duration_cast<FrameClock::duration>(
         std::chrono::duration<double>(display * refreshesPerFrame));
     nextFrameTime += period;

@@ -15,6 +15,7 @@ std::atomic<bool> MotorSoundAudible{false};
 namespace {
 // The tick's last published values, read by the audio thread once per block.
 std::atomic<float> publishedRpm{0.0f};
+std::atomic<float> publishedLoad{NoMotorLoad};
 std::atomic<float> publishedDistance{0.0f};
 std::atomic<float> publishedDoppler{1.0f};
 std::atomic<bool> publishedPaused{false};
@@ -123,11 +124,16 @@ void CloseMotorSoundFile() {
     MotorSound.file = nullptr;
 }
 
-float MotorLoudness(float rpm) {
+float MotorLoudness(float rpm, float load) {
     float r = rpm / 2500.0f;
-    if (r < 0.4f) return 0.0f;
-    if (r < 0.8f) return (r - 0.4f) / 0.4f;
-    return 1.0f;
+    float loudness = 1.0f;
+    if (r < 0.4f)
+        loudness = 0.0f;
+    else if (r < 0.8f)
+        loudness = (r - 0.4f) / 0.4f;
+    // A load outside 0..1 (NaN included) is no load figure at all.
+    if (!(load >= 0.0f && load <= 1.0f)) return loudness;
+    return loudness * (0.55f + 0.45f * load);
 }
 
 void FillMotorBlock(MotorSoundState& s, const MotorSoundInputs& in, int16_t* out) {
@@ -135,7 +141,7 @@ void FillMotorBlock(MotorSoundState& s, const MotorSoundInputs& in, int16_t* out
     if (count <= 0) return;
     const float target = 2.0f * in.doppler * in.rpm / 2500.0f;
     const float step = (target - s.rate) / static_cast<float>(count);
-    const float vol = MotorLoudness(in.rpm);
+    const float vol = MotorLoudness(in.rpm, in.load);
     const float gain = in.distance > 4.0f ? vol * 4.0f / in.distance : vol;
     const int32_t loopSize = static_cast<int32_t>(s.LoopBuffer.size());
 
@@ -174,8 +180,9 @@ void FillMotorBlock(MotorSoundState& s, const MotorSoundInputs& in, int16_t* out
     }
 }
 
-void PublishSoundInputs(float rpm, float distance, float doppler) {
+void PublishSoundInputs(float rpm, float distance, float doppler, float load) {
     publishedRpm.store(rpm, std::memory_order_relaxed);
+    publishedLoad.store(load, std::memory_order_relaxed);
     publishedDistance.store(distance, std::memory_order_relaxed);
     publishedDoppler.store(doppler, std::memory_order_relaxed);
     publishedPaused.store(SimPaused, std::memory_order_relaxed);
@@ -184,6 +191,7 @@ void PublishSoundInputs(float rpm, float distance, float doppler) {
 MotorSoundInputs CurrentMotorSoundInputs() {
     MotorSoundInputs in;
     in.rpm = publishedRpm.load(std::memory_order_relaxed);
+    in.load = publishedLoad.load(std::memory_order_relaxed);
     in.distance = publishedDistance.load(std::memory_order_relaxed);
     in.doppler = publishedDoppler.load(std::memory_order_relaxed);
     in.paused = publishedPaused.load(std::memory_order_relaxed);

@@ -29,9 +29,13 @@ struct MotorSoundState {
     int32_t blockBytes = 0;          // avgBytesPerSec / 16
 };
 
+// The motor's load when the flight model gives none (the classic model): loudness follows the rotor alone.
+constexpr float NoMotorLoad = -1.0f;
+
 // What one block is computed from; read once at the start of the block.
 struct MotorSoundInputs {
     float rpm = 0.0f;
+    float load = NoMotorLoad; // the motor's torque over its full torque, 0..1, or NoMotorLoad
     float distance = 0.0f;
     float doppler = 1.0f;
     bool motorOn = false;
@@ -63,15 +67,17 @@ bool LoadMotorSound(const std::string& path);
 // Closes the file opened by LoadMotorSound; the loop in memory stays.
 void CloseMotorSoundFile();
 
-// Loudness 0..1 from the rotor speed, before the distance fall-off.
-float MotorLoudness(float rpm);
+// Loudness 0..1 from the rotor speed, before the distance fall-off. With a motor load (0..1) the motor
+// is heard working: from 0.55 of that loudness with the motor idle or off (the rotor still sings) to all
+// of it at full load, so a punch swells and a throttle hold drops back to the blades' whoosh.
+float MotorLoudness(float rpm, float load = NoMotorLoad);
 // Computes one block of state.blockSamples samples into out; silent blocks leave rate and readPos alone.
 // Past loopLimit the read position goes back by loopLength, keeping the overshoot, so the waveform runs on.
 void FillMotorBlock(MotorSoundState& state, const MotorSoundInputs& inputs, int16_t* out);
 
 // Called by the simulation tick after each step (also paused ones), while it holds SimMutex: hands the
-// rotor speed, pilot distance, Doppler factor and SimPaused to the audio thread.
-void PublishSoundInputs(float rpm, float distance, float doppler);
+// rotor speed, pilot distance, Doppler factor, motor load and SimPaused to the audio thread.
+void PublishSoundInputs(float rpm, float distance, float doppler, float load = NoMotorLoad);
 // The inputs as the audio thread sees them now.
 MotorSoundInputs CurrentMotorSoundInputs();
 // Audio thread: fills the next block of the global motor sound from the published inputs. A block whose

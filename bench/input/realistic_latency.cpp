@@ -24,6 +24,7 @@
 #include "app/sim_tick.h"
 #include "flight/sim_control.h"
 #include "input/joystick_calibration.h"
+#include "platform/thread_priority.h"
 #include "app/transmitter.h"
 
 namespace {
@@ -34,6 +35,9 @@ std::atomic<int64_t> moveTime{0};
 std::atomic<int> wantSign{0};
 std::atomic<int> seen{0};
 std::vector<double> latencies; // ms, tick thread until the clock stops
+std::vector<double> readGaps;  // ms since the read before the one that saw each move
+int64_t lastRead = 0;          // steady clock of the previous stick read (tick thread)
+double longestReadGap = 0.0;   // ms, between any two stick reads after the first move
 
 // The tick's stick read before each physics step, stamped when it first shows the latest move.
 bool TimedRead() {
@@ -41,11 +45,15 @@ bool TimedRead() {
     float v = NormalizeAxis(0);
     int n = moveNumber.load();
     int want = wantSign.load();
+    const int64_t now = Clock::now().time_since_epoch().count();
+    const double gap = lastRead ? static_cast<double>(now - lastRead) / 1e6 : 0.0;
+    if (n != 0) longestReadGap = std::max(longestReadGap, gap);
     if (n != 0 && n != seen.load() && ((want > 0 && v > 0.25f) || (want < 0 && v < -0.25f))) {
-        latencies.push_back(static_cast<double>(Clock::now().time_since_epoch().count() - moveTime.load()) /
-                            1e6);
+        latencies.push_back(static_cast<double>(now - moveTime.load()) / 1e6);
+        readGaps.push_back(gap);
         seen.store(n);
     }
+    lastRead = now;
     return present;
 }
 
@@ -59,6 +67,8 @@ double Percentile(std::vector<double> v, double p) {
 int main(int argc, char** argv) {
     // usage: bench_realistic_latency [MOVES]
     const int moves = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
+    // As the program's window sets it: the event pump leaves the joysticks to the program's polls.
+    SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
     if (SDL_Init(SDL_INIT_JOYSTICK) != 0) {
         std::printf("realistic latency: no SDL joystick subsystem: %s\n", SDL_GetError());
         return 1;
@@ -90,6 +100,9 @@ int main(int argc, char** argv) {
 
     std::atomic<bool> done{false};
     std::thread mover([&] {
+        // The mover stands in for the device and its driver, which a busy desktop does not hold back:
+        // a move is stamped the moment it is made.
+        RaiseThreadPriorityForTiming();
         std::mt19937 random(7);
         std::uniform_int_distribution<int> pauseUs(3000, 17000);
         // The clock's first tick comes one period after its start: the moves begin once it runs.
@@ -108,10 +121,11 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         done.store(true);
     });
-    // The main loop: events every frame at 60 frames/s.
+    // The main loop: events and the frame's stick poll every frame at 60 frames/s.
     auto next = Clock::now();
     while (!done.load()) {
         SDL_PumpEvents();
+        ServiceJoystickPoll();
         next += std::chrono::microseconds(16667);
         std::this_thread::sleep_until(next);
     }
@@ -135,6 +149,14 @@ int main(int argc, char** argv) {
     for (double ms : latencies)
         late += ms > 5.0 ? 1 : 0;
     std::printf("realistic stick-to-physics latency over 5 ms: %zu of %zu\n", late, latencies.size());
+    // A late move either waited for a read that came late (the tick thread did not run) or was missed
+    // by reads that did run.
+    for (size_t i = 0; i < latencies.size(); ++i)
+        if (latencies[i] > 5.0)
+            std::printf("  late move: %.3f ms, the read before it %.3f ms earlier\n", latencies[i],
+                        readGaps[i]);
+    std::printf("longest gap between stick reads: %.3f ms\n", longestReadGap);
+    std::printf("clock thread priority raised: %s\n", TimingThreadRaised.load() ? "yes" : "no");
     std::printf("physics steps per second: %.1f\n", static_cast<double>(steps) / seconds);
     ShutdownJoystickDevices();
     SDL_JoystickClose(stick);

@@ -11,8 +11,8 @@
 #include <chrono>
 #include <functional>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,7 +22,6 @@
 #include "app/settings_dialogs.h"
 #include "app/shared_flags.h"
 #include "app/sim_tick.h"
-#include "app/transmitter.h"
 #include "assets/program_paths.h"
 #include "assets/safe_file.h"
 #include "flight/ground.h"
@@ -34,25 +33,18 @@
 #include "input/controller_switches.h"
 #include "input/joystick_calibration.h"
 #include "log/flight_log_internal.h"
-#include "platform/joystick_device.h"
 #include "platform/key_latch.h"
 #include "recorder/flight_recorder_internal.h"
 #include "render/heli_model.h"
 #include "render/render_snapshot.h"
+#include "tests/assets/file_bytes.h"
+#include "tests/input/virtual_joystick.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 std::atomic<int> Syncs{0};
 std::atomic<int> SyncsUnderLock{0};
-
-// A fresh folder for one test.
-std::string Scratch(const char* name) {
-    fs::path folder = fs::temp_directory_path() / ("rv-faults-" + std::to_string(getpid()) + "-" + name);
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder.string();
-}
 
 uintmax_t SizeOf(const std::string& path) {
     std::error_code ec;
@@ -80,43 +72,19 @@ extern "C" int fsync(int fd) {
 // A transmitter unplugged between two polls, before the main thread has its removal event: the step
 // keeps the last sticks (never -1, full deflection) and the simulation pauses; the pause stays while
 // it is gone, even after P, and after it is back until the pilot resumes.
-TEST(Unplugging, TheStepKeepsTheLastSticksAndPauses) {
+TEST(Pauses, AnUnpluggedTransmitterPausesWithTheLastSticksAndNothingResumesUnderCalibrate) {
     ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.naxes = 6;
-    desc.nbuttons = 4;
-    desc.vendor_id = 0x1209;
-    desc.product_id = 6;
-    desc.name = "RC Transmitter";
-    auto attach = [&] {
-        int index = SDL_JoystickAttachVirtualEx(&desc);
-        EXPECT_GE(index, 0) << SDL_GetError();
-        return SDL_JoystickOpen(index);
-    };
-    auto detach = [](SDL_Joystick* joystick) {
-        const SDL_JoystickID instance = SDL_JoystickInstanceID(joystick);
-        SDL_JoystickClose(joystick);
-        for (int i = 0; i < SDL_NumJoysticks(); ++i)
-            if (SDL_JoystickGetDeviceInstanceID(i) == instance) SDL_JoystickDetachVirtual(i);
-    };
-    auto pumpEvents = [] {
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) {
-            if (e.type == SDL_JOYDEVICEADDED) JoystickDeviceAdded(e.jdevice.which);
-            if (e.type == SDL_JOYDEVICEREMOVED) TransmitterRemoved(e.jdevice.which);
-        }
-    };
     SetJoystickCalibrationDefaults(Calibration);
     SetFullTravelCalibration(Calibration);
-    SDL_Joystick* transmitter = attach();
+    SDL_Joystick* transmitter = AttachVirtualJoystick("RC Transmitter", 6, 4);
     ASSERT_TRUE(InitJoystickDevices());
-    pumpEvents();
+    PumpDeviceEvents(TransmitterRemoved);
     Calibration.joystickId = 0;
     const Sint16 sticks[6] = {12000, -9000, 20000, -15000, 0, 5000};
     for (int i = 0; i < 6; ++i)
         SDL_JoystickSetVirtualAxis(transmitter, i, sticks[i]);
     SDL_JoystickSetVirtualButton(transmitter, 2, SDL_PRESSED);
+    EXPECT_TRUE(TransmitterPresent());
     ReadSticksForStep = PollJoystickForStep;
     {
         std::lock_guard<std::mutex> lock(SimMutex);
@@ -135,14 +103,17 @@ TEST(Unplugging, TheStepKeepsTheLastSticksAndPauses) {
     EXPECT_FALSE(SimPaused);
     expectLastSticks("flying");
 
-    detach(transmitter); // the removal event waits in SDL's queue
+    DetachVirtualJoystick(transmitter); // the removal event waits in SDL's queue
     SimulationTick();
     EXPECT_TRUE(SimPaused) << "the tick's poll found the transmitter gone";
     expectLastSticks("gone, no event yet");
     EXPECT_FALSE(ServiceJoystickPoll()); // the main loop's poll sees it too
+    StepsPollEveryMillisecond = true;    // and, while steps poll every millisecond, answers from them
+    EXPECT_FALSE(ServiceJoystickPoll());
+    StepsPollEveryMillisecond = false;
     expectLastSticks("the main loop's poll");
 
-    pumpEvents();
+    PumpDeviceEvents(TransmitterRemoved);
     EXPECT_FALSE(TransmitterPresent());
     PauseCommand();
     EXPECT_FALSE(SimPaused);
@@ -150,8 +121,9 @@ TEST(Unplugging, TheStepKeepsTheLastSticksAndPauses) {
     EXPECT_TRUE(SimPaused) << "nothing flies while the transmitter is gone";
     expectLastSticks("gone, event handled");
 
-    transmitter = attach();
-    pumpEvents();
+    transmitter = AttachVirtualJoystick("RC Transmitter", 6, 4);
+    PumpDeviceEvents(TransmitterRemoved);
+    EXPECT_TRUE(TransmitterPresent());
     SimulationTick();
     EXPECT_TRUE(SimPaused) << "the pause stays until the pilot resumes";
     EXPECT_EQ(Calibration.raw[0], 32768); // the returned transmitter is read again
@@ -163,8 +135,8 @@ TEST(Unplugging, TheStepKeepsTheLastSticksAndPauses) {
     // read when it went, so it reads nothing (as any missing device) and nothing pauses.
     Calibration.joystickId = 5;
     EXPECT_TRUE(PollJoystickForStep());
-    detach(transmitter);
-    pumpEvents();
+    DetachVirtualJoystick(transmitter);
+    PumpDeviceEvents(TransmitterRemoved);
     Calibration.joystickId = 0;
     EXPECT_TRUE(PollJoystickForStep());
     EXPECT_EQ(Calibration.raw[0], 0);
@@ -172,11 +144,9 @@ TEST(Unplugging, TheStepKeepsTheLastSticksAndPauses) {
     ReadSticksForStep = nullptr;
     ShutdownJoystickDevices();
     SDL_Quit();
-}
 
-// While Calibrate is open nothing resumes the simulation: not P, Space, the menu, nor a tick that finds
-// the pause cleared; once it closes P resumes as before.
-TEST(Calibrate, NothingResumesWhileItIsOpen) {
+    // While Calibrate is open nothing resumes the simulation: not P, Space, the menu, nor a tick that finds
+    // the pause cleared; once it closes P resumes as before.
     {
         std::lock_guard<std::mutex> lock(SimMutex);
         ResetHelicopter();
@@ -207,8 +177,8 @@ TEST(Calibrate, NothingResumesWhileItIsOpen) {
 
 // Saving an instant replay, saving and loading a recording, and appending the session to the log sync
 // their files with the simulation lock free, so no tick waits for the disk.
-TEST(Saves, NoFileIsSyncedUnderTheSimulationLock) {
-    const std::string folder = Scratch("saves");
+TEST(Saves, NoFileIsSyncedUnderTheSimulationLockAndTheLogMenuActsOnThePilotsLog) {
+    const std::string folder = FreshFolder("faults_saves").string();
     ProgramDir = UserDir = folder;
     InitFlightRecorder(ScratchRecordingPlace().write);
     {
@@ -232,14 +202,12 @@ TEST(Saves, NoFileIsSyncedUnderTheSimulationLock) {
     EXPECT_EQ(SyncsUnderLock.load(), 0);
     ShutdownRecorder();
     fs::remove_all(folder);
-}
 
-// With the pilot's files in their own folder and no log there yet, "Append session to log" writes the
-// pilot's log and "Reset Entire Log" deletes it; a failed append keeps the session and says so.
-TEST(PilotFolder, TheLogMenuActsOnThePilotsLog) {
-    const std::string folder = Scratch("pilot");
-    ProgramDir = folder + "/install"; // the install folder cannot be written (here: it is not there)
-    UserDir = folder + "/pilot";
+    // With the pilot's files in their own folder and no log there yet, "Append session to log" writes the
+    // pilot's log and "Reset Entire Log" deletes it; a failed append keeps the session and says so.
+    const std::string pilotFolder = FreshFolder("faults_pilot").string();
+    ProgramDir = pilotFolder + "/install"; // the install folder cannot be written (here: it is not there)
+    UserDir = pilotFolder + "/pilot";
     fs::create_directories(UserDir);
     EXPECT_EQ(FlightLogPlace().read, UserDir + "/FlightLogData.log");
     EXPECT_EQ(FlightLogPlace().write, UserDir + "/FlightLogData.log");
@@ -269,7 +237,7 @@ TEST(PilotFolder, TheLogMenuActsOnThePilotsLog) {
         said += message + "\n";
     EXPECT_NE(said.find("could not be appended"), std::string::npos) << said;
     ResetSession();
-    fs::remove_all(folder);
+    fs::remove_all(pilotFolder);
 }
 
 // A shorter trail keeps only its newest points, oldest first; a longer one keeps them all and grows.
@@ -284,9 +252,8 @@ TEST(Trails, ANewLengthKeepsOnlyTheNewestPoints) {
         return xs;
     };
     auto series = [](float from, float to) {
-        std::vector<float> xs;
-        for (float x = from; x <= to; x += 1.0f)
-            xs.push_back(x);
+        std::vector<float> xs(static_cast<size_t>(to - from + 1.0f));
+        std::iota(xs.begin(), xs.end(), from);
         return xs;
     };
     HandleMenuCommand(CmdTrails5m); // 6000 points
@@ -329,7 +296,7 @@ bool WaitsForLock(Lock lock, Unlock unlock, Call call) {
 // Every main-thread command that changes what the tick reads, and the tick itself, takes the simulation
 // lock; the joystick table is read under SDL's joystick lock.
 TEST(Locks, CommandsAndTheTickWaitForTheirLocks) {
-    const std::string folder = Scratch("locks");
+    const std::string folder = FreshFolder("faults_locks").string();
     ProgramDir = UserDir = folder;
     InitFlightRecorder(ScratchRecordingPlace().write);
     {
@@ -373,8 +340,13 @@ TEST(Locks, CommandsAndTheTickWaitForTheirLocks) {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
     ASSERT_TRUE(InitJoystickDevices());
     Calibration.joystickId = 3; // no device there: nothing but the table is read
-    for (auto call : {+[] { PollJoystick(); }, +[] { TransmitterPresent(); }})
-        EXPECT_TRUE(WaitsForLock(SDL_LockJoysticks, SDL_UnlockJoysticks, call));
+    EXPECT_TRUE(WaitsForLock(SDL_LockJoysticks, SDL_UnlockJoysticks, [] { PollJoystick(); }));
+    // Never waiting for it: whether the transmitter is there, and a frame's poll while the realistic
+    // model's steps poll every millisecond (a preempted frame would hold the steps back).
+    StepsPollEveryMillisecond = true;
+    for (auto call : {+[] { ServiceJoystickPoll(); }, +[] { TransmitterPresent(); }})
+        EXPECT_FALSE(WaitsForLock(SDL_LockJoysticks, SDL_UnlockJoysticks, call));
+    StepsPollEveryMillisecond = false;
     ShutdownJoystickDevices();
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
     SetResetSwitchEnabled(false);

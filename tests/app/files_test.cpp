@@ -3,17 +3,14 @@
 // the portable program folder, or the pilot's folder beside an installed program.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <pwd.h>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/model_setup.h"
@@ -22,30 +19,18 @@
 #include "assets/program_paths.h"
 #include "assets/safe_file.h"
 #include "assets/settings_ini.h"
+#include "tests/assets/file_bytes.h"
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 using Paths = std::vector<std::string>;
 
 namespace {
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-void Touch(const fs::path& path) {
-    fs::create_directories(path.parent_path());
-    Write(path.string(), "x");
-}
-
 // A fresh scratch folder for each test, no messages pending: install/ is the program folder and share/
 // the pilot's XDG_DATA_HOME.
 class FilesTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        fs::remove_all(dir);
         fs::create_directories(install);
         setenv("XDG_DATA_HOME", share.c_str(), 1);
         ProgramDir = install.string();
@@ -55,7 +40,7 @@ class FilesTest : public ::testing::Test {
     std::string Path(const char* name) const { return (dir / name).string(); }
     size_t Entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
 
-    const fs::path dir = fs::temp_directory_path() / ("rv_files_" + std::to_string(::getpid()));
+    const fs::path dir = FreshFolder("files");
     const fs::path install = dir / "install", share = dir / "share", pilot = share / "rotorvane";
 };
 
@@ -82,9 +67,9 @@ void ResetPrefs() {
 }
 } // namespace
 
-TEST_F(FilesTest, ModelSetupDefaultsSavedAtTheirOffsets) {
+TEST_F(FilesTest, ModelSetupSavedAtItsOffsetsAndReadFromShortLongAndMissingFiles) {
     ASSERT_TRUE(SaveModelSetup(DefaultModel(), Path("defaults.par")));
-    const std::string b = Read(Path("defaults.par"));
+    const std::string b = ReadText(Path("defaults.par"));
     ASSERT_EQ(b.size(), 196u);
     std::ifstream table(RV_TEST_DATA_DIR "/app_model_defaults.txt");
     std::string line, type, field;
@@ -92,39 +77,35 @@ TEST_F(FilesTest, ModelSetupDefaultsSavedAtTheirOffsets) {
     while (std::getline(table, line)) {
         if (line[0] == '#') continue;
         size_t offset = 0;
-        float value = 0.0f, f = 0.0f;
-        int32_t i = 0;
+        float value = 0.0f;
         std::istringstream(line) >> offset >> type >> value >> field;
+        int32_t i = 0;
         std::memcpy(&i, &b[offset], 4);
-        std::memcpy(&f, &b[offset], 4);
-        EXPECT_EQ(type == "int" ? static_cast<float>(i) : f, value) << field;
+        EXPECT_EQ(type == "int" ? static_cast<float>(i) : std::bit_cast<float>(i), value) << field;
         ++rows;
     }
     EXPECT_EQ(rows, 49);
-}
 
-TEST_F(FilesTest, ModelSetupFromShortLongAndMissingFiles) {
     // A short file changes only the bytes it holds; only the first 196 bytes of a longer one count, and an
     // expo value no button has is kept.
     ModelSetup m = DefaultModel();
-    Write(Path("short.par"), "\x07\0\0\0\x08\0\0\0"s);
+    WriteText(Path("short.par"), "\x07\0\0\0\x08\0\0\0"s);
     EXPECT_TRUE(LoadModelSetup(m, Path("short.par")));
     EXPECT_EQ(m.normalPitchCurve[1], 8);
     EXPECT_EQ(m.normalPitchCurve[2], 50);
     EXPECT_EQ(m.gustPitchUp, 0.4f);
     std::string longer(300, '\0');
     longer[176] = 12;
-    Write(Path("long.par"), longer);
+    WriteText(Path("long.par"), longer);
     EXPECT_TRUE(LoadModelSetup(m, Path("long.par")));
     EXPECT_EQ(m.expoRoll, 12);
     EXPECT_EQ(m.gustPitchUp, 0.0f);
     EXPECT_FALSE(LoadModelSetup(m, Path("missing.par")));
     EXPECT_EQ(m.expoRoll, 12);
     EXPECT_FALSE(SaveModelSetup(m, "/nonexistent-folder/x.par"));
-}
 
-TEST(ModelSetup, UnusableMassInertiaAndPinionFallBackToTheirBounds) {
-    ModelSetup m = DefaultModel();
+    // Unusable mass, rotor inertia and pinion fall back to their bounds.
+    m = DefaultModel();
     EXPECT_EQ(UsableMass(m), 0.8f);
     m.massKg = std::numeric_limits<float>::infinity();
     m.rotorInertia = 0.0f;
@@ -134,7 +115,7 @@ TEST(ModelSetup, UnusableMassInertiaAndPinionFallBackToTheirBounds) {
     EXPECT_EQ(UsablePinionTeeth(m), 9.0f);
 }
 
-TEST_F(FilesTest, UserPrefsLayouts) {
+TEST_F(FilesTest, UserPrefsLayoutsAndSettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
     const std::string current =
         "\xCF\xAB\x43\x20"s + "\0\0\x80\x3F"s + "\x01\0"s + "\x03\0\0\0"s + "\x02\0\0\x01\x01"s;
     const struct {
@@ -149,45 +130,16 @@ TEST_F(FilesTest, UserPrefsLayouts) {
     };
     for (const auto& c : cases) {
         ResetPrefs();
-        Write(Path("prefs.dat"), c.bytes);
+        WriteText(Path("prefs.dat"), c.bytes);
         LoadUserPrefs(Path("prefs.dat"));
         EXPECT_EQ(PrefsNow(), c.prefs) << c.name;
     }
-}
 
-TEST_F(FilesTest, SavesReplaceWholeFilesOrKeepTheOldOneAndLeaveNoTemporaryFile) {
-    Write(Path("a.dat"), "old contents that are longer");
-    ASSERT_TRUE(WriteFileAtomically(Path("a.dat"), "new", 3));
-    EXPECT_EQ(Read(Path("a.dat")), "new");
-    Write(Path("source"), std::string(200000, 'x'));
-    ASSERT_TRUE(CopyFileAtomically(Path("source"), Path("copy")));
-    EXPECT_EQ(Read(Path("copy")), std::string(200000, 'x'));
-    EXPECT_TRUE(TakeUserMessages().empty());
-    // A copy from a source that cannot be read and a save abandoned half way leave the target alone.
-    Write(Path("target"), "kept");
-    EXPECT_FALSE(CopyFileAtomically(Path("missing"), Path("target")));
-    EXPECT_FALSE(CopyFileAtomically(Path("missing"), Path("target")));
-    AtomicWrite aw;
-    ASSERT_TRUE(BeginAtomicWrite(aw, Path("target")));
-    std::fputs("half", aw.file);
-    AbandonAtomicWrite(aw);
-    EXPECT_EQ(Read(Path("target")), "kept");
-    EXPECT_EQ(Entries(), 5u); // with install/
-    // Renaming over a folder fails at the last step: the temporary file goes, the folder stays.
-    fs::create_directories(dir / "folder" / "inside");
-    EXPECT_FALSE(WriteFileAtomically(Path("folder"), "x", 1));
-    EXPECT_TRUE(fs::is_directory(dir / "folder" / "inside"));
-    EXPECT_EQ(Entries(), 6u);
-    const std::vector<std::string> messages = TakeUserMessages();
-    ASSERT_EQ(messages.size(), 2u); // the same failure is told once
-    EXPECT_EQ(messages[0].rfind("Could not save " + Path("target") + ": cannot read ", 0), 0u) << messages[0];
-}
-
-TEST_F(FilesTest, SettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
-    Write(Path("Settings.ini"),
-          "# comment\n  volume =  0.5 \r\nno equals sign here\n= value without key\n"
-          "; volume = 0.9\nfuture_key = something new\nwidth = 800\nwidth = 1024\n"
-          "height = 99999999999999999999\nfraction = nan\nflag = maybe\ndepth = 12 cm\nlast = no newline");
+    WriteText(
+        Path("Settings.ini"),
+        "# comment\n  volume =  0.5 \r\nno equals sign here\n= value without key\n"
+        "; volume = 0.9\nfuture_key = something new\nwidth = 800\nwidth = 1024\n"
+        "height = 99999999999999999999\nfraction = nan\nflag = maybe\ndepth = 12 cm\nlast = no newline");
     LoadSettingsFile(Settings, Path("Settings.ini"));
     ASSERT_EQ(Settings.entries.size(), 8u);
     EXPECT_EQ(GetSettingInt("depth", 7, 0, 100), 7); // trailing text: the fallback
@@ -216,22 +168,38 @@ TEST_F(FilesTest, SettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
     std::string text;
     for (int i = 0; text.size() < (3u << 20); ++i)
         text += "key" + std::to_string(i) + " = " + std::to_string(i) + "\n";
-    Write(Path("big.ini"), text);
+    WriteText(Path("big.ini"), text);
     LoadSettingsFile(Settings, Path("big.ini"));
     EXPECT_LT(Settings.entries.size(), 100000u);
     EXPECT_EQ(GetSetting("key0", ""), "0");
 }
 
-TEST(ProgramFolder, DerivedFromTheExecutablePath) {
-    EXPECT_EQ(DeriveProgramDir("rotorvane"), ".");
-    InitProgramDir();
-    EXPECT_TRUE(fs::exists(ProgramPath("app_files_test"))); // the folder of this test program
-}
-
-TEST(SpeedTable, StepPerTick) {
-    const float expected[9] = {0.1f, 0.0125f, 0.025f, 0.0375f, 0.05f, 0.06f, 0.075f, 0.1f, 0.1f};
-    for (int speed = -1; speed <= 7; ++speed)
-        EXPECT_EQ(TimeStepForSpeed(speed), expected[speed + 1]) << speed;
+TEST_F(FilesTest, SavesReplaceWholeFilesOrKeepTheOldOneAndLeaveNoTemporaryFile) {
+    WriteText(Path("a.dat"), "old contents that are longer");
+    ASSERT_TRUE(WriteFileAtomically(Path("a.dat"), "new", 3));
+    EXPECT_EQ(ReadText(Path("a.dat")), "new");
+    WriteText(Path("source"), std::string(200000, 'x'));
+    ASSERT_TRUE(CopyFileAtomically(Path("source"), Path("copy")));
+    EXPECT_EQ(ReadText(Path("copy")), std::string(200000, 'x'));
+    EXPECT_TRUE(TakeUserMessages().empty());
+    // A copy from a source that cannot be read and a save abandoned half way leave the target alone.
+    WriteText(Path("target"), "kept");
+    EXPECT_FALSE(CopyFileAtomically(Path("missing"), Path("target")));
+    EXPECT_FALSE(CopyFileAtomically(Path("missing"), Path("target")));
+    AtomicWrite aw;
+    ASSERT_TRUE(BeginAtomicWrite(aw, Path("target")));
+    std::fputs("half", aw.file);
+    AbandonAtomicWrite(aw);
+    EXPECT_EQ(ReadText(Path("target")), "kept");
+    EXPECT_EQ(Entries(), 5u); // with install/
+    // Renaming over a folder fails at the last step: the temporary file goes, the folder stays.
+    fs::create_directories(dir / "folder" / "inside");
+    EXPECT_FALSE(WriteFileAtomically(Path("folder"), "x", 1));
+    EXPECT_TRUE(fs::is_directory(dir / "folder" / "inside"));
+    EXPECT_EQ(Entries(), 6u);
+    const std::vector<std::string> messages = TakeUserMessages();
+    ASSERT_EQ(messages.size(), 2u); // the same failure is told once
+    EXPECT_EQ(messages[0].rfind("Could not save " + Path("target") + ": cannot read ", 0), 0u) << messages[0];
 }
 
 TEST_F(FilesTest, PilotFolderFromTheEnvironment) {
@@ -254,19 +222,28 @@ TEST_F(FilesTest, PilotFolderFromTheEnvironment) {
     }
 }
 
-TEST_F(FilesTest, WritableProgramFolderKeepsEverythingBesideItself) {
+TEST_F(FilesTest, WritableProgramFolderKeepsEverythingBesideItselfElseThePilotsFolder) {
     ASSERT_TRUE(ChooseUserDir());
     EXPECT_EQ(UserDir, install.string());
     EXPECT_FALSE(fs::exists(pilot));
     EXPECT_EQ(ListingFolders("crashsounds"), Paths{(install / "crashsounds").string()});
     EXPECT_EQ(ShippedCounterpart((install / "data").string()), "");
     EXPECT_FALSE(fs::exists(install / ".rotorvane-write-test"));
+
+    // A program folder that can never be made (under a plain file): the pilot's folder; neither folder
+    // writable: reported as failure, the pilot's folder still chosen.
+    WriteText(dir / "file", "x");
+    ProgramDir = (dir / "file/sub").string();
+    ASSERT_TRUE(ChooseUserDir());
+    EXPECT_EQ(UserDir, pilot.string());
+    setenv("XDG_DATA_HOME", (dir / "file").c_str(), 1);
+    EXPECT_FALSE(ChooseUserDir());
+    EXPECT_EQ(UserDir, (dir / "file/rotorvane").string());
 }
 
 TEST_F(FilesTest, PackagedProgramWritesOnlyToThePilotsFolderAndReadsShippedFiles) {
-    Touch(install / PackageMarkerName);
-    Touch(install / "data/canopy.jpg");
-    Touch(install / "data/grass.jpg");
+    for (const char* name : {PackageMarkerName, "data/canopy.jpg", "data/grass.jpg"})
+        WriteText(install / name, "x");
     fs::create_directories(install / "models");
     fs::create_directories(install / "ModelGeometries/extra");
     ASSERT_TRUE(ChooseUserDir()); // the install folder is writable here, but belongs to the package
@@ -276,7 +253,7 @@ TEST_F(FilesTest, PackagedProgramWritesOnlyToThePilotsFolderAndReadsShippedFiles
         EXPECT_TRUE(fs::is_directory(pilot / sub)) << sub;
 
     // The pilot's copy is read when there is one, the shipped file otherwise.
-    Touch(pilot / "data/canopy.jpg");
+    WriteText(pilot / "data/canopy.jpg", "x");
     EXPECT_EQ(ReadPath("data/canopy.jpg"), (pilot / "data/canopy.jpg").string());
     EXPECT_EQ(ReadPath("data/grass.jpg"), (install / "data/grass.jpg").string());
     EXPECT_EQ(ReadPath("UserPrefs.dat"), (install / "UserPrefs.dat").string());
@@ -311,18 +288,12 @@ TEST_F(FilesTest, PackagedProgramWritesOnlyToThePilotsFolderAndReadsShippedFiles
     EXPECT_EQ(ShippedCounterpart((pilot / "models").string()), (install / "models").string());
 }
 
-TEST_F(FilesTest, ProgramFolderThatCannotBeWrittenUsesThePilotsFolder) {
-    Touch(dir / "file");
-    ProgramDir = (dir / "file/sub").string(); // a folder under a plain file can never be made
-    ASSERT_TRUE(ChooseUserDir());
-    EXPECT_EQ(UserDir, pilot.string());
-    // Neither folder can be written: reported as failure, the pilot's folder still chosen.
-    setenv("XDG_DATA_HOME", (dir / "file").c_str(), 1);
-    EXPECT_FALSE(ChooseUserDir());
-    EXPECT_EQ(UserDir, (dir / "file/rotorvane").string());
-}
-
-TEST(MergedListing, PilotsCopyHidesTheShippedOneSortedAndLimited) {
+// The program folder is the executable's; the listings of both folders are merged, the pilot's copy of a
+// file hiding the shipped one, sorted and limited.
+TEST(ProgramFolder, DerivedFromTheExecutablePathAndListingsMerged) {
+    EXPECT_EQ(DeriveProgramDir("rotorvane"), ".");
+    InitProgramDir();
+    EXPECT_TRUE(fs::exists(ProgramPath("app_files_test"))); // the folder of this test program
     const Paths found = {"/p/zeta.wav",   "/p/impact.wav", "/i/alpha.wav",
                          "/i/impact.wav", "/i/zeta.wav",   "/i/beta.wav"};
     EXPECT_EQ(MergeListings(found, 200),

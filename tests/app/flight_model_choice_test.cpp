@@ -3,11 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/flight_model_choice.h"
@@ -16,27 +12,18 @@
 #include "app/realistic_settings.h"
 #include "assets/safe_file.h"
 #include "assets/settings_ini.h"
+#include "tests/assets/file_bytes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-void Write(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 // An installed program (read-only by its package marker) with the shipped helicopters, and the pilot's
 // folder under share/.
 class ModelChoiceTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        fs::remove_all(dir);
         fs::create_directories(install / "helicopters");
-        Write(install / PackageMarkerName, "");
+        WriteText(install / PackageMarkerName, "");
         for (const char* name : {"450 Sport", "450 3D"})
             fs::copy_file(fs::path(RV_SOURCE_DIR) / "helicopters" / (std::string(name) + ".toml"),
                           install / "helicopters" / (std::string(name) + ".toml"));
@@ -49,43 +36,24 @@ class ModelChoiceTest : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(dir); }
     std::string Shipped(const char* name) const {
-        return Read((install / "helicopters" / (std::string(name) + ".toml")).string());
+        return ReadText((install / "helicopters" / (std::string(name) + ".toml")).string());
     }
 
-    const fs::path dir = fs::temp_directory_path() / ("rv_choice_" + std::to_string(::getpid()));
+    const fs::path dir = FreshFolder("choice");
     const fs::path install = dir / "install", share = dir / "share", pilot = share / "rotorvane";
 };
 } // namespace
 
-TEST_F(ModelChoiceTest, ListsBothFoldersOnceAndThePilotsCopyWins) {
-    // The pilot's own "450 Sport" with another head speed, and a helicopter only the pilot has.
-    std::string own = Shipped("450 Sport");
-    size_t at = own.find("headspeed_rpm = ");
-    ASSERT_NE(at, std::string::npos);
-    own.replace(at, own.find('\n', at) - at, "headspeed_rpm = 2500");
-    Write(pilot / "helicopters" / "450 Sport.toml", own);
-    Write(pilot / "helicopters" / "Mine.toml", Shipped("450 3D"));
-    Write(pilot / "helicopters" / "notes.txt", "not a helicopter");
-    EXPECT_EQ(ListHelicopterNames(), (std::vector<std::string>{"450 3D", "450 Sport", "Mine"}));
-
-    std::string error;
-    ASSERT_TRUE(ChooseFlightModel("450 Sport", error)) << error;
-    EXPECT_TRUE(ActiveFlightModel.realistic);
-    EXPECT_EQ(ActiveFlightModel.params.headspeedRpm, 2500.0);
-    EXPECT_NEAR(ActiveFlightModel.derived.headspeed, 2500.0 * 2.0 * 3.14159265358979 / 60.0, 1e-6);
-}
-
-TEST_F(ModelChoiceTest, KeptInSettingsAndClassicByDefault) {
+TEST_F(ModelChoiceTest, ClassicByDefaultKeptInSettingsAndThePilotsCopyWins) {
     EXPECT_TRUE(MenuItemChecked(CmdClassicModel));
     LoadFlightModelChoice(); // nothing kept: classic
     EXPECT_FALSE(ActiveFlightModel.realistic);
-
     std::string error;
     ASSERT_TRUE(ChooseFlightModel("450 3D", error)) << error;
     EXPECT_FALSE(MenuItemChecked(CmdClassicModel));
     EXPECT_EQ(ActiveFlightModel.params.headspeedRpm, 3000.0);
     // Written at once to the pilot's Settings.ini, read back at the next start.
-    EXPECT_NE(Read((pilot / "Settings.ini").string()).find("FlightModel = 450 3D\n"), std::string::npos);
+    EXPECT_NE(ReadText((pilot / "Settings.ini").string()).find("FlightModel = 450 3D\n"), std::string::npos);
     Settings = SettingsFile{};
     ActiveFlightModel = FlightModelChoice{};
     LoadSettingsFile(Settings, SettingsPlace().read);
@@ -96,6 +64,21 @@ TEST_F(ModelChoiceTest, KeptInSettingsAndClassicByDefault) {
     HandleMenuCommand(CmdClassicModel);
     EXPECT_FALSE(ActiveFlightModel.realistic);
     EXPECT_EQ(GetSetting(FlightModelKey, ""), "Classic");
+
+    // The pilot's own "450 Sport" with another head speed, and a helicopter only the pilot has.
+    std::string own = Shipped("450 Sport");
+    size_t at = own.find("headspeed_rpm = ");
+    ASSERT_NE(at, std::string::npos);
+    own.replace(at, own.find('\n', at) - at, "headspeed_rpm = 2500");
+    WriteText(pilot / "helicopters" / "450 Sport.toml", own);
+    WriteText(pilot / "helicopters" / "Mine.toml", Shipped("450 3D"));
+    WriteText(pilot / "helicopters" / "notes.txt", "not a helicopter");
+    EXPECT_EQ(ListHelicopterNames(), (std::vector<std::string>{"450 3D", "450 Sport", "Mine"}));
+
+    ASSERT_TRUE(ChooseFlightModel("450 Sport", error)) << error;
+    EXPECT_TRUE(ActiveFlightModel.realistic);
+    EXPECT_EQ(ActiveFlightModel.params.headspeedRpm, 2500.0);
+    EXPECT_NEAR(ActiveFlightModel.derived.headspeed, 2500.0 * 2.0 * 3.14159265358979 / 60.0, 1e-6);
 }
 
 TEST_F(ModelChoiceTest, AFileThatDoesNotParseIsRefusedAndThePreviousModelStays) {
@@ -103,8 +86,8 @@ TEST_F(ModelChoiceTest, AFileThatDoesNotParseIsRefusedAndThePreviousModelStays) 
     ASSERT_TRUE(ChooseFlightModel("450 Sport", error)) << error;
     std::string bad = Shipped("450 3D");
     bad.replace(bad.find("mass_kg = "), 10, "mass_kg = 90 #");
-    Write(pilot / "helicopters" / "Broken.toml", bad);
-    Write(pilot / "helicopters" / "Huge.toml", std::string(2 << 20, '#'));
+    WriteText(pilot / "helicopters" / "Broken.toml", bad);
+    WriteText(pilot / "helicopters" / "Huge.toml", std::string(2 << 20, '#'));
     struct Case {
         const char* name;
         const char* inError;
@@ -165,7 +148,7 @@ TEST_F(ModelChoiceTest, SettingsSaveThePilotsCopyOrRefuseAValueOutOfRange) {
     // The shipped file is untouched; the pilot's copy reads back whole and wins from now on.
     EXPECT_EQ(Shipped("450 Sport").find("max_roll_rate_dps = 500"), std::string::npos);
     RealisticParams back{};
-    std::string own = Read((pilot / "helicopters" / "450 Sport.toml").string());
+    std::string own = ReadText((pilot / "helicopters" / "450 Sport.toml").string());
     ASSERT_TRUE(ParseRealisticParams(own, "own", back, error)) << error;
     EXPECT_EQ(back.maxRollRateDps, 500.0);
     EXPECT_EQ(back.collectiveRangeDeg, 16.0);

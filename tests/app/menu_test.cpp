@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/app_wiring.h"
@@ -33,6 +32,7 @@
 #include "render/motion_smoothing.h"
 #include "render/textures_internal.h"
 #include "render/view_zoom.h"
+#include "tests/assets/file_bytes.h"
 
 using Operations = std::vector<std::string>;
 
@@ -82,7 +82,7 @@ extern "C" int rename(const char* from, const char* to) {
     return real(from, to);
 }
 
-TEST(Menu, TheWholeTableInOrder) {
+TEST(Menu, TheWholeTableInOrderItsCheckMarksAndTheCommandsThatSetThem) {
     std::ifstream in(RV_TEST_DATA_DIR "/app_menu.txt");
     std::string expected, line;
     while (std::getline(in, line))
@@ -97,9 +97,7 @@ TEST(Menu, TheWholeTableInOrder) {
                   " | " + std::to_string(e.id) + "\n";
     }
     EXPECT_EQ(actual, expected);
-}
 
-TEST(Menu, CheckMarksOfConcreteStates) {
     struct Case {
         int32_t speed;
         float scale;
@@ -135,11 +133,9 @@ TEST(Menu, CheckMarksOfConcreteStates) {
         InstrumentSizeChoice = c.toggles ? 2 : 0;
         EXPECT_EQ(CheckedTexts(), c.checked) << "speed " << c.speed << " scale " << c.scale;
     }
-}
 
-// With the marks pinned above, choosing an item of a group checks it and a toggle flips its mark; the
-// scale commands rebuild the stock mesh, Jumbo at twice the 450 size.
-TEST(Menu, CommandsSetWhatTheirMarksShow) {
+    // With the marks pinned above, choosing an item of a group checks it and a toggle flips its mark; the
+    // scale commands rebuild the stock mesh, Jumbo at twice the 450 size.
     HandleMenuCommand(CmdScale450);
     const float span = rotorSpan;
     for (int id :
@@ -165,7 +161,7 @@ TEST(Menu, CommandsSetWhatTheirMarksShow) {
 
 // Pause, reset and the locks, each from a given state: pause during the crash report resets instead and
 // leaves slow motion as it is; a lock ends the frozen picture.
-TEST(Menu, PauseResetAndLocksAroundACrash) {
+TEST(Menu, PauseResetAndLocksAroundACrashAndFromTheKeys) {
     const struct {
         int32_t state;
         bool paused, slow;
@@ -188,11 +184,22 @@ TEST(Menu, PauseResetAndLocksAroundACrash) {
         EXPECT_EQ(SimPaused, s.pausedAfter) << s.command << " from " << s.state;
         EXPECT_EQ(SlowMotionPlayback, s.slowAfter) << s.command << " from " << s.state;
     }
+    // Space and P pressed within one watch of the keys: Space resets in this watch, P pauses in the next.
+    ResetCommand();
+    Heli.position.z = 7.0f;
+    LatchKeyPress(SDLK_p, false);
+    LatchKeyPress(SDLK_SPACE, false);
+    WatchSwitchesAndKeys();
+    EXPECT_NE(Heli.position.z, 7.0f); // reset
+    EXPECT_FALSE(SimPaused);
+    WatchSwitchesAndKeys();
+    EXPECT_TRUE(SimPaused);
+    WatchSwitchesAndKeys();
+    EXPECT_TRUE(SimPaused);
 }
 
-TEST(Order, StartUpReadsAndShutdownWrites) {
-    Folder = (std::filesystem::temp_directory_path() / ("rv-order-" + std::to_string(getpid()))).string();
-    std::filesystem::remove_all(Folder);
+TEST(Order, StartUpReadsShutdownWritesAndATickStepsHelicopterWindTurbulence) {
+    Folder = FreshFolder("order").string();
     std::filesystem::create_directories(Folder + "/data");
     ProgramDir = UserDir = Folder;
     EXPECT_EQ(Record(StartUpBeforeWindow),
@@ -224,19 +231,15 @@ TEST(Order, StartUpReadsAndShutdownWrites) {
         StartUpBeforeWindow();
         EXPECT_EQ(settings(), saved);
     }
+    std::filesystem::remove_all(Folder);
     // Start-up joins the controls to the recorder: while a recording plays, they give its frame.
     Recorder.playing = true;
     Recorder.frameControls[Pitch] = 0.25f;
     EXPECT_EQ(GetControlInput(Pitch), 0.25f);
     Recorder.frameControls[Pitch] = 0.0f;
-    Recorder.playing = false;
-    std::filesystem::remove_all(Folder);
-}
 
-// One tick is the step, then the wind, then the turbulence, with 0.05 s while a recording plays whatever
-// the speed; the state is one that another order would change.
-TEST(Order, TickStepsHelicopterWindTurbulence) {
-    SetPlaybackControls({RecorderPlaying, GetRecordedInput, GetRecordedFlag}); // joined as at start-up
+    // One tick is the step, then the wind, then the turbulence, with 0.05 s while a recording plays whatever
+    // the speed; the state is one that another order would change.
     auto start = [] {
         ResetHelicopter();
         Heli.position = Vec3{0.0f, 6.0f, 3.0f};
@@ -277,19 +280,8 @@ TEST(Order, TickStepsHelicopterWindTurbulence) {
     SimulationTick();
     EXPECT_EQ(SimTimeStep, 0.0125f);
     SimSpeed = 3;
-}
-
-// Space and P pressed within one watch: Space resets in this watch, P pauses in the next.
-TEST(Order, SpaceAndPInOneWatch) {
-    ResetCommand();
-    Heli.position.z = 7.0f;
-    LatchKeyPress(SDLK_p, false);
-    LatchKeyPress(SDLK_SPACE, false);
-    WatchSwitchesAndKeys();
-    EXPECT_NE(Heli.position.z, 7.0f); // reset
-    EXPECT_FALSE(SimPaused);
-    WatchSwitchesAndKeys();
-    EXPECT_TRUE(SimPaused);
-    WatchSwitchesAndKeys();
-    EXPECT_TRUE(SimPaused);
+    // Every speed's step in the menu's order; any other index gives the 2.0 speed's.
+    const float steps[9] = {0.1f, 0.0125f, 0.025f, 0.0375f, 0.05f, 0.06f, 0.075f, 0.1f, 0.1f};
+    for (int speed = -1; speed <= 7; ++speed)
+        EXPECT_EQ(TimeStepForSpeed(speed), steps[speed + 1]) << speed;
 }

@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
 #include "app/flight_model_choice.h"
 #include "assets/program_paths.h"
@@ -23,6 +22,8 @@
 #include "flight/sim_control.h"
 #include "input/control_input.h"
 #include "log/flight_log_internal.h"
+#include "sound/motor_sound.h"
+#include "tests/assets/file_bytes.h"
 
 namespace fs = std::filesystem;
 
@@ -35,38 +36,27 @@ bool CountingPoll() {
 }
 void NoWait(std::chrono::steady_clock::time_point) {}
 
-// The script: full throttle from the start, the collective stepping with every poll so that a step
-// that missed its read would fly on a stale value, a roll input after two seconds.
-double ScriptCollective(int n) {
-    return n < 3000 ? -0.2 + 0.0001 * (n % 7) : 0.3 + 0.0002 * (n % 11);
-}
-double ScriptRoll(int n) {
-    return n >= 2000 && n < 2300 ? 0.5 : 0.0;
-}
-float ScriptedInput(ControlFunction f) {
-    switch (f) {
-    case Roll:
-        return static_cast<float>(ScriptRoll(sticksRead));
-    case Throttle:
-        return 1.0f;
-    case Collective:
-        return static_cast<float>(ScriptCollective(sticksRead));
-    default:
-        return 0.0f;
-    }
-}
+// The script's sticks at poll n (as the controls give them, in float): full throttle from the start, the
+// collective stepping with every poll so that a step that missed its read would fly on a stale value, a
+// roll input after two seconds.
 RealisticSticks ScriptSticks(int n) {
     RealisticSticks s;
-    s.roll = static_cast<float>(ScriptRoll(n));
-    s.collective = static_cast<float>(ScriptCollective(n));
+    s.roll = n >= 2000 && n < 2300 ? 0.5f : 0.0f;
+    s.collective = static_cast<float>(n < 3000 ? -0.2 + 0.0001 * (n % 7) : 0.3 + 0.0002 * (n % 11));
     s.throttle = 1.0f;
     return s;
+}
+float ScriptedInput(ControlFunction f) {
+    const RealisticSticks s = ScriptSticks(sticksRead);
+    return static_cast<float>(f == Roll         ? s.roll
+                              : f == Throttle   ? s.throttle
+                              : f == Collective ? s.collective
+                                                : 0.0);
 }
 
 class RealisticTickTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        fs::remove_all(dir);
         fs::create_directories(dir / "helicopters");
         fs::copy_file(fs::path(RV_SOURCE_DIR) / "helicopters" / "450 Sport.toml",
                       dir / "helicopters" / "450 Sport.toml");
@@ -89,11 +79,11 @@ class RealisticTickTest : public ::testing::Test {
         ReadSticksForStep = nullptr;
         fs::remove_all(dir);
     }
-    const fs::path dir = fs::temp_directory_path() / ("rv_rtick_" + std::to_string(::getpid()));
+    const fs::path dir = FreshFolder("rtick");
 };
 } // namespace
 
-TEST_F(RealisticTickTest, FiftyStepsPerTickOnSticksReadBeforeEachMatchTheModelSteppedDirectly) {
+TEST_F(RealisticTickTest, FiftyStepsPerTickOnFreshSticksThenPauseSpeedLockCrashAndReset) {
     // Chosen: on the pad, resting, rotor stopped.
     EXPECT_EQ(RealisticNow.flightState, FlightResting);
     EXPECT_EQ(FlightState, FlightResting);
@@ -104,33 +94,34 @@ TEST_F(RealisticTickTest, FiftyStepsPerTickOnSticksReadBeforeEachMatchTheModelSt
     float totalBefore = FlightTimeTotals[0];
     RealisticState reference = RealisticNow;
     RealisticEnvironment still;
+    double tickLoad = 0.0; // the motor's mean load over the tick, which the sound hears
     for (int t = 0; t < ticks; ++t) {
         SimulationTick();
         EXPECT_EQ(sticksRead, 50 * (t + 1));
-        for (int n = 50 * t + 1; n <= 50 * (t + 1); ++n)
+        tickLoad = 0.0;
+        for (int n = 50 * t + 1; n <= 50 * (t + 1); ++n) {
             StepRealistic(reference, ActiveFlightModel.params, ActiveFlightModel.derived, ScriptSticks(n),
                           still, RealisticStepSeconds);
+            tickLoad += reference.motorLoad / 50.0;
+        }
     }
+    ASSERT_GT(tickLoad, 0.05);
+    EXPECT_NEAR(CurrentMotorSoundInputs().load, tickLoad, 1e-5);
     EXPECT_EQ(RealisticSteps - stepsBefore, 50u * ticks);
+    const auto figures = [](const RealisticState& r) {
+        return std::vector<double>{
+            r.position.x, r.position.y, r.position.z, r.velocity.z,         r.rates.y, r.q[0], r.q[1],
+            r.q[2],       r.q[3],       r.rotorOmega, double(r.flightState)};
+    };
     const RealisticState& s = RealisticNow;
-    EXPECT_EQ(s.position.x, reference.position.x);
-    EXPECT_EQ(s.position.y, reference.position.y);
-    EXPECT_EQ(s.position.z, reference.position.z);
-    EXPECT_EQ(s.velocity.z, reference.velocity.z);
-    EXPECT_EQ(s.rates.y, reference.rates.y);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(s.q[i], reference.q[i]);
-    EXPECT_EQ(s.rotorOmega, reference.rotorOmega);
-    EXPECT_EQ(s.flightState, reference.flightState);
+    EXPECT_EQ(figures(s), figures(reference));
     // The script spun the rotor up and lifted off; the program's state shows it.
     EXPECT_GT(Heli.rotorRpm, 1000.0f);
     EXPECT_FLOAT_EQ(Heli.rotorRpm, static_cast<float>(s.rotorOmega * 60.0 / (2.0 * M_PI)));
     EXPECT_EQ(FlightState, s.flightState);
     // The flight log counted the 50 ms ticks, not the physics steps.
     EXPECT_NEAR(FlightTimeTotals[0] - totalBefore, ticks * 0.05f, 1e-3);
-}
 
-TEST_F(RealisticTickTest, PauseSpeedLockCrashAndResetAfterThreeSeconds) {
     uint64_t steps = RealisticSteps;
     SimPaused = true;
     SimulationTick();
@@ -160,17 +151,12 @@ TEST_F(RealisticTickTest, PauseSpeedLockCrashAndResetAfterThreeSeconds) {
         RealisticNow.flightState = FlightFlying;
         RealisticNow.position = {3.0, 10.0, 5.0};
         RealisticNow.velocity = {0.0, 0.0, -8.0};
-        RealisticNow.q[0] = 0.0;
-        RealisticNow.q[1] = 0.0;
+        RealisticNow.q[0] = RealisticNow.q[1] = RealisticNow.q[3] = 0.0;
         RealisticNow.q[2] = 1.0; // half a turn about the nose
-        RealisticNow.q[3] = 0.0;
         std::memset(CrashReportText, 0, sizeof CrashReportText);
     }
-    int ticks = 0;
-    while (FlightState != FlightCrashed && ticks < 40) {
+    for (int t = 0; t < 40 && FlightState != FlightCrashed; ++t)
         SimulationTick();
-        ticks += 1;
-    }
     ASSERT_EQ(FlightState, FlightCrashed);
     EXPECT_EQ(CrashCount, crashes + 1);
     EXPECT_GT(std::strlen(CrashReportText), 0u);

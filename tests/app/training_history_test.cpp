@@ -1,34 +1,21 @@
 // TrainingHistory.txt: records written and read back, damaged lines skipped and counted, and adding a
 // result to a damaged file keeps every byte that was there.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app/training_history.h"
+#include "tests/assets/file_bytes.h"
 
-namespace {
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-} // namespace
-
-TEST(TrainingHistory, RoundTripAndScores) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("rv_history_" + std::to_string(getpid()) + ".txt"))
-            .string();
-    std::filesystem::remove(path);
+TEST(TrainingHistory, RoundTripScoresAndDamagedLinesKept) {
+    const std::string path = (FreshFolder("history") / "TrainingHistory.txt").string();
     EXPECT_TRUE(LoadTrainingHistory(path).records.empty()); // no file yet
     const TrainingRecord records[] = {{"2026-12-07 14:05", "Tail-in", 30.0f, 30.0f},
                                       {"2026-12-07 14:07", "Side-on left", 30.0f, 41.5f},
                                       {"2026-12-08 09:00", "Nose-in", 30.1f, 45.1f}};
     for (const TrainingRecord& r : records)
         ASSERT_TRUE(AppendTrainingRecord(path, r));
-    EXPECT_EQ(ReadAll(path),
+    EXPECT_EQ(ReadText(path),
               "2026-12-07 14:05\tTail-in\t30.0\t30.0\n2026-12-07 14:07\tSide-on left\t30.0\t41.5\n"
               "2026-12-08 09:00\tNose-in\t30.1\t45.1\n");
     const TrainingHistory h = LoadTrainingHistory(path);
@@ -44,10 +31,7 @@ TEST(TrainingHistory, RoundTripAndScores) {
     EXPECT_EQ(TrainingScorePercent(h.records[1]), 72); // 30 / 41.5
     EXPECT_EQ(TrainingScorePercent(h.records[2]), 67); // 66.7 rounds up
     EXPECT_EQ(TrainingScorePercent({"", "", 0.0f, 0.0f}), 0);
-    std::filesystem::remove(path);
-}
 
-TEST(TrainingHistory, DamagedLinesAreSkippedAndKept) {
     const std::string good = "2026-12-07 14:05\tTail-in\t30.0\t35.0\n";
     const std::string damaged[] = {
         "garbage\n",
@@ -65,17 +49,14 @@ TEST(TrainingHistory, DamagedLinesAreSkippedAndKept) {
     for (const std::string& line : damaged)
         text += line;
     text += "\r\n\n" + good.substr(0, good.size() - 1); // an empty line and a last line without newline
-    const TrainingHistory h = ParseTrainingHistory(text);
-    EXPECT_EQ(h.records.size(), 2u);
-    EXPECT_EQ(h.damagedLines, std::size(damaged));
+    const TrainingHistory parsed = ParseTrainingHistory(text);
+    EXPECT_EQ(parsed.records.size(), 2u);
+    EXPECT_EQ(parsed.damagedLines, std::size(damaged));
 
     // A new result goes after the damaged file's bytes, which stay as they were.
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("rv_history_bad_" + std::to_string(getpid()) + ".txt"))
-            .string();
-    std::ofstream(path, std::ios::binary) << text;
+    WriteText(path, text);
     ASSERT_TRUE(AppendTrainingRecord(path, {"2026-12-09 10:00", "Nose-in", 30.0f, 30.0f}));
-    EXPECT_EQ(ReadAll(path), text + "\n2026-12-09 10:00\tNose-in\t30.0\t30.0\n");
+    EXPECT_EQ(ReadText(path), text + "\n2026-12-09 10:00\tNose-in\t30.0\t30.0\n");
     EXPECT_EQ(LoadTrainingHistory(path).records.size(), 3u);
-    std::filesystem::remove(path);
+    std::filesystem::remove_all(std::filesystem::path(path).parent_path());
 }

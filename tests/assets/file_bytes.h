@@ -1,11 +1,15 @@
-// Binary test files built byte by byte (little- and big-endian fields, RIFF chunks), written and read back.
+// Test files: binary ones built byte by byte (little- and big-endian fields, RIFF chunks), text ones, both
+// written and read back, and a fresh scratch folder for each test.
 #pragma once
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <string>
 #include <vector>
+
+#include <unistd.h>
 
 struct Bytes : std::vector<uint8_t> {
     using std::vector<uint8_t>::vector;
@@ -47,4 +51,22 @@ inline void WriteFile(const std::filesystem::path& path, const std::vector<uint8
 inline Bytes ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteText(const std::filesystem::path& path, const std::string& text) {
+    WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+inline std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// An empty folder of that name (and this process's id) under the system's temporary folder.
+inline std::filesystem::path FreshFolder(const std::string& name) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("rv_" + name + "_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
 }

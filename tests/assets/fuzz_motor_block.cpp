@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sound/motor_sound.h"
+#include "tests/sound/wave_bytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
@@ -16,21 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A period of half, a third or a quarter of the loop, or a short one, so every loop length is tried.
     const size_t periods[4] = {n / 2, n / 3, n / 4, 1 + size_t(data[3]) * 7};
     const size_t period = std::max<size_t>(periods[data[3] % 4], 1);
-    std::vector<uint8_t> wave(44 + 2 * n);
-    auto put = [&](size_t at, uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            wave[at + size_t(i)] = uint8_t(v >> (8 * i));
-    };
-    std::memcpy(wave.data(), "RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0", 24);
-    put(4, uint32_t(wave.size() - 8), 4);
-    put(24, rate, 4);
-    put(28, rate * 2, 4);
-    put(32, 2, 2);
-    put(34, 16, 2);
-    std::memcpy(wave.data() + 36, "data", 4);
-    put(40, uint32_t(2 * n), 4);
+    std::vector<int16_t> samples(n);
     for (size_t i = 0; i < n; ++i)
-        put(44 + 2 * i, uint32_t((i % period) * 2917 % 60000) - 30000, 2);
+        samples[i] = int16_t((i % period) * 2917 % 60000 - 30000);
+    const Bytes wave = wavetest::WaveFile(wavetest::PcmMono16(rate), samples);
     MotorSoundState state;
     if (!LoadMotorSoundBytes(wave.data(), wave.size(), state)) __builtin_trap();
     std::vector<int16_t> out(block);

@@ -64,7 +64,7 @@ struct MeshFixture : ::testing::Test {
     }
 };
 
-TEST_F(MeshFixture, ReadsCompleteMeshMirroredAndScaled) {
+TEST_F(MeshFixture, ReadsCompleteMeshesInBatchesOfFileOrderWithTheTokenizersQuirksAndLineEndings) {
     Load(Square());
     ASSERT_EQ(mesh.errorCode, 0);
     EXPECT_EQ(std::vector<int>({mesh.vertexCount, mesh.faceCount}), std::vector<int>({4, 2}));
@@ -87,9 +87,85 @@ TEST_F(MeshFixture, ReadsCompleteMeshMirroredAndScaled) {
     // Without normals in the file each face gets its flat normal (unit length).
     const float* n = mesh.batches[0].normals;
     EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-5);
+
+    // Faces: material 0, 1, 0 -> three batches (equal faces that are not adjacent stay apart).
+    const std::string text =
+        H +
+        "Mesh {\n 5;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 1.0;0.0;1.0;,\n 0.0;0.0;1.0;,\n -3.0;-1.0;0.5;;\n"
+        " 3;\n 3;0,1,2;,\n 4;0,1,2,3;,\n 3;0,2,4;;\n MeshMaterialList {\n  2;\n  3;\n  0,\n  0,\n  0;;\n }\n"
+        " MeshNormals {\n  2;\n  0.0;1.0;0.0;,\n  1.0;0.0;0.0;;\n  3;\n  3;0,0,0;,\n  4;1,1,1,1;,\n"
+        "  3;0,1,0;;\n }\n" +
+        TexCoords(5);
+    Load(text);
+    ASSERT_EQ(mesh.batchCount, 3); // triangle, quad, triangle: the vertex count splits them too
+    // The widest batch (the last triangle reaches x = +3 after mirroring) moved to the end.
+    EXPECT_EQ(mesh.batches[2].verticesPerFace, 3);
+    EXPECT_EQ(mesh.batches[1].verticesPerFace, 4);
+    EXPECT_NEAR(rotorSpan, 0.76f * 4, 1e-5); // x from -1 to +3 after mirroring
+    EXPECT_NEAR(MeshLowestY, -0.76f, 1e-6);
+    // Normals come through the normal faces, mirrored in x.
+    EXPECT_FLOAT_EQ(mesh.batches[1].normals[0], -1.0f);
+    EXPECT_FLOAT_EQ(mesh.batches[2].normals[3], -1.0f);
+    MeshScale = 1.5f;
+    Load(text);
+    EXPECT_NEAR(rotorSpan, 0.76f * 4 * 1.5f, 1e-5);
+    EXPECT_NEAR(MeshLowestY, -0.76f * 1.5f, 1e-5);
+
+    MeshScale = 1.0f;
+    // Lowest point 0.5, not 0; the first batch spans x -3..-5 after mirroring, measured from x = 0: width
+    // 5, wider than the second (-1.5..1, width 2.5), so it becomes the rotor and moves last.
+    Load(TwoTriangles("3.0;0.5;0.0;", "5.0;0.7;0.0;", "4.0;0.9;1.0;", "-1.0;1.0;0.0;", "1.5;2.0;0.0;",
+                      "0.0;0.6;1.0;"));
+    EXPECT_FLOAT_EQ(MeshLowestY, 0.38f); // 0.5 x 0.76
+    EXPECT_FLOAT_EQ(rotorSpan, 3.8f);    // 5 x 0.76
+    EXPECT_EQ(mesh.batches[1].material, 0);
+
+    // Keywords are case-blind prefixes; without a header the mesh is never found; a template's name is
+    // skipped; an embedded zero byte is an ordinary character.
+    const std::string body = Square().substr(H.size());
+    std::string zero = Square();
+    zero.insert(zero.find("Mesh {"), std::string("\0\n", 2));
+    struct Case {
+        std::string text;
+        int faces;
+    };
+    for (const Case& c :
+         {Case{"xof 0302txt 0064\nheader {\n}\n" + body, 2}, Case{"xof 0302txt 0064\nHeader{\n}\n" + body, 2},
+          Case{"xof 0302txt 0064\n" + body, 0}, Case{"template Header {\n <00>\n}\n" + body, 0},
+          Case{zero, 2}, Case{"", 0}}) {
+        Load(c.text);
+        EXPECT_EQ(mesh.faceCount, c.faces) << c.text;
+    }
+    // A leading 0 reads octal, as the format's integer conversion does.
+    int32_t v = 0;
+    std::string octal = "010;";
+    MeshCursor nc{octal.data(), octal.data() + octal.size()};
+    EXPECT_TRUE(ReadIntSemicolon(nc, v));
+    EXPECT_EQ(v, 8);
+
+    // CR is whitespace to the tokenizer; were it not, a CR-only text would never be read to its end.
+    const std::string t = "a\r\rb";
+    MeshCursor c{t.data(), t.data() + t.size()};
+    NextToken(c);
+    ASSERT_EQ(*c.p, 'b');
+    const std::string plain = TwoTriangles("0.0;0.0;0.0;", "1.0;0.0;0.0;", "1.0;-0.2;1.0;", "0.0;0.0;0.0;",
+                                           "-0.5;0.0;0.0;", "0.0;0.0;1.0;");
+    std::string crOnly = plain, mixed;
+    for (char& ch : crOnly)
+        if (ch == '\n') ch = '\r';
+    const char* ends[3] = {"\r\n", "\r", "\n"};
+    int k = 0;
+    for (char ch : plain)
+        mixed += ch == '\n' ? ends[k++ % 3] : std::string(1, ch);
+    for (const std::string& text : {plain, crOnly, mixed}) {
+        Load(text);
+        EXPECT_EQ(mesh.errorCode, 0);
+        EXPECT_EQ(mesh.batchCount, 2);
+        EXPECT_FLOAT_EQ(MeshLowestY, -0.152f); // -0.2 x 0.76 m per unit at scale 1
+    }
 }
 
-TEST_F(MeshFixture, EveryErrorCodeAndMessage) {
+TEST_F(MeshFixture, EveryErrorCodeDamagedMeshesNeverReachOutsideAndTheShippedMeshes) {
     EXPECT_STREQ(XMeshErrorMessage(0), "0: No error");
     EXPECT_STREQ(XMeshErrorMessage(14), "14: normal vector count doesnt match vertex coord count");
     EXPECT_STREQ(XMeshErrorMessage(15), "");
@@ -143,91 +219,7 @@ TEST_F(MeshFixture, EveryErrorCodeAndMessage) {
     EXPECT_FLOAT_EQ(mesh.materials[25].faceColor[0], 25.0f);
     EXPECT_EQ(mesh.texCoords, nullptr);
     EXPECT_EQ(mesh.batchCount, 0);
-}
 
-TEST_F(MeshFixture, TokenizerQuirks) {
-    // Keywords are case-blind prefixes; without a header the mesh is never found; a template's name is
-    // skipped; an embedded zero byte is an ordinary character.
-    const std::string body = Square().substr(H.size());
-    std::string zero = Square();
-    zero.insert(zero.find("Mesh {"), std::string("\0\n", 2));
-    struct Case {
-        std::string text;
-        int faces;
-    };
-    for (const Case& c :
-         {Case{"xof 0302txt 0064\nheader {\n}\n" + body, 2}, Case{"xof 0302txt 0064\nHeader{\n}\n" + body, 2},
-          Case{"xof 0302txt 0064\n" + body, 0}, Case{"template Header {\n <00>\n}\n" + body, 0},
-          Case{zero, 2}, Case{"", 0}}) {
-        Load(c.text);
-        EXPECT_EQ(mesh.faceCount, c.faces) << c.text;
-    }
-    // A leading 0 reads octal, as the format's integer conversion does.
-    int32_t v = 0;
-    std::string n = "010;";
-    MeshCursor nc{n.data(), n.data() + n.size()};
-    EXPECT_TRUE(ReadIntSemicolon(nc, v));
-    EXPECT_EQ(v, 8);
-}
-
-TEST_F(MeshFixture, LineEndingsAreCrLfOrEither) {
-    // CR is whitespace to the tokenizer; were it not, a CR-only text would never be read to its end.
-    const std::string t = "a\r\rb";
-    MeshCursor c{t.data(), t.data() + t.size()};
-    NextToken(c);
-    ASSERT_EQ(*c.p, 'b');
-    const std::string plain = TwoTriangles("0.0;0.0;0.0;", "1.0;0.0;0.0;", "1.0;-0.2;1.0;", "0.0;0.0;0.0;",
-                                           "-0.5;0.0;0.0;", "0.0;0.0;1.0;");
-    std::string crOnly = plain, mixed;
-    for (char& ch : crOnly)
-        if (ch == '\n') ch = '\r';
-    const char* ends[3] = {"\r\n", "\r", "\n"};
-    int n = 0;
-    for (char ch : plain)
-        mixed += ch == '\n' ? ends[n++ % 3] : std::string(1, ch);
-    for (const std::string& text : {plain, crOnly, mixed}) {
-        Load(text);
-        EXPECT_EQ(mesh.errorCode, 0);
-        EXPECT_EQ(mesh.batchCount, 2);
-        EXPECT_FLOAT_EQ(MeshLowestY, -0.152f); // -0.2 x 0.76 m per unit at scale 1
-    }
-}
-
-TEST_F(MeshFixture, BatchesFollowFileOrderAndScale) {
-    // Faces: material 0, 1, 0 -> three batches (equal faces that are not adjacent stay apart).
-    const std::string text =
-        H +
-        "Mesh {\n 5;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 1.0;0.0;1.0;,\n 0.0;0.0;1.0;,\n -3.0;-1.0;0.5;;\n"
-        " 3;\n 3;0,1,2;,\n 4;0,1,2,3;,\n 3;0,2,4;;\n MeshMaterialList {\n  2;\n  3;\n  0,\n  0,\n  0;;\n }\n"
-        " MeshNormals {\n  2;\n  0.0;1.0;0.0;,\n  1.0;0.0;0.0;;\n  3;\n  3;0,0,0;,\n  4;1,1,1,1;,\n"
-        "  3;0,1,0;;\n }\n" +
-        TexCoords(5);
-    Load(text);
-    ASSERT_EQ(mesh.batchCount, 3); // triangle, quad, triangle: the vertex count splits them too
-    // The widest batch (the last triangle reaches x = +3 after mirroring) moved to the end.
-    EXPECT_EQ(mesh.batches[2].verticesPerFace, 3);
-    EXPECT_EQ(mesh.batches[1].verticesPerFace, 4);
-    EXPECT_NEAR(rotorSpan, 0.76f * 4, 1e-5); // x from -1 to +3 after mirroring
-    EXPECT_NEAR(MeshLowestY, -0.76f, 1e-6);
-    // Normals come through the normal faces, mirrored in x.
-    EXPECT_FLOAT_EQ(mesh.batches[1].normals[0], -1.0f);
-    EXPECT_FLOAT_EQ(mesh.batches[2].normals[3], -1.0f);
-    MeshScale = 1.5f;
-    Load(text);
-    EXPECT_NEAR(rotorSpan, 0.76f * 4 * 1.5f, 1e-5);
-    EXPECT_NEAR(MeshLowestY, -0.76f * 1.5f, 1e-5);
-
-    MeshScale = 1.0f;
-    // Lowest point 0.5, not 0; the first batch spans x -3..-5 after mirroring, measured from x = 0: width
-    // 5, wider than the second (-1.5..1, width 2.5), so it becomes the rotor and moves last.
-    Load(TwoTriangles("3.0;0.5;0.0;", "5.0;0.7;0.0;", "4.0;0.9;1.0;", "-1.0;1.0;0.0;", "1.5;2.0;0.0;",
-                      "0.0;0.6;1.0;"));
-    EXPECT_FLOAT_EQ(MeshLowestY, 0.38f);     // 0.5 x 0.76
-    EXPECT_FLOAT_EQ(rotorSpan, 3.8f);        // 5 x 0.76
-    EXPECT_EQ(mesh.batches[1].material, 0);
-}
-
-TEST_F(MeshFixture, DamagedMeshesNeverReachOutside) {
     Load(Square());
     // Indices outside the vertex array, a negative material index, normal faces past the normals: those
     // faces are dropped. A flat mesh (no z extent) cannot be sized. Nothing drawable keeps the figures.
@@ -248,9 +240,7 @@ TEST_F(MeshFixture, DamagedMeshesNeverReachOutside) {
         EXPECT_FLOAT_EQ(MeshLowestY, -0.38f);
     }
     EXPECT_FLOAT_EQ(mesh.positions[3], -1.0f); // the flat mesh is left unscaled
-}
 
-TEST_F(MeshFixture, ShippedMeshes) {
     LoadXMesh("ignored", mesh, false);
     EXPECT_FALSE(meshFromFile);
     ASSERT_EQ(mesh.errorCode, 0) << XMeshErrorText;

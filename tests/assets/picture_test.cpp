@@ -203,16 +203,10 @@ TEST(Pictures, EveryDecoderAndLayout) {
              1, {{0, 0, 221, 160, 0}, {1, 0, 104, 0, 198}, {2, 0, 0, 236, 255}, {3, 0, 0, 0, 0}}),
         Case("psd Lab", Psd(3, 1, 1, 9).add({255, 128, 128}), 1, 1, {{0, 0, 243, 242, 243}}),
         Case("psd indexed", psdIndexed, 1, 1, {{0, 0, 33, 22, 11}}),
-        // PackBits 3 x 2: row counts, then rows of repeat runs and one literal run (blue, top row).
-        Case("psd packed",
-             Psd(3, 2, 3, 3, 1)
-                 .be16(2)
-                 .be16(2)
-                 .be16(2)
-                 .be16(2)
-                 .be16(4)
-                 .be16(2)
-                 .add({0xFE, 10, 0xFE, 20, 0xFE, 30, 0xFE, 40, 2, 1, 2, 3, 0xFE, 50}),
+        // PackBits 3 x 2: the six rows' byte counts (big-endian 2, 2, 2, 2, 4, 2), then rows of repeat runs
+        // and one literal run (blue, top row).
+        Case("psd packed", Psd(3, 2, 3, 3, 1).add({0,  2,    0,  2,    0,  2,    0,  2, 0, 4, 0, 2,    0xFE,
+                                                   10, 0xFE, 20, 0xFE, 30, 0xFE, 40, 2, 1, 2, 3, 0xFE, 50}),
              3, 2, {{2, 0, 3, 30, 10}, {0, 1, 50, 40, 20}}),
         // Five channels packed: only height x 4 row counts come before the data.
         Case("psd five packed",
@@ -246,7 +240,7 @@ TEST(Pictures, EveryDecoderAndLayout) {
 
 // The memory decoder behind the built-in pictures: the size query gives rows padded to 4 bytes; a cut
 // stream ends cleanly (the source supplies an end marker); garbage and impossible sizes are errors.
-TEST(Pictures, JpegInMemory) {
+TEST(Pictures, JpegInMemoryAtTheWidthItWillHaveLabLatticeUnpackBitsHalveShrinkAndSwap) {
     const Bytes jpg = Jpeg(Baseline, 250, 64, {250, 20, 10}, {10, 20, 240});
     int32_t w = 0, h = 0, s = 0;
     std::vector<uint8_t> buf(752 * 64); // 750 bytes a row padded to 752
@@ -264,11 +258,36 @@ TEST(Pictures, JpegInMemory) {
             break;
         }
     EXPECT_EQ(DecodeJpegMemory(big.data(), big.size(), 1, nullptr, 0, &w, &h, &s), -1);
-}
 
-// Packed results: red in the lowest byte, then green, then blue. PackBits' -128 is a no-op header, output
-// never passes the row, and true means the row came out wrong.
-TEST(Pictures, LabLatticeAndUnpackBits) {
+    // A picture to be shrunk is decoded at libjpeg's scale that halving would reach, never narrower.
+    const struct {
+        int width, limit, denominator;
+    } cases[] = {{4096, 1024, 4}, {4096, 2048, 2}, {4096, 4096, 1}, {4096, 0, 1},
+                 {1000, 1024, 1}, {4097, 1024, 2}, {4100, 1024, 8}, {100000, 10, 8},
+                 {3, 1, 1},       {4, 1, 4},       {5, -1, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(JpegDenominatorForWidth(c.width, c.limit), c.denominator) << c.width << " to " << c.limit;
+
+    const Bytes wide = Jpeg(Baseline, 256, 16, {250, 20, 10}, {10, 20, 240});
+    const std::string path = ::testing::TempDir() + "rv_scaled_" + std::to_string(::getpid());
+    WriteFile(path, wide);
+    for (auto [limit, width] : {std::pair{64, 64}, {100, 64}, {128, 128}, {0, 256}, {300, 256}}) {
+        RgbImage image{};
+        LoadImageFileAtWidth(image, path, limit);
+        ASSERT_FALSE(image.failed) << limit;
+        EXPECT_EQ(std::vector<int>({image.width, image.height, image.stride}),
+                  std::vector<int>({width, 16 * width / 256, ImageStride(width)}))
+            << limit;
+        // Blue, green, red as decoded: the left half red, the right half blue.
+        const uint8_t* last = image.pixels + size_t(image.width - 1) * 3;
+        EXPECT_NEAR(image.pixels[2], 250, 6) << limit;
+        EXPECT_NEAR(last[0], 240, 6) << limit;
+        FreeImage(image);
+    }
+    std::remove(path.c_str());
+
+    // Packed results: red in the lowest byte, then green, then blue. PackBits' -128 is a no-op header, output
+    // never passes the row, and true means the row came out wrong.
     struct Case {
         int L, a, b;
         uint32_t rgb;
@@ -284,9 +303,7 @@ TEST(Pictures, LabLatticeAndUnpackBits) {
     EXPECT_TRUE(UnpackBits(out, 5, src, 3)); // one byte short of the row
     EXPECT_FALSE(UnpackBits(out, 5, src, 5));
     EXPECT_EQ(std::vector<uint8_t>(out, out + 5), (std::vector<uint8_t>{9, 9, 9, 9, 1}));
-}
 
-TEST(Pictures, HalveShrinkSwap) {
     auto blank = [](int w, int h) {
         RgbImage img{h, w, ImageStride(w), 3, 1, 0, nullptr};
         img.pixels = static_cast<uint8_t*>(std::calloc(size_t(img.stride) * size_t(h), 1));
@@ -315,35 +332,6 @@ TEST(Pictures, HalveShrinkSwap) {
               std::vector<int>({9, 10, 11, 14, 13, 12}));
     FreeImage(odd);
     FreeImage(swapped);
-}
-
-// A picture to be shrunk is decoded at libjpeg's scale that halving would reach, never narrower.
-TEST(Pictures, JpegDecodedAtTheWidthItWillHave) {
-    const struct {
-        int width, limit, denominator;
-    } cases[] = {{4096, 1024, 4}, {4096, 2048, 2}, {4096, 4096, 1}, {4096, 0, 1},
-                 {1000, 1024, 1}, {4097, 1024, 2}, {4100, 1024, 8}, {100000, 10, 8},
-                 {3, 1, 1},       {4, 1, 4},       {5, -1, 1}};
-    for (const auto& c : cases)
-        EXPECT_EQ(JpegDenominatorForWidth(c.width, c.limit), c.denominator) << c.width << " to " << c.limit;
-
-    const Bytes jpg = Jpeg(Baseline, 256, 16, {250, 20, 10}, {10, 20, 240});
-    const std::string path = ::testing::TempDir() + "rv_scaled_" + std::to_string(::getpid());
-    WriteFile(path, jpg);
-    for (auto [limit, width] : {std::pair{64, 64}, {100, 64}, {128, 128}, {0, 256}, {300, 256}}) {
-        RgbImage image{};
-        LoadImageFileAtWidth(image, path, limit);
-        ASSERT_FALSE(image.failed) << limit;
-        EXPECT_EQ(std::vector<int>({image.width, image.height, image.stride}),
-                  std::vector<int>({width, 16 * width / 256, ImageStride(width)}))
-            << limit;
-        // Blue, green, red as decoded: the left half red, the right half blue.
-        const uint8_t* last = image.pixels + size_t(image.width - 1) * 3;
-        EXPECT_NEAR(image.pixels[2], 250, 6) << limit;
-        EXPECT_NEAR(last[0], 240, 6) << limit;
-        FreeImage(image);
-    }
-    std::remove(path.c_str());
 }
 
 TEST(Pictures, ShippedPicturesAndResources) {

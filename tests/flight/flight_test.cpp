@@ -109,7 +109,7 @@ TEST(Ground, TouchdownLimitsCollisionsAndCrashTexts) {
 // A steady 4 mph wind from the north over a helicopter at rest: the air moves past it at (0, +1.788, 0)
 // m/s, which the step shows as 4.005 mph of airspeed and as the translation term lifting the nose by
 // 0.001 x 0.2 x 1.788 rad. Worked by hand, so the wind's direction convention is checked, not only kept.
-TEST(Wind, SteadyNorthWindThroughTheStep) {
+TEST(Step, SteadyNorthWindAndTheTailTrimsLimits) {
     FreshSimulation();
     Wind.windType = WindSteady;
     RunTicks(600);
@@ -118,10 +118,8 @@ TEST(Wind, SteadyNorthWindThroughTheStep) {
     EXPECT_NEAR(airspeedMph, 4.0051f, 1e-3f);
     EXPECT_NEAR(Heli.noseAxis.z, 3.576e-4f, 2e-6f);
     EXPECT_NEAR(Heli.upAxis.y, -3.576e-4f, 2e-6f);
-}
 
-// Heading hold at gain Medium: a trim update that would reach 20 stores 15, one below -5 stores -5.
-TEST(Gyro, TailTrimStaysWithinItsLimits) {
+    // Heading hold at gain Medium: a trim update that would reach 20 stores 15, one below -5 stores -5.
     FreshSimulation();
     TailTrim = 14.0f;
     HeadingTarget = -1.5f; // e = 1.5: kd 4 x 1.5 + kp 0.4 x 1.5 = 6.6 on top of 14
@@ -132,7 +130,7 @@ TEST(Gyro, TailTrimStaysWithinItsLimits) {
     EXPECT_EQ(TailTrim, -5.0f);
 }
 
-TEST(Step, PauseCrashCountdownAndSlowMotion) {
+TEST(Step, PauseCrashCountdownSlowMotionAndUnusableValues) {
     // Paused: the camera filter and the wind run on, the helicopter and the log stand still.
     FreshSimulation();
     Heli.position = Vec3{4.0f, 8.0f, 3.0f};
@@ -173,9 +171,35 @@ TEST(Step, PauseCrashCountdownAndSlowMotion) {
     float clock = SimClock;
     StepSimulation(0.05f);
     EXPECT_NE(SimClock, clock);
+
+    // Zero, negative or non-finite mass, rotor inertia or pinion are replaced by usable values; any other
+    // non-finite setup value sends the helicopter back to its pad; non-finite sticks count as centred.
+    for (float bad : {0.0f, -1.0f, NAN, INFINITY}) {
+        for (float ModelSetup::*field :
+             {&ModelSetup::massKg, &ModelSetup::rotorInertia, &ModelSetup::pinionTeeth}) {
+            FreshSimulation();
+            Model.*field = bad;
+            Sticks = PilotSticks{0.1f, -0.1f, 0.2f, 0.9f, 0.6f}; // climbing away, turning
+            RunTicks(200);
+            EXPECT_TRUE(IsFiniteState(Heli) && NonFiniteResets == 0) << bad;
+        }
+    }
+    FreshSimulation();
+    Sticks.roll = NAN;
+    Sticks.throttle = INFINITY;
+    RunTicks(20);
+    EXPECT_TRUE(IsFiniteState(Heli) && NonFiniteResets == 0);
+    Model.liftAtFullCollective = NAN;
+    Heli.position = Vec3{0.0f, 6.0f, 3.0f};
+    Heli.rotorRpm = 2500.0f;
+    FlightState = FlightFlying;
+    RunTicks(1);
+    EXPECT_EQ(NonFiniteResets, 1u);
+    EXPECT_EQ(Heli.position.y, 6.0f);
+    EXPECT_EQ(Heli.rotorRpm, 0.0f);
 }
 
-TEST(Step, TrailLogAndRecorder) {
+TEST(Step, TrailLogRecorderAndTheCrashSound) {
     FreshSimulation();
     TrailCapacity = 60;
     RunTicks(70);
@@ -213,11 +237,9 @@ TEST(Step, TrailLogAndRecorder) {
     Recorder.recording = false;
     std::fclose(Recorder.file);
     Recorder.file = nullptr;
-}
 
-// A crash with crash sounds on draws one random value right after the step (before the wind and the
-// turbulence draw theirs) and silences the motor; the reset at the end of the countdown ends the sound.
-TEST(Step, CrashSoundDrawAndItsEnd) {
+    // A crash with crash sounds on draws one random value right after the step (before the wind and the
+    // turbulence draw theirs) and silences the motor; the reset at the end of the countdown ends the sound.
     FreshSimulation();
     CrashSoundEnabled = true;
     CrashSoundList = {"a.wav", "b.wav", "c.wav"};
@@ -245,34 +267,6 @@ TEST(Step, CrashSoundDrawAndItsEnd) {
     CrashSoundEnabled = false;
     CrashSoundList.clear();
     PlayPendingCrashSound(); // no player installed: only forgets the picked sound
-}
-
-// Zero, negative or non-finite mass, rotor inertia or pinion are replaced by usable values; any other
-// non-finite setup value sends the helicopter back to its pad; non-finite sticks count as centred.
-TEST(Step, UnusableValuesNeverPoisonTheState) {
-    for (float bad : {0.0f, -1.0f, NAN, INFINITY}) {
-        for (float ModelSetup::*field :
-             {&ModelSetup::massKg, &ModelSetup::rotorInertia, &ModelSetup::pinionTeeth}) {
-            FreshSimulation();
-            Model.*field = bad;
-            Sticks = PilotSticks{0.1f, -0.1f, 0.2f, 0.9f, 0.6f}; // climbing away, turning
-            RunTicks(200);
-            EXPECT_TRUE(IsFiniteState(Heli) && NonFiniteResets == 0) << bad;
-        }
-    }
-    FreshSimulation();
-    Sticks.roll = NAN;
-    Sticks.throttle = INFINITY;
-    RunTicks(20);
-    EXPECT_TRUE(IsFiniteState(Heli) && NonFiniteResets == 0);
-    Model.liftAtFullCollective = NAN;
-    Heli.position = Vec3{0.0f, 6.0f, 3.0f};
-    Heli.rotorRpm = 2500.0f;
-    FlightState = FlightFlying;
-    RunTicks(1);
-    EXPECT_EQ(NonFiniteResets, 1u);
-    EXPECT_EQ(Heli.position.y, 6.0f);
-    EXPECT_EQ(Heli.rotorRpm, 0.0f);
 }
 
 TEST(VecMath, RotationBetweenAndHeadings) {

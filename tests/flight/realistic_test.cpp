@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <random>
 #include <sstream>
 
 #include "flight/heli_step.h"
 #include "flight/realistic_model.h"
+#include "tests/assets/file_bytes.h"
 
 namespace {
 constexpr double PiD = 3.14159265358979323846;
@@ -19,39 +19,32 @@ constexpr double Omega = 282.74334;        // 2700 rpm
 constexpr double Weight = 7.65;            // N
 constexpr double HoverInduced = 2.8083057; // sqrt(T / (2 rho A))
 
-RotorBlade NotesBlade() {
-    RotorBlade b;
-    b.radius = Radius;
-    b.area = Area;
-    b.solidity = 0.0573854; // 2 x 0.032 / (pi R)
-    b.liftSlope = 5.5;
-    b.rootRatio = 0.0;
-    b.cd0 = 0.012;
-    b.d2 = 0.0;
-    b.maxCtOverSigma = 0.16;
-    b.inducedPowerFactor = 1.15;
-    return b;
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+// Solidity 2 x 0.032 / (pi R); no root cut-out, no drag rise; stall at C_T / sigma 0.16; kappa 1.15.
+const RotorBlade NotesBlade{Radius, Area, 0.0573854, 5.5, 0.0, 0.012, 0.0, 0.16, 1.15};
 
 RealisticParams Sport() {
     RealisticParams p{};
     std::string error;
-    std::string path = std::string(RV_SOURCE_DIR) + "/helicopters/450 Sport.toml";
+    const std::string path = RV_SOURCE_DIR "/helicopters/450 Sport.toml";
     EXPECT_TRUE(ParseRealisticParams(ReadText(path), path, p, error)) << error;
     return p;
 }
+
+// The shipped "450 Sport", stepped at the model's own rate unless told otherwise.
+class RealisticModel : public ::testing::Test {
+  protected:
+    RealisticEvents Step(RealisticState& s, const RealisticSticks& k = {}, const RealisticEnvironment& e = {},
+                         double seconds = RealisticStepSeconds) {
+        return StepRealistic(s, p, d, k, e, seconds);
+    }
+    const RealisticParams p = Sport();
+    const RealisticDerived d = DeriveRealistic(p);
+};
 } // namespace
 
 // Momentum theory's closed forms: hover v_h, climb -V/2 + sqrt(V^2/4 + v_h^2), windmill brake
 // -V/2 - sqrt(V^2/4 - v_h^2), edgewise v^2 = (-V^2 + sqrt(V^4 + 4 v_h^4)) / 2.
-TEST(RealisticRotor, InducedVelocityOnTheMomentumBranches) {
+TEST(RealisticRotor, MomentumBranchesVortexRingBridgeHoverThrustTorqueAndGroundEffect) {
     const double vh2 = HoverInduced * HoverInduced;
     struct Case {
         double climb, inPlane, expected, tolerance;
@@ -71,11 +64,9 @@ TEST(RealisticRotor, InducedVelocityOnTheMomentumBranches) {
                     c.tolerance);
     }
     EXPECT_EQ(MomentumInducedVelocity(0.0, Area, -3.0, 2.0, 1.0), 0.0);
-}
 
-// Through the vortex ring state (descent between 0 and 2 v_h) the induced velocity has no momentum
-// solution; the bridge must stay finite, continuous, single-valued and above the hover value there.
-TEST(RealisticRotor, VortexRingBridgeIsContinuous) {
+    // Through the vortex ring state (descent between 0 and 2 v_h) the induced velocity has no momentum
+    // solution; the bridge must stay finite, continuous, single-valued and above the hover value there.
     double last = MomentumInducedVelocity(Weight, Area, -4.0 * HoverInduced, 0.0, 0.5);
     double peak = 0.0;
     for (int i = 1; i <= 500; ++i) {
@@ -98,13 +89,11 @@ TEST(RealisticRotor, VortexRingBridgeIsContinuous) {
     }
     EXPECT_GT(peak, 1.3 * HoverInduced);
     EXPECT_LT(peak, 2.0 * HoverInduced);
-}
 
-// Hover collective of untwisted blades with uniform inflow, theta0 = 6 C_T / (sigma a) + 1.5 sqrt(C_T / 2)
-// (C_T = 0.0015656, 4.11 degrees): blade element and momentum solved together give the weight back with
-// the hover induced velocity; the power is kappa T v_h + rho A sigma Cd0 / 8 (Omega R)^3 = 66.9 W.
-TEST(RealisticRotor, HoverThrustTorqueAndInducedVelocity) {
-    RotorBlade b = NotesBlade();
+    // Hover collective of untwisted blades with uniform inflow, theta0 = 6 C_T / (sigma a) + 1.5 sqrt(C_T /
+    // 2) (C_T = 0.0015656, 4.11 degrees): blade element and momentum solved together give the weight back
+    // with the hover induced velocity; the power is kappa T v_h + rho A sigma Cd0 / 8 (Omega R)^3 = 66.9 W.
+    const RotorBlade& b = NotesBlade;
     double ct = Weight / (AirDensity * Area * std::pow(Omega * Radius, 2));
     double theta = 6.0 * ct / (b.solidity * b.liftSlope) + 1.5 * std::sqrt(ct / 2.0);
     EXPECT_NEAR(theta * 180.0 / PiD, 4.11, 0.01);
@@ -128,26 +117,25 @@ TEST(RealisticRotor, HoverThrustTorqueAndInducedVelocity) {
     // Stalled: never more than the stall blade loading.
     RotorResult stalled = SolveRotor(b, RotorFlow{Omega, 0.6, 0.0, 20.0, 0.0}, 1.0, 50);
     EXPECT_NEAR(stalled.thrust, 0.16 * b.solidity * AirDensity * Area * std::pow(Omega * Radius, 2), 1e-6);
-}
 
-// Cheeseman and Bennett: (R / 4z)^2, z held at R / 2 or more, faded by (V / v_h)^2.
-TEST(RealisticRotor, GroundEffectShare) {
+    // Ground effect after Cheeseman and Bennett: (R / 4z)^2, z held at R / 2 or more, faded by (V / v_h)^2.
     EXPECT_NEAR(GroundEffectShare(Radius, Radius, 0.0, HoverInduced), 0.0625, 1e-12);
     EXPECT_NEAR(GroundEffectShare(Radius, 0.01, 0.0, HoverInduced), 0.25, 1e-12);
     EXPECT_NEAR(GroundEffectShare(Radius, 3.0, 0.0, HoverInduced), std::pow(Radius / 12.0, 2), 1e-12);
     EXPECT_NEAR(GroundEffectShare(Radius, Radius, HoverInduced, HoverInduced), 0.03125, 1e-12);
     // In the rotor: less induced flow near the ground, so more thrust at the same pitch.
-    RotorBlade b = NotesBlade();
     RotorResult far = SolveRotor(b, RotorFlow{Omega, 0.07, 0.0, 0.0, 0.0}, 1.0, 50);
     RotorResult near = SolveRotor(b, RotorFlow{Omega, 0.07, 0.0, 0.0, 0.0625}, 1.0, 50);
     EXPECT_GT(near.thrust, far.thrust * 1.03);
 }
 
 // Motor Kv 3500 (Kt 0.0027284 N m/A), 0.04 ohm, 1.5 A no-load, 150/13 gearing, pack 12.6 V and 0.05 ohm,
-// rotor at 2700 rpm: back EMF 8.9011 V; at duty 0.8 the current (0.8 x 12.6 - 8.9011) / (0.04 + 0.64 x
-// 0.05) = 16.374 A, torque at the rotor 0.46824 N m, battery 13.099 A at 11.945 V.
-TEST(RealisticMotor, OperatingPointAndSag) {
-    MotorSetup m{60.0 / (2.0 * PiD * 3500.0), 0.04, 1.5, 150.0 / 13.0, 0.05};
+// rotor at 2700 rpm: back EMF 8.9011 V; at duty 0.8 the current (0.8 x 12.6 - 8.9011) / (0.04 + 0.64 x 0.05)
+// = 16.374 A, torque at the rotor 0.46824 N m, battery 13.099 A at 11.945 V. The one-way bearing: a motor
+// slower than the rotor (low duty, throttle hold) gives no torque and no braking; the rotor runs down on its
+// load alone, is driven up by the air in autorotation, and never turns backwards.
+TEST(RealisticMotor, OperatingPointSagAndFreewheel) {
+    const MotorSetup m{60.0 / (2.0 * PiD * 3500.0), 0.04, 1.5, 150.0 / 13.0, 0.05};
     MotorPoint p = MotorAt(m, 0.8, Omega, 12.6);
     EXPECT_TRUE(p.engaged);
     EXPECT_NEAR(p.motorCurrent, 16.374, 0.001);
@@ -161,13 +149,6 @@ TEST(RealisticMotor, OperatingPointAndSag) {
     // Asking more than full duty gives: false, duty held at 1.
     EXPECT_FALSE(MotorForTorque(m, 5.0, Omega, 12.6, duty, back));
     EXPECT_EQ(duty, 1.0);
-}
-
-// The one-way bearing: a motor slower than the rotor (low duty, throttle hold) gives no torque and no
-// braking; the rotor runs down on its load alone, is driven up by the air in autorotation, and never
-// turns backwards.
-TEST(RealisticMotor, Freewheel) {
-    MotorSetup m{60.0 / (2.0 * PiD * 3500.0), 0.04, 1.5, 150.0 / 13.0, 0.05};
     MotorPoint hold = MotorAt(m, 0.0, Omega, 12.6);
     EXPECT_EQ(hold.torqueAtRotor, 0.0);
     EXPECT_EQ(hold.batteryCurrent, 0.0);
@@ -183,9 +164,6 @@ TEST(RealisticMotor, Freewheel) {
 // The reader names the file, the line and the key of the first fault and keeps the old values.
 TEST(RealisticParamsFile, RefusesBadFilesAndReadsGoodOnes) {
     RealisticParams sport = Sport();
-    EXPECT_DOUBLE_EQ(sport.headspeedRpm, 2700.0);
-    EXPECT_DOUBLE_EQ(sport.collectiveRangeDeg, 11.0);
-    EXPECT_DOUBLE_EQ(sport.maxRollRateDps, 360.0);
     std::string good = FormatRealisticParams(sport, "test");
     RealisticParams back{};
     std::string error;
@@ -223,25 +201,15 @@ TEST(RealisticParamsFile, RefusesBadFilesAndReadsGoodOnes) {
         EXPECT_EQ(kept.massKg, sport.massKg);
     }
     for (const char* name : {"450 3D", "450 Trainer"}) {
-        std::string path = std::string(RV_SOURCE_DIR) + "/helicopters/" + name + ".toml";
+        const std::string path = RV_SOURCE_DIR "/helicopters/" + std::string(name) + ".toml";
         RealisticParams p{};
         EXPECT_TRUE(ParseRealisticParams(ReadText(path), path, p, error)) << error;
     }
 }
 
-// Flap time constant 16 / (gamma Omega) with the Lock number rho a c R^4 / I_b = 5.71: 0.0099 s.
-TEST(RealisticModel, DerivedFigures) {
-    RealisticDerived d = DeriveRealistic(Sport());
-    EXPECT_NEAR(d.flapTimeConstant, 16.0 / (5.7105 * Omega), 2e-5);
-    EXPECT_NEAR(d.gearRatio, 11.538, 0.001);
-    EXPECT_NEAR(d.main.solidity, 0.0573854, 1e-6);
-    EXPECT_NEAR(d.openVoltageFull, 12.6, 1e-12);
-}
-
-// Touchdowns are judged with the classic limits (3 m/s down, 4 m/s across, 15 degrees, upright).
-TEST(RealisticModel, TouchdownLimits) {
-    RealisticParams p = Sport();
-    RealisticDerived d = DeriveRealistic(p);
+// Touchdowns are judged with the classic limits (3 m/s down, 4 m/s across, 15 degrees, upright); a landed
+// helicopter's skids stop its slide within a second, a crashed one is due for its reset three seconds on.
+TEST_F(RealisticModel, TouchdownLimits) {
     struct Case {
         Vec3d velocity;
         double rollDeg;
@@ -253,48 +221,37 @@ TEST(RealisticModel, TouchdownLimits) {
     for (const Case& c : cases) {
         RealisticState s = RestingRealistic(p, d, Vec3d{5.0, 8.0, 0.0});
         s.flightState = FlightFlying;
-        double half = 0.5 * c.rollDeg * PiD / 180.0;
-        s.q[0] = std::cos(half);
-        s.q[2] = std::sin(half);
+        s.q[0] = std::cos(0.5 * c.rollDeg * PiD / 180.0);
+        s.q[2] = std::sin(0.5 * c.rollDeg * PiD / 180.0);
         s.position.z = 0.3; // about 0.2 m of fall onto the skids or the rotor head
         s.velocity = c.velocity;
         RealisticEvents ev;
         for (int i = 0; i < 2000 && !ev.crashed && !ev.landed; ++i)
-            ev = StepRealistic(s, p, d, RealisticSticks{}, RealisticEnvironment{}, RealisticStepSeconds);
+            ev = Step(s);
         EXPECT_EQ(ev.crashed, c.crash) << c.velocity.z << " " << c.rollDeg;
         EXPECT_EQ(ev.landed, !c.crash);
         EXPECT_EQ(s.flightState, c.crash ? FlightCrashed : FlightResting);
-        // Landed: the skids' friction stops the slide within a second.
         for (int i = 0; i < 1000 && !c.crash; ++i)
-            StepRealistic(s, p, d, RealisticSticks{}, RealisticEnvironment{}, RealisticStepSeconds);
-        if (!c.crash) {
-            EXPECT_LT(std::hypot(s.velocity.x, s.velocity.y), 0.05);
-        }
+            Step(s);
+        EXPECT_TRUE(c.crash || std::hypot(s.velocity.x, s.velocity.y) < 0.05) << c.velocity.x;
     }
-    // Crashed: three seconds later the reset is due.
     RealisticState s = RestingRealistic(p, d, Vec3d{});
     s.flightState = FlightCrashed;
-    RealisticEvents ev;
-    int steps = 0;
-    while (!ev.resetDue && steps < 10000) {
-        ev = StepRealistic(s, p, d, RealisticSticks{}, RealisticEnvironment{}, RealisticStepSeconds);
+    int steps = 1;
+    while (!Step(s).resetDue && steps < 10000)
         ++steps;
-    }
     EXPECT_NEAR(steps, 3000, 1);
 }
 
 // Spool-up on the pad: the soft start takes the rotor to head speed in about the soft-start time, and
 // throttle hold lets it run down on the freewheel.
-TEST(RealisticModel, SoftStartAndHold) {
-    RealisticParams p = Sport();
-    RealisticDerived d = DeriveRealistic(p);
+TEST_F(RealisticModel, DerivedFiguresSoftStartAndHold) {
     RealisticState s = RestingRealistic(p, d, Vec3d{0.0, 6.0, 0.0});
     RealisticSticks k;
     k.throttle = 1.0;
-    k.collective = 0.0;
     double at90 = -1.0;
     for (int i = 0; i < 10000; ++i) {
-        StepRealistic(s, p, d, k, RealisticEnvironment{}, RealisticStepSeconds);
+        Step(s, k);
         if (at90 < 0.0 && s.rotorOmega > 0.9 * d.headspeed) at90 = i * RealisticStepSeconds;
     }
     EXPECT_GT(at90, 0.8 * p.softStartS);
@@ -302,19 +259,23 @@ TEST(RealisticModel, SoftStartAndHold) {
     EXPECT_NEAR(s.rotorOmega, d.headspeed, 0.01 * d.headspeed);
     EXPECT_EQ(s.flightState, FlightResting);
     k.hold = true;
-    double before = s.rotorOmega;
-    StepRealistic(s, p, d, k, RealisticEnvironment{}, RealisticStepSeconds);
+    const double before = s.rotorOmega;
+    Step(s, k);
     EXPECT_EQ(s.duty, 0.0);
     EXPECT_EQ(s.driveTorque, 0.0);
     EXPECT_LT(s.rotorOmega, before);
     EXPECT_GT(s.rotorOmega, before - 1.0);
+
+    // Flap time constant 16 / (gamma Omega) with the Lock number rho a c R^4 / I_b = 5.71: 0.0099 s.
+    EXPECT_NEAR(d.flapTimeConstant, 16.0 / (5.7105 * Omega), 2e-5);
+    EXPECT_NEAR(d.gearRatio, 11.538, 0.001);
+    EXPECT_NEAR(d.main.solidity, 0.0573854, 1e-6);
+    EXPECT_NEAR(d.openVoltageFull, 12.6, 1e-12);
 }
 
 // A trimmed hover stays put under the step; wind moves the air, not the helicopter's frame: in a steady
-// 5 m/s wind from ahead with the sticks held the helicopter drifts back.
-TEST(RealisticModel, TrimHoldsAndWindActsOnTheAir) {
-    RealisticParams p = Sport();
-    RealisticDerived d = DeriveRealistic(p);
+// 5 m/s wind from ahead with the sticks held the helicopter drifts back. The fuselage drags in the air.
+TEST_F(RealisticModel, TrimHoldsWindActsOnTheAirAndTheFuselageDrags) {
     TrimResult t = TrimRealistic(p, d, TrimRequest{});
     ASSERT_TRUE(t.converged);
     RealisticSticks k;
@@ -322,7 +283,7 @@ TEST(RealisticModel, TrimHoldsAndWindActsOnTheAir) {
     k.collective = t.collectiveDeg / p.collectiveRangeDeg;
     RealisticState s = t.state;
     for (int i = 0; i < 1000; ++i)
-        StepRealistic(s, p, d, k, RealisticEnvironment{}, RealisticStepSeconds);
+        Step(s, k);
     EXPECT_NEAR(s.position.z, t.state.position.z, 0.01);
     EXPECT_NEAR(s.position.x, 0.0, 0.01);
     EXPECT_NEAR(s.rotorOmega, d.headspeed, 0.002 * d.headspeed);
@@ -335,32 +296,29 @@ TEST(RealisticModel, TrimHoldsAndWindActsOnTheAir) {
     wind.airVelocity = Vec3d{0.0, -5.0, 0.0};
     // Blow-back: the disc tilts away from the wind at once, so the nose starts up before the controller
     // catches it.
-    for (int i = 0; i < 30; ++i) StepRealistic(w, p, d, k, wind, RealisticStepSeconds);
-    EXPECT_GT(w.rates.x, 0.05);
-    for (int i = 30; i < 1000; ++i) StepRealistic(w, p, d, k, wind, RealisticStepSeconds);
+    for (int i = 0; i < 1000; ++i) {
+        Step(w, k, wind);
+        EXPECT_TRUE(i != 29 || w.rates.x > 0.05) << w.rates.x;
+    }
     EXPECT_LT(w.velocity.y, -0.5);
+
+    // The fuselage's flat-plate drag with the rotor stopped (no thrust): a fall ends at
+    // sqrt(2 m g / (rho f_top)) = 20.4 m/s; at 10 m/s nose-on the drag is rho / 2 x 0.006 x 100 = 0.3675 N,
+    // 0.471 m/s^2 on 0.78 kg.
+    RealisticState fall = RestingRealistic(p, d, Vec3d{0.0, 6.0, 2000.0});
+    fall.flightState = FlightFlying;
+    RealisticState noseOn = fall;
+    for (int i = 0; i < 15000; ++i)
+        Step(fall, {}, {}, 0.001);
+    EXPECT_NEAR(fall.velocity.z, -std::sqrt(2.0 * 0.78 * 9.81 / (1.225 * 0.03)), 0.2);
+    noseOn.velocity = Vec3d{0.0, 10.0, 0.0};
+    Step(noseOn, {}, {}, 0.001);
+    EXPECT_NEAR((10.0 - noseOn.velocity.y) / 0.001, 0.471, 0.002);
 }
 
-// Flat-plate drag with the rotor stopped (no thrust): a fall ends at sqrt(2 m g / (rho f_top)) = 20.4 m/s;
-// at 10 m/s nose-on the drag is rho / 2 x 0.006 x 100 = 0.3675 N, 0.471 m/s^2 on 0.78 kg.
-TEST(RealisticModel, FuselageDrag) {
-    RealisticParams p = Sport();
-    RealisticDerived d = DeriveRealistic(p);
-    RealisticState s = RestingRealistic(p, d, Vec3d{0.0, 6.0, 2000.0});
-    s.flightState = FlightFlying;
-    for (int i = 0; i < 15000; ++i) StepRealistic(s, p, d, RealisticSticks{}, RealisticEnvironment{}, 0.001);
-    EXPECT_NEAR(s.velocity.z, -std::sqrt(2.0 * 0.78 * 9.81 / (1.225 * 0.03)), 0.2);
-    RealisticState f = RestingRealistic(p, d, Vec3d{0.0, 6.0, 2000.0});
-    f.flightState = FlightFlying;
-    f.velocity = Vec3d{0.0, 10.0, 0.0};
-    StepRealistic(f, p, d, RealisticSticks{}, RealisticEnvironment{}, 0.001);
-    EXPECT_NEAR((10.0 - f.velocity.y) / 0.001, 0.471, 0.002);
-}
-
-// An hour of random sticks at 1000 Hz: every state finite, no point deeper than 1 cm in the ground.
-TEST(RealisticModel, AnHourOfRandomSticks) {
-    RealisticParams p = Sport();
-    RealisticDerived d = DeriveRealistic(p);
+// An hour of random sticks at 1000 Hz: every state finite, no point deeper than 1 cm in the ground. A
+// helicopter flown far away is brought back, a flat battery renewed.
+TEST_F(RealisticModel, AnHourOfRandomSticks) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> stick(-1.0, 1.0);
     RealisticState s = TrimRealistic(p, d, TrimRequest{}).state;
@@ -372,31 +330,24 @@ TEST(RealisticModel, AnHourOfRandomSticks) {
                                  {-0.07, -0.1, -0.11}, {0.0, 0.0, 0.19},    {0.0, -0.495, 0.03}};
     for (long i = 0; i < 3600L * 1000L; ++i) {
         if (i % 200 == 0) {
-            k.roll = stick(rng);
-            k.pitch = stick(rng);
-            k.yaw = stick(rng);
-            k.collective = stick(rng);
+            for (double* axis : {&k.roll, &k.pitch, &k.yaw, &k.collective})
+                *axis = stick(rng);
             k.hold = stick(rng) > 0.9;
             k.idleUp = stick(rng) > 0.0;
             k.rescue = stick(rng) > 0.95;
         }
-        RealisticEvents ev = StepRealistic(s, p, d, k, RealisticEnvironment{}, RealisticStepSeconds);
+        RealisticEvents ev = Step(s, k);
         ASSERT_FALSE(ev.nonFinite) << i;
         ASSERT_TRUE(std::isfinite(s.position.z) && std::isfinite(s.rotorOmega) && std::isfinite(s.rates.x));
         HeliState h = RealisticHeliState(s, d, Vec3{0.0f, 0.0f, 1.8f});
         ASSERT_TRUE(IsFiniteState(h));
         Vec3 right = cross(h.noseAxis, h.upAxis);
-        for (const auto& pt : points) {
-            double z = s.position.z + right.z * pt[0] + h.noseAxis.z * pt[1] + h.upAxis.z * pt[2];
-            deepest = std::min(deepest, z);
-        }
-        if (ev.resetDue) {
-            ++crashes;
-            s = TrimRealistic(p, d, TrimRequest{}).state;
-        }
-        // Keep the flight going: a helicopter flown far away is brought back, a flat battery renewed.
-        if (std::fabs(s.position.x) > 500.0 || std::fabs(s.position.y) > 500.0 || s.position.z > 300.0 ||
-            s.charge < 0.2)
+        for (const auto& pt : points)
+            deepest =
+                std::min(deepest, s.position.z + right.z * pt[0] + h.noseAxis.z * pt[1] + h.upAxis.z * pt[2]);
+        crashes += ev.resetDue;
+        if (ev.resetDue || std::fabs(s.position.x) > 500.0 || std::fabs(s.position.y) > 500.0 ||
+            s.position.z > 300.0 || s.charge < 0.2)
             s = TrimRealistic(p, d, TrimRequest{}).state;
     }
     EXPECT_GE(deepest, -0.01);

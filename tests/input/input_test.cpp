@@ -9,60 +9,43 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/model_setup.h"
 #include "app/shared_flags.h"
-#include "app/transmitter.h"
 #include "flight/heli_state.h"
 #include "input/channel_mapping.h"
 #include "input/control_input.h"
-#include "input/throttle_interlock.h"
-#include "input/transmitter_check.h"
 #include "input/controller_switches.h"
 #include "input/controller_switches_internal.h"
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
 #include "input/joystick_calibration_internal.h"
+#include "input/throttle_interlock.h"
 #include "input/transmitter.h"
-#include "platform/joystick_device.h"
+#include "input/transmitter_check.h"
 #include "recorder/flight_recorder_internal.h"
+#include "tests/assets/file_bytes.h"
+#include "tests/input/virtual_joystick.h"
+#include "tests/shell/headless_imgui.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-std::string TempPath(const char* name) {
-    return (std::filesystem::temp_directory_path() / (std::string("rv_input_") + name)).string();
-}
-
-void PutI32(Bytes& b, size_t offset, int32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
-}
 
 // Loads the bytes as a file over the record, then saves it again: the record must hold the bytes as laid
 // out (a short file only those it has) and the saved file must be the same bytes.
 template <class Record>
 void ExpectLayout(const Bytes& b, Record& record, bool (*load)(Record&, const std::string&),
                   bool (*save)(const Record&, const std::string&) = nullptr) {
-    const std::string path = TempPath("layout.dat");
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    const std::string path = (FreshFolder("input") / "layout.dat").string();
+    WriteFile(path, b);
     ASSERT_TRUE(load(record, path));
     EXPECT_EQ(std::memcmp(&record, b.data(), b.size()), 0);
     if (save) {
         ASSERT_TRUE(save(record, path));
-        std::ifstream in(path, std::ios::binary);
-        EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), b);
+        EXPECT_EQ(ReadFile(path), b);
     }
-    std::remove(path.c_str());
 }
 
 class Controls : public ::testing::Test {
@@ -83,7 +66,89 @@ class Controls : public ::testing::Test {
     static int32_t RawFor(float v) { return static_cast<int32_t>(std::lround(20000.0f + v * 20000.0f)); }
 };
 
-TEST_F(Controls, NormalizeAxis) {
+// Sets the six raw axes as a poll of the device does.
+void Poll(std::initializer_list<int32_t> raw) {
+    StoreJoystickPoll(Calibration, true, std::vector<int32_t>(raw).data(), 0);
+}
+
+TEST_F(Controls, CalibrationAndMappingFileLayoutsCalibrationPhasesAndNormalizeAxis) {
+    // Calibration: max[6] at 0, centre[6] at 24, buttons at 48, min[6] at 52, raw[6] at 76, device id at 100.
+    Bytes b;
+    for (int i = 0; i < 26; ++i)
+        b.le32(1000 * i + 7);
+    ExpectLayout(b, Calibration, LoadJoystickCalibration, SaveJoystickCalibration);
+    b.resize(100); // exactly 100 bytes: device 0 is selected
+    ExpectLayout(b, Calibration, LoadJoystickCalibration);
+    EXPECT_EQ(Calibration.joystickId, 0);
+    SetJoystickCalibrationDefaults(Calibration);
+    ExpectLayout(Bytes{0x10, 0x27, 0, 0, 0x20}, Calibration, LoadJoystickCalibration);
+    EXPECT_EQ(Calibration.maxRaw[2], 40000);
+    Calibration.joystickId = 5;
+    EXPECT_FALSE(LoadJoystickCalibration(Calibration, "/nonexistent/JoystickCalibration.dat"));
+    EXPECT_EQ(Calibration.joystickId, 5);
+
+    // Mapping defaults: axes 1, 0, 3, 2, 4 at 0; simulator curves and both keyboard switches on (48..50).
+    Bytes m;
+    for (int32_t axis : {1, 0, 3, 2, 4})
+        m.le32(axis);
+    m.resize(56);
+    m[48] = m[49] = m[50] = 1;
+    EXPECT_EQ(std::memcmp(&Mapping, m.data(), 56), 0);
+    // Reverse flags at 20..24, padding kept as it stands, the four switches at 28..40, flags 44..54.
+    for (int i = 0; i < 56; ++i)
+        m[i] = static_cast<uint8_t>(i % 3 == 0);
+    m[26] = 0xAA;
+    ExpectLayout(m, Mapping, LoadChannelMapping, SaveChannelMapping);
+    SetChannelMappingDefaults(Mapping);
+    ExpectLayout(Bytes{4, 0, 0, 0, 2}, Mapping, LoadChannelMapping);
+    EXPECT_EQ(Mapping.axis[Yaw], 3);
+
+    // Without a file: the whole SDL travel, so a centred stick reads 0 and the ends +-1.
+    SetFullTravelCalibration(Calibration);
+    Poll({32768, 0, 65535, 0, 0, 0});
+    EXPECT_FLOAT_EQ(NormalizeAxis(0), 0.0f);
+    EXPECT_FLOAT_EQ(NormalizeAxis(1), -1.0f);
+    EXPECT_FLOAT_EQ(NormalizeAxis(2), 1.0f);
+
+    CalibrationSession s;
+    BeginCalibration(Calibration, s);
+    EXPECT_STREQ(CalibrationPrompt(s), "Center Sticks");
+    // Centre phase: the bars span the whole travel (cut toward zero); extents are not tracked.
+    Poll({32768 - 39, 65535, 0, 32768 + 16384, 32768, 32768});
+    CalibrationTick(Calibration, s);
+    EXPECT_EQ(std::vector<int>(s.bars, s.bars + 4), (std::vector<int>{-1, 999, -1000, 500}));
+    EXPECT_EQ(Calibration.maxRaw[1], 0); // cleared when the dialog opened
+    // The first OK takes the centres.
+    Poll({30000, 31000, 30000, 30000, 30000, 30000});
+    EXPECT_FALSE(CalibrationOk(Calibration, s));
+    EXPECT_EQ(Calibration.centreRaw[1], 31000);
+    EXPECT_STREQ(CalibrationPrompt(s), "Move Sticks in circles");
+    // Extent phase: X, Y, Z and R move; U moves 16383 (less than a quarter), V not at all.
+    for (int32_t raw : {60000, 60500, 2000, 30000}) {
+        Poll({raw, raw, raw, raw, raw == 60000 ? 30000 + 16383 : 30000, 30000});
+        CalibrationTick(Calibration, s);
+    }
+    EXPECT_EQ(Calibration.maxRaw[0], 60500);
+    EXPECT_EQ(Calibration.minRaw[0], 2000);
+    EXPECT_FALSE(CalibrationOk(Calibration, s));
+    EXPECT_EQ(s.phase, CalibrationWarningPhase);
+    EXPECT_EQ(CalibrationWarning(s),
+              "Axis U and Axis V were moved less than a quarter of the travel. Go on keeps "
+              "the old calibration of those axes; Redo lets you move the sticks again.");
+    // Redo clears U and V only; U then moves exactly a quarter and passes, V is ignored on a device with
+    // five axes.
+    CalibrationRedo(Calibration, s);
+    EXPECT_EQ(s.phase, CalibrationExtentPhase);
+    EXPECT_EQ(Calibration.maxRaw[4], 0);
+    EXPECT_EQ(Calibration.minRaw[4], 65535);
+    EXPECT_EQ(Calibration.maxRaw[0], 60500);
+    s.axisCount = 5;
+    for (int32_t raw : {30000 + 16384, 30000}) {
+        Calibration.raw[4] = raw;
+        CalibrationTick(Calibration, s);
+    }
+    EXPECT_TRUE(CalibrationOk(Calibration, s));
+
     const struct {
         int axis, slot;
         int32_t raw, centre, min, max;
@@ -104,40 +169,7 @@ TEST_F(Controls, NormalizeAxis) {
     }
 }
 
-TEST_F(Controls, CalibrationAndMappingFileLayouts) {
-    // Calibration: max[6] at 0, centre[6] at 24, buttons at 48, min[6] at 52, raw[6] at 76, device id at 100.
-    Bytes b(104, 0);
-    for (int i = 0; i < 26; ++i)
-        PutI32(b, 4 * i, 1000 * i + 7);
-    ExpectLayout(b, Calibration, LoadJoystickCalibration, SaveJoystickCalibration);
-    b.resize(100); // exactly 100 bytes: device 0 is selected
-    ExpectLayout(b, Calibration, LoadJoystickCalibration);
-    EXPECT_EQ(Calibration.joystickId, 0);
-    SetJoystickCalibrationDefaults(Calibration);
-    ExpectLayout({0x10, 0x27, 0, 0, 0x20}, Calibration, LoadJoystickCalibration);
-    EXPECT_EQ(Calibration.maxRaw[2], 40000);
-    Calibration.joystickId = 5;
-    EXPECT_FALSE(LoadJoystickCalibration(Calibration, TempPath("no_such_file.dat")));
-    EXPECT_EQ(Calibration.joystickId, 5);
-
-    // Mapping defaults: axes 1, 0, 3, 2, 4 at 0; simulator curves and both keyboard switches on (48..50).
-    Bytes m(56, 0);
-    const int32_t axes[5] = {1, 0, 3, 2, 4};
-    for (int f = 0; f < 5; ++f)
-        PutI32(m, 4 * f, axes[f]);
-    m[48] = m[49] = m[50] = 1;
-    EXPECT_EQ(std::memcmp(&Mapping, m.data(), 56), 0);
-    // Reverse flags at 20..24, padding kept as it stands, the four switches at 28..40, flags 44..54.
-    for (int i = 0; i < 56; ++i)
-        m[i] = static_cast<uint8_t>(i % 3 == 0);
-    m[26] = 0xAA;
-    ExpectLayout(m, Mapping, LoadChannelMapping, SaveChannelMapping);
-    SetChannelMappingDefaults(Mapping);
-    ExpectLayout({4, 0, 0, 0, 2}, Mapping, LoadChannelMapping);
-    EXPECT_EQ(Mapping.axis[Yaw], 3);
-}
-
-TEST_F(Controls, SwitchSources) {
+TEST_F(Controls, SwitchSourcesIdleUpHoldResetAndPauseSwitchesThenPlayback) {
     Calibration.raw[1] = 30000;
     Calibration.raw[2] = 30001;
     Calibration.raw[5] = 65535;
@@ -157,75 +189,9 @@ TEST_F(Controls, SwitchSources) {
         EXPECT_EQ(IsSwitchOn(c.source), c.on) << std::hex << c.source;
         EXPECT_EQ(SwitchSourceText(c.source), c.text) << std::hex << c.source;
     }
-    // The chooser offers the axes, buttons 0..8, then hat 0's four directions.
-    EXPECT_EQ(SwitchChooserSources[14], 0x10008);
-    EXPECT_EQ(SwitchChooserSources[15], 0x20000);
-    EXPECT_STREQ(SwitchChooserLabel(6), "Button 0");
-}
 
-// Curve: points 0, 70, 80, 90, 100 joined by straight lines 0.5 of stick apart; result 2 v / 100 - 1.
-// Expo: y = (e^(k|x|) - 1) / (e^k - 1) with the sign of x, k by percent / 5: 0, 0.2, 0.4, 0.6, 0.8, 1.0,
-// 1.21, 1.5, 1.7 (40 % and more); values for x = 0.5 worked out by hand from that formula.
-TEST(Mixing, CurveAndExpo) {
-    const int32_t points[5] = {0, 70, 80, 90, 100};
-    const float curve[][2] = {{-1.0f, -1.0f}, {-0.75f, -0.3f}, {-0.25f, 0.5f}, {0.0f, 0.6f}, {0.75f, 0.9f}};
-    for (const auto& c : curve)
-        EXPECT_NEAR(ApplyCurve(c[0], points), c[1], 1e-6f) << c[0];
-    const struct {
-        int32_t percent;
-        float expected;
-    } expo[] = {{-40, 0.5f},       {4, 0.5f},         {5, 0.47502081f},    {30, 0.35320061f},
-                {45, 0.29943286f}, {49, 0.29943286f}, {1000, 0.29943286f}, {INT_MAX, 0.29943286f}};
-    for (const auto& c : expo) {
-        EXPECT_NEAR(ApplyExpo(0.5f, c.percent), c.expected, 2e-6f) << c.percent;
-        EXPECT_NEAR(ApplyExpo(-0.5f, c.percent), -c.expected, 2e-6f) << c.percent;
-    }
-}
-
-// Throttle, collective and the instruments' collective stick with the default curves: normal throttle
-// 0, 70, 80, 90, 100 and pitch 40, 45, 50, 75, 100; idle-up throttle 100, 90, 85, 90, 100 and pitch
-// 0, 25, 50, 75, 100. The collective follows the throttle stick when the simulator curves are on.
-TEST_F(Controls, ThrottleAndCollective) {
-    const struct {
-        const char* name;
-        bool curves, idleUp, hold, reversed;
-        float throttleStick, collectiveStick;
-        float throttle, collective, stick;
-    } cases[] = {
-        {"curves", true, false, false, false, -0.75f, 0.9f, 0.35f, -0.15f, -0.75f},
-        {"cut below 0.18", true, false, false, false, -0.9f, 0.9f, 0.0f, -0.18f, -0.9f},
-        {"hold", true, false, true, false, 0.5f, 0.0f, 0.0f, 0.5f, 0.5f},
-        {"idle-up reversed", true, true, false, true, 1.0f, 0.0f, 1.0f, -1.0f, -1.0f},
-        {"beyond the extent", true, false, false, false, 2.0f, 0.0f, 1.0f, 1.0f, 2.0f},
-        {"own axes", false, true, true, false, -0.6f, 0.3f, -0.6f, 0.3f, 0.3f},
-        {"own axes reversed", false, true, true, true, -0.6f, 0.3f, 0.6f, -0.3f, 0.3f},
-    };
-    for (const auto& c : cases) {
-        Mapping.useSimCurves = c.curves;
-        Mapping.keyIdleUpOn = c.idleUp;
-        Mapping.keyThrottleHoldOn = c.hold;
-        Mapping.reverse[Throttle] = Mapping.reverse[Collective] = c.reversed;
-        Calibration.raw[2] = RawFor(c.throttleStick);
-        Calibration.raw[4] = RawFor(c.collectiveStick);
-        EXPECT_NEAR(GetControlInput(Throttle), c.throttle, 1e-6f) << c.name;
-        EXPECT_NEAR(GetControlInput(Collective), c.collective, 1e-6f) << c.name;
-        EXPECT_NEAR(LastControlInputs[Throttle], c.throttle, 1e-6f) << c.name;
-        EXPECT_NEAR(GetCollectiveStick(), c.stick, 1e-6f) << c.name;
-        EXPECT_EQ(IsIdleUpOn(), c.curves && c.idleUp) << c.name;
-        EXPECT_EQ(IsThrottleHoldOn(), c.curves && c.hold) << c.name;
-    }
-    // The cyclic and the tail: each on its own axis, reversed on its own, clamped to +-1.
-    Calibration.raw[1] = RawFor(0.5f);
-    Calibration.raw[3] = 60000;
-    Mapping.reverse[Roll] = 1;
-    EXPECT_FLOAT_EQ(GetControlInput(Roll), -0.5f);
-    EXPECT_FLOAT_EQ(GetControlInput(Yaw), 1.0f);
-    EXPECT_EQ(GetControlInput(static_cast<ControlFunction>(7)), 0.0f);
-}
-
-// Idle-up on button 3 and hold on axis 5 with the keyboard off: the switch, reversed when asked; the
-// keyboard states do not count. Playback then wins over all: the recorded inputs and flags are read.
-TEST_F(Controls, SwitchedIdleUpAndHoldThenPlayback) {
+    // Idle-up on button 3 and hold on axis 5 with the keyboard off: the switch, reversed when asked; the
+    // keyboard states do not count. Playback then wins over all: the recorded inputs and flags are read.
     Mapping.keyboardIdleUp = Mapping.keyboardThrottleHold = 0;
     Mapping.keyIdleUpOn = Mapping.keyThrottleHoldOn = 1;
     Mapping.idleUpSwitch = 0x10003;
@@ -252,11 +218,9 @@ TEST_F(Controls, SwitchedIdleUpAndHoldThenPlayback) {
     EXPECT_FALSE(IsIdleUpOn());
     EXPECT_TRUE(IsThrottleHoldOn());
     Recorder.playing.store(false);
-}
 
-// The 50 ms look at the reset and pause switches, one row per look: a reset on the edge into the on
-// state (ending the crash, the pause and slow motion); the pause follows the switch's moves only.
-TEST_F(Controls, ResetAndPauseSwitches) {
+    // The 50 ms look at the reset and pause switches, one row per look: a reset on the edge into the on
+    // state (ending the crash, the pause and slow motion); the pause follows the switch's moves only.
     Mapping.resetSwitch = 0x10002;
     Mapping.pauseSwitch = 1; // axis 1 as a switch
     const struct {
@@ -293,64 +257,67 @@ TEST_F(Controls, ResetAndPauseSwitches) {
     EXPECT_EQ(FlightState, FlightFlying);
 }
 
-// Sets the six raw axes of the poll.
-void Poll(std::initializer_list<int32_t> raw) {
-    StoreJoystickPoll(Calibration, true, std::vector<int32_t>(raw).data(), 0);
-}
-
-TEST_F(Controls, CalibrationPhases) {
-    // Without a file: the whole SDL travel, so a centred stick reads 0 and the ends +-1.
-    SetFullTravelCalibration(Calibration);
-    Poll({32768, 0, 65535, 0, 0, 0});
-    EXPECT_FLOAT_EQ(NormalizeAxis(0), 0.0f);
-    EXPECT_FLOAT_EQ(NormalizeAxis(1), -1.0f);
-    EXPECT_FLOAT_EQ(NormalizeAxis(2), 1.0f);
-
-    CalibrationSession s;
-    BeginCalibration(Calibration, s);
-    EXPECT_STREQ(CalibrationPrompt(s), "Center Sticks");
-    // Centre phase: the bars span the whole travel (cut toward zero); extents are not tracked.
-    Poll({32768 - 39, 65535, 0, 32768 + 16384, 32768, 32768});
-    CalibrationTick(Calibration, s);
-    const int bars[4] = {-1, 999, -1000, 500};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(s.bars[i], bars[i]) << i;
-    EXPECT_EQ(Calibration.maxRaw[1], 0); // cleared when the dialog opened
-    // The first OK takes the centres.
-    Poll({30000, 31000, 30000, 30000, 30000, 30000});
-    EXPECT_FALSE(CalibrationOk(Calibration, s));
-    EXPECT_EQ(Calibration.centreRaw[1], 31000);
-    EXPECT_STREQ(CalibrationPrompt(s), "Move Sticks in circles");
-    // Extent phase: X, Y, Z and R move; U moves 16383 (less than a quarter), V not at all.
-    for (int32_t raw : {60000, 60500, 2000, 30000}) {
-        Poll({raw, raw, raw, raw, raw == 60000 ? 30000 + 16383 : 30000, 30000});
-        CalibrationTick(Calibration, s);
+// Throttle, collective and the instruments' collective stick with the default curves: normal throttle
+// 0, 70, 80, 90, 100 and pitch 40, 45, 50, 75, 100; idle-up throttle 100, 90, 85, 90, 100 and pitch
+// 0, 25, 50, 75, 100. The collective follows the throttle stick when the simulator curves are on.
+TEST_F(Controls, CurveExpoThrottleAndCollective) {
+    const struct {
+        const char* name;
+        bool curves, idleUp, hold, reversed;
+        float throttleStick, collectiveStick;
+        float throttle, collective, stick;
+    } cases[] = {
+        {"curves", true, false, false, false, -0.75f, 0.9f, 0.35f, -0.15f, -0.75f},
+        {"cut below 0.18", true, false, false, false, -0.9f, 0.9f, 0.0f, -0.18f, -0.9f},
+        {"hold", true, false, true, false, 0.5f, 0.0f, 0.0f, 0.5f, 0.5f},
+        {"idle-up reversed", true, true, false, true, 1.0f, 0.0f, 1.0f, -1.0f, -1.0f},
+        {"beyond the extent", true, false, false, false, 2.0f, 0.0f, 1.0f, 1.0f, 2.0f},
+        {"own axes", false, true, true, false, -0.6f, 0.3f, -0.6f, 0.3f, 0.3f},
+        {"own axes reversed", false, true, true, true, -0.6f, 0.3f, 0.6f, -0.3f, 0.3f},
+    };
+    for (const auto& c : cases) {
+        Mapping.useSimCurves = c.curves;
+        Mapping.keyIdleUpOn = c.idleUp;
+        Mapping.keyThrottleHoldOn = c.hold;
+        Mapping.reverse[Throttle] = Mapping.reverse[Collective] = c.reversed;
+        Calibration.raw[2] = RawFor(c.throttleStick);
+        Calibration.raw[4] = RawFor(c.collectiveStick);
+        EXPECT_NEAR(GetControlInput(Throttle), c.throttle, 1e-6f) << c.name;
+        EXPECT_NEAR(GetControlInput(Collective), c.collective, 1e-6f) << c.name;
+        EXPECT_NEAR(LastControlInputs[Throttle], c.throttle, 1e-6f) << c.name;
+        EXPECT_NEAR(GetCollectiveStick(), c.stick, 1e-6f) << c.name;
+        EXPECT_EQ(IsIdleUpOn(), c.curves && c.idleUp) << c.name;
+        EXPECT_EQ(IsThrottleHoldOn(), c.curves && c.hold) << c.name;
     }
-    EXPECT_EQ(Calibration.maxRaw[0], 60500);
-    EXPECT_EQ(Calibration.minRaw[0], 2000);
-    EXPECT_FALSE(CalibrationOk(Calibration, s));
-    EXPECT_EQ(s.phase, CalibrationWarningPhase);
-    EXPECT_EQ(CalibrationWarning(s),
-              "Axis U and Axis V were moved less than a quarter of the travel. Go on keeps "
-              "the old calibration of those axes; Redo lets you move the sticks again.");
-    // Redo clears U and V only; U then moves exactly a quarter and passes, V is ignored on a device with
-    // five axes.
-    CalibrationRedo(Calibration, s);
-    EXPECT_EQ(s.phase, CalibrationExtentPhase);
-    EXPECT_EQ(Calibration.maxRaw[4], 0);
-    EXPECT_EQ(Calibration.minRaw[4], 65535);
-    EXPECT_EQ(Calibration.maxRaw[0], 60500);
-    s.axisCount = 5;
-    for (int32_t raw : {30000 + 16384, 30000}) {
-        Calibration.raw[4] = raw;
-        CalibrationTick(Calibration, s);
+    // The cyclic and the tail: each on its own axis, reversed on its own, clamped to +-1.
+    Calibration.raw[1] = RawFor(0.5f);
+    Calibration.raw[3] = 60000;
+    Mapping.reverse[Roll] = 1;
+    EXPECT_FLOAT_EQ(GetControlInput(Roll), -0.5f);
+    EXPECT_FLOAT_EQ(GetControlInput(Yaw), 1.0f);
+    EXPECT_EQ(GetControlInput(static_cast<ControlFunction>(7)), 0.0f);
+
+    // Curve: points 0, 70, 80, 90, 100 joined by straight lines 0.5 of stick apart; result 2 v / 100 - 1.
+    // Expo: y = (e^(k|x|) - 1) / (e^k - 1) with the sign of x, k by percent / 5: 0, 0.2, 0.4, 0.6, 0.8, 1.0,
+    // 1.21, 1.5, 1.7 (40 % and more); values for x = 0.5 worked out by hand from that formula.
+    const int32_t points[5] = {0, 70, 80, 90, 100};
+    const float curve[][2] = {{-1.0f, -1.0f}, {-0.75f, -0.3f}, {-0.25f, 0.5f}, {0.0f, 0.6f}, {0.75f, 0.9f}};
+    for (const auto& c : curve)
+        EXPECT_NEAR(ApplyCurve(c[0], points), c[1], 1e-6f) << c[0];
+    const struct {
+        int32_t percent;
+        float expected;
+    } expo[] = {{-40, 0.5f},       {4, 0.5f},         {5, 0.47502081f},    {30, 0.35320061f},
+                {45, 0.29943286f}, {49, 0.29943286f}, {1000, 0.29943286f}, {INT_MAX, 0.29943286f}};
+    for (const auto& c : expo) {
+        EXPECT_NEAR(ApplyExpo(0.5f, c.percent), c.expected, 2e-6f) << c.percent;
+        EXPECT_NEAR(ApplyExpo(-0.5f, c.percent), -c.expected, 2e-6f) << c.percent;
     }
-    EXPECT_TRUE(CalibrationOk(Calibration, s));
 }
 
 // Select Controller examines the first 16 devices and lists those with 4 axes or more; a selection
 // outside the list changes nothing.
-TEST_F(Controls, SelectController) {
+TEST_F(Controls, SelectControllerFindTheTransmitterAndPollVirtualJoysticksPluggedAndUnplugged) {
     std::vector<JoystickDeviceInfo> devices(20, {0, 6, "Transmitter", "guid"});
     for (int i = 0; i < 20; ++i)
         devices[i].id = i;
@@ -359,51 +326,123 @@ TEST_F(Controls, SelectController) {
     SelectListedController(Calibration, 1);
     SelectListedController(Calibration, 15);
     EXPECT_EQ(Calibration.joystickId, 2);
-}
 
-TEST(Transmitter, FoundByIdentity) {
-    const std::vector<JoystickDeviceInfo> devices = {{0, 4, "Game Pad", "aa"},
-                                                     {2, 6, "RC Transmitter", "bb"},
-                                                     {3, 6, "RC Transmitter", "cc"},
-                                                     {5, 6, "RC Transmitter", "bb"},
-                                                     {7, 6, "RC Transmitter", "bb"}};
+    // The transmitter chosen before is found by its name, GUID and place among identical devices.
+    const std::vector<JoystickDeviceInfo> known = {{0, 4, "Game Pad", "aa"},
+                                                   {2, 6, "RC Transmitter", "bb"},
+                                                   {3, 6, "RC Transmitter", "cc"},
+                                                   {5, 6, "RC Transmitter", "bb"},
+                                                   {7, 6, "RC Transmitter", "bb"}};
     const struct {
         TransmitterIdentity who;
         int32_t id;
     } cases[] = {
         {{"bb", "RC Transmitter", 2}, 7},
-        {{"bb", "RC Transmitter", 5}, 2}, // fewer identical devices now: the first of them
+        {{"bb", "RC Transmitter", 5}, 2}, // fewer identical known now: the first of them
         {{"aa", "Game Pad", 0}, 0},
         {{"bb", "Game Pad", 0}, -1}, // name and GUID both count
         {{"", "", 0}, -1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FindTransmitter(devices, c.who), c.id) << c.who.guid << " " << c.who.index;
-    EXPECT_EQ(IdenticalDeviceIndex(devices, 5), 1);
-    EXPECT_EQ(ControllerListTexts(devices, 5),
+        EXPECT_EQ(FindTransmitter(known, c.who), c.id) << c.who.guid << " " << c.who.index;
+    EXPECT_EQ(IdenticalDeviceIndex(known, 5), 1);
+    EXPECT_EQ(ControllerListTexts(known, 5),
               (std::vector<std::string>{"Game Pad", "RC Transmitter", "RC Transmitter",
                                         "RC Transmitter #2 (in use)", "RC Transmitter #3"}));
+
+    // Axes arrive as SDL value + 32768, buttons and hats as bits; a device with three axes is not offered
+    // and reads 0 on the axes it lacks; an id without a device, or outside 0..15, reads all 0. The chosen
+    // transmitter is found by identity, also the second of two identical ones; unplugged it reads 0 and
+    // it is picked up at its old id when it returns, without a restart.
+    ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    SetJoystickCalibrationDefaults(Calibration);
+    SDL_Joystick* pad = AttachVirtualJoystick("Pad", 3, 2);
+    SDL_Joystick* first = AttachVirtualJoystick("RC Transmitter", 6, 10);
+    SDL_Joystick* second = AttachVirtualJoystick("RC Transmitter", 6, 10);
+    ASSERT_TRUE(InitJoystickDevices());
+    EXPECT_FALSE(PumpDeviceEvents()); // the start-up events of devices already open change nothing
+    ASSERT_EQ(PresentJoystickDevices().size(), 3u);
+    std::vector<JoystickDeviceInfo> listed = ListSelectableControllers(PresentJoystickDevices());
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].id, 1);
+    char name[256];
+    EXPECT_EQ(GetJoystickOemName(2, name), 0);
+    EXPECT_STREQ(name, "RC Transmitter");
+    EXPECT_EQ(GetJoystickOemName(7, name), 166);
+
+    TransmitterIdentity who = TransmitterIdentityOf(2);
+    EXPECT_EQ(who.name, "RC Transmitter");
+    EXPECT_EQ(who.index, 1);
+    EXPECT_EQ(who.guid.size(), 32u);
+    SetRememberedTransmitter(who);
+    Calibration.joystickId = 0;
+    EXPECT_TRUE(BindTransmitter());
+    EXPECT_EQ(Calibration.joystickId, 2);
+    EXPECT_TRUE(TransmitterPresent());
+
+    const Sint16 axes[4] = {-32768, 32767, 0, -12768};
+    for (int i = 0; i < 4; ++i)
+        SDL_JoystickSetVirtualAxis(second, i, axes[i]);
+    SDL_JoystickSetVirtualAxis(pad, 2, 1000);
+    SDL_JoystickSetVirtualButton(second, 3, SDL_PRESSED);
+    SDL_JoystickSetVirtualButton(second, 8, SDL_PRESSED);
+    SDL_JoystickSetVirtualHat(second, 0, SDL_HAT_LEFT);
+    const struct {
+        int32_t id, raw0, raw2, raw3, buttons, hats;
+    } polls[] = {{2, 0, 32768, 20000, (1 << 3) | (1 << 8), 8}, // hat 0 left
+                 {0, 32768, 33768, 0, 0, 0},
+                 {9, 0, 0, 0, 0, 0},
+                 {-4, 0, 0, 0, 0, 0}};
+    for (const auto& p : polls) {
+        Calibration.joystickId = p.id;
+        PollJoystickForStep();
+        EXPECT_EQ(Calibration.raw[0], p.raw0) << p.id;
+        EXPECT_EQ(Calibration.raw[2], p.raw2) << p.id;
+        EXPECT_EQ(Calibration.raw[3], p.raw3) << p.id;
+        EXPECT_EQ(Calibration.buttons, p.buttons) << p.id;
+        EXPECT_EQ(JoystickHats, p.hats) << p.id;
+    }
+
+    Calibration.joystickId = 2;
+    DetachVirtualJoystick(first);
+    EXPECT_FALSE(PumpDeviceEvents());
+    DetachVirtualJoystick(second);
+    EXPECT_TRUE(PumpDeviceEvents());
+    EXPECT_FALSE(TransmitterPresent());
+    PollJoystickForStep();
+    EXPECT_EQ(Calibration.raw[2], 0);
+    EXPECT_EQ(Calibration.buttons, 0);
+    EXPECT_EQ(JoystickHats, 0);
+    EXPECT_EQ(PresentJoystickDevices().size(), 1u);
+
+    SDL_Joystick* again = AttachVirtualJoystick("RC Transmitter", 6, 10);
+    PumpDeviceEvents();
+    ASSERT_EQ(PresentJoystickDevices().size(), 2u);
+    EXPECT_EQ(PresentJoystickDevices()[1].id, 1);
+    EXPECT_EQ(Calibration.joystickId, 1);
+    SDL_JoystickSetVirtualAxis(again, 0, -2768);
+    PollJoystickForStep();
+    EXPECT_EQ(Calibration.raw[0], 30000);
+
+    SetRememberedTransmitter({});
+    ShutdownJoystickDevices();
+    DetachVirtualJoystick(again);
+    DetachVirtualJoystick(pad);
+    SDL_Quit();
 }
 
 class Dialogs : public Controls {
   protected:
     void SetUp() override {
         Controls::SetUp();
-        ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.DisplaySize = ImVec2(1024.0f, 768.0f);
-        io.IniFilename = nullptr;
-        io.KeyMap[ImGuiKey_Escape] = 1;
-        unsigned char* pixels;
-        int w, h;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &w, &h);
+        CreateHeadlessImGui(1024.0f, 768.0f);
     }
     void TearDown() override { ImGui::DestroyContext(); }
     // One frame of the main loop's UI with every dialog's Draw at top level.
     static void Frame(double seconds = 0.05, bool escape = false) {
         ImGuiIO& io = ImGui::GetIO();
         io.DeltaTime = static_cast<float>(seconds);
-        io.KeysDown[1] = escape;
+        io.KeysDown[ImGuiKey_Escape] = escape;
         ImGui::NewFrame();
         DrawControllerDialogs();
         ImGui::Render();
@@ -441,7 +480,7 @@ class Dialogs : public Controls {
 
 // Calibrate driven through its buttons: opening discards the old calibration, the two OKs calibrate, a
 // barely moved axis keeps its old values on "Go on", and Esc gives the whole old calibration back.
-TEST_F(Dialogs, CalibrateThroughItsButtons) {
+TEST_F(Dialogs, CalibrateThroughItsButtonsWhileNoSwitchResumes) {
     const struct {
         const char* finish; // button pressed at the end ("Go on" after a warning), or "Escape"
         bool moveAll;       // all six axes moved in phase 1, else axes 4 and 5 stay put
@@ -484,12 +523,10 @@ TEST_F(Dialogs, CalibrateThroughItsButtons) {
         EXPECT_EQ(Calibration.minRaw[5], c.min5);
         EXPECT_EQ(Calibration.maxRaw[5], c.max5);
     }
-}
 
-// Under Calibrate every axis sweeps its extremes, so a switch on an axis (or a button) flips: the flips
-// neither reset nor resume while the dialog is open, and closing it fires nothing. After that the
-// switches work again.
-TEST_F(Dialogs, SwitchesCannotResumeUnderCalibrate) {
+    // Under Calibrate every axis sweeps its extremes, so a switch on an axis (or a button) flips: the flips
+    // neither reset nor resume while the dialog is open, and closing it fires nothing. After that the
+    // switches work again.
     Mapping.pauseSwitch = 1;       // axis 1
     Mapping.resetSwitch = 0x10002; // button 2
     SetPauseSwitchEnabled(true);
@@ -582,126 +619,10 @@ TEST_F(Dialogs, MappingBoxesAndPickers) {
     }
 }
 
-// Attaches a named virtual device with one hat and opens a handle of the test's own to move it.
-SDL_Joystick* Attach(const char* name, int axes, int buttons) {
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.naxes = static_cast<Uint16>(axes);
-    desc.nbuttons = static_cast<Uint16>(buttons);
-    desc.nhats = 1;
-    desc.vendor_id = 0x1209;
-    desc.product_id = static_cast<Uint16>(axes);
-    desc.name = name;
-    int index = SDL_JoystickAttachVirtualEx(&desc);
-    EXPECT_GE(index, 0) << SDL_GetError();
-    return SDL_JoystickOpen(index);
-}
-
-// Hands the waiting device events to the device table, as the main loop does; true when the device in
-// use was removed.
-bool PumpDeviceEvents() {
-    bool inUseRemoved = false;
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-        if (e.type == SDL_JOYDEVICEADDED) JoystickDeviceAdded(e.jdevice.which);
-        if (e.type == SDL_JOYDEVICEREMOVED) inUseRemoved |= JoystickDeviceRemoved(e.jdevice.which);
-    }
-    return inUseRemoved;
-}
-
-void Detach(SDL_Joystick* joystick) {
-    const SDL_JoystickID instance = SDL_JoystickInstanceID(joystick);
-    SDL_JoystickClose(joystick);
-    for (int i = 0; i < SDL_NumJoysticks(); ++i)
-        if (SDL_JoystickGetDeviceInstanceID(i) == instance) SDL_JoystickDetachVirtual(i);
-}
-
-// Axes arrive as SDL value + 32768, buttons and hats as bits; a device with three axes is not offered
-// and reads 0 on the axes it lacks; an id without a device, or outside 0..15, reads all 0. The chosen
-// transmitter is found by identity, also the second of two identical ones; unplugged it reads 0 and
-// it is picked up at its old id when it returns, without a restart.
-TEST(VirtualJoysticks, PollBindingAndUnplugging) {
-    ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
-    SetJoystickCalibrationDefaults(Calibration);
-    SDL_Joystick* pad = Attach("Pad", 3, 2);
-    SDL_Joystick* first = Attach("RC Transmitter", 6, 10);
-    SDL_Joystick* second = Attach("RC Transmitter", 6, 10);
-    ASSERT_TRUE(InitJoystickDevices());
-    EXPECT_FALSE(PumpDeviceEvents()); // the start-up events of devices already open change nothing
-    ASSERT_EQ(PresentJoystickDevices().size(), 3u);
-    std::vector<JoystickDeviceInfo> listed = ListSelectableControllers(PresentJoystickDevices());
-    ASSERT_EQ(listed.size(), 2u);
-    EXPECT_EQ(listed[0].id, 1);
-    char name[256];
-    EXPECT_EQ(GetJoystickOemName(2, name), 0);
-    EXPECT_STREQ(name, "RC Transmitter");
-    EXPECT_EQ(GetJoystickOemName(7, name), 166);
-
-    TransmitterIdentity who = TransmitterIdentityOf(2);
-    EXPECT_EQ(who.name, "RC Transmitter");
-    EXPECT_EQ(who.index, 1);
-    EXPECT_EQ(who.guid.size(), 32u);
-    SetRememberedTransmitter(who);
-    Calibration.joystickId = 0;
-    EXPECT_TRUE(BindTransmitter());
-    EXPECT_EQ(Calibration.joystickId, 2);
-    EXPECT_TRUE(TransmitterPresent());
-
-    const Sint16 axes[4] = {-32768, 32767, 0, -12768};
-    for (int i = 0; i < 4; ++i)
-        SDL_JoystickSetVirtualAxis(second, i, axes[i]);
-    SDL_JoystickSetVirtualAxis(pad, 2, 1000);
-    SDL_JoystickSetVirtualButton(second, 3, SDL_PRESSED);
-    SDL_JoystickSetVirtualButton(second, 8, SDL_PRESSED);
-    SDL_JoystickSetVirtualHat(second, 0, SDL_HAT_LEFT);
-    const struct {
-        int32_t id, raw0, raw2, raw3, buttons, hats;
-    } polls[] = {{2, 0, 32768, 20000, (1 << 3) | (1 << 8), 8}, // hat 0 left
-                 {0, 32768, 33768, 0, 0, 0},
-                 {9, 0, 0, 0, 0, 0},
-                 {-4, 0, 0, 0, 0, 0}};
-    for (const auto& p : polls) {
-        Calibration.joystickId = p.id;
-        PollJoystickForStep();
-        EXPECT_EQ(Calibration.raw[0], p.raw0) << p.id;
-        EXPECT_EQ(Calibration.raw[2], p.raw2) << p.id;
-        EXPECT_EQ(Calibration.raw[3], p.raw3) << p.id;
-        EXPECT_EQ(Calibration.buttons, p.buttons) << p.id;
-        EXPECT_EQ(JoystickHats, p.hats) << p.id;
-    }
-
-    Calibration.joystickId = 2;
-    Detach(first);
-    EXPECT_FALSE(PumpDeviceEvents());
-    Detach(second);
-    EXPECT_TRUE(PumpDeviceEvents());
-    EXPECT_FALSE(TransmitterPresent());
-    PollJoystickForStep();
-    EXPECT_EQ(Calibration.raw[2], 0);
-    EXPECT_EQ(Calibration.buttons, 0);
-    EXPECT_EQ(JoystickHats, 0);
-    EXPECT_EQ(PresentJoystickDevices().size(), 1u);
-
-    SDL_Joystick* again = Attach("RC Transmitter", 6, 10);
-    PumpDeviceEvents();
-    ASSERT_EQ(PresentJoystickDevices().size(), 2u);
-    EXPECT_EQ(PresentJoystickDevices()[1].id, 1);
-    EXPECT_EQ(Calibration.joystickId, 1);
-    SDL_JoystickSetVirtualAxis(again, 0, -2768);
-    PollJoystickForStep();
-    EXPECT_EQ(Calibration.raw[0], 30000);
-
-    SetRememberedTransmitter({});
-    ShutdownJoystickDevices();
-    Detach(again);
-    Detach(pad);
-    SDL_Quit();
-}
-
 } // namespace
 
 // The start and reset interlock on a sequence of steps: (throttle, clock since reset) -> motor throttle.
-TEST(ThrottleInterlock, MotorWaitsForIdleAfterStartAndReset) {
+TEST(PilotAids, ThrottleInterlockWaitsForIdleAndTheTransmitterCheckNamesSlowOrCoarseAxes) {
     const struct {
         float throttle, clock, motor;
         bool holding;
@@ -720,11 +641,9 @@ TEST(ThrottleInterlock, MotorWaitsForIdleAfterStartAndReset) {
     };
     ThrottleInterlock lock;
     ArmThrottleInterlock(lock);
-    int n = 0;
     for (const auto& s : steps) {
-        EXPECT_FLOAT_EQ(InterlockedThrottle(lock, s.throttle, s.clock), s.motor) << "step " << n;
-        EXPECT_EQ(ThrottleInterlockHolding(lock), s.holding) << "step " << n;
-        ++n;
+        EXPECT_FLOAT_EQ(InterlockedThrottle(lock, s.throttle, s.clock), s.motor) << "step " << &s - steps;
+        EXPECT_EQ(ThrottleInterlockHolding(lock), s.holding) << "step " << &s - steps;
     }
     // Turned off in Settings.ini: the throttle passes at once and nothing is said.
     ThrottleInterlock off;
@@ -732,11 +651,9 @@ TEST(ThrottleInterlock, MotorWaitsForIdleAfterStartAndReset) {
     ArmThrottleInterlock(off);
     EXPECT_FLOAT_EQ(InterlockedThrottle(off, 0.5f, 0.05f), 0.5f);
     EXPECT_FALSE(ThrottleInterlockHolding(off));
-}
 
-// The transmitter check's figures on sampled axes: a 2 ms axis of 1024 levels is fine, a 25 ms axis of 64
-// levels is named for both; too few changes or too short a movement tell nothing yet.
-TEST(TransmitterCheck, IntervalsStepsAndWarnings) {
+    // The transmitter check's figures on sampled axes: a 2 ms axis of 1024 levels is fine, a 25 ms axis of 64
+    // levels is named for both; too few changes or too short a movement tell nothing yet.
     AxisWatch fast, slow, still, short_;
     double t = 0.0;
     int fastLevel = 0, slowLevel = 0;

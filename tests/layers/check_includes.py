@@ -105,13 +105,9 @@ def main():
         return self_test()
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).resolve().parents[2])
     errors = check(root)
-    for e in errors:
-        print(e)
-    if errors:
-        print(f"{len(errors)} include(s) against the layers")
-        return 1
-    print("every include points down the layers")
-    return 0
+    print("\n".join(errors + [f"{len(errors)} include(s) against the layers" if errors
+                               else "every include points down the layers"]))
+    return 1 if errors else 0
 
 
 if __name__ == "__main__":

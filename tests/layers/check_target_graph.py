@@ -4,6 +4,7 @@ $<TARGET_NAME_IF_EXISTS:...> and no cycle in the graph `cmake --graphviz` draws.
 
 usage: check_target_graph.py SOURCE_ROOT SCRATCH_DIR
 """
+import graphlib
 import pathlib
 import re
 import shutil
@@ -23,32 +24,6 @@ def read_graph(dot):
         if m:
             edges.setdefault(m.group(1), set()).add(m.group(2))
     return {names[a]: {names[b] for b in bs} for a, bs in edges.items()}, set(names.values())
-
-
-def find_cycle(graph):
-    state = {}
-    stack = []
-
-    def visit(node):
-        state[node] = "open"
-        stack.append(node)
-        for nxt in sorted(graph.get(node, ())):
-            if state.get(nxt) == "open":
-                return stack[stack.index(nxt):] + [nxt]
-            if nxt not in state:
-                found = visit(nxt)
-                if found:
-                    return found
-        stack.pop()
-        state[node] = "done"
-        return None
-
-    for node in sorted(graph):
-        if node not in state:
-            found = visit(node)
-            if found:
-                return found
-    return None
 
 
 def main():
@@ -73,17 +48,14 @@ def main():
     else:
         graph, nodes = read_graph(dot)
         ours = {n: {m for m in deps if m.startswith("rv_")} for n, deps in graph.items() if n.startswith("rv_")}
-        cycle = find_cycle(ours)
-        if cycle:
-            errors.append("the targets link in a circle: " + " -> ".join(cycle))
+        try:
+            list(graphlib.TopologicalSorter(ours).static_order())
+        except graphlib.CycleError as cycle:
+            errors.append("the targets link in a circle: " + " -> ".join(reversed(cycle.args[1])))
         print(f"{len([n for n in nodes if n.startswith('rv_')])} program libraries and tools in the graph")
     shutil.rmtree(scratch, ignore_errors=True)
-    for e in errors:
-        print(e)
-    if errors:
-        return 1
-    print("the targets link only downwards")
-    return 0
+    print("\n".join(errors or ["the targets link only downwards"]))
+    return 1 if errors else 0
 
 
 if __name__ == "__main__":

@@ -8,12 +8,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "app/shared_flags.h"
 #include "assets/program_paths.h"
@@ -22,17 +18,12 @@
 #include "input/control_input.h"
 #include "recorder/flight_recorder_internal.h"
 #include "recorder/record_play_bar_dialog.h"
+#include "tests/assets/file_bytes.h"
+#include "tests/shell/headless_imgui.h"
 #include "ui/file_chooser.h"
 #include "ui/message_box.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-void Put32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; i++)
-        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 // The sixteen state floats and five controls of test frame n, all different; flags idle-up n % 2 and
 // throttle hold (n / 2) % 2.
@@ -44,27 +35,15 @@ float ControlValue(int n, int k) {
 }
 
 Bytes Recording(uint32_t headerCount, int frames) {
-    Bytes b;
-    Put32(b, 0x12123225);
-    Put32(b, headerCount);
+    Bytes b = Bytes().le32(0x12123225).le32(headerCount);
     for (int n = 0; n < frames; n++) {
         for (int i = 0; i < 16; i++)
-            Put32(b, std::bit_cast<uint32_t>(StateValue(n, i)));
+            b.le32(std::bit_cast<uint32_t>(StateValue(n, i)));
         for (int k = 0; k < 5; k++)
-            Put32(b, std::bit_cast<uint32_t>(ControlValue(n, k)));
-        Put32(b, uint32_t(n % 2) | uint32_t((n / 2) % 2) << 8);
+            b.le32(std::bit_cast<uint32_t>(ControlValue(n, k)));
+        b.le32(uint32_t(n % 2) | uint32_t((n / 2) % 2) << 8);
     }
     return b;
-}
-
-void WriteFile(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 float HeliFloat(int i) {
@@ -107,29 +86,17 @@ void StepRecorder() {
         PlayFrame(false);
 }
 
-constexpr int EscapeKey = 27, EnterKey = 13;
-
 // Each test gets an empty program folder with the scratch file temporary.rec in it, and the bar shown.
 class RecorderFiles : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/rv_recorder_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = FreshFolder("recorder").string();
         ProgramDir = dir;
         scratch = dir + "/temporary.rec";
         InitFlightRecorder(scratch);
         SimPaused = SlowMotionPlayback = false;
         ControlsForFrame = FrameControls{};
-        ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.DisplaySize = ImVec2(800, 600);
-        io.IniFilename = nullptr;
-        io.KeyMap[ImGuiKey_Escape] = EscapeKey;
-        io.KeyMap[ImGuiKey_Enter] = EnterKey;
-        unsigned char* pixels;
-        int w, h;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &w, &h);
+        CreateHeadlessImGui(800, 600);
         ToggleBar();
         Frame();
     }
@@ -175,6 +142,10 @@ class RecorderFiles : public ::testing::Test {
         Drag({x});
     }
     float SliderLeft() { return left + 4.0f * (28.0f + ImGui::GetStyle().ItemSpacing.x); }
+    void Play(const Bytes& file) {
+        WriteFile(scratch, file);
+        StartPlayback();
+    }
     std::string dir;
     std::string scratch;
     float left = 0.0f, rowY = 0.0f;
@@ -206,9 +177,8 @@ TEST_F(RecorderFiles, RecordingWritesHeaderAndFramesInTheirLayout) {
     EXPECT_EQ(ReadFile(scratch), Recording(1, 1));
 }
 
-TEST_F(RecorderFiles, HeaderOfZeroStillPlaysEveryFrameAndTheEndPauses) {
-    WriteFile(scratch, Recording(0, 4));
-    StartPlayback();
+TEST_F(RecorderFiles, HeaderOfZeroStillPlaysEveryFrameTheEndPausesAndSeekingShowsTheFrame) {
+    Play(Recording(0, 4));
     EXPECT_EQ(Recorder.sliderMax.load(), 0u);
     EXPECT_TRUE(ShowsFrame(0));
     for (int n = 1; n < 4; n++) {
@@ -225,11 +195,8 @@ TEST_F(RecorderFiles, HeaderOfZeroStillPlaysEveryFrameAndTheEndPauses) {
     EXPECT_TRUE(SimPaused);
     EXPECT_FALSE(SlowMotionPlayback);
     EXPECT_TRUE(ShowsFrame(3));
-}
 
-TEST_F(RecorderFiles, SeekingToPShowsFramePAndLeavesTheThumbWhereItWasPut) {
-    WriteFile(scratch, Recording(6, 6));
-    StartPlayback();
+    Play(Recording(6, 6));
     RecorderSliderDragged(3);
     EXPECT_TRUE(ShowsFrame(3));
     EXPECT_EQ(Recorder.currentFrame.load(), 4u);
@@ -257,8 +224,7 @@ TEST_F(RecorderFiles, DamagedFilesAndAMissingScratchFile) {
     // A last frame cut inside its controls: the state is shown, the missing bytes keep the last values.
     Bytes cut = Recording(0, 2);
     cut.resize(8 + 88 + 64 + 6); // Roll and half of Pitch of frame 1
-    WriteFile(scratch, cut);
-    StartPlayback();
+    Play(cut);
     StepRecorder();
     EXPECT_TRUE(RecorderPlaying());
     EXPECT_EQ(HeliFloat(0), StateValue(1, 0));
@@ -266,8 +232,7 @@ TEST_F(RecorderFiles, DamagedFilesAndAMissingScratchFile) {
     EXPECT_EQ(GetRecordedInput(Throttle), ControlValue(0, 3));
     // Shorter than a header, empty, or a header claiming four thousand million frames.
     for (const Bytes& tiny : {Bytes{0x25, 0x32, 0x12}, Bytes{}, Recording(0xFFFFFFFFu, 1)}) {
-        WriteFile(scratch, tiny);
-        StartPlayback();
+        Play(tiny);
         RecorderSliderDragged(0xFFFFFFF0u);
         EXPECT_FALSE(RecorderPlaying());
         EXPECT_LE(Recorder.currentFrame.load(), 1u);
@@ -311,9 +276,9 @@ TEST_F(RecorderFiles, BarButtonsInTheirOrderEscAndSave) {
     }
     EXPECT_EQ(ReadFile(scratch), Recording(1, 1)); // a playback never writes
     // Esc hides the bar; playback carries on.
-    ImGui::GetIO().KeysDown[EscapeKey] = true;
+    ImGui::GetIO().KeysDown[ImGuiKey_Escape] = true;
     Frame();
-    ImGui::GetIO().KeysDown[EscapeKey] = false;
+    ImGui::GetIO().KeysDown[ImGuiKey_Escape] = false;
     Frame();
     EXPECT_FALSE(Recorder.visible);
     EXPECT_TRUE(RecorderPlaying());
@@ -327,13 +292,9 @@ TEST_F(RecorderFiles, BarButtonsInTheirOrderEscAndSave) {
 }
 
 TEST_F(RecorderFiles, SliderFollowsPlaybackAndSeeksOnlyWhileTheThumbIsDragged) {
-    WriteFile(scratch, Recording(50, 50));
-    StartPlayback();
-    {
-        std::lock_guard<std::mutex> lock(SimMutex);
-        for (int i = 0; i < 9; i++)
-            PlayFrame(false);
-    }
+    Play(Recording(50, 50));
+    for (int i = 0; i < 9; i++)
+        StepRecorder();
     EXPECT_EQ(Recorder.sliderPos.load(), 10u);
     Frame();
     // A press beside the thumb moves it there without seeking; the view and the playback stay as they are.
@@ -403,13 +364,13 @@ TEST_F(RecorderFiles, SaveAndLoadCopyThroughTheScratchFile) {
     auto choose = [&](void (*command)()) {
         command();
         for (bool down : {false, false, true, false, false, false}) {
-            ImGui::GetIO().KeysDown[EnterKey] = down;
+            ImGui::GetIO().KeysDown[ImGuiKey_Enter] = down;
             Frame();
         }
         const ImGuiWindow* box = ImGui::FindWindowByName("Error...###messagebox");
         const bool shown = box && box->Active;
         for (bool down : {true, false, false})
-            ImGui::GetIO().KeysDown[EnterKey] = down, Frame();
+            ImGui::GetIO().KeysDown[ImGuiKey_Enter] = down, Frame();
         return shown;
     };
     RecorderStopPressed();
@@ -433,8 +394,7 @@ TEST_F(RecorderFiles, HugeHeaderCountsAndTheInstantReplay) {
     for (uint32_t count : {0x40000000u, 0x80000000u, 0xFFFFFFFFu}) {
         Bytes file = Recording(count, 3);
         file.resize(file.size() + 4, 'x');
-        WriteFile(scratch, file);
-        StartPlayback();
+        Play(file);
         EXPECT_EQ(Recorder.sliderMax.load(), 3u) << count;
         Recorder.sliderPos = 0xFFFFFFFFu;
         Frame();

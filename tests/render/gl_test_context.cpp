@@ -5,7 +5,8 @@
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+
+#include "tests/assets/file_bytes.h"
 
 namespace {
 SDL_Window* TestWindow = nullptr;
@@ -85,27 +86,21 @@ std::vector<Rgb> ReadFrame(int width, int height) {
 }
 
 void WriteBmp(const std::string& path, int width, int height, Rgb (*pixel)(int, int, void*), void* user) {
-    const uint32_t w = width, h = height, rowBytes = (3 * w + 3) & ~3u, imageBytes = rowBytes * h;
+    const uint32_t rowBytes = (3 * width + 3) & ~3u, imageBytes = rowBytes * height;
     // The 14-byte file header ("BM", file size, reserved, offset of the bits) and the 40-byte information
     // header, each field least significant byte first; a positive height stores the rows bottom first.
-    const uint32_t fileBytes = 54 + imageBytes, magic = 'B' | 'M' << 8;
-    const uint32_t fields[] = {magic, fileBytes, 0, 54, 40, w, h, 1, 24, 0, imageBytes, 2835, 2835, 0, 0};
-    const uint32_t sizes[] = {2, 4, 4, 4, 4, 4, 4, 2, 2, 4, 4, 4, 4, 4, 4};
-    std::vector<uint8_t> b;
-    for (int f = 0; f < 15; ++f)
-        for (uint32_t i = 0; i < sizes[f]; ++i)
-            b.push_back(static_cast<uint8_t>(fields[f] >> (8 * i)));
+    Bytes b =
+        Bytes().add({'B', 'M'}).le32(54 + imageBytes).le32(0).le32(54).le32(40).le32(width).le32(height);
+    b.le16(1).le16(24).le32(0).le32(imageBytes).le32(2835).le32(2835).le32(0).le32(0);
     for (int row = height - 1; row >= 0; --row) {
         const size_t start = b.size();
         for (int x = 0; x < width; ++x) {
             const Rgb c = pixel(row, x, user);
-            for (int v : {c.b, c.g, c.r})
-                b.push_back(static_cast<uint8_t>(v));
+            b.add({c.b, c.g, c.r});
         }
         b.resize(start + rowBytes, 0); // rows padded to four bytes
     }
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    WriteFile(path, b);
 }
 
 void WriteSolidBmp(const std::string& path, int width, int height, Rgb colour) {

@@ -1,7 +1,6 @@
 // A real GL context for the render tests and the benchmark: an SDL window on the X display (Xvfb in CI),
 // Mesa's software renderer, and small helpers to write test pictures and read pixels back.
 #pragma once
-#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>

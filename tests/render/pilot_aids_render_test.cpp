@@ -2,58 +2,32 @@
 // 1080-line frame) and the larger instrument sizes with their numbers, drawn with Mesa at 1920 x 1080.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "assets/program_paths.h"
 #include "app/user_prefs.h"
-#include "assets/xmesh.h"
 #include "flight/heli_step.h"
 #include "render/helicopter.h"
 #include "render/instruments.h"
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"
-#include "render/scenery.h"
 #include "render/stroke_text.h"
 #include "render/textures.h"
 #include "render/view_zoom.h"
-#include "tests/render/gl_test_context.h"
+#include "tests/render/gl_scene.h"
 
 namespace {
 constexpr int W = 1920;
 constexpr int H = 1080;
 
-class GlScene : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(CreateTestGLContext(W, H, error)) << error;
-        const auto dir =
-            std::filesystem::temp_directory_path() / ("rv_aids_test_" + std::to_string(getpid()));
-        std::filesystem::create_directories(dir / "data");
-        ProgramDir = dir.string();
-        const std::string data = (dir / "data/").string();
-        // Plain pictures: the helicopter stands out against one colour of grass.
-        for (const char* name : {"grass.jpg", "pebbles.jpg", "bricks.jpg", "doorwindow.jpg", "backdrop.jpg"})
-            WriteSolidBmp(data + name, 16, 16, {30, 150, 30});
-        backgroundResolution = 1;
-        BuildSceneryGeometry();
-        LoadXMesh(std::string(), HeliMesh, false);
-        BuildShadowCircle();
-        InitGL();
-        ResizeView(W, H);
-    }
-    void TearDown() override {
-        DestroyTestGLContext();
-        std::filesystem::remove_all(ProgramDir);
-    }
-};
-const auto* Env = ::testing::AddGlobalTestEnvironment(new GlScene);
+// Plain pictures: the helicopter stands out against one colour of grass.
+const auto* Env = ::testing::AddGlobalTestEnvironment(new GlScene(W, H, [](const std::string& data) {
+    for (const char* name : {"grass.jpg", "pebbles.jpg", "bricks.jpg", "doorwindow.jpg", "backdrop.jpg"})
+        WriteSolidBmp(data + name, 16, 16, {30, 150, 30});
+}));
 
 // Draws the helicopter side-on (nose along x) at position with the camera on target, without instruments.
 std::vector<Rgb> DrawHeli(Vec3 position, Vec3 target) {
@@ -87,7 +61,7 @@ int DifferingColumns(const std::vector<Rgb>& a, const std::vector<Rgb>& b) {
 }
 } // namespace
 
-TEST(ViewZoom, TargetKeepsTheDescribedViewNearAndTheRotor40LinesFar) {
+TEST(ViewZoom, TargetRateAndTheRotorDrawn40PixelsAt40mAndAsDescribedAt5m) {
     const float rotor = 0.71f;
     for (float d : {0.0f, 2.0f, 5.0f, 9.9f, 10.0f})
         EXPECT_EQ(AutoZoomTarget(d, rotor), DescribedFieldOfView) << d;
@@ -125,26 +99,22 @@ TEST(ViewZoom, TargetKeepsTheDescribedViewNearAndTheRotor40LinesFar) {
         KeyZoom(zoom, -1);
     EXPECT_EQ(zoom.keyMagnification, 0.25f);
     EXPECT_LE(ZoomTarget(zoom, 3.0f, rotor), WidestFieldOfView);
-}
 
-TEST(ViewZoom, ChangesNoFasterThanTheRateAndLandsOnTheTarget) {
     // A pass out to 150 m and back at 60 frames a second, with a jump back to 5 m at 12 s.
-    ViewZoom zoom;
-    zoom.autoZoom = true;
-    float fov = DescribedFieldOfView;
+    ViewZoom pass;
+    pass.autoZoom = true;
+    float view = DescribedFieldOfView;
     int frame = 0;
     for (float t = 0.0f; t < 30.0f; t += 1.0f / 60.0f, ++frame) {
         const float d = t < 10.0f ? 5.0f + 14.5f * t : t < 12.0f ? 150.0f : 5.0f;
         // A long frame (a slow machine) right as the helicopter comes back close.
         const float dt = frame == 725 ? 0.5f : 1.0f / 60.0f;
-        const float next = StepFieldOfView(fov, ZoomTarget(zoom, d, 0.71f), dt);
-        EXPECT_LE(std::fabs(std::log(next / fov)), MaxZoomRate * std::min(dt, 0.1f) + 1e-5f) << t;
-        fov = next;
+        const float next = StepFieldOfView(view, ZoomTarget(pass, d, 0.71f), dt);
+        EXPECT_LE(std::fabs(std::log(next / view)), MaxZoomRate * std::min(dt, 0.1f) + 1e-5f) << t;
+        view = next;
     }
-    EXPECT_EQ(fov, DescribedFieldOfView); // back within 10 m: exactly the described view
-}
+    EXPECT_EQ(view, DescribedFieldOfView); // back within 10 m: exactly the described view
 
-TEST(ViewZoom, RotorSpans40PixelsAt40mAndTheDescribedPictureAt5m) {
     heliScale = 1.0f;
     const Vec3 far = set(0.0f, 40.0f, 3.0f);
     const Vec3 parked = set(0.0f, -50.0f, -20.0f);
@@ -157,10 +127,7 @@ TEST(ViewZoom, RotorSpans40PixelsAt40mAndTheDescribedPictureAt5m) {
     EXPECT_GE(zoomed, 40);
     // Without the zoom the same pass is drawn smaller.
     Zoom.fieldOfView = DescribedFieldOfView;
-    const std::vector<Rgb> heliFrame = DrawHeli(far, far);
-    const std::vector<Rgb> emptyFrame = emptyField();
-    const int unzoomed = DifferingColumns(heliFrame, emptyFrame);
-    EXPECT_LT(unzoomed, zoomed);
+    EXPECT_LT(DifferingColumns(DrawHeli(far, far), emptyField()), zoomed);
 
     // At 5 m, after the zoom has come back, every pixel equals the picture with the zoom off.
     const Vec3 near = set(0.0f, 5.0f, 1.8f);
@@ -172,13 +139,56 @@ TEST(ViewZoom, RotorSpans40PixelsAt40mAndTheDescribedPictureAt5m) {
     for (int i = 0; i < 120; ++i)
         Zoom.fieldOfView = StepFieldOfView(
             Zoom.fieldOfView, ZoomTarget(Zoom, length(sub(near, PilotEye)), 0.71f), 1.0f / 60.0f);
-    const std::vector<Rgb> back = DrawHeli(near, near);
-    EXPECT_EQ(DifferingColumns(back, described), 0);
+    EXPECT_EQ(DifferingColumns(DrawHeli(near, near), described), 0);
     Zoom = ViewZoom{};
     heliScale = 1.5f;
 }
 
-TEST(InstrumentSizes, ReadoutTextsAndGlyphWidths) {
+// The overlay at that instrument size over an empty view, the rotor at 2150 rpm and 12 mph of airspeed.
+std::vector<Rgb> DrawInstrumentsAt(int32_t choice) {
+    InstrumentSizeChoice = choice;
+    showInstruments = true;
+    smoothCameraFollow = lowerCameraAngle = showSchoolBuilding = false;
+    OverlayScale = 1;
+    RenderSnapshot s;
+    s.heli.position = set(0.0f, -50.0f, -20.0f);
+    s.heli.rotorRpm = 2150.0f;
+    s.airspeedMph = 12.0f;
+    s.smoothedCameraTarget = set(0.0f, 30.0f, 0.0f);
+    FrameSnapshot = s;
+    RenderFrame(W, H);
+    InstrumentSizeChoice = 0;
+    return ReadFrame(W, H);
+}
+
+// White pixels (the numbers' strokes) in the bottom rows under the rotor dial (x < 400) and under the speed
+// dial (x > W - 400); the rotor dial's ring found at its top: its left edge 54 units in, its top (50 + 16)
+// units up, times the size.
+TEST(InstrumentSizes, LargerSizesDrawTheirNumbersAndScaleTheDialsReadoutTextsAndGlyphWidths) {
+    int whiteUnder[3][2] = {};
+    for (int32_t choice : {0, 1, 2}) {
+        const std::vector<Rgb> frame = DrawInstrumentsAt(choice);
+        for (int y = H - 40; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const Rgb p = frame[y * W + x];
+                if (p.r >= 240 && p.g >= 240 && p.b >= 240 && (x < 400 || x > W - 400))
+                    ++whiteUnder[choice][x > 400];
+            }
+        if (choice == 0) continue;
+        const float factor = choice == 1 ? 1.5f : 2.0f;
+        const int cx = static_cast<int>(79.0f * factor), top = H - static_cast<int>(66.0f * factor);
+        bool ring = false;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                ring = ring || Near(frame[(top + dy) * W + cx + dx], {0, 204, 0}, 8);
+        EXPECT_TRUE(ring) << choice;
+    }
+    for (int dial : {0, 1}) {
+        EXPECT_EQ(whiteUnder[0][dial], 0) << dial;
+        EXPECT_GT(whiteUnder[1][dial], 30) << dial;
+        EXPECT_GT(whiteUnder[2][dial], whiteUnder[1][dial]) << dial;
+    }
+
     const struct {
         float value;
         const char *rotor, *speed;
@@ -191,74 +201,7 @@ TEST(InstrumentSizes, ReadoutTextsAndGlyphWidths) {
     EXPECT_FLOAT_EQ(StrokeTextWidth("", 10.0f), 0.0f);
     EXPECT_FLOAT_EQ(StrokeTextWidth("8", 10.0f), 6.0f);
     EXPECT_FLOAT_EQ(StrokeTextWidth("12 rpm", 10.0f), 10.0f * (0.6f * 6 + 0.25f * 5));
-    const struct {
-        int32_t choice;
-        float factor, row;
-    } sizes[] = {{0, 1.0f, 0.0f}, {1, 1.5f, 16.0f}, {2, 2.0f, 16.0f}, {3, 1.0f, 0.0f}, {-1, 1.0f, 0.0f}};
-    for (const auto& s : sizes) {
-        EXPECT_EQ(InstrumentSizeFactor(s.choice), s.factor) << s.choice;
-        EXPECT_EQ(ReadoutRowHeight(s.choice), s.row) << s.choice;
-    }
-}
-
-namespace {
-// White pixels (the numbers' strokes) in the bottom rows under one dial, and whether the ring is drawn
-// where the dial's top should be.
-struct Readouts {
-    int whiteUnderRotorDial = 0, whiteUnderSpeedDial = 0;
-};
-Readouts DrawInstrumentsAt(int32_t choice) {
-    InstrumentSizeChoice = choice;
-    showInstruments = true;
-    smoothCameraFollow = lowerCameraAngle = showSchoolBuilding = false;
-    OverlayScale = 1;
-    RenderSnapshot s;
-    s.heli.position = set(0.0f, -50.0f, -20.0f);
-    s.heli.noseAxis = set(0.0f, 1.0f, 0.0f);
-    s.heli.upAxis = set(0.0f, 0.0f, 1.0f);
-    s.heli.rotorRpm = 2150.0f;
-    s.airspeedMph = 12.0f;
-    s.smoothedCameraTarget = set(0.0f, 30.0f, 0.0f);
-    FrameSnapshot = s;
-    RenderFrame(W, H);
-    const std::vector<Rgb> frame = ReadFrame(W, H);
-    Readouts r;
-    for (int y = H - 40; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            const Rgb p = frame[y * W + x];
-            if (p.r < 240 || p.g < 240 || p.b < 240) continue;
-            if (x < 400) r.whiteUnderRotorDial += 1;
-            if (x > W - 400) r.whiteUnderSpeedDial += 1;
-        }
-    InstrumentSizeChoice = 0;
-    return r;
-}
-} // namespace
-
-TEST(InstrumentSizes, LargerSizesDrawTheirNumbersAndScaleTheDials) {
-    const Readouts small = DrawInstrumentsAt(0), medium = DrawInstrumentsAt(1), large = DrawInstrumentsAt(2);
-    EXPECT_EQ(small.whiteUnderRotorDial, 0);
-    EXPECT_EQ(small.whiteUnderSpeedDial, 0);
-    EXPECT_GT(medium.whiteUnderRotorDial, 30);
-    EXPECT_GT(medium.whiteUnderSpeedDial, 30);
-    EXPECT_GT(large.whiteUnderRotorDial, medium.whiteUnderRotorDial);
-    EXPECT_GT(large.whiteUnderSpeedDial, medium.whiteUnderSpeedDial);
-    // The rotor dial's ring: its left edge 54 units in, its top (50 + 16) units up, times the size.
-    const Rgb Green = {0, 204, 0};
-    for (const auto& [choice, factor] : {std::pair{1, 1.5f}, std::pair{2, 2.0f}}) {
-        InstrumentSizeChoice = choice;
-        showInstruments = true;
-        RenderSnapshot s;
-        s.heli.position = set(0.0f, -50.0f, -20.0f);
-        s.smoothedCameraTarget = set(0.0f, 30.0f, 0.0f);
-        FrameSnapshot = s;
-        RenderFrame(W, H);
-        const int cx = static_cast<int>(79.0f * factor), top = H - static_cast<int>(66.0f * factor);
-        bool ring = false;
-        for (int dy = -2; dy <= 2; ++dy)
-            for (int dx = -2; dx <= 2; ++dx)
-                ring = ring || Near(ReadPixel(cx + dx, top + dy, H), Green, 8);
-        EXPECT_TRUE(ring) << choice;
-        InstrumentSizeChoice = 0;
-    }
+    // A size choice from a damaged file draws the small instruments (the sizes themselves are drawn below).
+    for (int32_t damaged : {3, -1})
+        EXPECT_TRUE(InstrumentSizeFactor(damaged) == 1.0f && ReadoutRowHeight(damaged) == 0.0f) << damaged;
 }

@@ -2,16 +2,13 @@
 // helicopter, the overlay, and the textures behind them.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
-#include "assets/program_paths.h"
 #include "assets/xmesh.h"
 #include "flight/heli_step.h"
 #include "flight/trail.h"
@@ -22,7 +19,7 @@
 #include "render/scenery.h"
 #include "render/scenery_internal.h"
 #include "render/textures_internal.h"
-#include "tests/render/gl_test_context.h"
+#include "tests/render/gl_scene.h"
 
 namespace {
 constexpr int W = 800;
@@ -45,40 +42,20 @@ const Rgb SockOrange = {-1, 0, 0};
 
 std::string Data;
 
-class GlScene : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(CreateTestGLContext(W, H, error)) << error;
-        const auto dir =
-            std::filesystem::temp_directory_path() / ("rv_render_test_" + std::to_string(getpid()));
-        std::filesystem::create_directories(dir / "data");
-        ProgramDir = dir.string();
-        Data = (dir / "data/").string();
-        // The loader tells pictures by their content, so BMP files under the .jpg names serve.
-        // 15 wide: rows padded to 48 bytes, which the upload drops.
-        WriteSolidBmp(Data + "grass.jpg", 15, 15, Grass);
-        WriteSolidBmp(Data + "pebbles.jpg", 15, 15, Pebbles);
-        WriteSolidBmp(Data + "bricks.jpg", 15, 15, Bricks);
-        WriteBmp(Data + "doorwindow.jpg", 16, 256, [](int row, int, void*) {
-            return row < 80 ? Window : row < 94 ? Eave : Door;
-        });
-        // 4096 wide: Low halves it twice.
-        WriteBmp(Data + "backdrop.jpg", 4096, 64,
-                 [](int row, int column, void*) { return row < 32 ? BackdropTop : Stripes[column / 1024]; });
-        backgroundResolution = 1;
-        BuildSceneryGeometry();
-        LoadXMesh(std::string(), HeliMesh, false);
-        BuildShadowCircle();
-        InitGL();
-        ResizeView(W, H);
-    }
-    void TearDown() override {
-        DestroyTestGLContext();
-        std::filesystem::remove_all(ProgramDir);
-    }
-};
-const auto* Env = ::testing::AddGlobalTestEnvironment(new GlScene);
+// The loader tells pictures by their content, so BMP files under the .jpg names serve. 15 wide: rows padded
+// to 48 bytes, which the upload drops; the panorama 4096 wide, which Low halves twice.
+void WritePictures(const std::string& data) {
+    Data = data;
+    WriteSolidBmp(Data + "grass.jpg", 15, 15, Grass);
+    WriteSolidBmp(Data + "pebbles.jpg", 15, 15, Pebbles);
+    WriteSolidBmp(Data + "bricks.jpg", 15, 15, Bricks);
+    WriteBmp(Data + "doorwindow.jpg", 16, 256, [](int row, int, void*) {
+        return row < 80 ? Window : row < 94 ? Eave : Door;
+    });
+    WriteBmp(Data + "backdrop.jpg", 4096, 64,
+             [](int row, int column, void*) { return row < 32 ? BackdropTop : Stripes[column / 1024]; });
+}
+const auto* Env = ::testing::AddGlobalTestEnvironment(new GlScene(W, H, WritePictures));
 
 using Setup = void (*)(RenderSnapshot&);
 
@@ -194,13 +171,6 @@ const View Views[] = {
      [](RenderSnapshot& s) { s.heli.position = Bearing(67.5f, 20.0f, 4.0f); }},
 };
 
-TEST(RenderFrame, WhatShowsWhereTheCameraLooks) {
-    for (const View& v : Views) {
-        Draw(v.at, v.setup);
-        EXPECT_EQ(Seen(W / 2, H / 2, 1, v.colour), v.shows) << v.name << ": " << ReadPixel(W / 2, H / 2, H);
-    }
-}
-
 void AllMarks(RenderSnapshot& s) {
     s.idleUpOn = s.throttleHoldOn = s.simPaused = s.slowMotionPlayback = s.recorderPlaying = true;
     showInstruments = false; // the lamps and marks are drawn anyway
@@ -250,14 +220,23 @@ const Mark Marks[] = {
     {"hold lamp at scale 2", ScaledHoldLamp, W - 20, 20, LampRed},
 };
 
-TEST(RenderFrame, OverlayMarks) {
+TEST(RenderFrame, WhatShowsWhereTheCameraLooksAndTheOverlayOnTop) {
+    for (const View& v : Views) {
+        Draw(v.at, v.setup);
+        EXPECT_EQ(Seen(W / 2, H / 2, 1, v.colour), v.shows) << v.name << ": " << ReadPixel(W / 2, H / 2, H);
+    }
     for (const Mark& m : Marks) {
         Draw(set(0.0f, 6.0f, 0.0f), m.setup);
         EXPECT_EQ(Seen(m.x, m.y, 1, m.colour), m.shows) << m.name << ": " << ReadPixel(m.x, m.y, H);
     }
+    // A window of no height keeps the view finite.
+    ResizeView(640, 0);
+    EXPECT_EQ(clientHeight, 1);
+    EXPECT_FLOAT_EQ(aspectRatio, 640.0f);
+    ResizeView(W, H);
 }
 
-TEST(RenderFrame, StockCanopyIsClosedSeenFromBehind) {
+TEST(RenderFrame, StockModelCulledAndItsCanopyClosedSeenFromBehind) {
     ASSERT_GT(HeliMesh.batchCount, 0) << "the stock mesh did not load";
     // Tail-in at eye height 3 m ahead. Inside the canopy's rear part, beside the frame plates, only the
     // canopy's own back can hide the field: 0.036 m to the sides, 0.05 m back and -0.01 to 0.03 m up,
@@ -270,12 +249,10 @@ TEST(RenderFrame, StockCanopyIsClosedSeenFromBehind) {
         for (int y : {306, 294, 281})
             for (int i : {(y - 1) * W + x - 1, y * W + x, (y + 1) * W + x + 1})
                 EXPECT_FALSE(Near(empty[i], withHeli[i], 2)) << i % W << ", " << i / W << ": seen through";
-}
 
-// The stock helicopter's faces are culled (a geometry file's are not): its closed body looks the same both
-// ways, the near faces showing, never the inside of the far ones. A mesh without batches draws nothing,
-// not even a shadow.
-TEST(RenderFrame, CulledStockModelShowsItsNearFaces) {
+    // The stock helicopter's faces are culled (a geometry file's are not): its closed body looks the same
+    // both ways, the near faces showing, never the inside of the far ones. A mesh without batches draws
+    // nothing, not even a shadow.
     Rgb seen[2];
     for (bool fromFile : {true, false}) {
         meshFromFile = fromFile;
@@ -293,61 +270,10 @@ TEST(RenderFrame, CulledStockModelShowsItsNearFaces) {
     BuildShadowCircle();
 }
 
-TEST(RenderFrame, ResizeToZeroHeightKeepsTheViewFinite) {
-    ResizeView(640, 0);
-    EXPECT_EQ(clientHeight, 1);
-    EXPECT_FLOAT_EQ(aspectRatio, 640.0f);
-    ResizeView(W, H);
-}
-
 GLint BoundTextureWidth() {
     GLint w = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
     return w;
-}
-
-TEST(Textures, BackdropOfEachResolutionAndOneGreyTexelWithoutPixels) {
-    RgbImage failed{};
-    failed.width = failed.height = 4000; // sizes from a damaged header are not trusted
-    failed.failed = 1;
-    UploadTexture(failed, SceneTexture[Backdrop], true);
-    EXPECT_EQ(BoundTextureWidth(), 1);
-    uint8_t grey[3] = {};
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, grey);
-    EXPECT_TRUE(Near({grey[0], grey[1], grey[2]}, {128, 128, 128}, 0));
-    EXPECT_EQ(backdropImage.width, 1024) << "Low at start-up: halved twice";
-    for (auto [resolution, width] : {std::pair{2, 2048}, {3, 4096}, {1, 1024}}) {
-        backgroundResolution = resolution;
-        reloadBackdropTexture = true;
-        ServeTextureReloads();
-        EXPECT_FALSE(reloadBackdropTexture);
-        glBindTexture(GL_TEXTURE_2D, SceneTexture[Backdrop]);
-        EXPECT_EQ(BoundTextureWidth(), width) << resolution;
-        // Re-created textures keep the filtering chosen for the renderer (llvmpipe here).
-        GLint filter = 0;
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
-        EXPECT_EQ(filter, GL_LINEAR_MIPMAP_NEAREST) << resolution;
-    }
-}
-
-// Starting at High, the first frame shows the panorama at Low; the frame after it has it at full size.
-// Only the skin (and the canopy mask) keep their pictures once uploaded.
-TEST(Textures, HighPanoramaAfterTheFirstFrameAndNoPicturesKept) {
-    backgroundResolution = 3;
-    LoadSceneTextures();
-    EXPECT_EQ(backdropImage.pixels, nullptr);
-    for (const RgbImage* image : {&doorWindowImage, &bricksImage, &grassImage, &pebblesImage})
-        EXPECT_EQ(image->pixels, nullptr);
-    EXPECT_NE(heliSkinImage.pixels, nullptr);
-    for (int width : {1024, 1024, 4096, 4096}) {
-        glBindTexture(GL_TEXTURE_2D, SceneTexture[Backdrop]);
-        EXPECT_EQ(BoundTextureWidth(), width);
-        ServeTextureReloads();
-    }
-    Draw(Bearing(67.5f, 20.0f));
-    EXPECT_TRUE(Seen(W / 2, H / 2, 1, Stripes[1]));
-    backgroundResolution = 1;
-    ReloadBackdrop();
 }
 
 // Green of the skin texture at a picture row and column (the texture holds it bottom row first).
@@ -374,7 +300,7 @@ void RebuildCanopy(int canopyWidth) {
     EXPECT_FALSE(reloadCanopyTexture);
 }
 
-TEST(Textures, CanopyRebuildPastesTheCanopyIntoTheSkin) {
+TEST(Textures, CanopyPastedIntoTheSkinBackdropOfEachResolutionAndAGreyTexelWithoutPixels) {
     RebuildCanopy(300);
     // The canopy where the mask is dark and in the block from row 438 down, columns 225 to 321.
     const struct {
@@ -387,5 +313,45 @@ TEST(Textures, CanopyRebuildPastesTheCanopyIntoTheSkin) {
     RebuildCanopy(6);
     EXPECT_EQ(SkinGreen(2, 1), 2);
     EXPECT_EQ(SkinGreen(450, 300), 2);
+
+    RgbImage failed{};
+    failed.width = failed.height = 4000; // sizes from a damaged header are not trusted
+    failed.failed = 1;
+    UploadTexture(failed, SceneTexture[Backdrop], true);
+    EXPECT_EQ(BoundTextureWidth(), 1);
+    uint8_t grey[3] = {};
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, grey);
+    EXPECT_TRUE(Near({grey[0], grey[1], grey[2]}, {128, 128, 128}, 0));
+    EXPECT_EQ(backdropImage.width, 1024) << "Low at start-up: halved twice";
+    for (auto [resolution, width] : {std::pair{2, 2048}, {3, 4096}, {1, 1024}}) {
+        backgroundResolution = resolution;
+        reloadBackdropTexture = true;
+        ServeTextureReloads();
+        EXPECT_FALSE(reloadBackdropTexture);
+        glBindTexture(GL_TEXTURE_2D, SceneTexture[Backdrop]);
+        EXPECT_EQ(BoundTextureWidth(), width) << resolution;
+        // Re-created textures keep the filtering chosen for the renderer (llvmpipe here).
+        GLint filter = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+        EXPECT_EQ(filter, GL_LINEAR_MIPMAP_NEAREST) << resolution;
+    }
+
+    // Starting at High, the first frame shows the panorama at Low; the frame after it has it at full size.
+    // Only the skin (and the canopy mask) keep their pictures once uploaded.
+    backgroundResolution = 3;
+    LoadSceneTextures();
+    EXPECT_EQ(backdropImage.pixels, nullptr);
+    for (const RgbImage* image : {&doorWindowImage, &bricksImage, &grassImage, &pebblesImage})
+        EXPECT_EQ(image->pixels, nullptr);
+    EXPECT_NE(heliSkinImage.pixels, nullptr);
+    for (int width : {1024, 1024, 4096, 4096}) {
+        glBindTexture(GL_TEXTURE_2D, SceneTexture[Backdrop]);
+        EXPECT_EQ(BoundTextureWidth(), width);
+        ServeTextureReloads();
+    }
+    Draw(Bearing(67.5f, 20.0f));
+    EXPECT_TRUE(Seen(W / 2, H / 2, 1, Stripes[1]));
+    backgroundResolution = 1;
+    ReloadBackdrop();
 }
 } // namespace

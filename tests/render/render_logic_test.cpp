@@ -5,11 +5,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "app/shared_flags.h"
@@ -25,6 +22,7 @@
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
 #include "render/textures_internal.h"
+#include "tests/assets/file_bytes.h"
 #include "tests/render/gl_test_context.h"
 
 namespace {
@@ -59,15 +57,13 @@ TEST(TrailParts, OlderPartFromTheHeadThenNewerFromSlotZero) {
     }
 }
 
-TEST(Helicopter, AttitudeMatrixSendsBodyAxesToNoseAndUp) {
+TEST(Helicopter, AttitudeMatrixSendsBodyAxesToNoseAndUpAndTheFrameWaitsForTheTick) {
     // Heading 53 degrees, banked 0.3 rad.
     const Vec3 nose = set(0.6f, 0.8f, 0.0f), up = set(-0.23642f, 0.17731f, 0.95534f);
     const Mat4 r = AttitudeMatrix(nose, up);
     ExpectNear(transform(WorldUnitX, r), nose, 1e-4f, "nose");
     ExpectNear(transform(WorldUnitZ, r), up, 1e-4f, "up");
-}
 
-TEST(Snapshot, CaptureWaitsForTheTick) {
     // A stand-in for the tick, half way through moving the helicopter while it holds SimMutex.
     std::unique_lock<std::mutex> tick(SimMutex);
     Heli.position = set(1.0f, 0.0f, 0.0f);
@@ -108,7 +104,7 @@ MotionHistory TwoSteps(HeliState& latest) {
 }
 } // namespace
 
-TEST(MotionSmoothing, CarriesTheLatestStepForwardAtMostOneStep) {
+TEST(MotionSmoothing, CarriesTheLatestStepForwardAtMostOneStepAndNeverAcrossResetPauseCrashLockOrWhenOff) {
     HeliState latest;
     MotionHistory history = TwoSteps(latest);
     const struct {
@@ -158,11 +154,8 @@ TEST(MotionSmoothing, CarriesTheLatestStepForwardAtMostOneStep) {
     snap.flightState = FlightFlying;
     SmoothSnapshot(snap, 10.10);
     EXPECT_NEAR(snap.heli.position.x, 0.5f, 1e-4f) << "the frame's snapshot takes the pose";
-}
 
-TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
-    HeliState latest;
-    const MotionHistory base = TwoSteps(latest);
+    const MotionHistory& base = history;
     const HeliState pad = Cruise(set(0.0f, 6.0f, 0.1f), 0.0f), lifted = Cruise(set(0.0f, 6.0f, 0.12f), 0.0f);
     const HeliState next = Cruise(set(0.5f, 6.0f, 2.0f)), locked = Cruise(set(0.0f, 4.0f, 2.0f));
     const struct {
@@ -172,7 +165,7 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
         int32_t flightState;
         bool paused, enabled;
         double frameTime; // a frame drawn after the latest step
-    } cases[] = {
+    } breaks[] = {
         {"reset after the step", base, pad, FlightFlying, false, true, 10.14},
         {"step after a reset", Then(base, pad, FlightFlying, lifted, 10.10), lifted, FlightFlying, false,
          true, 10.14},
@@ -186,7 +179,7 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
          10.14},
         {"switched off", base, latest, FlightFlying, false, false, 10.14},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : breaks) {
         SmoothedPose pose = CarryForward(c.history, c.live, set(1.0f, 2.0f, 3.0f), c.flightState, c.paused,
                                          c.enabled, c.frameTime);
         ExpectNear(pose.position, c.live.position, 0.0f, c.name);
@@ -199,7 +192,7 @@ TEST(MotionSmoothing, NoSmoothingAcrossResetPauseCrashLockOrWhenOff) {
     EXPECT_DOUBLE_EQ(idle.lastTickTime, 10.10);
 }
 
-TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFits) {
+TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFitsAndFilteringByTheRenderer) {
     // A software rasterizer starts at Medium: the High panorama would cost it 17 MiB of main memory.
     const struct {
         bool preferHigh;
@@ -211,22 +204,20 @@ TEST(Textures, HighBackgroundByDefaultWhereA4096TextureFits) {
     for (const auto& c : cases)
         EXPECT_EQ(StartBackgroundResolution(c.preferHigh, c.maxTexture, c.software, c.current), c.expected)
             << c.preferHigh << ", " << c.maxTexture << ", " << c.software;
-}
 
-// Software rasterizers get bilinear filtering from the nearest mip level, every other renderer trilinear.
-TEST(Textures, FilteringChosenByTheRenderer) {
+    // Software rasterizers get bilinear filtering from the nearest mip level, every other renderer trilinear.
     const struct {
         const char* renderer;
         bool software;
-    } cases[] = {{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
-                 {"softpipe", true},
-                 {"Mesa X11 swrast", true},
-                 {"Software Rasterizer", true},
-                 {nullptr, true},
-                 {"AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6)", false},
-                 {"NVIDIA GeForce GTX 1060/PCIe/SSE2", false},
-                 {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false}};
-    for (const auto& c : cases) {
+    } renderers[] = {{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+                     {"softpipe", true},
+                     {"Mesa X11 swrast", true},
+                     {"Software Rasterizer", true},
+                     {nullptr, true},
+                     {"AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6)", false},
+                     {"NVIDIA GeForce GTX 1060/PCIe/SSE2", false},
+                     {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false}};
+    for (const auto& c : renderers) {
         EXPECT_EQ(SoftwareRendererName(c.renderer), c.software) << (c.renderer ? c.renderer : "null");
         EXPECT_EQ(MinifyingFilter(FilteringForRenderer(c.renderer)),
                   c.software ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_LINEAR)
@@ -247,8 +238,7 @@ const char* SmallMesh =
 // The Graphics commands' files in a ProgramDir of the test's own.
 class GraphicsFiles : public ::testing::Test {
   protected:
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("rv_render_logic_" + std::to_string(getpid()));
+    const std::filesystem::path dir = FreshFolder("render_logic");
     void SetUp() override {
         std::filesystem::create_directories(dir / "data");
         ProgramDir = dir.string();
@@ -257,15 +247,11 @@ class GraphicsFiles : public ::testing::Test {
         std::filesystem::remove_all(dir);
         ReleaseXMesh(HeliMesh);
     }
-    std::string Read(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
 };
 } // namespace
 
-TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
-    std::ofstream(dir / "small.x", std::ios::binary) << SmallMesh;
+TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideItAndACanopyPictureCopiedOnlyWhenItDecodes) {
+    WriteText(dir / "small.x", SmallMesh);
     WriteSolidBmp((dir / "small.bmp").string(), 8, 4, {10, 20, 30});
     reloadHeliTexture = false;
     EXPECT_TRUE(LoadHeliGeometryFile((dir / "small.x").string()));
@@ -284,30 +270,27 @@ TEST_F(GraphicsFiles, GeometryFileWithTheSkinBesideIt) {
     SetHeliScale(scale);
     EXPECT_NEAR(shadowCircle[0][0], 0.285f, 1e-6f);
     // A file the reader stops on: the error and no batches to draw; with no skin beside it the skin stays.
-    std::ofstream(dir / "named.x", std::ios::binary)
-        << "xof 0302txt 0064\r\nHeader {\r\n}\r\nMesh heli {\r\n 1;\r\n";
+    WriteText(dir / "named.x", "xof 0302txt 0064\r\nHeader {\r\n}\r\nMesh heli {\r\n 1;\r\n");
     EXPECT_FALSE(LoadHeliGeometryFile((dir / "named.x").string()));
     EXPECT_EQ(HeliMesh.errorCode, MeshErrorBrace);
     EXPECT_EQ(HeliMesh.batchCount, 0);
     EXPECT_EQ(heliSkinImage.width, 8);
-}
 
-TEST_F(GraphicsFiles, CanopyPictureIsCopiedOverTheCurrentOneOnlyWhenItDecodes) {
     const auto current = dir / "data" / "canopy.jpg";
-    std::ofstream(current, std::ios::binary) << "old canopy";
+    WriteText(current, "old canopy");
     // A chosen file that is no picture: nothing copied, no rebuild, a message.
-    std::ofstream(dir / "text.jpg", std::ios::binary) << "\xFF\xD8 not a picture at all";
+    WriteText(dir / "text.jpg", "\xFF\xD8 not a picture at all");
     reloadCanopyTexture = false;
     ResetUserMessages();
     EXPECT_FALSE(InstallCanopyPicture((dir / "text.jpg").string()));
     EXPECT_FALSE(reloadCanopyTexture);
-    EXPECT_EQ(Read(current), "old canopy");
+    EXPECT_EQ(ReadText(current), "old canopy");
     EXPECT_EQ(TakeUserMessages().size(), 1u);
     WriteSolidBmp((dir / "red.jpg").string(), 4, 2, {200, 0, 0});
     EXPECT_TRUE(InstallCanopyPicture((dir / "red.jpg").string()));
     EXPECT_TRUE(reloadCanopyTexture);
-    EXPECT_EQ(Read(current), Read(dir / "red.jpg"));
+    EXPECT_EQ(ReadText(current), ReadText(dir / "red.jpg"));
     // Choosing the current canopy itself keeps it.
     EXPECT_TRUE(InstallCanopyPicture(current.string()));
-    EXPECT_EQ(Read(current), Read(dir / "red.jpg"));
+    EXPECT_EQ(ReadText(current), ReadText(dir / "red.jpg"));
 }

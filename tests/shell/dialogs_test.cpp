@@ -11,7 +11,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -24,6 +23,8 @@
 #include "flight/training.h"
 #include "flight/wind.h"
 #include "platform/key_latch.h"
+#include "tests/assets/file_bytes.h"
+#include "tests/shell/headless_imgui.h"
 #include "ui/file_chooser.h"
 #include "ui/message_box.h"
 
@@ -47,14 +48,8 @@ ModelSetup DefaultModel() {
 class DialogsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.IniFilename = nullptr;
-        io.DisplaySize = ImVec2(1024, 768);
-        io.DeltaTime = 1.0f / 60.0f;
-        for (int key : {ImGuiKey_Tab, ImGuiKey_Enter, ImGuiKey_Escape})
-            io.KeyMap[key] = key;
-        io.Fonts->Build();
+        CreateHeadlessImGui(1024, 768);
+        ImGui::GetIO().DeltaTime = 1.0f / 60.0f;
         Model = DefaultModel();
         Frames(3); // settle whatever the previous test left open
     }
@@ -91,22 +86,6 @@ class DialogsTest : public ::testing::Test {
     }
 };
 } // namespace
-
-TEST(SettingsRules, ReadClampedFieldClampsFallsBackAndIgnoresTrailingText) {
-    // Only the first 100 characters are handed over: 100 blanks then a digit is no number.
-    const std::string padded = std::string(SettingsBoxChars, ' ') + "5";
-    const struct {
-        const char* text;
-        float expected; // low 0.5, fallback 1, high 10
-    } cases[] = {{"20", 10},     {"0.1", 0.5f},      {"abc", 1},         {"", 1},
-                 {"1.5x", 1.5f}, {"   2.25", 2.25f}, {"x1.5", 1},        {"nan", 1},
-                 {"inf", 10},    {"-inf", 0.5f},     {padded.c_str(), 1}};
-    for (const auto& c : cases) {
-        float f = -7.0f;
-        ReadClampedField(f, c.text, 0.5f, 1.0f, 10.0f);
-        EXPECT_EQ(f, c.expected) << "\"" << c.text << "\"";
-    }
-}
 
 // Each row of tests/data/app_helicopter_settings.txt: its box filled from the defaults; OK with a value of
 // the box's own; and OK with letters, a huge and a negative number in every box, each found at its
@@ -161,11 +140,26 @@ TEST(SettingsRules, HelicopterSettingsRowsBoundsAndFallbacks) {
     expected.idleUpThrottleCurve[2] = 7;
     EXPECT_EQ(std::memcmp(&m, &expected, sizeof m), 0);
     EXPECT_STREQ(form.boxes[18].data(), "0.80");
+
+    // Only the first 100 characters are handed over: 100 blanks then a digit is no number.
+    const std::string padded = std::string(SettingsBoxChars, ' ') + "5";
+    const struct {
+        const char* text;
+        float expected; // low 0.5, fallback 1, high 10
+    } cases[] = {{"20", 10},     {"0.1", 0.5f},      {"abc", 1},         {"", 1},
+                 {"1.5x", 1.5f}, {"   2.25", 2.25f}, {"x1.5", 1},        {"nan", 1},
+                 {"inf", 10},    {"-inf", 0.5f},     {padded.c_str(), 1}};
+    for (const auto& c : cases) {
+        float f = -7.0f;
+        ReadClampedField(f, c.text, 0.5f, 1.0f, 10.0f);
+        EXPECT_EQ(f, c.expected) << "\"" << c.text << "\"";
+    }
 }
 
-// The rows in the dialog's order: elevator to aileron, aileron to elevator, positive and negative
-// collective to aileron, positive and negative collective to elevator.
-TEST(SettingsRules, SwashBoxesClampToPlusMinusOne) {
+// The swash rows in the dialog's order, which is the record's: elevator to aileron, aileron to elevator,
+// positive and negative collective to aileron, positive and negative collective to elevator. The curve
+// boxes read decimal, no clamp but to the 32-bit range; an 'x' ends the number.
+TEST(SettingsRules, SwashCurveWindBoxesAndTheRadioGroups) {
     SwashImperfections s;
     SwashForm form{};
     const char* texts[SwashRowCount] = {"2", "-3", "0.25", "x", "-0.5", "1"};
@@ -173,32 +167,24 @@ TEST(SettingsRules, SwashBoxesClampToPlusMinusOne) {
         SetBox(form.boxes[i], texts[i]);
     s.negCollToAileron = 0.9f;
     ConfirmSwashForm(form, s);
-    const auto rows = [&s] {
-        return std::vector<float>{s.elevToAileron,    s.aileronToElev, s.posCollToAileron,
-                                  s.negCollToAileron, s.posCollToElev, s.negCollToElev};
-    };
+    const float* record = reinterpret_cast<const float*>(&s);
+    const auto rows = [record] { return std::vector<float>(record, record + SwashRowCount); };
     EXPECT_EQ(rows(), (std::vector<float>{1.0f, -1.0f, 0.25f, 0.0f, -0.5f, 1.0f}));
     PressSwashDefaults(form, s);
     EXPECT_EQ(rows(), std::vector<float>(SwashRowCount, 0.0f));
     EXPECT_STREQ(form.boxes[1].data(), "0.00");
-}
 
-TEST(SettingsRules, CurveBoxesReadDecimalAndKeepEmptyPoints) {
     int32_t curve[5] = {40, 45, 50, 75, 100};
-    CurveForm form{};
-    FillCurveForm(form, curve);
-    EXPECT_STREQ(form.boxes[4].data(), "100");
-    const char* texts[5] = {"050", " 12x", "", "0x10", "99999999999999999999999"};
+    CurveForm curveForm{};
+    FillCurveForm(curveForm, curve);
+    EXPECT_STREQ(curveForm.boxes[4].data(), "100");
+    const char* curveTexts[5] = {"050", " 12x", "", "0x10", "99999999999999999999999"};
     for (int i = 0; i < 5; ++i)
-        SetBox(form.boxes[i], texts[i]);
-    ConfirmCurveForm(form, curve); // decimal, no clamp but to the 32-bit range; an 'x' ends the number
-    const int32_t expected[5] = {50, 12, 50, 0, INT32_MAX};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(curve[i], expected[i]) << texts[i];
-}
+        SetBox(curveForm.boxes[i], curveTexts[i]);
+    ConfirmCurveForm(curveForm, curve);
+    EXPECT_EQ(std::vector<int32_t>(curve, curve + 5), (Values{50, 12, 50, 0, INT32_MAX}));
 
-// A radio group stores the first checked button among all but the last, else the last button's value.
-TEST(SettingsRules, RadioGroupsOfExpoGyroAndRandomAttitude) {
+    // A radio group stores the first checked button among all but the last, else the last button's value.
     ModelSetup m = DefaultModel();
     m.expoRoll = 12; // matches no button
     m.expoPitch = 5;
@@ -216,35 +202,33 @@ TEST(SettingsRules, RadioGroupsOfExpoGyroAndRandomAttitude) {
               (Values{35, 5, 0, 2, 3, 2}));
 
     RandomAttitudeSettings settings;
-    RandomAttitudeForm form{1, 2, -4, true};
-    ConfirmRandomAttitudeForm(form, settings);
+    RandomAttitudeForm attitudeForm{1, 2, -4, true};
+    ConfirmRandomAttitudeForm(attitudeForm, settings);
     EXPECT_EQ((Values{settings.altitudeLevel, settings.orientationLevel, settings.motionLevel,
                       settings.randomAttitudesEnabled}),
               (Values{1, 2, 3, 1}));
-}
 
-TEST(SettingsRules, WindBoxesAndGroups) {
     WindState wind;
     TurbulenceState turbulence;
-    WindForm form{};
-    FillWindForm(form, wind, turbulence);
-    EXPECT_STREQ(form.windSpeed.data(), " 4.0"); // field width 4
-    EXPECT_STREQ(form.gustLullDifference.data(), "10.0");
+    WindForm windForm{};
+    FillWindForm(windForm, wind, turbulence);
+    EXPECT_STREQ(windForm.windSpeed.data(), " 4.0"); // field width 4
+    EXPECT_STREQ(windForm.gustLullDifference.data(), "10.0");
     // No clamp on the boxes; no finite number keeps the old value (too many digits for a float).
-    SetBox(form.windSpeed, "12");
-    SetBox(form.gustLullDifference, std::string(60, '9').c_str());
-    form.windType = 3;
-    form.windDirection = 11; // no button: "NW", the last of the listed order
-    form.directionShifts = 4;
-    form.turbLevel = 2;
-    ConfirmWindForm(form, wind, turbulence);
+    SetBox(windForm.windSpeed, "12");
+    SetBox(windForm.gustLullDifference, std::string(60, '9').c_str());
+    windForm.windType = 3;
+    windForm.windDirection = 11; // no button: "NW", the last of the listed order
+    windForm.directionShifts = 4;
+    windForm.turbLevel = 2;
+    ConfirmWindForm(windForm, wind, turbulence);
     EXPECT_EQ(wind.windSpeed, 12.0f);
     EXPECT_EQ(wind.gustLullDifference, 10.0f);
     EXPECT_EQ((Values{wind.windType, wind.windDirection, wind.directionShifts, turbulence.turbLevel}),
               (Values{3, 7, 4, 2}));
 }
 
-TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelled) {
+TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelledAndEachCurveItemEditsItsOwnCurve) {
     // Tab into the first box (pinion teeth), type, confirm with Enter: 20 is held at 15.
     ShowHelicopterSettingsDialog(Model);
     Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "20");
@@ -259,11 +243,9 @@ TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelled) {
     ShowWindSettingsDialog(Wind, Turbulence);
     Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "12"); // the first box: "Wind speed"
     EXPECT_EQ(Wind.windSpeed, 12.0f);
-}
 
-// Each curve item edits its own curve: the first point typed lands in that curve and in no other. Escape
-// does not close the editor; only digits are taken ("-3.3" gives 33).
-TEST_F(DialogsTest, EachCurveItemEditsItsOwnCurve) {
+    // Each curve item edits its own curve: the first point typed lands in that curve and in no other. Escape
+    // does not close the editor; only digits are taken ("-3.3" gives 33).
     auto curves = [] {
         std::vector<int32_t> v;
         for (const int32_t* c : {Model.normalPitchCurve, Model.normalThrottleCurve, Model.idleUpPitchCurve,
@@ -287,28 +269,9 @@ TEST_F(DialogsTest, EachCurveItemEditsItsOwnCurve) {
     }
 }
 
-// The Model menu's file commands through the chooser, its pre-filled name confirmed with Enter: Save writes
-// the model to models/HeliParams.par and Load reads it back, and no failure message shows.
-TEST_F(DialogsTest, ModelFileCommandsReachTheirFileWithoutAMessage) {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("rv_models_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    ProgramDir = UserDir = dir.string();
-    Model.pinionTeeth = 13.0f;
-    HandleMenuCommand(CmdSaveModelSetup);
-    Keys({ImGuiKey_Enter});
-    Model.pinionTeeth = 11.0f;
-    HandleMenuCommand(CmdLoadModelSetup);
-    Keys({ImGuiKey_Enter});
-    EXPECT_EQ(Model.pinionTeeth, 13.0f);
-    EXPECT_EQ(std::filesystem::file_size(dir / "models" / "HeliParams.par"), sizeof(ModelSetup));
-    EXPECT_EQ(ImGui::FindWindowByName("Error...###messagebox"), nullptr);
-    std::filesystem::remove_all(dir);
-}
-
 // Each menu command opens its own dialog; only the model dialogs pause, and closing one un-pauses nothing;
 // Escape closes each.
-TEST_F(DialogsTest, OnlyTheModelDialogsPauseAndEscapeClosesEach) {
+TEST_F(DialogsTest, EachCommandOpensItsDialogOnlyTheModelDialogsPauseAndTheModelFilesAreReached) {
     const struct {
         const char* title;
         bool pauses;
@@ -332,6 +295,21 @@ TEST_F(DialogsTest, OnlyTheModelDialogsPauseAndEscapeClosesEach) {
         EXPECT_FALSE(SettingsDialogIsOpen()) << c.title;
         EXPECT_EQ(SimPaused, c.pauses) << c.title;
     }
+
+    // The Model menu's file commands through the chooser, its pre-filled name confirmed with Enter: Save
+    // writes the model to models/HeliParams.par and Load reads it back, and no failure message shows.
+    const std::filesystem::path dir = FreshFolder("models");
+    ProgramDir = UserDir = dir.string();
+    Model.pinionTeeth = 13.0f;
+    HandleMenuCommand(CmdSaveModelSetup);
+    Keys({ImGuiKey_Enter});
+    Model.pinionTeeth = 11.0f;
+    HandleMenuCommand(CmdLoadModelSetup);
+    Keys({ImGuiKey_Enter});
+    EXPECT_EQ(Model.pinionTeeth, 13.0f);
+    EXPECT_EQ(std::filesystem::file_size(dir / "models" / "HeliParams.par"), sizeof(ModelSetup));
+    EXPECT_EQ(ImGui::FindWindowByName("Error...###messagebox"), nullptr);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ShortcutKeys, SwitchKeysCountInModalDialogsButNeverInTextBoxes) {
@@ -348,7 +326,39 @@ TEST(ShortcutKeys, SwitchKeysCountInModalDialogsButNeverInTextBoxes) {
     }
 }
 
-TEST(FileChooser, NamesShownAsValidUtf8) {
+TEST_F(DialogsTest, FileChooserShowsValidUtf8OpensHostileNamesAndSelectsTheWholeSuggestedName) {
+    namespace fs = std::filesystem;
+    const fs::path dir = FreshFolder("chooser");
+    fs::create_directories(dir / "sub\xFF");
+    for (std::string name : {"\xFF\xFE.rec", "a##b.rec", "###.rec", "%s%n%d.rec", "\xC3.rec", "ok.rec"})
+        WriteText(dir / name, "x");
+    WriteText(dir / (std::string(250, 'n') + ".rec"), "x");
+    std::string chosen;
+    OpenFileChooser(ChooserInFolder("Load Recording", "Recordings (*.rec)", "*.rec", dir.string(),
+                                    "\xFF\xFE.rec", true, false),
+                    [&](const std::string& path) { chosen = path; });
+    Keys({ImGuiKey_Enter});
+    // The pre-filled name that is not UTF-8 still opens the file under its real name.
+    EXPECT_EQ(chosen, (dir / "\xFF\xFE.rec").string());
+    fs::remove_all(dir);
+
+    // Typing into a chooser replaces its whole suggested name, also after a chooser with a shorter name.
+    namespace fs = std::filesystem;
+    const fs::path plain = FreshFolder("chooser_name");
+    const char* suggested[] = {"ab.rec", "a-much-longer-recording-name.rec", "mid-length.rec"};
+    for (const char* name : suggested) {
+        std::string chosen;
+        OpenFileChooser(ChooserInFolder("Save Recording", "Recordings (*.rec)", "*.rec", plain.string(), name,
+                                        false, true),
+                        [&](const std::string& path) { chosen = path; });
+        Frames(3);
+        ImGui::GetIO().AddInputCharactersUTF8("typed");
+        Frames(2);
+        Keys({ImGuiKey_Enter});
+        EXPECT_EQ(chosen, (plain / "typed.rec").string()) << name;
+    }
+    fs::remove_all(plain);
+
     const struct {
         std::string raw, shown;
     } cases[] = {
@@ -361,41 +371,4 @@ TEST(FileChooser, NamesShownAsValidUtf8) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ShowableFileName(c.raw), c.shown) << c.raw;
-}
-
-TEST_F(DialogsTest, HostileFolderInTheFileChooserDrawsAndOpensTheFileUnderItsRealName) {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("rv_chooser_" + std::to_string(::getpid()));
-    fs::create_directories(dir / "sub\xFF");
-    for (const char* name : {"\xFF\xFE.rec", "a##b.rec", "###.rec", "%s%n%d.rec", "\xC3.rec", "ok.rec"})
-        std::ofstream(dir / name) << "x";
-    std::ofstream(dir / (std::string(250, 'n') + ".rec")) << "x";
-    std::string chosen;
-    OpenFileChooser(ChooserInFolder("Load Recording", "Recordings (*.rec)", "*.rec", dir.string(),
-                                    "\xFF\xFE.rec", true, false),
-                    [&](const std::string& path) { chosen = path; });
-    Keys({ImGuiKey_Enter});
-    // The pre-filled name that is not UTF-8 still opens the file under its real name.
-    EXPECT_EQ(chosen, (dir / "\xFF\xFE.rec").string());
-    fs::remove_all(dir);
-}
-
-// Typing into a chooser replaces its whole suggested name, also after a chooser with a shorter name.
-TEST_F(DialogsTest, FileChooserSelectsTheWholeSuggestedName) {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("rv_chooser_name_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const char* suggested[] = {"ab.rec", "a-much-longer-recording-name.rec", "mid-length.rec"};
-    for (const char* name : suggested) {
-        std::string chosen;
-        OpenFileChooser(
-            ChooserInFolder("Save Recording", "Recordings (*.rec)", "*.rec", dir.string(), name, false, true),
-            [&](const std::string& path) { chosen = path; });
-        Frames(3);
-        ImGui::GetIO().AddInputCharactersUTF8("typed");
-        Frames(2);
-        Keys({ImGuiKey_Enter});
-        EXPECT_EQ(chosen, (dir / "typed.rec").string()) << name;
-    }
-    fs::remove_all(dir);
 }

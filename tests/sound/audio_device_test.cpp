@@ -5,9 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <thread>
-#include <unistd.h>
 
 #include "app/sound_output.h"
 #include "app/user_prefs.h"
@@ -43,8 +41,7 @@ void Sleep(int ms) {
 class AudioDevice : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("rv_audio_" + std::to_string(::getpid()));
-        fs::remove_all(dir);
+        dir = FreshFolder("audio");
         ProgramDir = dir.string();
         setenv("SDL_AUDIODRIVER", "disk", 1);
         WriteFile(dir / "data" / "motorsound.wav", WaveFile(PcmMono16(Rate), SineLoop(Rate / 2, 200, 8000)));

@@ -3,9 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <numeric>
-#include <unistd.h>
 
 #include "sound/motor_sound.h"
 #include "tests/sound/wave_bytes.h"
@@ -46,7 +44,7 @@ double Rms(const std::vector<int16_t>& v) {
 }
 } // namespace
 
-TEST(MotorSound, LoopBufferAndBlockSizes) {
+TEST(MotorSound, LoopBufferBlockSizesAndTheLoopLengthWhereTheRecordingRepeats) {
     // u = 0, 500, 1000, 1500, 2000, -500, -3001, -3000, -3000, -1500 (halves truncated toward zero)
     // y = 0, 50, 145, 280, 452, 356, 20, -282, -553, -647 (y = (u + 9 y) / 10, truncated toward zero)
     const int16_t s[] = {1000, 2000, -3001, -3000, 0};
@@ -60,9 +58,7 @@ TEST(MotorSound, LoopBufferAndBlockSizes) {
     MotorSoundState m = LoadedState(SineLoop(8000, 200, 8000));
     EXPECT_EQ(std::vector<int32_t>({m.blockSamples, m.blockBytes, int32_t(m.LoopBuffer.size()), m.loopLimit}),
               std::vector<int32_t>({TestBlock, 2 * TestBlock, 16000, 6000}));
-}
 
-TEST(MotorSound, LoopLengthIsWhereTheRecordingRepeats) {
     // A period of 3000 written twice and 2000 more: room 6001, the period fits once (6000). Three times a
     // period of 4000: n / 3 = 4000 fits (8000 <= 10001). Four times 2000: n / 4 fits once in 6001 (4000).
     // No repeat, or one spoiled by a sample: room.
@@ -95,13 +91,13 @@ TEST(MotorSound, LoopLengthIsWhereTheRecordingRepeats) {
     }
     EXPECT_EQ(positions, (std::vector<int32_t>{2000, 4000, 6000, 2000, 4000}));
     // A restart lands on the same point of the waveform as one loop length further on.
-    MotorSoundState s = LoadedState(twicePlus);
-    s.readPos = 5500;
-    Block(s, Inputs(2500.0f)); // 7500 > 6000: back to 1500
-    EXPECT_EQ(s.readPos, 1500);
-    MotorSoundState ahead = s;
+    MotorSoundState restart = LoadedState(twicePlus);
+    restart.readPos = 5500;
+    Block(restart, Inputs(2500.0f)); // 7500 > 6000: back to 1500
+    EXPECT_EQ(restart.readPos, 1500);
+    MotorSoundState ahead = restart;
     ahead.readPos += 6000;
-    EXPECT_EQ(Block(s, Inputs(2500.0f)), Block(ahead, Inputs(2500.0f)));
+    EXPECT_EQ(Block(restart, Inputs(2500.0f)), Block(ahead, Inputs(2500.0f)));
     // Landing exactly one loop length past the limit goes back by one length, to the limit itself.
     MotorSoundState four = LoadedState(fourTimes);
     four.readPos = 6000;
@@ -116,7 +112,7 @@ TEST(MotorSound, LoopLengthIsWhereTheRecordingRepeats) {
     EXPECT_EQ(held.back() - held.front(), four.LoopBuffer.back() - four.LoopBuffer[6000]);
 }
 
-TEST(MotorSound, RateAndGainFollowTheInputs) {
+TEST(MotorSound, RateAndGainFollowTheInputsAndAFailedLoadKeepsThePreviousLoop) {
     // A strong offset under the sine, for the removal of each block's mean to take out, above and below.
     std::vector<int16_t> samples = SineLoop(16000, 400, 6000), below = samples;
     for (size_t i = 0; i < samples.size(); ++i) {
@@ -155,6 +151,16 @@ TEST(MotorSound, RateAndGainFollowTheInputs) {
         EXPECT_NEAR(Rms(out) / Rms(full), c.gain, 0.02) << c.rpm << " rpm at " << c.distance << " m";
     }
     EXPECT_FLOAT_EQ(MotorLoudness(999.0f), 0.0f);
+    // With the motor's load the loudness runs from 0.55 of it (motor idle or off) to all of it (full
+    // load), and the block follows; a load outside 0..1 or NaN is no load figure.
+    for (float load : {0.0f, 0.5f, 1.0f, 1.5f, std::nanf("")}) {
+        const float share = load >= 0.0f && load <= 1.0f ? 0.55f + 0.45f * load : 1.0f;
+        EXPECT_FLOAT_EQ(MotorLoudness(1750.0f, load), 0.75f * share) << load;
+        MotorSoundState t = base, u = base;
+        MotorSoundInputs loaded = Inputs(2500.0f, 2.0f);
+        loaded.load = load;
+        EXPECT_NEAR(Rms(Block(t, loaded)) / Rms(Block(u, Inputs(2500.0f, 2.0f))), share, 0.02) << load;
+    }
 
     // Silent blocks leave rate and position alone: out of range, motor off, crashed, paused, NaN.
     MotorSoundInputs off = Inputs(2500.0f), crashed = Inputs(2500.0f), paused = Inputs(2500.0f);
@@ -171,12 +177,10 @@ TEST(MotorSound, RateAndGainFollowTheInputs) {
     MotorSoundState empty;
     empty.blockSamples = 10;
     EXPECT_TRUE(AllZero(Block(empty, Inputs(2500.0f))));
-}
 
-// A file that cannot be used keeps the loop in memory; the audio thread's entry is silent for a block of
-// the wrong length.
-TEST(MotorSound, FileLoadKeepsThePreviousLoopOnFailure) {
-    const std::string dir = ::testing::TempDir() + "rv_motor_" + std::to_string(::getpid());
+    // A file that cannot be used keeps the loop in memory; the audio thread's entry is silent for a block of
+    // the wrong length.
+    const std::string dir = FreshFolder("motor").string();
     WriteFile(dir + "/good.wav", WaveFile(PcmMono16(TestRate), SineLoop(4000, 100, 8000)));
     WriteFile(dir + "/byterate.wav", // mono with the byte rate of stereo
               WaveFile(FmtBody(1, 1, TestRate, TestRate * 4, 2, 16), SineLoop(8000, 100, 8000)));
@@ -188,10 +192,12 @@ TEST(MotorSound, FileLoadKeepsThePreviousLoopOnFailure) {
     EXPECT_EQ(MotorSound.LoopBuffer.size(), 8000u);
     EXPECT_EQ(MotorSound.file, nullptr);
     MotorSoundAudible = true;
-    PublishSoundInputs(2500.0f, 8.0f, 1.25f);
+    PublishSoundInputs(2500.0f, 8.0f, 1.25f, 0.375f);
     const MotorSoundInputs seen = CurrentMotorSoundInputs();
-    EXPECT_EQ(std::vector<float>({seen.rpm, seen.distance, seen.doppler}),
-              std::vector<float>({2500, 8, 1.25f}));
+    EXPECT_EQ(std::vector<float>({seen.rpm, seen.distance, seen.doppler, seen.load}),
+              std::vector<float>({2500, 8, 1.25f, 0.375f}));
+    PublishSoundInputs(2500.0f, 8.0f, 1.25f);
+    EXPECT_EQ(CurrentMotorSoundInputs().load, NoMotorLoad);
     std::vector<int16_t> out(TestBlock, 1);
     FillNextMotorBlock(out.data(), TestBlock - 1);
     EXPECT_TRUE(std::all_of(out.begin(), out.end() - 1, [](int16_t v) { return v == 0; }));

@@ -17,12 +17,9 @@ namespace {
 // WAVE_FORMAT_EXTENSIBLE, 40 bytes: the 16-byte record with tag 0xFFFE, cbSize 22, valid bits, channel
 // mask (front centre), then the sub-format GUID whose first two bytes are the plain tag.
 Bytes ExtensibleFmt(int subTag, int bits) {
-    return FmtBody(0xFFFE, 1, 16000, 16000u * uint32_t(bits) / 8, bits / 8, bits)
-        .le16(22)
-        .le16(uint32_t(bits))
-        .le32(4)
-        .le16(uint32_t(subTag))
-        .add({0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
+    Bytes b = FmtBody(0xFFFE, 1, 16000, 16000u * bits / 8, bits / 8, bits).le16(22).le16(bits).le32(4);
+    return b.le16(subTag).add(
+        {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
 }
 
 // Power of one DFT bin (Goertzel).
@@ -40,7 +37,7 @@ double BinPower(const std::vector<int16_t>& v, double bin) {
 
 // What the RIFF reader finds in each file (tag 0: nothing), and whether the motor loop takes it: 16-bit
 // PCM mono at 16 kHz, at least two blocks of 1000 samples.
-TEST(WaveFiles, ReaderAndMotorLoopAgainstHostileFiles) {
+TEST(WaveFiles, ReaderAndMotorLoopAgainstHostileFilesAndTheShippedSounds) {
     const Bytes fmt = PcmMono16(16000), data = SampleBytes(SineLoop(2000, 50, 8000));
     auto wave = [&data](const Bytes& f) { return RiffForm("WAVE", {{"fmt ", f}, {"data", data}}); };
     Bytes cut = wave(fmt), stream = cut, fmt18 = Bytes(fmt).le16(0), fmt60 = fmt,
@@ -104,9 +101,7 @@ TEST(WaveFiles, ReaderAndMotorLoopAgainstHostileFiles) {
         ASSERT_EQ(LoadMotorSoundBytes(Bytes(good.begin(), good.begin() + long(n)).data(), n, s), n >= 4044)
             << n;
     }
-}
 
-TEST(ShippedSounds, MotorLoopSoundsLikeTheRotorAndRepeats) {
     const Bytes file = ReadFile(fs::path(RV_PROGRAM_DIR) / "data" / "motorsound.wav");
     MotorSoundState s;
     ASSERT_TRUE(LoadMotorSoundBytes(file.data(), file.size(), s)) << "data/motorsound.wav";
@@ -130,9 +125,7 @@ TEST(ShippedSounds, MotorLoopSoundsLikeTheRotorAndRepeats) {
     }
     EXPECT_LT(BinPower(one, 1250 * hz), BinPower(one, 1562.5 * hz) / 100) << "a 15-tooth whine";
     EXPECT_GT(BinPower(one, 83.333 * hz), BinPower(one, 1562.5 * hz)) << "the rotor is louder than the motor";
-}
 
-TEST(ShippedSounds, FourOrMoreDistinctCrashSounds) {
     std::set<std::string> contents; // the sample data of each file
     int count = 0;
     for (const fs::directory_entry& e : fs::directory_iterator(fs::path(RV_PROGRAM_DIR) / "crashsounds")) {

@@ -31,7 +31,7 @@ fs::path FolderWith(const std::string& name, std::initializer_list<std::string> 
 std::vector<std::string> played;
 } // namespace
 
-TEST(SoundLevels, PanOutputAndSettings) {
+TEST(SoundOutput, PanMixLevelsAndTheCrashSoundsScannedPickedPlayedAndSilenced) {
     struct Case {
         float x, y, left, right;
     };
@@ -65,9 +65,7 @@ TEST(SoundLevels, PanOutputAndSettings) {
     StoreSoundLevels();
     EXPECT_EQ(GetSetting(CrashVolumeKey, ""), "30");
     EXPECT_EQ(GetSetting(MasterVolumeKey, ""), "100");
-}
 
-TEST(CrashSounds, ScanAndPick) {
     const fs::path few = FolderWith("few", {"b.wav", "A.WAV", "notes.txt", "wav"});
     fs::create_directory(few / "aaa.wav"); // sorts first, but is a folder
     ScanCrashSounds(few.string());
@@ -82,15 +80,13 @@ TEST(CrashSounds, ScanAndPick) {
     fs::remove_all(few);
 
     // r x count / 32768: an even chance for every entry.
-    struct Case {
+    struct Pick {
         int r, count, expected;
     };
-    for (const Case& c : {Case{32767, 0, -1}, Case{32767, 1, 0}, Case{6553, 5, 0}, Case{6554, 5, 1},
-                          Case{26215, 5, 4}, Case{32767, 200, 199}, Case{164, 200, 1}, Case{163, 200, 0}})
+    for (const Pick& c : {Pick{32767, 0, -1}, Pick{32767, 1, 0}, Pick{6553, 5, 0}, Pick{6554, 5, 1},
+                          Pick{26215, 5, 4}, Pick{32767, 200, 199}, Pick{164, 200, 1}, Pick{163, 200, 0}})
         EXPECT_EQ(PickCrashSound(c.r, c.count), c.expected) << c.r << " of " << c.count;
-}
 
-TEST(CrashSounds, PickPlayAndSilence) {
     const fs::path dir = FolderWith("play", {"a.wav", "b.wav", "c.wav", "d.wav"});
     ScanCrashSounds(dir.string());
     SetCrashSoundPlayer([](const std::string& path, const std::atomic<bool>&) { played.push_back(path); });

@@ -12,13 +12,7 @@ namespace wavetest {
 
 // The 16 bytes of a format record: tag, channels, rate, bytes per second, block align, bits.
 inline Bytes FmtBody(int tag, int channels, uint32_t rate, uint32_t avgBytes, int align, int bits) {
-    return Bytes()
-        .le16(uint32_t(tag))
-        .le16(uint32_t(channels))
-        .le32(rate)
-        .le32(avgBytes)
-        .le16(uint32_t(align))
-        .le16(uint32_t(bits));
+    return Bytes().le16(tag).le16(channels).le32(rate).le32(avgBytes).le16(align).le16(bits);
 }
 inline Bytes PcmMono16(uint32_t rate) {
     return FmtBody(1, 1, rate, rate * 2, 2, 16);
