@@ -1,4 +1,5 @@
-// Start-up, the main loop and shutdown: the order in which the subsystems are brought up and saved.
+// The shell's way in for the entry point: start-up, the main loop and shutdown, in the order in which the
+// subsystems are brought up and saved (startup_shutdown.cpp, main_loop.cpp, transmitter_state.cpp).
 #pragma once
 #include "platform/window.h"
 

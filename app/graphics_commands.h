@@ -7,7 +7,7 @@ void ChooseCanopyImage();
 
 // "Load Heli Geometry": file chooser in ModelGeometries/; the chosen .x file (and the .bmp skin beside
 // it) replaces the model, the skin upload is requested and the helicopter is reset. A mesh the reader
-// stopped on is reported with XMeshErrorText in a message box.
+// stopped on is reported with its error message (XMeshErrorMessage) in a message box.
 void ChooseHeliGeometry();
 
 // Runs the Graphics command with that menu id (40083, 40066, 40082, 40046..40048, 40079..40081);

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "assets/xmesh_internal.h"
 #include "resources/resources.h"
 
 XMesh HeliMesh = {};

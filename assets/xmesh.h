@@ -75,13 +75,11 @@ enum : int32_t {
 constexpr float coordinateMirror = -1.0f;
 constexpr int ShadowCirclePoints = 37;
 
-extern XMesh HeliMesh;        // the one helicopter mesh of the program
-extern float rotorSpan;       // width of the rotor batch along x, after scaling
-extern float MeshScale;       // size factor the batches are built at (the program keeps it at heliScale)
-extern float MeshLowestY;     // smallest y of any batch vertex, after scaling
-extern bool meshFromFile;     // the current mesh came from a file (true) or the built-in resource (false)
+extern XMesh HeliMesh;    // the one helicopter mesh of the program
+extern float MeshScale;   // size factor the batches are built at (the program keeps it at heliScale)
+extern float MeshLowestY; // smallest y of any batch vertex, after scaling
+extern bool meshFromFile; // the current mesh came from a file (true) or the built-in resource (false)
 extern float shadowCircle[ShadowCirclePoints][3];
-extern std::string XMeshErrorText; // message of the last error raised
 
 // "0: No error" ... "14: normal vector count doesnt match vertex coord count"; "" for other codes.
 const char* XMeshErrorMessage(int32_t code);

@@ -1,6 +1,7 @@
 // The gyro modes: perfect head-hold, heading hold and rate gyro.
 #include "flight/gyro.h"
 
+#include "flight/gyro_internal.h"
 #include "flight/heli_state.h"
 #include "flight/sim_rand.h"
 

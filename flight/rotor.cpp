@@ -3,8 +3,11 @@
 
 #include <cmath>
 
+#include "flight/rotor_internal.h"
+
 CyclicCarryState CyclicCarry;
 
+// Drag coefficients by body axis (nose, right, up), used by BodyDrag only.
 const Vec3 DragQuadratic{0.04f, 0.12f, 0.08f};
 const Vec3 DragLinear{0.025f, 0.2f, 0.3f};
 

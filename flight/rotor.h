@@ -4,18 +4,6 @@
 #include "flight/model_setup.h"
 #include "flight/vec_math.h"
 
-// What the previous step's cyclic rotation carries into the next one (radians per step); not cleared by a
-// reset.
-struct CyclicCarryState {
-    float roll = 0.0f;
-    float pitch = 0.0f;
-};
-extern CyclicCarryState CyclicCarry;
-
-// Drag coefficients by body axis (nose, right, up).
-extern const Vec3 DragQuadratic; // (0.04, 0.12, 0.08)
-extern const Vec3 DragLinear;    // (0.025, 0.2, 0.3)
-
 // Cyclic increment of one axis for this step: carry + 3 x rate x stick x w^2 x dt. Stores the carry
 // for the next step, clamped to +-cyclicInstability / 100, and returns the unclamped increment.
 float CyclicIncrement(float& carry, float cyclicRate, float stick, float w, float dt,

@@ -2,10 +2,6 @@
 #pragma once
 #include <cstdint>
 
-// Generator state. The program never seeds it, so every run draws the same sequence; tests may save and
-// restore it to make a case independent of what ran before.
-extern uint32_t SimRandState;
-
 // state = state * 214013 + 2531011 (mod 2^32); returns bits 16..30 of the new state, 0..32767.
 // Simulation thread only (wind, turbulence, gyro start offset, random attitudes, crash-sound choice).
 int32_t SimRand();

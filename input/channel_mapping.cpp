@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "input/joystick_calibration.h"
+#include "input/joystick_calibration_internal.h"
 #include "input/shared_field.h"
 
 ChannelMapping Mapping = [] {

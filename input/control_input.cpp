@@ -8,12 +8,29 @@
 #include "input/joystick_calibration.h"
 #include "input/shared_field.h"
 #include "input/throttle_interlock.h"
-#include "recorder/flight_recorder.h"
 
 float LastControlInputs[5] = {};
 float (*ScriptedControlInput)(ControlFunction f) = nullptr;
 bool ScriptedIdleUp = false;
 bool ScriptedThrottleHold = false;
+
+static PlaybackControls playback;
+
+static bool PlaybackRunning() {
+    return playback.playing && playback.playing();
+}
+
+static float PlayedInput(int32_t function) {
+    return playback.input(function);
+}
+
+static bool PlayedFlag(int32_t index) {
+    return playback.flag(index);
+}
+
+void SetPlaybackControls(const PlaybackControls& source) {
+    playback = source;
+}
 
 static bool ValidFunction(int f) {
     return f >= Roll && f <= Collective;
@@ -28,14 +45,14 @@ static bool SwitchFunctionOn(const uint8_t& keyboard, const uint8_t& keyState, c
 }
 
 bool IsIdleUpOn() {
-    if (RecorderPlaying()) return GetRecordedFlag(0);
+    if (PlaybackRunning()) return PlayedFlag(0);
     if (ScriptedControlInput) return ScriptedIdleUp;
     return SwitchFunctionOn(Mapping.keyboardIdleUp, Mapping.keyIdleUpOn, Mapping.idleUpSwitch,
                             Mapping.idleUpReverse);
 }
 
 bool IsThrottleHoldOn() {
-    if (RecorderPlaying()) return GetRecordedFlag(1);
+    if (PlaybackRunning()) return PlayedFlag(1);
     if (ScriptedControlInput) return ScriptedThrottleHold;
     return SwitchFunctionOn(Mapping.keyboardThrottleHold, Mapping.keyThrottleHoldOn,
                             Mapping.throttleHoldSwitch, Mapping.throttleHoldReverse);
@@ -51,7 +68,7 @@ static float StickValue(ControlFunction f, bool simCurves) {
 
 float GetControlInput(ControlFunction f) {
     if (!ValidFunction(f)) return 0.0f;
-    if (RecorderPlaying()) return GetRecordedInput(f);
+    if (PlaybackRunning()) return PlayedInput(f);
     float v;
     if (ScriptedControlInput) {
         v = ScriptedControlInput(f);
@@ -72,14 +89,14 @@ float GetControlInput(ControlFunction f) {
 }
 
 float GateMotorThrottle(float throttle, float clockSinceReset) {
-    if (RecorderPlaying() || ScriptedControlInput) return throttle;
+    if (PlaybackRunning() || ScriptedControlInput) return throttle;
     float v = InterlockedThrottle(Interlock, throttle, clockSinceReset);
     LastControlInputs[Throttle] = v;
     return v;
 }
 
 float GetCollectiveStick() {
-    if (RecorderPlaying()) return GetRecordedInput(Collective);
+    if (PlaybackRunning()) return PlayedInput(Collective);
     float collective = GetControlInput(Collective);
     if (ScriptedControlInput) return collective;
     if (!LoadShared(Mapping.useSimCurves))

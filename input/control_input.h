@@ -27,3 +27,13 @@ float ApplyCurve(float x, const int32_t points[5]);
 extern float (*ScriptedControlInput)(ControlFunction f);
 extern bool ScriptedIdleUp;
 extern bool ScriptedThrottleHold;
+
+// While a recording plays, the controls give its frame's sticks and switches instead of the live (or
+// scripted) ones. The shell joins these to the recorder at start-up; until then the controls read no
+// playback.
+struct PlaybackControls {
+    bool (*playing)() = nullptr;                // a recording is playing
+    float (*input)(int32_t function) = nullptr; // the played frame's control function 0..4
+    bool (*flag)(int32_t index) = nullptr;      // the played frame's idle-up (0) and throttle hold (1)
+};
+void SetPlaybackControls(const PlaybackControls& source);

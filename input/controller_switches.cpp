@@ -3,6 +3,7 @@
 
 #include "flight/sim_control.h"
 #include "input/channel_mapping.h"
+#include "input/controller_switches_internal.h"
 #include "input/shared_field.h"
 
 bool lastResetSwitchState = false;

@@ -2,10 +2,6 @@
 #pragma once
 #include <cstdint>
 
-// Raw (unreversed) state of each switch at its last test; both false at start.
-extern bool lastResetSwitchState;
-extern bool lastPauseSwitchState;
-
 // Whether the raw switch state differs from the last test (false, and nothing remembered, while the
 // role is disabled). The main window's creation calls ResetSwitchChanged once to prime it.
 bool ResetSwitchChanged();

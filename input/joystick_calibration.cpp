@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "input/joystick_calibration_internal.h"
 #include "input/shared_field.h"
 
 JoystickCalibration Calibration = [] {
@@ -14,9 +15,12 @@ JoystickCalibration Calibration = [] {
     return cal;
 }();
 
+namespace {
+// The devices the last ListSelectableControllers looked at, and the ids it listed for the selection.
 int32_t ControllersExamined = 0;
 int32_t ListedControllerIds[MaxJoystickDevices] = {};
 int32_t ListedControllerCount = 0;
+} // namespace
 
 void SetJoystickCalibrationDefaults(JoystickCalibration& cal) {
     for (int i = 0; i < JoystickAxisCount; ++i) {

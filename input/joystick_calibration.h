@@ -41,10 +41,6 @@ bool SaveJoystickCalibration(const JoystickCalibration& cal, const std::string& 
 // Axis indices outside 0..5 are clamped into that range.
 float NormalizeAxis(int axis);
 
-// Hat directions of the last poll, beside the record (the calibration file has no room for them):
-// bit 4 x hat + direction, direction 0 up, 1 right, 2 down, 3 left; hats 0..3.
-extern int32_t JoystickHats;
-
 // Stores one poll result: the six raw axes, the button mask and the hat bits, or all zero when the
 // read failed.
 void StoreJoystickPoll(JoystickCalibration& cal, bool ok, const int32_t raw[JoystickAxisCount],
@@ -100,12 +96,9 @@ struct JoystickDeviceInfo {
     std::string name;
     std::string guid;
 };
-// Examines at most the first 16 entries and keeps those with at least 4 axes, in order. Updates the
-// dialog's globals ControllersExamined, ListedControllerIds and ListedControllerCount.
+// Examines at most the first 16 entries and keeps those with at least 4 axes, in order. Remembers the
+// listed ids for SelectListedController.
 std::vector<JoystickDeviceInfo> ListSelectableControllers(const std::vector<JoystickDeviceInfo>& devices);
-extern int32_t ControllersExamined;
-extern int32_t ListedControllerIds[MaxJoystickDevices];
-extern int32_t ListedControllerCount;
 // A selection in the list: the device at that position becomes joystickId (from the next poll).
 // A position outside the list changes nothing.
 void SelectListedController(JoystickCalibration& cal, int position);

@@ -14,13 +14,11 @@
 
 #include "assets/safe_file.h"
 #include "flight/ground.h"
+#include "log/flight_log_internal.h"
 
 static_assert(std::endian::native == std::endian::little, "the log file is little-endian memory layout");
 
 float FlightTimeTotals[FlightClassCount] = {};
-const char* const FlightClassLabels[FlightClassCount] = {
-    "Total Time",   "On Ground",   "Hovering",       "Forward Flight", "Vertical Motion",
-    "Fast Forward", "Hard Banked", "Inverted Hover", "Inverted FF",    "Inverted FFF"};
 
 namespace {
 constexpr uint64_t FileTimeOfUnixEpoch = 116444736000000000ull; // 1970-01-01 in 100 ns since 1601

@@ -19,12 +19,6 @@ enum FlightClass : int32_t {
 };
 constexpr int FlightClassCount = 10;
 
-// Seconds of the current session by FlightClass. The crash count of the session is CrashCount
-// (flight/ground.h). Both are written by the simulation step; menu commands that read or reset them
-// hold SimMutex.
-extern float FlightTimeTotals[FlightClassCount];
-extern const char* const FlightClassLabels[FlightClassCount]; // "Total Time", "On Ground", ...
-
 // One session in FlightLogData.log: 52 bytes, little-endian, no padding.
 struct FlightLogRecord {
     uint32_t fileTimeLow;  // FILETIME: 100 ns intervals since 1601-01-01 UTC, low word

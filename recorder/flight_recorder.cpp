@@ -1,5 +1,6 @@
 // The flight recorder: writes and reads the scratch recording, one 88-byte frame per simulation step.
 #include "recorder/flight_recorder.h"
+#include "recorder/flight_recorder_internal.h"
 
 #include <algorithm>
 #include <cstring>

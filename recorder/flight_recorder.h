@@ -9,8 +9,8 @@
 
 #include "flight/sim_control.h"
 
-// The calls the dynamics step and the controls make into the recorder; the recorder's own
-// record (FlightRecorder, one global instance) and its other operations are declared below them.
+// The calls the dynamics step and the controls make into the recorder; its other operations are declared
+// below them (its own record is recorder/'s alone: flight_recorder_internal.h).
 bool RecorderRecording();
 bool RecorderPlaying();
 // After every completed step, SimMutex held: writes the frame while recording, reads the next one over
@@ -54,45 +54,19 @@ static_assert(sizeof(RecordingFrame) == 88);
 static_assert(offsetof(RecordingFrame, controls) == 64);
 static_assert(offsetof(RecordingFrame, flags) == 84);
 
-// The recorder's state. Fields read by other threads (the step, the controls, the bar) are atomic;
-// the stream is only touched with SimMutex held.
-struct FlightRecorder {
-    bool visible = false; // the record/play bar is shown
-    std::atomic<bool> recording{false};
-    std::atomic<bool> playing{false};
-    std::atomic<uint32_t> frameCount{0};   // frames written (recording) or the header's count (playback)
-    std::atomic<uint32_t> currentFrame{0}; // index of the next frame to read in playback
-    std::atomic<float> frameControls[5] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
-    std::atomic<uint8_t> frameFlags[4] = {0, 0, 0, 0};
-    FILE* file = nullptr;
-    bool fileWritable = false; // the stream was opened for a recording
-    std::string tempPath;      // the scratch file temporary.rec in the pilot's folder
-    // The bar's position slider: enabled unless recording, range 0..sliderMax.
-    std::atomic<bool> sliderEnabled{true};
-    std::atomic<uint32_t> sliderMax{0};
-    std::atomic<uint32_t> sliderPos{0};
-    // Whole frames in the scratch file (playback) or written so far (recording); the slider never goes
-    // past them, whatever the header claims.
-    std::atomic<uint32_t> framesInFile{0};
-    std::string statusText; // a line the bar shows after a failed action; empty when all is well
-    std::string name;       // the recording the scratch file holds, as the bar shows it (main thread)
-};
-
 // Two minutes of steps at 20 steps a second.
 constexpr uint32_t InstantReplayFrames = 2400;
 // Simulated seconds of recording per frame: playback reads one frame every 50 ms tick.
 constexpr float RecordingSecondsPerFrame = StepSeconds;
 
-extern FlightRecorder Recorder;
-
-// Sets Recorder.tempPath (the program passes ScratchRecordingPlace().write); all else starts idle.
+// Sets the scratch file's path (the program passes ScratchRecordingPlace().write); all else starts idle.
 void InitFlightRecorder(const std::string& tempPath);
 
 // Main-thread operations. Each takes SimMutex itself: never call them with it held.
 bool StartRecording(); // false when the scratch file cannot be created (recording does not start)
 void StopRecorder();
 void StartPlayback();
-void SeekToSliderPosition(); // seeks to Recorder.sliderPos and shows that frame, paused
+void SeekToSliderPosition(); // seeks to the slider's position and shows that frame, paused
 void ToggleBar();            // shows or hides the record/play bar; the recorder keeps running
 // Stops a recording still running at exit (its header gets the real count) and closes the stream.
 void ShutdownRecorder();

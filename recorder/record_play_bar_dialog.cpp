@@ -15,6 +15,7 @@
 #include "flight/heli_state.h"
 #include "flight/sim_control.h"
 #include "recorder/flight_recorder.h"
+#include "recorder/flight_recorder_internal.h"
 #include "ui/dialog_ui.h"
 #include "ui/file_chooser.h"
 #include "ui/message_box.h"

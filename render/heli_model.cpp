@@ -15,6 +15,7 @@
 #include "flight/heli_state.h"
 #include "flight/sim_control.h"
 #include "render/textures.h"
+#include "render/textures_internal.h"
 #include "render/view_settings.h"
 #include "resources/resources.h"
 

@@ -14,7 +14,7 @@ void UseStockGeometry();
 
 // Geometry file chosen by the user: reads the mesh and its shadow circle, takes the skin from the .bmp of
 // the same base name when that file opens, and requests the skin upload. Returns false when the mesh
-// reader reported an error (XMeshErrorText tells which).
+// reader reported an error (HeliMesh.errorCode tells which).
 bool LoadHeliGeometryFile(const std::string& path);
 
 // The chosen path with its last character (the x of ".x") replaced by "bmp".

@@ -9,8 +9,11 @@
 #include "assets/safe_file.h"
 #include "flight/trail.h"
 #include "render/render_frame.h"
+#include "render/render_frame_internal.h"
 #include "render/scenery.h"
+#include "render/scenery_internal.h"
 #include "render/textures.h"
+#include "render/textures_internal.h"
 
 Mat4 AttitudeMatrix(Vec3 noseAxis, Vec3 upAxis) {
     Mat4 noseTurn = rotationBetween(WorldUnitX, noseAxis);

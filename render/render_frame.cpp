@@ -1,5 +1,6 @@
 // GL set-up, the frame in its fixed order, the camera and the resize.
 #include "render/render_frame.h"
+#include "render/render_frame_internal.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -12,7 +13,9 @@
 #include "render/instruments.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
+#include "render/scenery_internal.h"
 #include "render/textures.h"
+#include "render/textures_internal.h"
 #include "render/view_settings.h"
 #include "render/view_zoom.h"
 

@@ -5,9 +5,6 @@
 
 extern int32_t clientWidth;
 extern int32_t clientHeight;
-extern float aspectRatio;
-// The helicopter position of the current frame; the model and its shadow are drawn there.
-extern Vec3 renderHeliPosition;
 // Whole-number scale of the instruments overlay (the display's scale); 1 keeps the described pixel sizes.
 extern int32_t OverlayScale;
 

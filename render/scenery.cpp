@@ -6,17 +6,24 @@
 #include <initializer_list>
 
 #include "flight/field.h"
+#include "render/scenery_internal.h"
 
 static_assert(sizeof(GLuint) == sizeof(uint32_t));
 
 uint32_t SceneTexture[SceneTextureCount] = {};
+
+namespace {
+// Fixed geometry, built once by BuildSceneryGeometry (world frame, metres).
+constexpr int32_t BackdropVertexCount = 42;
+constexpr int32_t GroundSide = 41;
+constexpr int32_t GroundVertexCount = GroundSide * GroundSide;
+constexpr int32_t GroundIndexCount = 6400;
 float backdropVertices[BackdropVertexCount * 3];
 float backdropTexCoords[BackdropVertexCount * 2];
 float groundVertices[GroundVertexCount * 3];
 float groundTexCoords[GroundVertexCount * 2];
 uint32_t groundIndices[GroundIndexCount];
 
-namespace {
 // The sky disc's rim every 18 degrees from 0 to 360, built once with the rest of the geometry.
 float skyRim[21][2];
 } // namespace

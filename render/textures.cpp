@@ -11,6 +11,8 @@
 #include "assets/safe_file.h"
 #include "render/helicopter.h"
 #include "render/scenery.h"
+#include "render/scenery_internal.h"
+#include "render/textures_internal.h"
 #include "render/view_settings.h"
 #include "resources/resources.h"
 

@@ -3,14 +3,6 @@
 #include <cstdint>
 #include "assets/image.h"
 
-extern RgbImage doorWindowImage;
-extern RgbImage bricksImage;
-extern RgbImage backdropImage;
-extern RgbImage heliSkinImage;
-extern RgbImage grassImage;
-extern RgbImage pebblesImage;
-extern RgbImage canopyMaskImage; // loaded with the textures, but only used for compositing
-
 // Loads every picture and uploads every texture; called by InitGL with the context current. The pictures
 // only the textures need are freed once uploaded (the skin and canopy mask stay for the canopy rebuild).
 // A High panorama is first shown at Low and read at full size after the first frame (ServeTextureReloads).
@@ -19,7 +11,6 @@ void LoadSceneTextures();
 // Texture filtering of the scene textures: trilinear (the mip levels blended), or bilinear from the nearest
 // mip level, which reads half the texels and is what a software rasterizer can afford.
 enum class TextureFiltering : int32_t { Trilinear, NearestLevel };
-extern TextureFiltering SceneFiltering;
 // True for the renderer names of Mesa's software rasterizers (llvmpipe, softpipe, swrast) and of
 // renderers that call themselves software; an unknown (null) renderer counts as software.
 bool SoftwareRendererName(const char* renderer);
@@ -43,9 +34,8 @@ void ReloadBackdrop();
 // Width limit of the backdrop for a backgroundResolution value: 1024 (Low), 2048 (Medium), 0 for none.
 int32_t BackdropWidthLimit(int32_t resolution);
 
-// Requests to load a texture's picture again, set under SimMutex by the commands that change it.
-extern bool reloadCanopyTexture;
-extern bool reloadBackdropTexture;
+// Request to upload the helicopter's skin again, set by the commands that change the mesh or the skin
+// (the canopy and backdrop requests are render/'s own).
 extern bool reloadHeliTexture;
 
 // Serves reloadCanopyTexture, reloadBackdropTexture and reloadHeliTexture in this order, clearing each

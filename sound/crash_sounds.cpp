@@ -10,6 +10,7 @@
 #include "flight/heli_state.h"
 #include "flight/sim_control.h"
 #include "flight/sim_rand.h"
+#include "sound/crash_sounds_internal.h"
 #include "sound/sound_switches.h"
 
 std::vector<std::string> CrashSoundList;

@@ -8,8 +8,6 @@ constexpr int MaxCrashSounds = 200;
 
 // Paths of the .wav files found by ScanCrashSounds, at most MaxCrashSounds.
 extern std::vector<std::string> CrashSoundList;
-// Set on a crash (also with crash sounds off), cleared by EndCrashSound; silences the motor sound.
-extern std::atomic<bool> CrashSoundPlaying;
 
 // Fills CrashSoundList with the .wav files of folder (directories skipped, names sorted).
 void ScanCrashSounds(const std::string& folder);

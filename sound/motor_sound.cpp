@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "flight/sim_control.h"
-#include "sound/crash_sounds.h"
+#include "sound/crash_sounds_internal.h"
 
 MotorSoundState MotorSound;
 std::mutex MotorSoundMutex;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "assets/settings_ini.h"
+#include "sound/sound_levels_internal.h"
 
 SoundLevels Levels;
 

@@ -4,14 +4,6 @@
 #include <atomic>
 #include <cstdint>
 
-// Volume levels in percent (0..100), kept in Settings.ini. Read by the audio threads, set by the main thread.
-struct SoundLevels {
-    std::atomic<int32_t> masterPercent{100};
-    std::atomic<int32_t> motorPercent{100};
-    std::atomic<int32_t> crashPercent{100};
-};
-extern SoundLevels Levels;
-
 // Settings.ini keys of the three levels.
 inline constexpr const char* MasterVolumeKey = "MasterVolume";
 inline constexpr const char* MotorVolumeKey = "MotorVolume";

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "sound/sound_levels.h"
+#include "sound/sound_levels_internal.h"
 #include "ui/dialog_ui.h"
 #include "ui/message_box.h"
 

@@ -14,6 +14,7 @@
 #include "app/user_prefs.h"
 #include "assets/program_paths.h"
 #include "assets/xmesh.h"
+#include "assets/xmesh_internal.h"
 #include "flight/heli_state.h"
 #include "flight/heli_step.h"
 #include "flight/sim_control.h"
@@ -22,7 +23,7 @@
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
-#include "render/textures.h"
+#include "render/textures_internal.h"
 #include "tests/render/gl_test_context.h"
 
 namespace {

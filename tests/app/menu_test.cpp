@@ -19,16 +19,18 @@
 #include "app/user_prefs.h"
 #include "assets/program_paths.h"
 #include "assets/xmesh.h"
+#include "assets/xmesh_internal.h"
 #include "flight/heli_state.h"
 #include "flight/heli_step.h"
-#include "flight/sim_rand.h"
+#include "flight/sim_rand_internal.h"
 #include "flight/trail.h"
 #include "flight/wind.h"
+#include "input/control_input.h"
 #include "platform/key_latch.h"
-#include "recorder/flight_recorder.h"
+#include "recorder/flight_recorder_internal.h"
 #include "render/instruments.h"
 #include "render/motion_smoothing.h"
-#include "render/textures.h"
+#include "render/textures_internal.h"
 #include "render/view_zoom.h"
 #include "tests/assets/file_bytes.h"
 
@@ -230,6 +232,11 @@ TEST(Order, StartUpReadsShutdownWritesAndATickStepsHelicopterWindTurbulence) {
         EXPECT_EQ(settings(), saved);
     }
     std::filesystem::remove_all(Folder);
+    // Start-up joins the controls to the recorder: while a recording plays, they give its frame.
+    Recorder.playing = true;
+    Recorder.frameControls[Pitch] = 0.25f;
+    EXPECT_EQ(GetControlInput(Pitch), 0.25f);
+    Recorder.frameControls[Pitch] = 0.0f;
 
     // One tick is the step, then the wind, then the turbulence, with 0.05 s while a recording plays whatever
     // the speed; the state is one that another order would change.

@@ -21,7 +21,7 @@
 #include "flight/heli_step.h"
 #include "flight/sim_control.h"
 #include "input/control_input.h"
-#include "log/flight_log.h"
+#include "log/flight_log_internal.h"
 #include "sound/motor_sound.h"
 #include "tests/assets/file_bytes.h"
 

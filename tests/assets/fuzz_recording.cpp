@@ -1,6 +1,6 @@
 // Fuzz target: a recording chosen in "Load Recording": copied to the scratch file, played frame by frame,
 // the slider moved to its end and to its middle, then stopped.
-#include "recorder/flight_recorder.h"
+#include "recorder/flight_recorder_internal.h"
 #include "tests/assets/fuzz_scratch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,6 +6,7 @@
 
 #include "app/user_prefs.h"
 #include "assets/xmesh.h"
+#include "assets/xmesh_internal.h"
 
 namespace {
 

@@ -19,14 +19,15 @@
 #include "app/user_prefs.h"
 #include "flight/ground.h"
 #include "flight/gyro.h"
+#include "flight/gyro_internal.h"
 #include "flight/heli_step.h"
-#include "flight/sim_rand.h"
+#include "flight/sim_rand_internal.h"
 #include "flight/trail.h"
 #include "flight/wind.h"
-#include "log/flight_log.h"
+#include "log/flight_log_internal.h"
 #include "pinned_flights.h"
-#include "recorder/flight_recorder.h"
-#include "sound/crash_sounds.h"
+#include "recorder/flight_recorder_internal.h"
+#include "sound/crash_sounds_internal.h"
 
 namespace {
 static_assert(std::endian::native == std::endian::little, "ticks are copied from the file as they lie");

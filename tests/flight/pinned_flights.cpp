@@ -13,15 +13,17 @@
 #include "flight/field.h"
 #include "flight/ground.h"
 #include "flight/gyro.h"
+#include "flight/gyro_internal.h"
 #include "flight/heli_step.h"
 #include "flight/rotor.h"
-#include "flight/sim_rand.h"
+#include "flight/rotor_internal.h"
+#include "flight/sim_rand_internal.h"
 #include "flight/trail.h"
 #include "flight/training.h"
 #include "flight/wind.h"
 #include "input/control_input.h"
 #include "log/flight_log.h"
-#include "recorder/flight_recorder.h"
+#include "recorder/flight_recorder_internal.h"
 
 PilotSticks Sticks;
 

@@ -19,12 +19,14 @@
 #include "input/channel_mapping.h"
 #include "input/control_input.h"
 #include "input/controller_switches.h"
+#include "input/controller_switches_internal.h"
 #include "input/input_dialogs.h"
 #include "input/joystick_calibration.h"
+#include "input/joystick_calibration_internal.h"
 #include "input/throttle_interlock.h"
 #include "input/transmitter.h"
 #include "input/transmitter_check.h"
-#include "recorder/flight_recorder.h"
+#include "recorder/flight_recorder_internal.h"
 #include "tests/assets/file_bytes.h"
 #include "tests/input/virtual_joystick.h"
 #include "tests/shell/headless_imgui.h"
@@ -203,6 +205,8 @@ TEST_F(Controls, SwitchSourcesIdleUpHoldResetAndPauseSwitchesThenPlayback) {
         EXPECT_EQ(IsThrottleHoldOn(), on != reverse) << on << reverse;
     }
     ScriptedControlInput = [](ControlFunction) { return 0.9f; };
+    // Joined to the recorder as the shell joins them at start-up.
+    SetPlaybackControls({RecorderPlaying, GetRecordedInput, GetRecordedFlag});
     Recorder.playing.store(true);
     for (int f = Roll; f <= Collective; ++f)
         Recorder.frameControls[f].store(0.1f * float(f) - 0.2f);

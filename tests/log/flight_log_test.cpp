@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "flight/ground.h"
-#include "log/flight_log.h"
+#include "log/flight_log_internal.h"
 #include "tests/assets/file_bytes.h"
 
 namespace {

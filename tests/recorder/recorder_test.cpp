@@ -16,7 +16,7 @@
 #include "flight/heli_state.h"
 #include "flight/sim_control.h"
 #include "input/control_input.h"
-#include "recorder/flight_recorder.h"
+#include "recorder/flight_recorder_internal.h"
 #include "recorder/record_play_bar_dialog.h"
 #include "tests/assets/file_bytes.h"
 #include "tests/shell/headless_imgui.h"

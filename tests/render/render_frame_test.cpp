@@ -14,9 +14,11 @@
 #include "flight/trail.h"
 #include "render/helicopter.h"
 #include "render/render_frame.h"
+#include "render/render_frame_internal.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
-#include "render/textures.h"
+#include "render/scenery_internal.h"
+#include "render/textures_internal.h"
 #include "tests/render/gl_scene.h"
 
 namespace {

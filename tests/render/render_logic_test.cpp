@@ -21,7 +21,7 @@
 #include "render/render_frame.h"
 #include "render/render_snapshot.h"
 #include "render/scenery.h"
-#include "render/textures.h"
+#include "render/textures_internal.h"
 #include "tests/assets/file_bytes.h"
 #include "tests/render/gl_test_context.h"
 

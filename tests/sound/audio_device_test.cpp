@@ -12,7 +12,7 @@
 #include "assets/program_paths.h"
 #include "sound/crash_sounds.h"
 #include "sound/motor_sound.h"
-#include "sound/sound_levels.h"
+#include "sound/sound_levels_internal.h"
 #include "tests/sound/wave_bytes.h"
 
 namespace fs = std::filesystem;

@@ -11,8 +11,9 @@
 #include "app/user_prefs.h"
 #include "assets/settings_ini.h"
 #include "flight/sim_rand.h"
-#include "sound/crash_sounds.h"
-#include "sound/sound_levels.h"
+#include "flight/sim_rand_internal.h"
+#include "sound/crash_sounds_internal.h"
+#include "sound/sound_levels_internal.h"
 #include "tests/assets/file_bytes.h"
 
 namespace fs = std::filesystem;
