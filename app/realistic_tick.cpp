@@ -121,12 +121,7 @@ void RealisticResetHook() {
 void FiftyMillisecondWork(const HeliState& start, int32_t startState, float seconds, bool flew) {
     if (flew) {
         ClassifyFlightTime(start, startState, seconds);
-        for (int f = Roll; f <= Collective; f++)
-            ControlsForFrame.controls[f] = LastControlInputs[f];
-        ControlsForFrame.idleUp = IsIdleUpOn();
-        ControlsForFrame.throttleHold = IsThrottleHoldOn();
-        RecorderStepFrame();
-        AddTrailSample(Heli.position);
+        RecordFrameAndTrail();
     }
     StepWind(seconds);
     StepTurbulence(seconds);

@@ -31,12 +31,14 @@ void StepSimulation(float dt) {
     if (out.classify) ClassifyFlightTime(out.classifyState, out.classifyFlightState, out.classifySeconds);
     if (out.crashed) PlayCrashSound();
     if (out.reset) EndCrashSound();
-    if (out.completed) {
-        for (int f = Roll; f <= Collective; f++)
-            ControlsForFrame.controls[f] = LastControlInputs[f];
-        ControlsForFrame.idleUp = IsIdleUpOn();
-        ControlsForFrame.throttleHold = IsThrottleHoldOn();
-        RecorderStepFrame();
-        AddTrailSample(Heli.position);
-    }
+    if (out.completed) RecordFrameAndTrail();
+}
+
+void RecordFrameAndTrail() {
+    for (int f = Roll; f <= Collective; f++)
+        ControlsForFrame.controls[f] = LastControlInputs[f];
+    ControlsForFrame.idleUp = IsIdleUpOn();
+    ControlsForFrame.throttleHold = IsThrottleHoldOn();
+    RecorderStepFrame();
+    AddTrailSample(Heli.position);
 }

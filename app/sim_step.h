@@ -11,3 +11,7 @@ void StepSimulation(float dt);
 // The five control inputs in the order every model reads them (the recorder stores what GetControlInput
 // returned last for each function).
 StepSticks ReadStepSticks();
+
+// The step's recorder frame (the sticks last read, the idle-up and hold switches; written, played or
+// kept), then the trail sample, for either flight model. SimMutex held.
+void RecordFrameAndTrail();

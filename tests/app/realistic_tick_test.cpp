@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -20,8 +21,10 @@
 #include "flight/heli_state.h"
 #include "flight/heli_step.h"
 #include "flight/sim_control.h"
+#include "flight/trail.h"
 #include "input/control_input.h"
 #include "log/flight_log_internal.h"
+#include "recorder/flight_recorder.h"
 #include "sound/motor_sound.h"
 #include "tests/assets/file_bytes.h"
 
@@ -176,4 +179,24 @@ TEST_F(RealisticTickTest, FiftyStepsPerTickOnFreshSticksThenPauseSpeedLockCrashA
     steps = RealisticSteps;
     SimulationTick();
     EXPECT_EQ(RealisticSteps, steps);
+}
+
+// Either model's tick leaves the recorder frame holding the sticks read last and the idle-up and hold
+// switches, and adds a trail sample.
+TEST_F(RealisticTickTest, EveryModelsFrameHoldsTheSticksAndSwitchesReadLast) {
+    ScriptedIdleUp = true;
+    for (const char* model : {"450 Sport", ClassicModelName}) {
+        std::string error;
+        ASSERT_TRUE(ChooseFlightModel(model, error)) << error;
+        const uint32_t trail = trailCount;
+        SimulationTick();
+        const RealisticSticks last = ScriptSticks(sticksRead);
+        EXPECT_EQ(std::vector<double>(ControlsForFrame.controls, ControlsForFrame.controls + 5),
+                  std::vector<double>({last.roll, 0.0, 0.0, last.throttle, last.collective}))
+            << model;
+        EXPECT_TRUE(ControlsForFrame.idleUp) << model;
+        EXPECT_FALSE(ControlsForFrame.throttleHold) << model;
+        EXPECT_EQ(trailCount, std::min(trail + 1, TrailCapacity)) << model;
+    }
+    ScriptedIdleUp = false;
 }
