@@ -476,7 +476,7 @@ class Dialogs : public Controls {
 
 // Calibrate driven through its buttons: opening discards the old calibration, the two OKs calibrate, a
 // barely moved axis keeps its old values on "Go on", and Esc gives the whole old calibration back.
-TEST_F(Dialogs, CalibrateThroughItsButtonsWhileNoSwitchResumes) {
+TEST_F(Dialogs, CalibrateThroughItsButtonsWhileNoSwitchResumesAndTheMappingsBoxesAndPickers) {
     const struct {
         const char* finish; // button pressed at the end ("Go on" after a warning), or "Escape"
         bool moveAll;       // all six axes moved in phase 1, else axes 4 and 5 stay put
@@ -551,12 +551,10 @@ TEST_F(Dialogs, CalibrateThroughItsButtonsWhileNoSwitchResumes) {
     PollControllerSwitches();
     EXPECT_FALSE(SimPaused);
     FlightState = FlightFlying;
-}
 
-// The mapping dialog's boxes clicked in turn, each row with the field it must leave as given; then a
-// picker opened over it: Esc leaves a switch picker with the switch as it was, while only a channel
-// button closes the channel picker.
-TEST_F(Dialogs, MappingBoxesAndPickers) {
+    // The mapping dialog's boxes clicked in turn, each row with the field it must leave as given; then a
+    // picker opened over it: Esc leaves a switch picker with the switch as it was, while only a channel
+    // button closes the channel picker.
     ShowControllerMapping();
     Frame();
     Frame();

@@ -388,7 +388,7 @@ TEST_F(RecorderFiles, SaveAndLoadCopyThroughTheScratchFile) {
     EXPECT_TRUE(choose(LoadRecording));
 }
 
-TEST_F(RecorderFiles, HugeHeaderCountsAndTheInstantReplay) {
+TEST_F(RecorderFiles, HugeHeaderCountsTheInstantReplayTimesNamesAndPlayableFrames) {
     // Headers claiming 2^30, 2^31 and 2^32 - 1 frames over three real frames and a tail: the bar draws (an
     // ImGui slider range past INT_MAX / 2 would abort here) and reaches frame 3 at most.
     for (uint32_t count : {0x40000000u, 0x80000000u, 0xFFFFFFFFu}) {
@@ -427,9 +427,7 @@ TEST_F(RecorderFiles, HugeHeaderCountsAndTheInstantReplay) {
     EXPECT_EQ(Recorder.name, "Instant replay (not saved)");
     RecorderRecordPressed();
     EXPECT_FALSE(TakeInstantReplay()); // nothing while recording
-}
 
-TEST(RecorderText, TimesNamesAndPlayableFrames) {
     // 20 frames a second; tenths are cut, not rounded.
     const struct {
         uint32_t frames;

@@ -218,7 +218,7 @@ const Mark Marks[] = {
     {"hold lamp at scale 2", ScaledHoldLamp, W - 20, 20, LampRed},
 };
 
-TEST(RenderFrame, WhatShowsWhereTheCameraLooksAndTheOverlayOnTop) {
+TEST(RenderFrame, WhatShowsWhereTheCameraLooksTheOverlayAndTheStockModelCulledAndClosed) {
     for (const View& v : Views) {
         Draw(v.at, v.setup);
         EXPECT_EQ(Seen(W / 2, H / 2, 1, v.colour), v.shows) << v.name << ": " << ReadPixel(W / 2, H / 2, H);
@@ -232,9 +232,7 @@ TEST(RenderFrame, WhatShowsWhereTheCameraLooksAndTheOverlayOnTop) {
     EXPECT_EQ(clientHeight, 1);
     EXPECT_FLOAT_EQ(aspectRatio, 640.0f);
     ResizeView(W, H);
-}
 
-TEST(RenderFrame, StockModelCulledAndItsCanopyClosedSeenFromBehind) {
     ASSERT_GT(HeliMesh.batchCount, 0) << "the stock mesh did not load";
     // Tail-in at eye height 3 m ahead. Inside the canopy's rear part, beside the frame plates, only the
     // canopy's own back can hide the field: 0.036 m to the sides, 0.05 m back and -0.01 to 0.03 m up,

@@ -227,7 +227,7 @@ TEST(SettingsRules, HelicopterSettingsRowsSwashCurveWindBoxesAndTheRadioGroups) 
               (Values{3, 7, 4, 2}));
 }
 
-TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelledAndEachCurveItemEditsItsOwnCurve) {
+TEST_F(DialogsTest, TypedBoxesEachCurveItemsOwnCurveAndTheKeysThatStillCountAsShortcuts) {
     // Tab into the first box (pinion teeth), type, confirm with Enter: 20 is held at 15.
     ShowHelicopterSettingsDialog(Model);
     Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "20");
@@ -265,6 +265,18 @@ TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelledAndEachCurveItemEdits
         Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "-3.3");
         EXPECT_FALSE(SettingsDialogIsOpen()) << item;
         EXPECT_EQ(curves(), expected) << item;
+    }
+
+    const struct {
+        int key;
+        bool inModal; // counts while a modal dialog without a focused text box is open
+    } keys[] = {{SDLK_i, true},      {SDLK_h, true},  {SDLK_LCTRL, true}, {SDLK_RCTRL, true},
+                {SDLK_SPACE, false}, {SDLK_p, false}, {SDLK_r, false},    {SDLK_x, false}};
+    for (const auto& k : keys) {
+        EXPECT_TRUE(KeyCountsAsShortcut(k.key, false, false)) << k.key;
+        EXPECT_EQ(KeyCountsAsShortcut(k.key, false, true), k.inModal) << k.key;
+        EXPECT_FALSE(KeyCountsAsShortcut(k.key, true, true)) << k.key;
+        EXPECT_FALSE(KeyCountsAsShortcut(k.key, true, false)) << k.key;
     }
 }
 
@@ -309,20 +321,6 @@ TEST_F(DialogsTest, EachCommandOpensItsDialogOnlyTheModelDialogsPauseAndTheModel
     EXPECT_EQ(std::filesystem::file_size(dir / "models" / "HeliParams.par"), sizeof(ModelSetup));
     EXPECT_EQ(ImGui::FindWindowByName("Error...###messagebox"), nullptr);
     std::filesystem::remove_all(dir);
-}
-
-TEST(ShortcutKeys, SwitchKeysCountInModalDialogsButNeverInTextBoxes) {
-    const struct {
-        int key;
-        bool inModal; // counts while a modal dialog without a focused text box is open
-    } keys[] = {{SDLK_i, true},      {SDLK_h, true},  {SDLK_LCTRL, true}, {SDLK_RCTRL, true},
-                {SDLK_SPACE, false}, {SDLK_p, false}, {SDLK_r, false},    {SDLK_x, false}};
-    for (const auto& k : keys) {
-        EXPECT_TRUE(KeyCountsAsShortcut(k.key, false, false)) << k.key;
-        EXPECT_EQ(KeyCountsAsShortcut(k.key, false, true), k.inModal) << k.key;
-        EXPECT_FALSE(KeyCountsAsShortcut(k.key, true, true)) << k.key;
-        EXPECT_FALSE(KeyCountsAsShortcut(k.key, true, false)) << k.key;
-    }
 }
 
 TEST_F(DialogsTest, FileChooserShowsValidUtf8OpensHostileNamesAndSelectsTheWholeSuggestedName) {
