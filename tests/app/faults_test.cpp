@@ -72,7 +72,7 @@ extern "C" int fsync(int fd) {
 // A transmitter unplugged between two polls, before the main thread has its removal event: the step
 // keeps the last sticks (never -1, full deflection) and the simulation pauses; the pause stays while
 // it is gone, even after P, and after it is back until the pilot resumes.
-TEST(Pauses, AnUnpluggedTransmitterPausesWithTheLastSticksAndNothingResumesUnderCalibrate) {
+TEST(Pauses, UnpluggedTransmitterKeepsTheLastSticksAndNothingResumesUnderCalibrate) {
     ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
     SetJoystickCalibrationDefaults(Calibration);
     SetFullTravelCalibration(Calibration);
@@ -172,7 +172,7 @@ TEST(Pauses, AnUnpluggedTransmitterPausesWithTheLastSticksAndNothingResumesUnder
 
 // Saving an instant replay, saving and loading a recording, and appending the session to the log sync
 // their files with the simulation lock free, so no tick waits for the disk.
-TEST(Saves, NoFileIsSyncedUnderTheSimulationLockAndTheLogMenuActsOnThePilotsLog) {
+TEST(Saves, NoFileSyncedUnderTheSimulationLockAndTheLogMenuOnThePilotsLog) {
     const std::string folder = FreshFolder("faults_saves").string();
     ProgramDir = UserDir = folder;
     InitFlightRecorder(ScratchRecordingPlace().write);

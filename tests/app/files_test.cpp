@@ -115,7 +115,7 @@ TEST_F(FilesTest, ModelSetupSavedAtItsOffsetsAndReadFromShortLongAndMissingFiles
     EXPECT_EQ(UsablePinionTeeth(m), 9.0f);
 }
 
-TEST_F(FilesTest, UserPrefsLayoutsAndSettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
+TEST_F(FilesTest, UserPrefsLayoutsAndSettingsIniKeysLinesAndRanges) {
     const std::string current =
         "\xCF\xAB\x43\x20"s + "\0\0\x80\x3F"s + "\x01\0"s + "\x03\0\0\0"s + "\x02\0\0\x01\x01"s;
     const struct {
@@ -174,7 +174,7 @@ TEST_F(FilesTest, UserPrefsLayoutsAndSettingsIniKeepsUnknownKeysSkipsDamagedLine
     EXPECT_EQ(GetSetting("key0", ""), "0");
 }
 
-TEST_F(FilesTest, SavesReplaceWholeFilesOrKeepTheOldOneAndThePilotAndProgramFolders) {
+TEST_F(FilesTest, AtomicSavesAndThePilotAndProgramFolders) {
     WriteText(Path("a.dat"), "old contents that are longer");
     ASSERT_TRUE(WriteFileAtomically(Path("a.dat"), "new", 3));
     EXPECT_EQ(ReadText(Path("a.dat")), "new");

@@ -81,7 +81,7 @@ TEST_F(ModelChoiceTest, ClassicByDefaultKeptInSettingsAndThePilotsCopyWins) {
     EXPECT_NEAR(ActiveFlightModel.derived.headspeed, 2500.0 * 2.0 * 3.14159265358979 / 60.0, 1e-6);
 }
 
-TEST_F(ModelChoiceTest, AFileThatDoesNotParseIsRefusedAndTheSettingsSaveThePilotsCopyOrRefuseAValue) {
+TEST_F(ModelChoiceTest, BadFilesAndValuesAreRefusedGoodSettingsSaveThePilotsCopy) {
     std::string error;
     ASSERT_TRUE(ChooseFlightModel("450 Sport", error)) << error;
     std::string bad = Shipped("450 3D");

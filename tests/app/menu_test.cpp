@@ -80,7 +80,7 @@ extern "C" int rename(const char* from, const char* to) {
     return real(from, to);
 }
 
-TEST(Menu, TheWholeTableItsCheckMarksAndCommandsPauseResetAndLocksAroundACrash) {
+TEST(Menu, TableCheckMarksCommandsPauseResetAndLocks) {
     std::ifstream in(RV_TEST_DATA_DIR "/app_menu.txt");
     std::string expected, line;
     while (std::getline(in, line))
@@ -194,7 +194,7 @@ TEST(Menu, TheWholeTableItsCheckMarksAndCommandsPauseResetAndLocksAroundACrash) 
     EXPECT_TRUE(SimPaused);
 }
 
-TEST(Order, StartUpReadsShutdownWritesAndATickStepsHelicopterWindTurbulence) {
+TEST(Order, StartUpShutdownAndTheTick) {
     Folder = FreshFolder("order").string();
     std::filesystem::create_directories(Folder + "/data");
     ProgramDir = UserDir = Folder;

@@ -125,7 +125,7 @@ TEST(Ground, TouchdownLimitsCollisionsCrashTextsAndTheVectorHelpers) {
 // A steady 4 mph wind from the north over a helicopter at rest: the air moves past it at (0, +1.788, 0)
 // m/s, which the step shows as 4.005 mph of airspeed and as the translation term lifting the nose by
 // 0.001 x 0.2 x 1.788 rad. Worked by hand, so the wind's direction convention is checked, not only kept.
-TEST(Step, SteadyNorthWindTailTrimPauseCrashCountdownSlowMotionAndUnusableValues) {
+TEST(Step, WindTailTrimPauseCrashCountdownSlowMotionAndUnusableValues) {
     FreshSimulation();
     Wind.windType = WindSteady;
     RunTicks(600);

@@ -21,7 +21,7 @@ Vec3 NoseFor(int32_t task, float off = 0.0f) {
 }
 } // namespace
 
-TEST(HoverTrainer, TasksHeadingsTheBoxDriftingOutAndAHoverHeldForFullMarks) {
+TEST(HoverTrainer, TasksBoxScoringAndAHoverHeldForFullMarks) {
     const struct {
         int32_t task;
         const char* name;

@@ -44,7 +44,7 @@ class RealisticModel : public ::testing::Test {
 
 // Momentum theory's closed forms: hover v_h, climb -V/2 + sqrt(V^2/4 + v_h^2), windmill brake
 // -V/2 - sqrt(V^2/4 - v_h^2), edgewise v^2 = (-V^2 + sqrt(V^4 + 4 v_h^4)) / 2.
-TEST(RealisticRotor, MomentumBranchesVortexRingBridgeHoverThrustTorqueAndGroundEffect) {
+TEST(RealisticRotor, MomentumBranchesVortexRingHoverAndGroundEffect) {
     const double vh2 = HoverInduced * HoverInduced;
     struct Case {
         double climb, inPlane, expected, tolerance;
@@ -273,7 +273,7 @@ TEST_F(RealisticModel, DerivedFiguresTouchdownLimitsSoftStartAndHold) {
 
 // A trimmed hover stays put under the step; wind moves the air, not the helicopter's frame: in a steady
 // 5 m/s wind from ahead with the sticks held the helicopter drifts back. The fuselage drags in the air.
-TEST_F(RealisticModel, TrimHoldsWindActsOnTheAirTheFuselageDragsAndAnHourOfRandomSticks) {
+TEST_F(RealisticModel, TrimWindFuselageDragAndAnHourOfRandomSticks) {
     TrimResult t = TrimRealistic(p, d, TrimRequest{});
     ASSERT_TRUE(t.converged);
     RealisticSticks k;

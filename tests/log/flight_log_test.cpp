@@ -39,7 +39,7 @@ struct LogFiles : testing::Test {
 };
 } // namespace
 
-TEST_F(LogFiles, ClassificationSessionTimesTheLogListedNewestFirstAndAppendsKeepingEarlierOnes) {
+TEST_F(LogFiles, ViewAppendClassificationAndSessionTimes) {
     // Three sessions (2009-02-13, 2020-02-29, 2023-12-31 23:30 UTC) and a trailing partial record, ignored.
     Write(Record(FileTimeOfUnix(1234567890), 2, {600, 100, 200, 300}) +
           Record(FileTimeOfUnix(1582977600), 1, {3725.5f, 25.5f, 7, 8, 60, 120, 3000, 500, 10, 11}) +

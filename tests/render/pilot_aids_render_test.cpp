@@ -81,7 +81,7 @@ std::vector<Rgb> DrawInstrumentsAt(int32_t choice) {
 // White pixels (the numbers' strokes) in the bottom rows under the rotor dial (x < 400) and under the speed
 // dial (x > W - 400); the rotor dial's ring found at its top: its left edge 54 units in, its top (50 + 16)
 // units up, times the size.
-TEST(PilotAids, InstrumentSizesReadoutsAndTheZoomsTargetRateAndDrawnRotor) {
+TEST(PilotAids, InstrumentSizesReadoutsAndTheZoom) {
     int whiteUnder[3][2] = {};
     for (int32_t choice : {0, 1, 2}) {
         const std::vector<Rgb> frame = DrawInstrumentsAt(choice);

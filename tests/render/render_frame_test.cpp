@@ -218,7 +218,7 @@ const Mark Marks[] = {
     {"hold lamp at scale 2", ScaledHoldLamp, W - 20, 20, LampRed},
 };
 
-TEST(RenderFrame, WhatShowsWhereTheCameraLooksTheOverlayAndTheStockModelCulledAndClosed) {
+TEST(RenderFrame, WhatShowsWhereTheCameraLooksTheOverlayAndTheStockModel) {
     for (const View& v : Views) {
         Draw(v.at, v.setup);
         EXPECT_EQ(Seen(W / 2, H / 2, 1, v.colour), v.shows) << v.name << ": " << ReadPixel(W / 2, H / 2, H);
@@ -296,7 +296,7 @@ void RebuildCanopy(int canopyWidth) {
     EXPECT_FALSE(reloadCanopyTexture);
 }
 
-TEST(Textures, CanopyPastedIntoTheSkinBackdropOfEachResolutionAndAGreyTexelWithoutPixels) {
+TEST(Textures, CanopyIntoTheSkinBackdropResolutionsAndAGreyTexelWithoutPixels) {
     RebuildCanopy(300);
     // The canopy where the mask is dark and in the block from row 438 down, columns 225 to 321.
     const struct {

@@ -90,7 +90,7 @@ MotionHistory TwoSteps(HeliState& latest) {
 }
 } // namespace
 
-TEST(MotionSmoothing, CarriesTheLatestStepForwardAtMostOneStepAndNeverAcrossResetPauseCrashLockOrWhenOff) {
+TEST(MotionSmoothing, CarriesTheLatestStepForwardAtMostOneStepAndNeverAcrossABreak) {
     HeliState latest;
     MotionHistory history = TwoSteps(latest);
     const struct {
@@ -203,7 +203,7 @@ class GraphicsFiles : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(GraphicsFiles, GeometryFileWithItsSkinACanopyCopiedOnlyWhenItDecodesAndTheTextureChoices) {
+TEST_F(GraphicsFiles, GeometryWithItsSkinCanopyOnlyWhenItDecodesAndTextureChoices) {
     WriteText(dir / "small.x", SmallMesh);
     WriteSolidBmp((dir / "small.bmp").string(), 8, 4, {10, 20, 30});
     reloadHeliTexture = false;

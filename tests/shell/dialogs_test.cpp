@@ -90,7 +90,7 @@ class DialogsTest : public ::testing::Test {
 // Each row of tests/data/app_helicopter_settings.txt: its box filled from the defaults; OK with a value of
 // the box's own; and OK with letters, a huge and a negative number in every box, each found at its
 // field's offset in the record.
-TEST(SettingsRules, HelicopterSettingsRowsSwashCurveWindBoxesAndTheRadioGroups) {
+TEST(SettingsRules, HelicopterSwashCurveWindBoxesAndRadioGroups) {
     ModelSetup m = DefaultModel();
     HelicopterSettingsForm form{};
     std::ifstream table(RV_TEST_DATA_DIR "/app_helicopter_settings.txt");
@@ -227,7 +227,7 @@ TEST(SettingsRules, HelicopterSettingsRowsSwashCurveWindBoxesAndTheRadioGroups) 
               (Values{3, 7, 4, 2}));
 }
 
-TEST_F(DialogsTest, TypedBoxesEachCurveItemsOwnCurveAndTheKeysThatStillCountAsShortcuts) {
+TEST_F(DialogsTest, TypedBoxesCurveItemsAndShortcutKeys) {
     // Tab into the first box (pinion teeth), type, confirm with Enter: 20 is held at 15.
     ShowHelicopterSettingsDialog(Model);
     Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "20");
@@ -282,7 +282,7 @@ TEST_F(DialogsTest, TypedBoxesEachCurveItemsOwnCurveAndTheKeysThatStillCountAsSh
 
 // Each menu command opens its own dialog; only the model dialogs pause, and closing one un-pauses nothing;
 // Escape closes each.
-TEST_F(DialogsTest, EachCommandOpensItsDialogOnlyTheModelDialogsPauseAndTheModelFilesAreReached) {
+TEST_F(DialogsTest, EachCommandReachesItsDialogOrFileAndOnlyModelDialogsPause) {
     const struct {
         const char* title;
         bool pauses;
@@ -323,7 +323,7 @@ TEST_F(DialogsTest, EachCommandOpensItsDialogOnlyTheModelDialogsPauseAndTheModel
     std::filesystem::remove_all(dir);
 }
 
-TEST_F(DialogsTest, FileChooserShowsValidUtf8OpensHostileNamesAndSelectsTheWholeSuggestedName) {
+TEST_F(DialogsTest, FileChooserShowsAndOpensHostileNamesAndSelectsTheSuggestedName) {
     namespace fs = std::filesystem;
     const fs::path dir = FreshFolder("chooser");
     fs::create_directories(dir / "sub\xFF");

@@ -59,7 +59,7 @@ class AudioDevice : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(AudioDevice, MotorOutputFollowsRotorMenuVolumeAndPlaceAndTheCrashSoundPlaysInItsOwnCapture) {
+TEST_F(AudioDevice, MotorFollowsRotorMenuVolumeAndPlaceCrashSoundPlaysInItsOwnCapture) {
     Capture("motor.raw");
     MotorSoundEnabled = false;
     Levels.masterPercent = 50;
