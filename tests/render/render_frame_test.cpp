@@ -179,9 +179,9 @@ void Recording(RenderSnapshot& s) {
     s.recorderRecording = true;
 }
 
-void ScaledHoldLamp(RenderSnapshot& s) {
+void ScaledHoldLampAndPause(RenderSnapshot& s) {
     OverlayScale = 2;
-    s.throttleHoldOn = true;
+    s.throttleHoldOn = s.simPaused = true;
 }
 
 struct Mark {
@@ -215,7 +215,8 @@ const Mark Marks[] = {
     {"record square over the pause bars", Recording, W - 30, 30, LampRed},
     // On a display with scale 2 every size and distance from the window's edges doubles.
     {"rotor dial's top at scale 2", [](RenderSnapshot&) { OverlayScale = 2; }, 158, H - 100, Green},
-    {"hold lamp at scale 2", ScaledHoldLamp, W - 20, 20, LampRed},
+    {"hold lamp at scale 2", ScaledHoldLampAndPause, W - 20, 20, LampRed},
+    {"pause bar at scale 2", ScaledHoldLampAndPause, W - 48, 60, Black},
 };
 
 TEST(RenderFrame, WhatShowsWhereTheCameraLooksTheOverlayAndTheStockModel) {
