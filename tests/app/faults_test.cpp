@@ -45,12 +45,6 @@ namespace fs = std::filesystem;
 namespace {
 std::atomic<int> Syncs{0};
 std::atomic<int> SyncsUnderLock{0};
-
-uintmax_t SizeOf(const std::string& path) {
-    std::error_code ec;
-    uintmax_t size = fs::file_size(path, ec);
-    return ec ? 0 : size;
-}
 } // namespace
 
 // Every fsync of the program passes through here: another thread tries the simulation lock meanwhile, as
@@ -185,14 +179,14 @@ TEST(Saves, NoFileSyncedUnderTheSimulationLockAndTheLogMenuOnThePilotsLog) {
     }
     Syncs = SyncsUnderLock = 0;
     ASSERT_TRUE(TakeInstantReplay());
-    EXPECT_EQ(SizeOf(ScratchRecordingPlace().write), 8u + 88u * InstantReplayFrames);
+    EXPECT_EQ(ReadFile(ScratchRecordingPlace().write).size(), 8u + 88u * InstantReplayFrames);
     const std::string saved = PrepareRecordingChooser() + "/replay.rec";
     ASSERT_TRUE(SaveRecordingTo(saved));
-    EXPECT_EQ(SizeOf(saved), 8u + 88u * InstantReplayFrames);
+    EXPECT_EQ(ReadFile(saved).size(), 8u + 88u * InstantReplayFrames);
     ASSERT_TRUE(LoadRecordingFrom(saved));
     EXPECT_EQ(Recorder.sliderMax.load(), InstantReplayFrames);
     HandleMenuCommand(CmdAppendSession);
-    EXPECT_EQ(SizeOf(FlightLogPlace().write), 52u);
+    EXPECT_EQ(ReadFile(FlightLogPlace().write).size(), 52u);
     EXPECT_GE(Syncs.load(), 4);
     EXPECT_EQ(SyncsUnderLock.load(), 0);
     ShutdownRecorder();
@@ -213,7 +207,7 @@ TEST(Saves, NoFileSyncedUnderTheSimulationLockAndTheLogMenuOnThePilotsLog) {
     FlightTimeTotals[ClassTotal] = 90.0f;
     CrashCount = 2;
     HandleMenuCommand(CmdAppendSession);
-    EXPECT_EQ(SizeOf(UserDir + "/FlightLogData.log"), 52u);
+    EXPECT_EQ(ReadFile(UserDir + "/FlightLogData.log").size(), 52u);
     EXPECT_EQ(FlightTimeTotals[ClassTotal], 0.0f);
     EXPECT_EQ(CrashCount, 0u);
     HandleMenuCommand(CmdResetEntireLog);

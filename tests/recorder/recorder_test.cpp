@@ -47,9 +47,7 @@ Bytes Recording(uint32_t headerCount, int frames) {
 }
 
 float HeliFloat(int i) {
-    float v;
-    std::memcpy(&v, reinterpret_cast<const uint8_t*>(&Heli) + 4 * i, 4);
-    return v;
+    return reinterpret_cast<const float*>(&Heli)[i];
 }
 
 // True when HeliState holds test frame n and the recorded controls and flags are those of frame n.
