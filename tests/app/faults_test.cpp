@@ -45,12 +45,6 @@ namespace fs = std::filesystem;
 namespace {
 std::atomic<int> Syncs{0};
 std::atomic<int> SyncsUnderLock{0};
-
-uintmax_t SizeOf(const std::string& path) {
-    std::error_code ec;
-    uintmax_t size = fs::file_size(path, ec);
-    return ec ? 0 : size;
-}
 } // namespace
 
 // Every fsync of the program passes through here: another thread tries the simulation lock meanwhile, as
@@ -72,7 +66,7 @@ extern "C" int fsync(int fd) {
 // A transmitter unplugged between two polls, before the main thread has its removal event: the step
 // keeps the last sticks (never -1, full deflection) and the simulation pauses; the pause stays while
 // it is gone, even after P, and after it is back until the pilot resumes.
-TEST(Pauses, AnUnpluggedTransmitterPausesWithTheLastSticksAndNothingResumesUnderCalibrate) {
+TEST(Pauses, UnpluggedTransmitterKeepsTheLastSticksAndNothingResumesUnderCalibrate) {
     ASSERT_EQ(SDL_Init(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
     SetJoystickCalibrationDefaults(Calibration);
     SetFullTravelCalibration(Calibration);
@@ -177,7 +171,7 @@ TEST(Pauses, AnUnpluggedTransmitterPausesWithTheLastSticksAndNothingResumesUnder
 
 // Saving an instant replay, saving and loading a recording, and appending the session to the log sync
 // their files with the simulation lock free, so no tick waits for the disk.
-TEST(Saves, NoFileIsSyncedUnderTheSimulationLockAndTheLogMenuActsOnThePilotsLog) {
+TEST(Saves, NoFileSyncedUnderTheSimulationLockAndTheLogMenuOnThePilotsLog) {
     const std::string folder = FreshFolder("faults_saves").string();
     ProgramDir = UserDir = folder;
     InitFlightRecorder(ScratchRecordingPlace().write);
@@ -190,14 +184,14 @@ TEST(Saves, NoFileIsSyncedUnderTheSimulationLockAndTheLogMenuActsOnThePilotsLog)
     }
     Syncs = SyncsUnderLock = 0;
     ASSERT_TRUE(TakeInstantReplay());
-    EXPECT_EQ(SizeOf(ScratchRecordingPlace().write), 8u + 88u * InstantReplayFrames);
+    EXPECT_EQ(ReadFile(ScratchRecordingPlace().write).size(), 8u + 88u * InstantReplayFrames);
     const std::string saved = PrepareRecordingChooser() + "/replay.rec";
     ASSERT_TRUE(SaveRecordingTo(saved));
-    EXPECT_EQ(SizeOf(saved), 8u + 88u * InstantReplayFrames);
+    EXPECT_EQ(ReadFile(saved).size(), 8u + 88u * InstantReplayFrames);
     ASSERT_TRUE(LoadRecordingFrom(saved));
     EXPECT_EQ(Recorder.sliderMax.load(), InstantReplayFrames);
     HandleMenuCommand(CmdAppendSession);
-    EXPECT_EQ(SizeOf(FlightLogPlace().write), 52u);
+    EXPECT_EQ(ReadFile(FlightLogPlace().write).size(), 52u);
     EXPECT_GE(Syncs.load(), 4);
     EXPECT_EQ(SyncsUnderLock.load(), 0);
     ShutdownRecorder();
@@ -218,7 +212,7 @@ TEST(Saves, NoFileIsSyncedUnderTheSimulationLockAndTheLogMenuActsOnThePilotsLog)
     FlightTimeTotals[ClassTotal] = 90.0f;
     CrashCount = 2;
     HandleMenuCommand(CmdAppendSession);
-    EXPECT_EQ(SizeOf(UserDir + "/FlightLogData.log"), 52u);
+    EXPECT_EQ(ReadFile(UserDir + "/FlightLogData.log").size(), 52u);
     EXPECT_EQ(FlightTimeTotals[ClassTotal], 0.0f);
     EXPECT_EQ(CrashCount, 0u);
     HandleMenuCommand(CmdResetEntireLog);

@@ -115,7 +115,7 @@ TEST_F(FilesTest, ModelSetupSavedAtItsOffsetsAndReadFromShortLongAndMissingFiles
     EXPECT_EQ(UsablePinionTeeth(m), 9.0f);
 }
 
-TEST_F(FilesTest, UserPrefsLayoutsAndSettingsIniKeepsUnknownKeysSkipsDamagedLinesAndChecksRanges) {
+TEST_F(FilesTest, UserPrefsLayoutsAndSettingsIniKeysLinesAndRanges) {
     const std::string current =
         "\xCF\xAB\x43\x20"s + "\0\0\x80\x3F"s + "\x01\0"s + "\x03\0\0\0"s + "\x02\0\0\x01\x01"s;
     const struct {
@@ -174,7 +174,7 @@ TEST_F(FilesTest, UserPrefsLayoutsAndSettingsIniKeepsUnknownKeysSkipsDamagedLine
     EXPECT_EQ(GetSetting("key0", ""), "0");
 }
 
-TEST_F(FilesTest, SavesReplaceWholeFilesOrKeepTheOldOneAndLeaveNoTemporaryFile) {
+TEST_F(FilesTest, AtomicSavesAndThePilotAndProgramFolders) {
     WriteText(Path("a.dat"), "old contents that are longer");
     ASSERT_TRUE(WriteFileAtomically(Path("a.dat"), "new", 3));
     EXPECT_EQ(ReadText(Path("a.dat")), "new");
@@ -200,9 +200,7 @@ TEST_F(FilesTest, SavesReplaceWholeFilesOrKeepTheOldOneAndLeaveNoTemporaryFile) 
     const std::vector<std::string> messages = TakeUserMessages();
     ASSERT_EQ(messages.size(), 2u); // the same failure is told once
     EXPECT_EQ(messages[0].rfind("Could not save " + Path("target") + ": cannot read ", 0), 0u) << messages[0];
-}
 
-TEST_F(FilesTest, PilotFolderFromTheEnvironment) {
     const std::string account = getpwuid(getuid())->pw_dir + std::string("/.local/share/rotorvane");
     const struct {
         const char *xdg, *home;
@@ -220,6 +218,17 @@ TEST_F(FilesTest, PilotFolderFromTheEnvironment) {
         EXPECT_EQ(PilotDataDir(), c.expected)
             << (c.xdg ? c.xdg : "(unset)") << " " << (c.home ? c.home : "(unset)");
     }
+
+    // The program folder is the executable's; the listings of both folders are merged, the pilot's copy of a
+    // file hiding the shipped one, sorted and limited.
+    EXPECT_EQ(DeriveProgramDir("rotorvane"), ".");
+    InitProgramDir();
+    EXPECT_TRUE(fs::exists(ProgramPath("app_files_test"))); // the folder of this test program
+    const Paths found = {"/p/zeta.wav",   "/p/impact.wav", "/i/alpha.wav",
+                         "/i/impact.wav", "/i/zeta.wav",   "/i/beta.wav"};
+    EXPECT_EQ(MergeListings(found, 200),
+              (Paths{"/i/alpha.wav", "/i/beta.wav", "/p/impact.wav", "/p/zeta.wav"}));
+    EXPECT_EQ(MergeListings(found, 3), (Paths{"/i/alpha.wav", "/i/beta.wav", "/p/impact.wav"}));
 }
 
 TEST_F(FilesTest, WritableProgramFolderKeepsEverythingBesideItselfElseThePilotsFolder) {
@@ -286,17 +295,4 @@ TEST_F(FilesTest, PackagedProgramWritesOnlyToThePilotsFolderAndReadsShippedFiles
     // The pilot's folder itself named through a link, the folder by its real path.
     UserDir = (dir / "link").string();
     EXPECT_EQ(ShippedCounterpart((pilot / "models").string()), (install / "models").string());
-}
-
-// The program folder is the executable's; the listings of both folders are merged, the pilot's copy of a
-// file hiding the shipped one, sorted and limited.
-TEST(ProgramFolder, DerivedFromTheExecutablePathAndListingsMerged) {
-    EXPECT_EQ(DeriveProgramDir("rotorvane"), ".");
-    InitProgramDir();
-    EXPECT_TRUE(fs::exists(ProgramPath("app_files_test"))); // the folder of this test program
-    const Paths found = {"/p/zeta.wav",   "/p/impact.wav", "/i/alpha.wav",
-                         "/i/impact.wav", "/i/zeta.wav",   "/i/beta.wav"};
-    EXPECT_EQ(MergeListings(found, 200),
-              (Paths{"/i/alpha.wav", "/i/beta.wav", "/p/impact.wav", "/p/zeta.wav"}));
-    EXPECT_EQ(MergeListings(found, 3), (Paths{"/i/alpha.wav", "/i/beta.wav", "/p/impact.wav"}));
 }

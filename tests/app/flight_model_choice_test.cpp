@@ -81,7 +81,7 @@ TEST_F(ModelChoiceTest, ClassicByDefaultKeptInSettingsAndThePilotsCopyWins) {
     EXPECT_NEAR(ActiveFlightModel.derived.headspeed, 2500.0 * 2.0 * 3.14159265358979 / 60.0, 1e-6);
 }
 
-TEST_F(ModelChoiceTest, AFileThatDoesNotParseIsRefusedAndThePreviousModelStays) {
+TEST_F(ModelChoiceTest, BadFilesAndValuesAreRefusedGoodSettingsSaveThePilotsCopy) {
     std::string error;
     ASSERT_TRUE(ChooseFlightModel("450 Sport", error)) << error;
     std::string bad = Shipped("450 3D");
@@ -118,12 +118,9 @@ TEST_F(ModelChoiceTest, AFileThatDoesNotParseIsRefusedAndThePreviousModelStays) 
     LoadFlightModelChoice();
     EXPECT_FALSE(ActiveFlightModel.realistic);
     EXPECT_EQ(TakeUserMessages().size(), 1u);
-}
 
-TEST_F(ModelChoiceTest, SettingsSaveThePilotsCopyOrRefuseAValueOutOfRange) {
     RealisticSettingsForm form;
     EXPECT_FALSE(FillRealisticSettingsForm(form)); // the classic model has none
-    std::string error;
     ASSERT_TRUE(ChooseFlightModel("450 Sport", error)) << error;
     ASSERT_TRUE(FillRealisticSettingsForm(form));
     EXPECT_EQ(form.values[SettingMaxRollRate], 360.0);

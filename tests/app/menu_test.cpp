@@ -82,7 +82,7 @@ extern "C" int rename(const char* from, const char* to) {
     return real(from, to);
 }
 
-TEST(Menu, TheWholeTableInOrderItsCheckMarksAndTheCommandsThatSetThem) {
+TEST(Menu, TableCheckMarksCommandsPauseResetAndLocks) {
     std::ifstream in(RV_TEST_DATA_DIR "/app_menu.txt");
     std::string expected, line;
     while (std::getline(in, line))
@@ -157,11 +157,9 @@ TEST(Menu, TheWholeTableInOrderItsCheckMarksAndTheCommandsThatSetThem) {
     const bool instruments = showInstruments; // toggles, but never shows a mark
     HandleMenuCommand(CmdInstruments);
     EXPECT_NE(showInstruments, instruments);
-}
 
-// Pause, reset and the locks, each from a given state: pause during the crash report resets instead and
-// leaves slow motion as it is; a lock ends the frozen picture.
-TEST(Menu, PauseResetAndLocksAroundACrashAndFromTheKeys) {
+    // Pause, reset and the locks, each from a given state: pause during the crash report resets instead and
+    // leaves slow motion as it is; a lock ends the frozen picture.
     const struct {
         int32_t state;
         bool paused, slow;
@@ -198,7 +196,7 @@ TEST(Menu, PauseResetAndLocksAroundACrashAndFromTheKeys) {
     EXPECT_TRUE(SimPaused);
 }
 
-TEST(Order, StartUpReadsShutdownWritesAndATickStepsHelicopterWindTurbulence) {
+TEST(Order, StartUpShutdownAndTheTick) {
     Folder = FreshFolder("order").string();
     std::filesystem::create_directories(Folder + "/data");
     ProgramDir = UserDir = Folder;

@@ -86,7 +86,7 @@ class RealisticTickTest : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(RealisticTickTest, FiftyStepsPerTickOnFreshSticksThenPauseSpeedLockCrashAndReset) {
+TEST_F(RealisticTickTest, FiftyStepsPerTickOnFreshSticksPauseSpeedLockCrashAndReset) {
     // Chosen: on the pad, resting, rotor stopped.
     EXPECT_EQ(RealisticNow.flightState, FlightResting);
     EXPECT_EQ(FlightState, FlightResting);

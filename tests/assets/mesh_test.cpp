@@ -64,7 +64,7 @@ struct MeshFixture : ::testing::Test {
     }
 };
 
-TEST_F(MeshFixture, ReadsCompleteMeshesInBatchesOfFileOrderWithTheTokenizersQuirksAndLineEndings) {
+TEST_F(MeshFixture, ReadsMeshesInBatchesWithTheTokenizersQuirksAndLineEndings) {
     Load(Square());
     ASSERT_EQ(mesh.errorCode, 0);
     EXPECT_EQ(std::vector<int>({mesh.vertexCount, mesh.faceCount}), std::vector<int>({4, 2}));
@@ -165,7 +165,7 @@ TEST_F(MeshFixture, ReadsCompleteMeshesInBatchesOfFileOrderWithTheTokenizersQuir
     }
 }
 
-TEST_F(MeshFixture, EveryErrorCodeDamagedMeshesNeverReachOutsideAndTheShippedMeshes) {
+TEST_F(MeshFixture, EveryErrorCodeDamagedMeshesAndTheShippedMeshes) {
     EXPECT_STREQ(XMeshErrorMessage(0), "0: No error");
     EXPECT_STREQ(XMeshErrorMessage(14), "14: normal vector count doesnt match vertex coord count");
     EXPECT_STREQ(XMeshErrorMessage(15), "");

@@ -240,7 +240,7 @@ TEST(Pictures, EveryDecoderAndLayout) {
 
 // The memory decoder behind the built-in pictures: the size query gives rows padded to 4 bytes; a cut
 // stream ends cleanly (the source supplies an end marker); garbage and impossible sizes are errors.
-TEST(Pictures, JpegInMemoryAtTheWidthItWillHaveLabLatticeUnpackBitsHalveShrinkAndSwap) {
+TEST(Pictures, JpegInMemoryAndScaledLabLatticeUnpackBitsHalveShrinkAndSwap) {
     const Bytes jpg = Jpeg(Baseline, 250, 64, {250, 20, 10}, {10, 20, 240});
     int32_t w = 0, h = 0, s = 0;
     std::vector<uint8_t> buf(752 * 64); // 750 bytes a row padded to 752

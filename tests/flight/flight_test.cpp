@@ -72,7 +72,7 @@ TEST(PinnedFlights, EveryStepMatchesTheReference) {
     EXPECT_EQ(at, b.size());
 }
 
-TEST(Ground, TouchdownLimitsCollisionsAndCrashTexts) {
+TEST(Ground, TouchdownLimitsCollisionsCrashTextsAndTheVectorHelpers) {
     const std::pair<Touchdown, bool> touchdowns[] = {
         {{-3.0f, 4.0f, 15.0f, 15.0f, false, CrashGround}, false},
         {{-3.01f, 0.0f, 0.0f, 0.0f, false, CrashGround}, true},
@@ -104,12 +104,29 @@ TEST(Ground, TouchdownLimitsCollisionsAndCrashTexts) {
                                   "Pitch Angle: 90.00\nRoll Angle: 0.00");
     WriteCrashReport(Touchdown{0.0f, 0.0f, 0.0f, 0.0f, false, CrashPilot});
     EXPECT_STREQ(CrashReportText, " CRASHED \nHit yourself! OUCH!");
+
+    const std::pair<Mat4, Mat4> rotations[] = {
+        {rotationBetween(WorldUnitX, WorldUnitY), rotationZ(Pi / 2)},
+        {rotationBetween(Vec3{0, 2, 0}, Vec3{0, 5, 0}), identity()},
+        {rotationBetween(Vec3{1, 0, 0}, Vec3{-3, 0, 0}), identity()}, // opposite: no axis to turn about
+        {rotationBetween(WorldUnitZ, Vec3{0, -1, 1}), rotationX(Pi / 4)},
+    };
+    for (size_t n = 0; n < std::size(rotations); ++n)
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR(rotations[n].first.m[i], rotations[n].second.m[i], 1e-5f)
+                << "case " << n << " at " << i;
+
+    const std::pair<Vec3, float> headings[] = {{Vec3{0, 5, 0}, 0.0f},        {Vec3{0, -1, 0}, 0.0f},
+                                               {Vec3{-1, 0, 0}, Pi},         {Vec3{1, 1, 0}, Pi / 4},
+                                               {Vec3{-1, 1, 0}, 3 * Pi / 4}, {Vec3{-1, -1, 0}, -3 * Pi / 4}};
+    for (auto [v, want] : headings)
+        EXPECT_FLOAT_EQ(headingAngle(v), want) << v.x << " " << v.y;
 }
 
 // A steady 4 mph wind from the north over a helicopter at rest: the air moves past it at (0, +1.788, 0)
 // m/s, which the step shows as 4.005 mph of airspeed and as the translation term lifting the nose by
 // 0.001 x 0.2 x 1.788 rad. Worked by hand, so the wind's direction convention is checked, not only kept.
-TEST(Step, SteadyNorthWindAndTheTailTrimsLimits) {
+TEST(Step, WindTailTrimPauseCrashCountdownSlowMotionAndUnusableValues) {
     FreshSimulation();
     Wind.windType = WindSteady;
     RunTicks(600);
@@ -128,9 +145,7 @@ TEST(Step, SteadyNorthWindAndTheTailTrimsLimits) {
     HeadingTarget = 10.0f;
     GyroYawStep(Model, FlightFlying, 2500.0f, 0.0f, 0.0f, 100.0f, 0.0f);
     EXPECT_EQ(TailTrim, -5.0f);
-}
 
-TEST(Step, PauseCrashCountdownSlowMotionAndUnusableValues) {
     // Paused: the camera filter and the wind run on, the helicopter and the log stand still.
     FreshSimulation();
     Heli.position = Vec3{4.0f, 8.0f, 3.0f};
@@ -267,23 +282,4 @@ TEST(Step, TrailLogRecorderAndTheCrashSound) {
     CrashSoundEnabled = false;
     CrashSoundList.clear();
     PlayPendingCrashSound(); // no player installed: only forgets the picked sound
-}
-
-TEST(VecMath, RotationBetweenAndHeadings) {
-    const std::pair<Mat4, Mat4> rotations[] = {
-        {rotationBetween(WorldUnitX, WorldUnitY), rotationZ(Pi / 2)},
-        {rotationBetween(Vec3{0, 2, 0}, Vec3{0, 5, 0}), identity()},
-        {rotationBetween(Vec3{1, 0, 0}, Vec3{-3, 0, 0}), identity()}, // opposite: no axis to turn about
-        {rotationBetween(WorldUnitZ, Vec3{0, -1, 1}), rotationX(Pi / 4)},
-    };
-    for (size_t n = 0; n < std::size(rotations); ++n)
-        for (int i = 0; i < 16; ++i)
-            EXPECT_NEAR(rotations[n].first.m[i], rotations[n].second.m[i], 1e-5f)
-                << "case " << n << " at " << i;
-
-    const std::pair<Vec3, float> headings[] = {{Vec3{0, 5, 0}, 0.0f},        {Vec3{0, -1, 0}, 0.0f},
-                                               {Vec3{-1, 0, 0}, Pi},         {Vec3{1, 1, 0}, Pi / 4},
-                                               {Vec3{-1, 1, 0}, 3 * Pi / 4}, {Vec3{-1, -1, 0}, -3 * Pi / 4}};
-    for (auto [v, want] : headings)
-        EXPECT_FLOAT_EQ(headingAngle(v), want) << v.x << " " << v.y;
 }

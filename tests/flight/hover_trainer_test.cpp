@@ -21,7 +21,7 @@ Vec3 NoseFor(int32_t task, float off = 0.0f) {
 }
 } // namespace
 
-TEST(HoverTrainer, TasksHeadingsTheBoxAndDriftingOutScoredByTheTimeInside) {
+TEST(HoverTrainer, TasksBoxScoringAndAHoverHeldForFullMarks) {
     const struct {
         int32_t task;
         const char* name;
@@ -106,25 +106,23 @@ TEST(HoverTrainer, TasksHeadingsTheBoxAndDriftingOutScoredByTheTimeInside) {
     }
     EXPECT_TRUE(t.allDone);
     EXPECT_FALSE(UpdateHoverTrainer(t, InTheBox, TailIn, FlightFlying, Pad, 30.0f, r));
-}
 
-// The hover pilot lifts off the pad and holds 1.5 m over it, tail-in, through the real step (the scripted
-// sticks of the flight tests): from the moment it enters the box the task is held throughout, 100 %.
-TEST(HoverTrainer, HoverHeldInTheBoxScoresFullMarks) {
+    // The hover pilot lifts off the pad and holds 1.5 m over it, tail-in, through the real step (the scripted
+    // sticks of the flight tests): from the moment it enters the box the task is held throughout, 100 %.
     FreshSimulation();
     HoverPilot pilot;
-    HoverTrainer t;
-    StartHoverTrainer(t);
-    HoverResult r;
-    bool done = false;
-    for (int step = 0; step < 1400 && !done; ++step) {
+    HoverTrainer trainer;
+    StartHoverTrainer(trainer);
+    HoverResult result;
+    bool finished = false;
+    for (int step = 0; step < 1400 && !finished; ++step) {
         Sticks = FlyHover(pilot, Heli);
         RunTicks(1);
-        done = UpdateHoverTrainer(t, Heli.position, Heli.noseAxis, FlightState, Pad, 0.05f, r);
+        finished = UpdateHoverTrainer(trainer, Heli.position, Heli.noseAxis, FlightState, Pad, 0.05f, result);
     }
-    ASSERT_TRUE(done) << "held " << t.held << " of " << t.flown << " s, at " << Heli.position.x << " "
-                      << Heli.position.y << " " << Heli.position.z;
-    EXPECT_EQ(r.task, TaskTailIn);
-    EXPECT_NEAR(r.held, 30.0f, 0.06f);
-    EXPECT_EQ(r.held, r.flown);
+    ASSERT_TRUE(finished) << "held " << trainer.held << " of " << trainer.flown << " s, at "
+                          << Heli.position.x << " " << Heli.position.y << " " << Heli.position.z;
+    EXPECT_EQ(result.task, TaskTailIn);
+    EXPECT_NEAR(result.held, 30.0f, 0.06f);
+    EXPECT_EQ(result.held, result.flown);
 }

@@ -44,7 +44,7 @@ class RealisticModel : public ::testing::Test {
 
 // Momentum theory's closed forms: hover v_h, climb -V/2 + sqrt(V^2/4 + v_h^2), windmill brake
 // -V/2 - sqrt(V^2/4 - v_h^2), edgewise v^2 = (-V^2 + sqrt(V^4 + 4 v_h^4)) / 2.
-TEST(RealisticRotor, MomentumBranchesVortexRingBridgeHoverThrustTorqueAndGroundEffect) {
+TEST(RealisticRotor, MomentumBranchesVortexRingHoverAndGroundEffect) {
     const double vh2 = HoverInduced * HoverInduced;
     struct Case {
         double climb, inPlane, expected, tolerance;
@@ -209,7 +209,7 @@ TEST(RealisticParamsFile, RefusesBadFilesAndReadsGoodOnes) {
 
 // Touchdowns are judged with the classic limits (3 m/s down, 4 m/s across, 15 degrees, upright); a landed
 // helicopter's skids stop its slide within a second, a crashed one is due for its reset three seconds on.
-TEST_F(RealisticModel, TouchdownLimits) {
+TEST_F(RealisticModel, DerivedFiguresTouchdownLimitsSoftStartAndHold) {
     struct Case {
         Vec3d velocity;
         double rollDeg;
@@ -241,30 +241,28 @@ TEST_F(RealisticModel, TouchdownLimits) {
     while (!Step(s).resetDue && steps < 10000)
         ++steps;
     EXPECT_NEAR(steps, 3000, 1);
-}
 
-// Spool-up on the pad: the soft start takes the rotor to head speed in about the soft-start time, and
-// throttle hold lets it run down on the freewheel.
-TEST_F(RealisticModel, DerivedFiguresSoftStartAndHold) {
-    RealisticState s = RestingRealistic(p, d, Vec3d{0.0, 6.0, 0.0});
+    // Spool-up on the pad: the soft start takes the rotor to head speed in about the soft-start time, and
+    // throttle hold lets it run down on the freewheel.
+    RealisticState spool = RestingRealistic(p, d, Vec3d{0.0, 6.0, 0.0});
     RealisticSticks k;
     k.throttle = 1.0;
     double at90 = -1.0;
     for (int i = 0; i < 10000; ++i) {
-        Step(s, k);
-        if (at90 < 0.0 && s.rotorOmega > 0.9 * d.headspeed) at90 = i * RealisticStepSeconds;
+        Step(spool, k);
+        if (at90 < 0.0 && spool.rotorOmega > 0.9 * d.headspeed) at90 = i * RealisticStepSeconds;
     }
     EXPECT_GT(at90, 0.8 * p.softStartS);
     EXPECT_LT(at90, 1.0 * p.softStartS);
-    EXPECT_NEAR(s.rotorOmega, d.headspeed, 0.01 * d.headspeed);
-    EXPECT_EQ(s.flightState, FlightResting);
+    EXPECT_NEAR(spool.rotorOmega, d.headspeed, 0.01 * d.headspeed);
+    EXPECT_EQ(spool.flightState, FlightResting);
     k.hold = true;
-    const double before = s.rotorOmega;
-    Step(s, k);
-    EXPECT_EQ(s.duty, 0.0);
-    EXPECT_EQ(s.driveTorque, 0.0);
-    EXPECT_LT(s.rotorOmega, before);
-    EXPECT_GT(s.rotorOmega, before - 1.0);
+    const double before = spool.rotorOmega;
+    Step(spool, k);
+    EXPECT_EQ(spool.duty, 0.0);
+    EXPECT_EQ(spool.driveTorque, 0.0);
+    EXPECT_LT(spool.rotorOmega, before);
+    EXPECT_GT(spool.rotorOmega, before - 1.0);
 
     // Flap time constant 16 / (gamma Omega) with the Lock number rho a c R^4 / I_b = 5.71: 0.0099 s.
     EXPECT_NEAR(d.flapTimeConstant, 16.0 / (5.7105 * Omega), 2e-5);
@@ -275,7 +273,7 @@ TEST_F(RealisticModel, DerivedFiguresSoftStartAndHold) {
 
 // A trimmed hover stays put under the step; wind moves the air, not the helicopter's frame: in a steady
 // 5 m/s wind from ahead with the sticks held the helicopter drifts back. The fuselage drags in the air.
-TEST_F(RealisticModel, TrimHoldsWindActsOnTheAirAndTheFuselageDrags) {
+TEST_F(RealisticModel, TrimWindFuselageDragAndAnHourOfRandomSticks) {
     TrimResult t = TrimRealistic(p, d, TrimRequest{});
     ASSERT_TRUE(t.converged);
     RealisticSticks k;
@@ -314,41 +312,40 @@ TEST_F(RealisticModel, TrimHoldsWindActsOnTheAirAndTheFuselageDrags) {
     noseOn.velocity = Vec3d{0.0, 10.0, 0.0};
     Step(noseOn, {}, {}, 0.001);
     EXPECT_NEAR((10.0 - noseOn.velocity.y) / 0.001, 0.471, 0.002);
-}
 
-// An hour of random sticks at 1000 Hz: every state finite, no point deeper than 1 cm in the ground. A
-// helicopter flown far away is brought back, a flat battery renewed.
-TEST_F(RealisticModel, AnHourOfRandomSticks) {
+    // An hour of random sticks at 1000 Hz: every state finite, no point deeper than 1 cm in the ground. A
+    // helicopter flown far away is brought back, a flat battery renewed.
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> stick(-1.0, 1.0);
-    RealisticState s = TrimRealistic(p, d, TrimRequest{}).state;
-    RealisticSticks k;
-    k.throttle = 1.0;
+    RealisticState soak = TrimRealistic(p, d, TrimRequest{}).state;
+    RealisticSticks random;
+    random.throttle = 1.0;
     double deepest = 0.0;
     int crashes = 0;
     const double points[6][3] = {{0.07, 0.1, -0.11},   {-0.07, 0.1, -0.11}, {0.07, -0.1, -0.11},
                                  {-0.07, -0.1, -0.11}, {0.0, 0.0, 0.19},    {0.0, -0.495, 0.03}};
     for (long i = 0; i < 3600L * 1000L; ++i) {
         if (i % 200 == 0) {
-            for (double* axis : {&k.roll, &k.pitch, &k.yaw, &k.collective})
+            for (double* axis : {&random.roll, &random.pitch, &random.yaw, &random.collective})
                 *axis = stick(rng);
-            k.hold = stick(rng) > 0.9;
-            k.idleUp = stick(rng) > 0.0;
-            k.rescue = stick(rng) > 0.95;
+            random.hold = stick(rng) > 0.9;
+            random.idleUp = stick(rng) > 0.0;
+            random.rescue = stick(rng) > 0.95;
         }
-        RealisticEvents ev = Step(s, k);
+        RealisticEvents ev = Step(soak, random);
         ASSERT_FALSE(ev.nonFinite) << i;
-        ASSERT_TRUE(std::isfinite(s.position.z) && std::isfinite(s.rotorOmega) && std::isfinite(s.rates.x));
-        HeliState h = RealisticHeliState(s, d, Vec3{0.0f, 0.0f, 1.8f});
+        ASSERT_TRUE(std::isfinite(soak.position.z) && std::isfinite(soak.rotorOmega) &&
+                    std::isfinite(soak.rates.x));
+        HeliState h = RealisticHeliState(soak, d, Vec3{0.0f, 0.0f, 1.8f});
         ASSERT_TRUE(IsFiniteState(h));
         Vec3 right = cross(h.noseAxis, h.upAxis);
         for (const auto& pt : points)
-            deepest =
-                std::min(deepest, s.position.z + right.z * pt[0] + h.noseAxis.z * pt[1] + h.upAxis.z * pt[2]);
+            deepest = std::min(deepest,
+                               soak.position.z + right.z * pt[0] + h.noseAxis.z * pt[1] + h.upAxis.z * pt[2]);
         crashes += ev.resetDue;
-        if (ev.resetDue || std::fabs(s.position.x) > 500.0 || std::fabs(s.position.y) > 500.0 ||
-            s.position.z > 300.0 || s.charge < 0.2)
-            s = TrimRealistic(p, d, TrimRequest{}).state;
+        if (ev.resetDue || std::fabs(soak.position.x) > 500.0 || std::fabs(soak.position.y) > 500.0 ||
+            soak.position.z > 300.0 || soak.charge < 0.2)
+            soak = TrimRealistic(p, d, TrimRequest{}).state;
     }
     EXPECT_GE(deepest, -0.01);
     EXPECT_GT(crashes, 0);

@@ -71,7 +71,7 @@ void Poll(std::initializer_list<int32_t> raw) {
     StoreJoystickPoll(Calibration, true, std::vector<int32_t>(raw).data(), 0);
 }
 
-TEST_F(Controls, CalibrationAndMappingFileLayoutsCalibrationPhasesAndNormalizeAxis) {
+TEST_F(Controls, CalibrationAndMappingFilesCalibrationPhasesAndNormalizeAxis) {
     // Calibration: max[6] at 0, centre[6] at 24, buttons at 48, min[6] at 52, raw[6] at 76, device id at 100.
     Bytes b;
     for (int i = 0; i < 26; ++i)
@@ -169,7 +169,7 @@ TEST_F(Controls, CalibrationAndMappingFileLayoutsCalibrationPhasesAndNormalizeAx
     }
 }
 
-TEST_F(Controls, SwitchSourcesIdleUpHoldResetAndPauseSwitchesThenPlayback) {
+TEST_F(Controls, SwitchSourcesIdleUpHoldResetPauseAndPlayback) {
     Calibration.raw[1] = 30000;
     Calibration.raw[2] = 30001;
     Calibration.raw[5] = 65535;
@@ -317,7 +317,7 @@ TEST_F(Controls, CurveExpoThrottleAndCollective) {
 
 // Select Controller examines the first 16 devices and lists those with 4 axes or more; a selection
 // outside the list changes nothing.
-TEST_F(Controls, SelectControllerFindTheTransmitterAndPollVirtualJoysticksPluggedAndUnplugged) {
+TEST_F(Controls, SelectFindAndPollTransmittersPluggedAndUnplugged) {
     std::vector<JoystickDeviceInfo> devices(20, {0, 6, "Transmitter", "guid"});
     for (int i = 0; i < 20; ++i)
         devices[i].id = i;
@@ -480,7 +480,7 @@ class Dialogs : public Controls {
 
 // Calibrate driven through its buttons: opening discards the old calibration, the two OKs calibrate, a
 // barely moved axis keeps its old values on "Go on", and Esc gives the whole old calibration back.
-TEST_F(Dialogs, CalibrateThroughItsButtonsWhileNoSwitchResumes) {
+TEST_F(Dialogs, CalibrateAndMappingThroughTheirWidgets) {
     const struct {
         const char* finish; // button pressed at the end ("Go on" after a warning), or "Escape"
         bool moveAll;       // all six axes moved in phase 1, else axes 4 and 5 stay put
@@ -555,12 +555,10 @@ TEST_F(Dialogs, CalibrateThroughItsButtonsWhileNoSwitchResumes) {
     PollControllerSwitches();
     EXPECT_FALSE(SimPaused);
     FlightState = FlightFlying;
-}
 
-// The mapping dialog's boxes clicked in turn, each row with the field it must leave as given; then a
-// picker opened over it: Esc leaves a switch picker with the switch as it was, while only a channel
-// button closes the channel picker.
-TEST_F(Dialogs, MappingBoxesAndPickers) {
+    // The mapping dialog's boxes clicked in turn, each row with the field it must leave as given; then a
+    // picker opened over it: Esc leaves a switch picker with the switch as it was, while only a channel
+    // button closes the channel picker.
     ShowControllerMapping();
     Frame();
     Frame();
@@ -622,7 +620,7 @@ TEST_F(Dialogs, MappingBoxesAndPickers) {
 } // namespace
 
 // The start and reset interlock on a sequence of steps: (throttle, clock since reset) -> motor throttle.
-TEST(PilotAids, ThrottleInterlockWaitsForIdleAndTheTransmitterCheckNamesSlowOrCoarseAxes) {
+TEST(PilotAids, ThrottleInterlockAndTransmitterCheck) {
     const struct {
         float throttle, clock, motor;
         bool holding;

@@ -18,17 +18,11 @@ namespace fs = std::filesystem;
 
 // One record, little-endian: FILETIME at 0, crash count at 8, the ten totals from 12.
 std::string Record(uint64_t fileTime, int32_t crashes, std::vector<float> totals) {
-    std::string out;
-    auto put = [&](uint64_t v, int n) {
-        for (int i = 0; i < n; ++i)
-            out.push_back(static_cast<char>(v >> (8 * i)));
-    };
-    put(fileTime, 8);
-    put(static_cast<uint32_t>(crashes), 4);
+    Bytes b = Bytes().le32(uint32_t(fileTime)).le32(uint32_t(fileTime >> 32)).le32(uint32_t(crashes));
     totals.resize(10);
     for (float t : totals)
-        put(std::bit_cast<uint32_t>(t), 4);
-    return out;
+        b.le32(std::bit_cast<uint32_t>(t));
+    return std::string(b.begin(), b.end());
 }
 
 uint64_t FileTimeOfUnix(int64_t seconds) {
@@ -45,7 +39,7 @@ struct LogFiles : testing::Test {
 };
 } // namespace
 
-TEST_F(LogFiles, ClassificationSessionTimesTheLogListedNewestFirstAndAppendsKeepingEarlierOnes) {
+TEST_F(LogFiles, ViewAppendClassificationAndSessionTimes) {
     // Three sessions (2009-02-13, 2020-02-29, 2023-12-31 23:30 UTC) and a trailing partial record, ignored.
     Write(Record(FileTimeOfUnix(1234567890), 2, {600, 100, 200, 300}) +
           Record(FileTimeOfUnix(1582977600), 1, {3725.5f, 25.5f, 7, 8, 60, 120, 3000, 500, 10, 11}) +

@@ -61,7 +61,67 @@ int DifferingColumns(const std::vector<Rgb>& a, const std::vector<Rgb>& b) {
 }
 } // namespace
 
-TEST(ViewZoom, TargetRateAndTheRotorDrawn40PixelsAt40mAndAsDescribedAt5m) {
+// The overlay at that instrument size over an empty view, the rotor at 2150 rpm and 12 mph of airspeed.
+std::vector<Rgb> DrawInstrumentsAt(int32_t choice) {
+    InstrumentSizeChoice = choice;
+    showInstruments = true;
+    smoothCameraFollow = lowerCameraAngle = showSchoolBuilding = false;
+    OverlayScale = 1;
+    RenderSnapshot s;
+    s.heli.position = set(0.0f, -50.0f, -20.0f);
+    s.heli.rotorRpm = 2150.0f;
+    s.airspeedMph = 12.0f;
+    s.smoothedCameraTarget = set(0.0f, 30.0f, 0.0f);
+    FrameSnapshot = s;
+    RenderFrame(W, H);
+    InstrumentSizeChoice = 0;
+    return ReadFrame(W, H);
+}
+
+// White pixels (the numbers' strokes) in the bottom rows under the rotor dial (x < 400) and under the speed
+// dial (x > W - 400); the rotor dial's ring found at its top: its left edge 54 units in, its top (50 + 16)
+// units up, times the size.
+TEST(PilotAids, InstrumentSizesReadoutsAndTheZoom) {
+    int whiteUnder[3][2] = {};
+    for (int32_t choice : {0, 1, 2}) {
+        const std::vector<Rgb> frame = DrawInstrumentsAt(choice);
+        for (int y = H - 40; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const Rgb p = frame[y * W + x];
+                if (p.r >= 240 && p.g >= 240 && p.b >= 240 && (x < 400 || x > W - 400))
+                    ++whiteUnder[choice][x > 400];
+            }
+        if (choice == 0) continue;
+        const float factor = choice == 1 ? 1.5f : 2.0f;
+        const int cx = static_cast<int>(79.0f * factor), top = H - static_cast<int>(66.0f * factor);
+        bool ring = false;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                ring = ring || Near(frame[(top + dy) * W + cx + dx], {0, 204, 0}, 8);
+        EXPECT_TRUE(ring) << choice;
+    }
+    for (int dial : {0, 1}) {
+        EXPECT_EQ(whiteUnder[0][dial], 0) << dial;
+        EXPECT_GT(whiteUnder[1][dial], 30) << dial;
+        EXPECT_GT(whiteUnder[2][dial], whiteUnder[1][dial]) << dial;
+    }
+
+    const struct {
+        float value;
+        const char *rotor, *speed;
+    } cases[] = {{0.0f, "0 rpm", "0 mph"}, {2149.6f, "2150 rpm", "2150 mph"}, {-5.0f, "0 rpm", "0 mph"},
+                 {NAN, "0 rpm", "0 mph"},  {1e9f, "99999 rpm", "9999 mph"},   {12.4f, "12 rpm", "12 mph"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(RotorReadout(c.value), c.rotor) << c.value;
+        EXPECT_EQ(SpeedReadout(c.value), c.speed) << c.value;
+    }
+    EXPECT_FLOAT_EQ(StrokeTextWidth("", 10.0f), 0.0f);
+    EXPECT_FLOAT_EQ(StrokeTextWidth("8", 10.0f), 6.0f);
+    EXPECT_FLOAT_EQ(StrokeTextWidth("12 rpm", 10.0f), 10.0f * (0.6f * 6 + 0.25f * 5));
+    // A size choice from a damaged file draws the small instruments (the sizes themselves are drawn below).
+    for (int32_t damaged : {3, -1})
+        EXPECT_TRUE(InstrumentSizeFactor(damaged) == 1.0f && ReadoutRowHeight(damaged) == 0.0f) << damaged;
+
     const float rotor = 0.71f;
     for (float d : {0.0f, 2.0f, 5.0f, 9.9f, 10.0f})
         EXPECT_EQ(AutoZoomTarget(d, rotor), DescribedFieldOfView) << d;
@@ -142,66 +202,4 @@ TEST(ViewZoom, TargetRateAndTheRotorDrawn40PixelsAt40mAndAsDescribedAt5m) {
     EXPECT_EQ(DifferingColumns(DrawHeli(near, near), described), 0);
     Zoom = ViewZoom{};
     heliScale = 1.5f;
-}
-
-// The overlay at that instrument size over an empty view, the rotor at 2150 rpm and 12 mph of airspeed.
-std::vector<Rgb> DrawInstrumentsAt(int32_t choice) {
-    InstrumentSizeChoice = choice;
-    showInstruments = true;
-    smoothCameraFollow = lowerCameraAngle = showSchoolBuilding = false;
-    OverlayScale = 1;
-    RenderSnapshot s;
-    s.heli.position = set(0.0f, -50.0f, -20.0f);
-    s.heli.rotorRpm = 2150.0f;
-    s.airspeedMph = 12.0f;
-    s.smoothedCameraTarget = set(0.0f, 30.0f, 0.0f);
-    FrameSnapshot = s;
-    RenderFrame(W, H);
-    InstrumentSizeChoice = 0;
-    return ReadFrame(W, H);
-}
-
-// White pixels (the numbers' strokes) in the bottom rows under the rotor dial (x < 400) and under the speed
-// dial (x > W - 400); the rotor dial's ring found at its top: its left edge 54 units in, its top (50 + 16)
-// units up, times the size.
-TEST(InstrumentSizes, LargerSizesDrawTheirNumbersAndScaleTheDialsReadoutTextsAndGlyphWidths) {
-    int whiteUnder[3][2] = {};
-    for (int32_t choice : {0, 1, 2}) {
-        const std::vector<Rgb> frame = DrawInstrumentsAt(choice);
-        for (int y = H - 40; y < H; ++y)
-            for (int x = 0; x < W; ++x) {
-                const Rgb p = frame[y * W + x];
-                if (p.r >= 240 && p.g >= 240 && p.b >= 240 && (x < 400 || x > W - 400))
-                    ++whiteUnder[choice][x > 400];
-            }
-        if (choice == 0) continue;
-        const float factor = choice == 1 ? 1.5f : 2.0f;
-        const int cx = static_cast<int>(79.0f * factor), top = H - static_cast<int>(66.0f * factor);
-        bool ring = false;
-        for (int dy = -2; dy <= 2; ++dy)
-            for (int dx = -2; dx <= 2; ++dx)
-                ring = ring || Near(frame[(top + dy) * W + cx + dx], {0, 204, 0}, 8);
-        EXPECT_TRUE(ring) << choice;
-    }
-    for (int dial : {0, 1}) {
-        EXPECT_EQ(whiteUnder[0][dial], 0) << dial;
-        EXPECT_GT(whiteUnder[1][dial], 30) << dial;
-        EXPECT_GT(whiteUnder[2][dial], whiteUnder[1][dial]) << dial;
-    }
-
-    const struct {
-        float value;
-        const char *rotor, *speed;
-    } cases[] = {{0.0f, "0 rpm", "0 mph"}, {2149.6f, "2150 rpm", "2150 mph"}, {-5.0f, "0 rpm", "0 mph"},
-                 {NAN, "0 rpm", "0 mph"},  {1e9f, "99999 rpm", "9999 mph"},   {12.4f, "12 rpm", "12 mph"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(RotorReadout(c.value), c.rotor) << c.value;
-        EXPECT_EQ(SpeedReadout(c.value), c.speed) << c.value;
-    }
-    EXPECT_FLOAT_EQ(StrokeTextWidth("", 10.0f), 0.0f);
-    EXPECT_FLOAT_EQ(StrokeTextWidth("8", 10.0f), 6.0f);
-    EXPECT_FLOAT_EQ(StrokeTextWidth("12 rpm", 10.0f), 10.0f * (0.6f * 6 + 0.25f * 5));
-    // A size choice from a damaged file draws the small instruments (the sizes themselves are drawn below).
-    for (int32_t damaged : {3, -1})
-        EXPECT_TRUE(InstrumentSizeFactor(damaged) == 1.0f && ReadoutRowHeight(damaged) == 0.0f) << damaged;
 }

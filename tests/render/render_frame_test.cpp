@@ -181,9 +181,9 @@ void Recording(RenderSnapshot& s) {
     s.recorderRecording = true;
 }
 
-void ScaledHoldLamp(RenderSnapshot& s) {
+void ScaledHoldLampAndPause(RenderSnapshot& s) {
     OverlayScale = 2;
-    s.throttleHoldOn = true;
+    s.throttleHoldOn = s.simPaused = true;
 }
 
 struct Mark {
@@ -217,10 +217,11 @@ const Mark Marks[] = {
     {"record square over the pause bars", Recording, W - 30, 30, LampRed},
     // On a display with scale 2 every size and distance from the window's edges doubles.
     {"rotor dial's top at scale 2", [](RenderSnapshot&) { OverlayScale = 2; }, 158, H - 100, Green},
-    {"hold lamp at scale 2", ScaledHoldLamp, W - 20, 20, LampRed},
+    {"hold lamp at scale 2", ScaledHoldLampAndPause, W - 20, 20, LampRed},
+    {"pause bar at scale 2", ScaledHoldLampAndPause, W - 48, 60, Black},
 };
 
-TEST(RenderFrame, WhatShowsWhereTheCameraLooksAndTheOverlayOnTop) {
+TEST(RenderFrame, WhatShowsWhereTheCameraLooksTheOverlayAndTheStockModel) {
     for (const View& v : Views) {
         Draw(v.at, v.setup);
         EXPECT_EQ(Seen(W / 2, H / 2, 1, v.colour), v.shows) << v.name << ": " << ReadPixel(W / 2, H / 2, H);
@@ -234,9 +235,7 @@ TEST(RenderFrame, WhatShowsWhereTheCameraLooksAndTheOverlayOnTop) {
     EXPECT_EQ(clientHeight, 1);
     EXPECT_FLOAT_EQ(aspectRatio, 640.0f);
     ResizeView(W, H);
-}
 
-TEST(RenderFrame, StockModelCulledAndItsCanopyClosedSeenFromBehind) {
     ASSERT_GT(HeliMesh.batchCount, 0) << "the stock mesh did not load";
     // Tail-in at eye height 3 m ahead. Inside the canopy's rear part, beside the frame plates, only the
     // canopy's own back can hide the field: 0.036 m to the sides, 0.05 m back and -0.01 to 0.03 m up,
@@ -300,7 +299,7 @@ void RebuildCanopy(int canopyWidth) {
     EXPECT_FALSE(reloadCanopyTexture);
 }
 
-TEST(Textures, CanopyPastedIntoTheSkinBackdropOfEachResolutionAndAGreyTexelWithoutPixels) {
+TEST(Textures, CanopyIntoTheSkinBackdropResolutionsAndAGreyTexelWithoutPixels) {
     RebuildCanopy(300);
     // The canopy where the mask is dark and in the block from row 438 down, columns 225 to 321.
     const struct {

@@ -90,7 +90,7 @@ class DialogsTest : public ::testing::Test {
 // Each row of tests/data/app_helicopter_settings.txt: its box filled from the defaults; OK with a value of
 // the box's own; and OK with letters, a huge and a negative number in every box, each found at its
 // field's offset in the record.
-TEST(SettingsRules, HelicopterSettingsRowsBoundsAndFallbacks) {
+TEST(SettingsRules, HelicopterSwashCurveWindBoxesAndRadioGroups) {
     ModelSetup m = DefaultModel();
     HelicopterSettingsForm form{};
     std::ifstream table(RV_TEST_DATA_DIR "/app_helicopter_settings.txt");
@@ -154,25 +154,23 @@ TEST(SettingsRules, HelicopterSettingsRowsBoundsAndFallbacks) {
         ReadClampedField(f, c.text, 0.5f, 1.0f, 10.0f);
         EXPECT_EQ(f, c.expected) << "\"" << c.text << "\"";
     }
-}
 
-// The swash rows in the dialog's order, which is the record's: elevator to aileron, aileron to elevator,
-// positive and negative collective to aileron, positive and negative collective to elevator. The curve
-// boxes read decimal, no clamp but to the 32-bit range; an 'x' ends the number.
-TEST(SettingsRules, SwashCurveWindBoxesAndTheRadioGroups) {
+    // The swash rows in the dialog's order, which is the record's: elevator to aileron, aileron to elevator,
+    // positive and negative collective to aileron, positive and negative collective to elevator. The curve
+    // boxes read decimal, no clamp but to the 32-bit range; an 'x' ends the number.
     SwashImperfections s;
-    SwashForm form{};
+    SwashForm swashForm{};
     const char* texts[SwashRowCount] = {"2", "-3", "0.25", "x", "-0.5", "1"};
     for (int i = 0; i < SwashRowCount; ++i)
-        SetBox(form.boxes[i], texts[i]);
+        SetBox(swashForm.boxes[i], texts[i]);
     s.negCollToAileron = 0.9f;
-    ConfirmSwashForm(form, s);
+    ConfirmSwashForm(swashForm, s);
     const float* record = reinterpret_cast<const float*>(&s);
     const auto rows = [record] { return std::vector<float>(record, record + SwashRowCount); };
     EXPECT_EQ(rows(), (std::vector<float>{1.0f, -1.0f, 0.25f, 0.0f, -0.5f, 1.0f}));
-    PressSwashDefaults(form, s);
+    PressSwashDefaults(swashForm, s);
     EXPECT_EQ(rows(), std::vector<float>(SwashRowCount, 0.0f));
-    EXPECT_STREQ(form.boxes[1].data(), "0.00");
+    EXPECT_STREQ(swashForm.boxes[1].data(), "0.00");
 
     int32_t curve[5] = {40, 45, 50, 75, 100};
     CurveForm curveForm{};
@@ -185,20 +183,21 @@ TEST(SettingsRules, SwashCurveWindBoxesAndTheRadioGroups) {
     EXPECT_EQ(std::vector<int32_t>(curve, curve + 5), (Values{50, 12, 50, 0, INT32_MAX}));
 
     // A radio group stores the first checked button among all but the last, else the last button's value.
-    ModelSetup m = DefaultModel();
-    m.expoRoll = 12; // matches no button
-    m.expoPitch = 5;
-    m.expoYaw = 0;
-    m.gyroMode = GyroModeRate; // disabled, but kept when it is what the file held
-    m.gyroDrift = 9;
-    m.gyroGain = -1;
+    ModelSetup radio = DefaultModel();
+    radio.expoRoll = 12; // matches no button
+    radio.expoPitch = 5;
+    radio.expoYaw = 0;
+    radio.gyroMode = GyroModeRate; // disabled, but kept when it is what the file held
+    radio.gyroDrift = 9;
+    radio.gyroGain = -1;
     ExpoForm expo{};
     GyroForm gyro{};
-    FillExpoForm(expo, m);
-    FillGyroForm(gyro, m);
-    ConfirmExpoForm(expo, m);
-    ConfirmGyroForm(gyro, m);
-    EXPECT_EQ((Values{m.expoRoll, m.expoPitch, m.expoYaw, m.gyroMode, m.gyroDrift, m.gyroGain}),
+    FillExpoForm(expo, radio);
+    FillGyroForm(gyro, radio);
+    ConfirmExpoForm(expo, radio);
+    ConfirmGyroForm(gyro, radio);
+    EXPECT_EQ((Values{radio.expoRoll, radio.expoPitch, radio.expoYaw, radio.gyroMode, radio.gyroDrift,
+                      radio.gyroGain}),
               (Values{35, 5, 0, 2, 3, 2}));
 
     RandomAttitudeSettings settings;
@@ -228,7 +227,7 @@ TEST(SettingsRules, SwashCurveWindBoxesAndTheRadioGroups) {
               (Values{3, 7, 4, 2}));
 }
 
-TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelledAndEachCurveItemEditsItsOwnCurve) {
+TEST_F(DialogsTest, TypedBoxesCurveItemsAndShortcutKeys) {
     // Tab into the first box (pinion teeth), type, confirm with Enter: 20 is held at 15.
     ShowHelicopterSettingsDialog(Model);
     Keys({ImGuiKey_Tab, ImGuiKey_Enter}, "20");
@@ -267,11 +266,23 @@ TEST_F(DialogsTest, TypedBoxesConfirmedWithEnterOrCancelledAndEachCurveItemEdits
         EXPECT_FALSE(SettingsDialogIsOpen()) << item;
         EXPECT_EQ(curves(), expected) << item;
     }
+
+    const struct {
+        int key;
+        bool inModal; // counts while a modal dialog without a focused text box is open
+    } keys[] = {{SDLK_i, true},      {SDLK_h, true},  {SDLK_LCTRL, true}, {SDLK_RCTRL, true},
+                {SDLK_SPACE, false}, {SDLK_p, false}, {SDLK_r, false},    {SDLK_x, false}};
+    for (const auto& k : keys) {
+        EXPECT_TRUE(KeyCountsAsShortcut(k.key, false, false)) << k.key;
+        EXPECT_EQ(KeyCountsAsShortcut(k.key, false, true), k.inModal) << k.key;
+        EXPECT_FALSE(KeyCountsAsShortcut(k.key, true, true)) << k.key;
+        EXPECT_FALSE(KeyCountsAsShortcut(k.key, true, false)) << k.key;
+    }
 }
 
 // Each menu command opens its own dialog; only the model dialogs pause, and closing one un-pauses nothing;
 // Escape closes each.
-TEST_F(DialogsTest, EachCommandOpensItsDialogOnlyTheModelDialogsPauseAndTheModelFilesAreReached) {
+TEST_F(DialogsTest, EachCommandReachesItsDialogOrFileAndOnlyModelDialogsPause) {
     const struct {
         const char* title;
         bool pauses;
@@ -312,21 +323,7 @@ TEST_F(DialogsTest, EachCommandOpensItsDialogOnlyTheModelDialogsPauseAndTheModel
     std::filesystem::remove_all(dir);
 }
 
-TEST(ShortcutKeys, SwitchKeysCountInModalDialogsButNeverInTextBoxes) {
-    const struct {
-        int key;
-        bool inModal; // counts while a modal dialog without a focused text box is open
-    } keys[] = {{SDLK_i, true},      {SDLK_h, true},  {SDLK_LCTRL, true}, {SDLK_RCTRL, true},
-                {SDLK_SPACE, false}, {SDLK_p, false}, {SDLK_r, false},    {SDLK_x, false}};
-    for (const auto& k : keys) {
-        EXPECT_TRUE(KeyCountsAsShortcut(k.key, false, false)) << k.key;
-        EXPECT_EQ(KeyCountsAsShortcut(k.key, false, true), k.inModal) << k.key;
-        EXPECT_FALSE(KeyCountsAsShortcut(k.key, true, true)) << k.key;
-        EXPECT_FALSE(KeyCountsAsShortcut(k.key, true, false)) << k.key;
-    }
-}
-
-TEST_F(DialogsTest, FileChooserShowsValidUtf8OpensHostileNamesAndSelectsTheWholeSuggestedName) {
+TEST_F(DialogsTest, FileChooserShowsAndOpensHostileNamesAndSelectsTheSuggestedName) {
     namespace fs = std::filesystem;
     const fs::path dir = FreshFolder("chooser");
     fs::create_directories(dir / "sub\xFF");

@@ -59,7 +59,7 @@ class AudioDevice : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(AudioDevice, MotorOutputFollowsRotorMenuVolumeAndPlace) {
+TEST_F(AudioDevice, MotorFollowsRotorMenuVolumeAndPlaceCrashSoundPlaysInItsOwnCapture) {
     Capture("motor.raw");
     MotorSoundEnabled = false;
     Levels.masterPercent = 50;
@@ -104,10 +104,8 @@ TEST_F(AudioDevice, MotorOutputFollowsRotorMenuVolumeAndPlace) {
     CloseSoundOutput();
     const std::vector<int16_t> c = ReadRaw(dir / "motor_off.raw");
     EXPECT_TRUE(AnySound(c, b.size(), c.size())) << "sound again after Motor was switched back on";
-}
 
-// The crash sound plays to its end in a capture of its own, while the motor's capture runs on.
-TEST_F(AudioDevice, CrashSoundPlaysToItsEndInItsOwnCapture) {
+    // The crash sound plays to its end in a capture of its own, while the motor's capture runs on.
     WriteFile(dir / "crashsounds" / "bang.wav", WaveFile(PcmMono16(Rate), SineLoop(Rate * 3 / 10, 90, 9000)));
     Capture("crash.raw");
     PublishSoundPosition(0.0f, 5.0f);

@@ -44,12 +44,12 @@ double Rms(const std::vector<int16_t>& v) {
 }
 } // namespace
 
-TEST(MotorSound, LoopBufferBlockSizesAndTheLoopLengthWhereTheRecordingRepeats) {
+TEST(MotorSound, LoopBufferLengthRateGainAndTheFileLoad) {
     // u = 0, 500, 1000, 1500, 2000, -500, -3001, -3000, -3000, -1500 (halves truncated toward zero)
     // y = 0, 50, 145, 280, 452, 356, 20, -282, -553, -647 (y = (u + 9 y) / 10, truncated toward zero)
-    const int16_t s[] = {1000, 2000, -3001, -3000, 0};
+    const int16_t input[] = {1000, 2000, -3001, -3000, 0};
     const std::vector<int16_t> expected = {0, 150, 435, 840, 1356, 1068, 60, -846, -1659, -1941};
-    EXPECT_EQ(BuildLoopBuffer(s, 5), expected);
+    EXPECT_EQ(BuildLoopBuffer(input, 5), expected);
     // A loud constant settles at y = 19991; 3 y = 59973 keeps only its low 16 bits.
     std::vector<int16_t> loud(200, 20000);
     EXPECT_EQ(BuildLoopBuffer(loud.data(), loud.size()).back(), static_cast<int16_t>(59973 - 65536));
@@ -71,14 +71,14 @@ TEST(MotorSound, LoopBufferBlockSizesAndTheLoopLengthWhereTheRecordingRepeats) {
     }
     std::vector<int16_t> spoiled = twicePlus;
     spoiled[7999] += 1;
-    struct Case {
+    struct Loop {
         const char* what;
         const std::vector<int16_t>& samples;
         int32_t loopLimit, expected;
     };
-    for (const Case& c : {Case{"twice plus", twicePlus, 6000, 6000}, Case{"thrice", thrice, 10000, 8000},
-                          Case{"four times", fourTimes, 6000, 4000}, Case{"ramp", ramp, 6000, 6001},
-                          Case{"spoiled", spoiled, 6000, 6001}})
+    for (const Loop& c : {Loop{"twice plus", twicePlus, 6000, 6000}, Loop{"thrice", thrice, 10000, 8000},
+                          Loop{"four times", fourTimes, 6000, 4000}, Loop{"ramp", ramp, 6000, 6001},
+                          Loop{"spoiled", spoiled, 6000, 6001}})
         EXPECT_EQ(FindLoopLength(c.samples.data(), c.samples.size(), c.loopLimit), c.expected) << c.what;
 
     // 2500 rpm steps 2000 per block; past the limit of 6000 the position goes back by the loop's length.
@@ -110,9 +110,7 @@ TEST(MotorSound, LoopBufferBlockSizesAndTheLoopLengthWhereTheRecordingRepeats) {
     const std::vector<int16_t> held = Block(four, Inputs(5000.0f));
     EXPECT_TRUE(std::all_of(held.end() - 100, held.end(), [&](int16_t v) { return v == held.back(); }));
     EXPECT_EQ(held.back() - held.front(), four.LoopBuffer.back() - four.LoopBuffer[6000]);
-}
 
-TEST(MotorSound, RateAndGainFollowTheInputsAndAFailedLoadKeepsThePreviousLoop) {
     // A strong offset under the sine, for the removal of each block's mean to take out, above and below.
     std::vector<int16_t> samples = SineLoop(16000, 400, 6000), below = samples;
     for (size_t i = 0; i < samples.size(); ++i) {

@@ -37,7 +37,7 @@ double BinPower(const std::vector<int16_t>& v, double bin) {
 
 // What the RIFF reader finds in each file (tag 0: nothing), and whether the motor loop takes it: 16-bit
 // PCM mono at 16 kHz, at least two blocks of 1000 samples.
-TEST(WaveFiles, ReaderAndMotorLoopAgainstHostileFilesAndTheShippedSounds) {
+TEST(WaveFiles, ReaderAndMotorLoopOnHostileFilesAndTheShippedSounds) {
     const Bytes fmt = PcmMono16(16000), data = SampleBytes(SineLoop(2000, 50, 8000));
     auto wave = [&data](const Bytes& f) { return RiffForm("WAVE", {{"fmt ", f}, {"data", data}}); };
     Bytes cut = wave(fmt), stream = cut, fmt18 = Bytes(fmt).le16(0), fmt60 = fmt,

@@ -31,7 +31,7 @@ fs::path FolderWith(const std::string& name, std::initializer_list<std::string> 
 std::vector<std::string> played;
 } // namespace
 
-TEST(SoundOutput, PanMixLevelsAndTheCrashSoundsScannedPickedPlayedAndSilenced) {
+TEST(SoundOutput, PanMixLevelsAndCrashSounds) {
     struct Case {
         float x, y, left, right;
     };
