@@ -414,6 +414,16 @@ def pixel(png, x, y):
     return tuple(out[:3])
 
 
+def region(png, x, y, w, h):
+    """The raw 8-bit RGB bytes of a rectangle of a picture, through ImageMagick."""
+    return subprocess.run(["convert", png, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "-depth", "8", "rgb:-"],
+                          capture_output=True, check=True).stdout
+
+
+def white_pixels(raw):
+    return sum(1 for i in range(0, len(raw) - 2, 3) if min(raw[i:i + 3]) >= 240)
+
+
 def differing_pixels(a, b):
     """How many pixels two pictures of one size differ in, through ImageMagick."""
     out = subprocess.run(["compare", "-metric", "AE", a, b, "null:"], capture_output=True, text=True)

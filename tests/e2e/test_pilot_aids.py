@@ -22,16 +22,6 @@ def calibration_file():
     return struct.pack("<26i", *([65535] * 6 + [32768] * 6 + [0] + [0] * 6 + [32768] * 6 + [0]))
 
 
-def region(shot, x, y, w, h):
-    out = rvdriver.subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "-depth", "8", "rgb:-"],
-                                  capture_output=True, check=True).stdout
-    return out
-
-
-def white_pixels(raw):
-    return sum(1 for i in range(0, len(raw) - 2, 3) if min(raw[i:i + 3]) >= 240)
-
-
 with rvdriver.Program(sys.argv[1]) as program:
     program.write("UserPrefs.dat", rvdriver.prefs(instruments=True, smooth=False))
     program.write("JoystickCalibration.dat", calibration_file())
@@ -42,21 +32,21 @@ with rvdriver.Program(sys.argv[1]) as program:
     # The rotor speed under the large dial (left, bottom row) stays "0 rpm" while the throttle is at half.
     dial = (0, rvdriver.MENU_HEIGHT + H - rvdriver.MENU_HEIGHT - 40, 260, 40)
     first = program.screenshot("start.png")
-    before = region(first, *dial)
-    assert white_pixels(before) > 30, "no numbers under the large dials: see %s" % first
+    before = rvdriver.region(first, *dial)
+    assert rvdriver.white_pixels(before) > 30, "no numbers under the large dials: see %s" % first
     # The hint above the stick boxes (white text on a dark backing) says why.
     assert program.wait_text(INTERLOCK, "##Foreground"), "no interlock hint"
     program.fly(3.0)
     still = program.screenshot("still.png")
-    assert region(still, *dial) == before, "the rotor turned with the throttle at half at the start: see %s" % still
-    hint = region(still, 150, 500, 724, 200)
-    assert white_pixels(hint) > 100, "no interlock hint: see %s" % still
+    assert rvdriver.region(still, *dial) == before, "the rotor turned with the throttle at half at the start: see %s" % still
+    hint = rvdriver.region(still, 150, 500, 724, 200)
+    assert rvdriver.white_pixels(hint) > 100, "no interlock hint: see %s" % still
     # Throttle to idle once, then up again: the motor now runs the rotor up.
     tx.send("axis 2 -32768 " + TX)
     assert program.wait_text(INTERLOCK, "##Foreground", shown=False), "the interlock hint stayed"
     tx.send("axis 2 20000 " + TX)
-    running = program.wait_until("running.png", lambda shot: region(shot, *dial) != before)  # the rotor turns
-    assert white_pixels(region(running, 150, 500, 724, 200)) < white_pixels(hint) - 100, \
+    running = program.wait_until("running.png", lambda shot: rvdriver.region(shot, *dial) != before)  # the rotor turns
+    assert rvdriver.white_pixels(rvdriver.region(running, 150, 500, 724, 200)) < rvdriver.white_pixels(hint) - 100, \
         "the interlock hint stayed: see %s" % running
     # Pause: the hint beside the pause mark.
     tx.send("axis 2 -32768 " + TX)
@@ -64,7 +54,7 @@ with rvdriver.Program(sys.argv[1]) as program:
     assert program.wait_text("Paused: P to fly", "##Foreground"), "P did not pause"
     paused = program.screenshot("paused.png")
     assert rvdriver.near(rvdriver.pixel(paused, W - 24, rvdriver.MENU_HEIGHT + 30), (0, 0, 0)), paused
-    assert white_pixels(region(paused, W - 200, rvdriver.MENU_HEIGHT + 20, 150, 20)) > 20, \
+    assert rvdriver.white_pixels(rvdriver.region(paused, W - 200, rvdriver.MENU_HEIGHT + 20, 150, 20)) > 20, \
         "no \"Paused: P to fly\": see %s" % paused
     # Transmitter check: axis X (0) every 2 ms in 1024 levels, axis Y (1) every 25 ms in 64 levels.
     tx.send("sweep 0 2 1024 " + TX, "sweep 1 25 64 " + TX)
