@@ -18,6 +18,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/ui_dump.h"
 #include "platform/ui_font.h"
 #include "resources/resources.h"
 
@@ -272,31 +273,8 @@ void BeginUiFrame() {
     ImGui::NewFrame();
 }
 
-// With RV_UI_DUMP set to a file name, every frame replaces that file with the frame's number, the
-// style sizes and the rectangle and name of each ImGui window drawn (dialogs, pop-ups, menus), so that
-// end-to-end tests can wait for a window and click inside it by the program's own layout.
-static void DumpUiWindows() {
-    static const char* path = std::getenv("RV_UI_DUMP");
-    if (!path || !*path) return;
-    static const std::string temporary = std::string(path) + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "w");
-    if (!file) return;
-    const ImGuiContext& g = *ImGui::GetCurrentContext();
-    const ImGuiStyle& style = g.Style;
-    std::fprintf(file, "frame %d\nstyle %.1f %.1f %.1f %.1f %.1f\nfocus %s\n", g.FrameCount, g.FontSize,
-                 style.WindowPadding.x, style.WindowPadding.y, style.ItemSpacing.x, style.ItemSpacing.y,
-                 g.NavWindow ? g.NavWindow->Name : "");
-    for (const ImGuiWindow* w : g.Windows) {
-        if (!w->Active || w->Hidden) continue;
-        std::fprintf(file, "window %.0f %.0f %.0f %.0f %s\n", w->Pos.x, w->Pos.y, w->Size.x, w->Size.y,
-                     w->Name);
-    }
-    std::fclose(file);
-    std::rename(temporary.c_str(), path);
-}
-
 void EndUiFrame() {
-    DumpUiWindows();
+    DumpUiFrame();
     ImGui::Render();
     int width, height;
     GetWindowPixelSize(width, height);

@@ -97,6 +97,7 @@ bool IconButton(const char* id, Icon icon, const char* tooltip, bool highlighted
     bool pressed = ImGui::Button(id, ImVec2(ButtonSize, ButtonSize));
     if (highlighted) ImGui::PopStyleColor();
     DrawIcon(ImGui::GetWindowDrawList(), icon, ImGui::GetItemRectMin(), ImGui::GetItemRectSize().x);
+    NameItemForUiDump(tooltip);
     if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", tooltip);
     return pressed;
 }

@@ -133,13 +133,11 @@ def measure_hover(build, counter, seconds=15):
                                env={"LD_PRELOAD": counter, "SWAP_COUNT_FILE": count_file}).install()
     try:
         program.start(timeout=90)
-        program.key("r", pause=0.8)  # the record/play bar: load the demo flight and play it
-        program.click(rvdriver.BAR["load"], rvdriver.BAR_Y, pause=1.0)
-        program.key("ctrl+a", pause=0.2)
-        program.type("Demo Flight.rec")
-        program.key("Return", pause=0.5)
-        program.click(rvdriver.BAR["play"], rvdriver.BAR_Y, pause=1.0)
-        program.key("r", pause=2.0)
+        program.key("r")  # the record/play bar: load the demo flight and play it
+        program.choose(lambda: program.bar_button("load"), "Demo Flight.rec")
+        program.bar_button("play")
+        program.key("r")
+        time.sleep(2.0)
         sample = Sample(program.proc.pid, count_file)
         time.sleep(seconds)
         result = sample.until_now()

@@ -131,6 +131,14 @@ bool DialogButton(const char* label) {
     return ImGui::Button(label, ImVec2(ButtonWidthFor(label), 0.0f));
 }
 
+void NameItemForUiDump(const char* name) {
+    auto* lines = static_cast<ImGuiTextBuffer*>(ImGui::GetIO().UserData);
+    if (!lines) return;
+    const ImVec2 lo = ImGui::GetItemRectMin();
+    const ImVec2 size = ImGui::GetItemRectSize();
+    lines->appendf("item %.0f %.0f %.0f %.0f %s\n", lo.x, lo.y, size.x, size.y, name);
+}
+
 int RightAlignedButtons(float rightEdge, const char* const* labels, int count) {
     const float total = ButtonRowWidth(labels, count);
     const ImVec2 cursor = ImGui::GetCursorScreenPos();

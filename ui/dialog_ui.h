@@ -25,6 +25,10 @@ float ButtonWidthFor(const char* label);
 // Width of a row of buttons side by side, with the usual spacing.
 float ButtonRowWidth(const char* const* labels, int count);
 
+// Names the last item (an icon button that shows no text) in the end-to-end tests' dump of the frame,
+// which lends io.UserData an ImGui text buffer while RV_UI_DUMP is set; does nothing otherwise.
+void NameItemForUiDump(const char* name);
+
 // Lays out buttons right-aligned to rightEdge (a screen x) on the current line. Returns the index of the
 // pressed button, or -1.
 int RightAlignedButtons(float rightEdge, const char* const* labels, int count);

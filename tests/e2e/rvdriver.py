@@ -1,17 +1,19 @@
 """Drives the real Rotorvane program under X: a temporary program folder, xdotool, screenshots."""
 import os
+import re
 import shutil
 import signal
 import sys
 import struct
 import subprocess
 import tempfile
+import threading
 import time
 
 MENU_HEIGHT = 19  # the menu bar: the client area, and its overlay, start below it
-BAR_Y = 95  # the row through the record/play bar's buttons, where it first appears (window coordinates)
-# The x of each record/play bar button on that row.
-BAR = {"play": 64, "slow": 100, "pause": 136, "stop": 172, "record": 563, "load": 599, "save": 635, "replay": 671}
+# The record/play bar's icon buttons by the start of their tooltips.
+BAR = {"play": "Play", "slow": "Slow motion", "pause": "Pause", "stop": "Stop", "record": "Record", "load": "Load",
+       "save": "Save", "replay": "Instant replay"}
 PREFS_TAG = 0x2043ABCF
 SETTINGS_FILES = ["UserPrefs.dat", "JoystickCalibration.dat", "JoystickMapping.dat", "data/StartUp.par",
                   "FlightLogData.log", "Settings.ini"]
@@ -28,14 +30,17 @@ class Program:
         self.env.setdefault("SDL_AUDIODRIVER", "disk")
         self.env["SDL_DISKAUDIOFILE"] = os.path.join(self.dir, "audio.raw")
         self.env["SDL_DISKAUDIODELAY"] = "50"
-        # The program writes its frame number and the ImGui windows of each frame here (see ui()).
-        self.env["RV_UI_DUMP"] = os.path.join(self.dir, "ui.txt")
+        # The program writes its frame number and the ImGui windows of each frame here (see ui()), in a
+        # folder of its own that stays writable while a test makes the program folder read-only.
+        self.env["RV_UI_DUMP"] = os.path.join(self.dir, "ui", "ui.txt")
         if env:
             self.env.update(env)
         self.command = [self.path("rotorvane")]
         self.cwd = "/"
         self.user = None  # (uid, gid) to run the program as another account
         self.proc = None
+        self.output = []  # the lines the program printed so far
+        self.reader = None
         self.window = None
         self.started = None
         self.log = ""
@@ -62,7 +67,7 @@ class Program:
         for leftover in ("data/StartUp.par", "temporary.rec"):
             if os.path.exists(self.path(leftover)):
                 os.remove(self.path(leftover))
-        # The click positions of the tests are those of ImGui's built-in font (the program's default
+        # The pixel checks of the tests are made with ImGui's built-in font (the program's default
         # typeface lays the menus and dialogs out a little differently).
         self.write("Settings.ini", "")
         return self
@@ -112,27 +117,34 @@ class Program:
             if "no window system" not in str(e):
                 raise
             print("first start failed: %s" % e, file=sys.stderr)
-            time.sleep(1.0)
+            self.proc = None  # it ended; the X server takes clients again once xdotool connects
+            self.poll(lambda: self.x("xdotool", "getmouselocation").returncode == 0, 10)
         return self._start(timeout)
 
     def _start(self, timeout):
         user = {"user": self.user[0], "group": self.user[1], "extra_groups": []} if self.user else {}
+        os.makedirs(os.path.dirname(self.env["RV_UI_DUMP"]), exist_ok=True)
+        if os.path.exists(self.env["RV_UI_DUMP"]):
+            os.remove(self.env["RV_UI_DUMP"])  # a dump of an earlier run is no frame of this one
         self.proc = subprocess.Popen(self.command, cwd=self.cwd, env=self.env, stdout=subprocess.PIPE,
                                      stderr=subprocess.STDOUT, **user)
+        self.output = []
+        self.reader = threading.Thread(target=lambda out=self.output, pipe=self.proc.stdout: out.extend(
+            line.decode(errors="replace") for line in iter(pipe.readline, b"")), daemon=True)
+        self.reader.start()
         deadline = time.time() + timeout
         while time.time() < deadline:
             if self.proc.poll() is not None:
-                out = self.proc.stdout.read().decode(errors="replace")
-                raise RuntimeError("program exited early with %s: %s" % (self.proc.returncode, out))
-            # The program shows its window once it can draw (the window exists hidden before).
-            found = self.x("xdotool", "search", "--onlyvisible", "--name", "^Rotorvane$")
-            ids = found.stdout.split()
+                self.reader.join(5)
+                raise RuntimeError("program exited early with %s: %s" % (self.proc.returncode, "".join(self.output)))
+            # The program shows its window once it can draw (the window exists hidden before): once the
+            # textures are loaded, as the simulation clock starts.
+            ids = self.x("xdotool", "search", "--onlyvisible", "--name", "^Rotorvane$").stdout.split()
             if ids:
                 self.window = ids[-1]
-                # The window shows once the textures are loaded, as the simulation clock starts.
                 self.started = time.time()
-                self._wait_for_first_frame(deadline)
-                if not self.wait_frames(3, timeout=max(10.0, deadline - time.time())):
+                if not self.wait_window("##MainMenuBar", timeout=max(10.0, deadline - time.time())) \
+                        or not self.wait_frames(3):
                     raise TimeoutError("the window shows but the program draws no frames")
                 return self
             time.sleep(0.2)
@@ -145,145 +157,152 @@ class Program:
         raise TimeoutError("no Rotorvane window within %s s (windows: %r %r)\n%s"
                            % (timeout, windows.stdout, windows.stderr, stacks))
 
-    def _wait_for_first_frame(self, deadline):
-        """Waits until the window shows its menu bar: the textures are loaded and the clock runs."""
-        probe = self.path("first-frame.png")
-        while time.time() < deadline:
-            shot = self.x("import", "-window", self.window, probe)
-            if shot.returncode == 0 and min(pixel(probe, 4, 4)) > 150:
-                return
-            time.sleep(0.2)
-        raise TimeoutError("the window showed no frame in time")
-
     def x(self, *command, check=False):
         """Runs an X tool (xdotool, import) on the program's display."""
         env = dict(os.environ, DISPLAY=self.env.get("DISPLAY", os.environ.get("DISPLAY", "")))
         return subprocess.run(list(command), capture_output=True, text=command[0] == "xdotool", env=env,
                               check=check)
 
+    def poll(self, holds, timeout=20.0):
+        """Calls holds() until it gives a true value and returns that; after timeout seconds, or once the
+        program has ended, returns what it gives then. The tests wait this way for what the program shows,
+        prints or writes, never for a fixed time."""
+        deadline = time.time() + timeout
+        while True:
+            value = holds()
+            if value or time.time() >= deadline or (self.proc and self.proc.poll() is not None):
+                return value
+            time.sleep(0.03)
+
     def ui(self):
-        """The program's own account of its last frame: {"frame": n, "style": (font size, window padding
-        x, y, item spacing x, y), "focus": name, "windows": {name: (x, y, w, h)}}; None before the first."""
+        """The program's own account of its last frame: {"frame": n, "windows": {name: (x, y, w, h)},
+        "texts": [(window, text, (x, y, w, h))], "items": {name: (x, y, w, h)}} (items: icon buttons by
+        their tooltip); None before the first frame. Text drawn over the field belongs to the window
+        "##Foreground"; the pieces of a text between wider gaps follow it as texts of their own (texts
+        side by side may be read as one)."""
         try:
             with open(self.env["RV_UI_DUMP"]) as f:
                 lines = f.read().splitlines()
         except OSError:
             return None
-        found = {"frame": -1, "style": (13.0, 8.0, 8.0, 8.0, 4.0), "focus": "", "windows": {}}
+        found = {"frame": -1, "windows": {}, "texts": [], "items": {}}
+        window = ""
         for line in lines:
             kind, _, rest = line.partition(" ")
             if kind == "frame":
                 found["frame"] = int(rest)
-            elif kind == "style":
-                found["style"] = tuple(float(v) for v in rest.split())
-            elif kind == "focus":
-                found["focus"] = rest
-            elif kind == "window":
+            elif kind in ("window", "text", "part", "item"):
                 parts = rest.split(" ", 4)
-                found["windows"][parts[4]] = tuple(float(v) for v in parts[:4])
+                rect = tuple(float(v) for v in parts[:4])
+                if kind == "window":
+                    window = parts[4]
+                    found["windows"][window] = rect
+                elif kind in ("text", "part"):
+                    found["texts"].append((window, parts[4], rect))
+                else:
+                    found["items"][parts[4]] = rect
         return found if found["frame"] >= 0 else None
 
-    def frame(self):
-        shown = self.ui()
-        return shown["frame"] if shown else -1
-
-    def wait_frames(self, count=2, timeout=10.0):
+    def wait_frames(self, count=2, timeout=20.0):
         """Waits until the program has drawn count more frames, so that an input sent before is seen;
         False when it drew none in time or has ended (a key may end it)."""
-        first = self.frame()
-        deadline = time.time() + timeout
-        while self.frame() < first + count:
-            if time.time() >= deadline or (self.proc and self.proc.poll() is not None):
-                return False
-            time.sleep(0.02)
-        return True
+        frame = lambda: (self.ui() or {"frame": -1})["frame"]  # noqa: E731
+        first = frame()
+        return bool(self.poll(lambda: frame() >= first + count, timeout))
 
     def find_window(self, part):
         """The rectangle of the first ImGui window drawn in the last frame whose name contains part."""
         shown = self.ui()
-        for name, rect in (shown["windows"].items() if shown else ()):
-            if part in name:
-                return rect
-        return None
+        return next((rect for name, rect in (shown["windows"].items() if shown else ()) if part in name), None)
 
-    def wait_window(self, part, shown=True, timeout=10.0):
-        """Waits until a window whose name contains part is drawn (or, with shown False, is gone)."""
-        deadline = time.time() + timeout
-        while (self.find_window(part) is not None) != shown:
-            if time.time() >= deadline:
-                return False
-            time.sleep(0.03)
-        return True
+    def texts(self, window=""):
+        """(text, rectangle) of each text drawn in the last frame by a window whose name contains window."""
+        shown = self.ui()
+        return [(text, rect) for owner, text, rect in (shown["texts"] if shown else ()) if window in owner]
 
-    def key(self, name, pause=0.3):
+    def find(self, label, window=""):
+        """The rectangle of the first text that is label (or for which label, a function, is true) in a
+        window whose name contains window; or None."""
+        holds = label if callable(label) else (lambda text: text == label)
+        return next((rect for text, rect in self.texts(window) if holds(text)), None)
+
+    def wait_window(self, part, shown=True, timeout=20.0):
+        """Waits until a window whose name contains part is drawn (or, with shown False, is gone) and that
+        frame is on the screen."""
+        return self._seen(lambda: (self.find_window(part) is not None) == shown, timeout)
+
+    def wait_text(self, label, window="", shown=True, timeout=20.0):
+        """Waits until a text (see find) is drawn, or with shown False is gone, and that frame is on the
+        screen; its rectangle (True when gone), or None."""
+        return self._seen(lambda: self.find(label, window) if shown else self.find(label, window) is None,
+                          timeout)
+
+    def _seen(self, holds, timeout):
+        value = self.poll(holds, timeout)
+        if value:
+            self.wait_frames(1)  # the frame that showed it is on the screen once the next one is drawn
+        return value
+
+    def wait_output(self, text, timeout=30.0):
+        """Waits until the program printed a line that contains text; that line, or None."""
+        return self.poll(lambda: next((line for line in list(self.output) if text in line), None), timeout)
+
+    def fly(self, seconds):
+        """Lets the simulation run for seconds (it keeps time with the clock), then waits for a frame
+        drawn after that."""
+        time.sleep(seconds)
+        self.wait_frames(2)
+
+    def key(self, name):
         """Presses and releases a key as a finger does: held until the program drew two frames, so that
-        the press and the release never fall between the same two frames, and a frame after the release."""
+        the press and the release never fall between the same two frames, and two frames after."""
         self.x("xdotool", "keydown", "--window", self.window, name, check=True)
         self.wait_frames(2)
         self.x("xdotool", "keyup", "--window", self.window, name, check=True)
-        self.wait_frames(1)
-        time.sleep(pause)
+        self.wait_frames(2)
 
-    def type(self, text, pause=0.3):
+    def type(self, text):
         self.x("xdotool", "type", "--delay", "40", text, check=True)
-        time.sleep(pause)
+        self.wait_frames(2)
 
-    def click(self, x, y, pause=0.4, hold=False):
-        """A real pointer click at (x, y) (a click sent to the window is synthetic and ignored); with hold,
-        pressed for a few frames, so that a slow frame cannot swallow it."""
-        self.x("xdotool", "mousemove", "--window", self.window, str(x), str(y), check=True)
-        self.wait_frames(2)  # hovered first, as ImGui needs
-        self.x("xdotool", "mousedown", "1", check=True)
-        self.wait_frames(2 if hold else 1)
-        self.x("xdotool", "mouseup", "1", check=True)
-        self.wait_frames(1)
-        time.sleep(pause)
+    def click(self, x, y):
+        """A real pointer click at (x, y) (a click sent to the window is synthetic and ignored): hovered,
+        pressed and released each for two frames, so that a slow frame cannot swallow it."""
+        self.x("xdotool", "mousemove", "--window", self.window, str(int(x)), str(int(y)), check=True)
+        for step in (("mousedown", "1"), ("mouseup", "1"), None):
+            self.wait_frames(2)
+            if step:
+                self.x("xdotool", *step, check=True)
 
-    def menu(self, title_x, item_y=None, pause=0.8, row=None):
-        """Opens the menu whose title is at title_x and clicks the item on window row item_y, or the
-        row-th item (from 0) placed by the pop-up's own rectangle and style sizes. The title is clicked
-        again while the program draws no pop-up menu (a click can fall between two slow frames); the
-        item's click is repeated while the pop-up stays."""
-        for _ in range(3):
-            if not self.find_window("##Menu_"):
-                self.click(title_x, 9, pause=0.0)
-            if self.wait_window("##Menu_", timeout=5):
-                break
-        else:
-            raise AssertionError("the menu at x %d did not open: see %s" % (title_x, self.screenshot("menu.png")))
-        x, y, w, h = self.find_window("##Menu_") or (0, 0, 0, 0)
-        if row is not None:
-            font, _, pad_y, _, spacing_y = self.ui()["style"]
-            item_y = int(y + pad_y + row * (font + spacing_y) + font / 2)
-        assert y <= item_y < y + h, ("row %d is not in the menu" % item_y, x, y, w, h)
-        for _ in range(3):
-            self.click(title_x + 30, item_y, pause=0.0)
-            if self.wait_window("##Menu_", shown=False, timeout=5):
-                break
-        time.sleep(pause)
+    def click_on(self, label, window="", rect=None):
+        """Clicks the middle of a text (see find) once it is drawn, or of rect."""
+        rect = rect or self.wait_text(label, window)
+        assert rect, "no %r in %r: see %s" % (label, window, self.screenshot("missing.png"))
+        self.click(rect[0] + rect[2] / 2, rect[1] + rect[3] / 2)
+
+    def menu(self, *path):
+        """Opens the main menu's pop-up path[0] and clicks the items path[1:] by their labels, each a
+        sub-menu of the one before but the last; a title alone leaves its pop-up open. A click that falls
+        between two slow frames is repeated while the menus stay as they were."""
+        for depth, label in enumerate(path):
+            owner = "##Menu_%02d" % (depth - 1) if depth else "##MainMenuBar"
+            after = ("##Menu_%02d" % depth, True) if depth + 1 < len(path) or not depth else ("##Menu_00", False)
+            for _ in range(3):
+                if depth or not self.find_window("##Menu_00"):
+                    self.click_on(label, owner)
+                if self.wait_window(*after, timeout=10) or self.proc.poll() is not None:
+                    break
+            else:
+                raise AssertionError("menu %r did not take: see %s" % (path[:depth + 1], self.screenshot("menu.png")))
 
     def dismiss_messages(self, most=20):
-        """Presses Return while the program shows a message box (one Return closes one box); returns how
-        many boxes it closed."""
+        """Presses Return while the program shows a message box (one Return closes one box; a box shows
+        within two frames after it was posted or the one before closed); returns how many it closed."""
         closed = 0
-        self.wait_frames(3)
-        while self.find_window("###messagebox") and closed < most:
-            self.key("Return", pause=0.0)
-            self.wait_frames(2)
+        while self.wait_frames(3) and self.find_window("###messagebox") and closed < most:
+            self.key("Return")
             closed += 1
         return closed
-
-    def wait_for_light_row(self, x, y, timeout):
-        """Waits until most of 40 pixels from (x, y) rightwards are light grey or white (a pop-up shown)."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            row = self.x("import", "-window", self.window, "-crop", "40x1+%d+%d" % (x, y), "-depth", "8",
-                         "rgb:-").stdout
-            darkest = sorted(min(row[i:i + 3]) for i in range(0, len(row) - 2, 3))
-            if darkest and darkest[len(darkest) // 2] >= 200:
-                return True
-            time.sleep(0.3)
-        return False
 
     def choose(self, open_chooser, name, done=None, tries=3):
         """Opens a file chooser, types name and presses Return, until done() holds: on a loaded machine a
@@ -295,36 +314,35 @@ class Program:
             if not self.wait_window("###filechooser", timeout=10):
                 continue
             self.wait_frames(2)  # the name field takes the keyboard focus
-            self.key("ctrl+a", pause=0.1)
+            self.key("ctrl+a")
             self.type(name)
-            self.wait_frames(2)
             for _ in range(3):  # Return again while the chooser still shows
-                self.key("Return", pause=0.1)
+                self.key("Return")
                 if self.wait_window("###filechooser", shown=False, timeout=5):
                     break
-            if done is None:
+            if done is None or self.poll(done, timeout=10):
                 return
-            deadline = time.time() + 10
-            while time.time() < deadline:
-                if done():
-                    return
-                time.sleep(0.1)
         raise AssertionError("the chooser did not take %s: see %s" % (name, self.screenshot("chooser.png")))
 
-    def wait_until(self, name, holds, timeout=15.0):
+    def wait_until(self, name, holds, timeout=20.0):
         """Takes screenshots until holds(picture) is true and returns that picture; fails after timeout
         seconds with the last one. For what the program shows on screen, in place of a fixed wait."""
-        deadline = time.time() + timeout
-        while True:
-            shot = self.screenshot(name)
-            if holds(shot):
-                return shot
-            if time.time() >= deadline:
-                raise AssertionError("%s: not seen within %.0f s (see %s)" % (name, timeout, shot))
-            time.sleep(0.2)
+        shot = self.poll(lambda: holds(self.screenshot(name)) and self.path(name), timeout)
+        assert shot, "%s: not seen within %.0f s (see %s)" % (name, timeout, self.path(name))
+        return shot
 
-    def bar_button(self, name, pause=1.0):
-        self.click(BAR[name], BAR_Y, pause=pause)
+    def bar_button(self, name):
+        """Clicks a button of the record/play bar (see BAR) once it is drawn."""
+        rect = self.poll(lambda: next((r for n, r in (self.ui() or {"items": {}})["items"].items()
+                                       if n.startswith(BAR[name])), None))
+        self.click_on(BAR[name], "Record Playback", rect)
+
+    def bar_time(self):
+        """The first time the record/play bar shows, in seconds: the playback position, or while recording
+        the time recorded; None without the bar."""
+        found = next(filter(None, (re.match(r"(\d+):(\d\d\.\d)", t) for t, _ in self.texts("Record Playback"))),
+                     None)
+        return found and int(found.group(1)) * 60 + float(found.group(2))
 
     def screenshot(self, name):
         out = self.path(name)
@@ -339,7 +357,8 @@ class Program:
         except subprocess.TimeoutExpired:
             self.proc.kill()
             raise
-        self.log = self.proc.stdout.read().decode(errors="replace")
+        self.reader.join(10)
+        self.log = "".join(self.output)
         # Under a sanitizer build any report fails the test that ran the program.
         for report in ("WARNING: ThreadSanitizer", "ERROR: AddressSanitizer", "runtime error:"):
             assert report not in self.log, self.log
@@ -356,6 +375,29 @@ class Program:
             self.proc.wait()
 
 
+class Transmitters:
+    """Virtual joysticks of the test shim (vjoy_shim.cpp) preloaded into the program: those plugged in at
+    its start, then the shim's commands, each sent once the shim has applied those before."""
+
+    def __init__(self, program, shim, devices):
+        self.program, self.path, self.sent = program, program.path("vjoy.txt"), 0
+        for name in (self.path, self.path + ".done"):
+            open(name, "w").close()
+        program.env.update({"LD_PRELOAD": os.path.abspath(shim), "RV_VJOY_START": ";".join(devices),
+                            "RV_VJOY_COMMANDS": self.path})
+
+    def applied(self):
+        with open(self.path + ".done") as f:
+            text = f.read().strip()
+        return int(text) if text.isdigit() else 0
+
+    def send(self, *lines):
+        with open(self.path, "a") as f:
+            f.write("".join(line + "\n" for line in lines))
+        self.sent += len(lines)
+        assert self.program.poll(lambda: self.applied() >= self.sent), "the shim did not apply %r" % (lines,)
+
+
 def near(colour, expected, tolerance=10):
     return all(abs(c - e) <= tolerance for c, e in zip(colour, expected))
 
@@ -370,6 +412,16 @@ def pixel(png, x, y):
     out = subprocess.run(["convert", png, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "rgb:-"],
                          capture_output=True, check=True).stdout
     return tuple(out[:3])
+
+
+def region(png, x, y, w, h):
+    """The raw 8-bit RGB bytes of a rectangle of a picture, through ImageMagick."""
+    return subprocess.run(["convert", png, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "-depth", "8", "rgb:-"],
+                          capture_output=True, check=True).stdout
+
+
+def white_pixels(raw):
+    return sum(1 for i in range(0, len(raw) - 2, 3) if min(raw[i:i + 3]) >= 240)
 
 
 def differing_pixels(a, b):

@@ -4,10 +4,8 @@ With --docs DIR it also writes the user guide's screenshots (field, menu, settin
 
 usage: test_crash.py PROGRAM_DIR [--docs DIR]"""
 import os
-import shutil
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
@@ -25,43 +23,33 @@ with rvdriver.Program(sys.argv[1]) as program:
     program.start()
     save_doc(program.screenshot("field.png"), docs, "field.jpg")
     if docs:
-        program.click(188, 9, pause=0.6)  # Model menu
+        program.menu("Model")
         save_doc(program.screenshot("menu.png"), docs, "menu.jpg")
-        program.click(218, 193, pause=0.8)  # Model Parameters
+        program.menu("Model", "Model Parameters")
+        program.wait_window("Helicopter Settings")
         save_doc(program.screenshot("settings.png"), docs, "settings.jpg")
-        program.key("Escape", pause=0.5)
-        program.key("p", pause=0.3)
+        program.key("Escape")
+        program.wait_window("Helicopter Settings", shown=False)
+        program.key("p")
 
     # Simulation > Training Modes > Random Attitudes, enable, OK, then Space throws the helicopter.
-    program.click(48, 9, pause=0.4)
-    program.click(80, 156, pause=0.5)
-    program.click(310, 193, pause=0.8)
-    program.click(312, 311, pause=0.3)
-    program.click(595, 476, pause=0.5)
-    program.key("space", pause=0.2)
-    frozen = None
-    for _ in range(40):
-        time.sleep(0.25)
-        a = program.screenshot("a.png")
-        time.sleep(0.3)
-        b = program.screenshot("b.png")
-        centre = rvdriver.pixel(b, 512, rvdriver.MENU_HEIGHT + 374)
-        if rvdriver.differing_pixels(a, b) == 0 and sum(centre) < 200:
-            frozen = b
-            break
-    assert frozen, "no frozen crash picture with its report"
-    shutil.copy(frozen, program.path("crash.png"))
+    program.menu("Simulation", "Training Modes", "Random Attitudes")
+    program.click_on("Enable Random Attitudes", "Random Attitude")
+    program.click_on("OK", "Random Attitude")
+    assert program.wait_window("Random Attitude", shown=False), "the dialog did not close"
+    program.key("space")
+    report = program.wait_text("CRASHED", "##Foreground", timeout=30)
+    assert report, "no crash report"
+    # The picture stays as it is over three frames, the report's white title in it (for three seconds).
+    frozen = program.screenshot("crash.png")
+    program.wait_frames(3)
+    assert rvdriver.differing_pixels(frozen, program.screenshot("later.png")) == 0, "the crash picture moves"
+    assert rvdriver.white_pixels(rvdriver.region(frozen, *report)) > 20, "no report on the crash picture"
     save_doc(frozen, docs, "crash.jpg")
 
     # P while the report is shown resets the helicopter: the picture moves on.
-    program.key("p", pause=0.5)
-    moved = 0
-    for _ in range(10):
-        after = program.screenshot("after.png")
-        moved = rvdriver.differing_pixels(frozen, after)
-        if moved > 1000 and sum(rvdriver.pixel(after, 512, 200)) > 60:
-            break
-        time.sleep(0.4)
-    assert moved > 1000, "P did not end the crash report"
+    program.key("p")
+    program.wait_until("after.png", lambda after: rvdriver.differing_pixels(frozen, after) > 1000
+                       and sum(rvdriver.pixel(after, 512, 200)) > 60)
     assert program.stop() == 0, program.log
     print("crash: report frozen on screen, P reset the helicopter")

@@ -25,7 +25,6 @@ LOCK = os.path.join("/run/lock" if os.path.isdir("/run/lock") else "/tmp", "roto
 LOCK_WAIT = 180  # seconds
 USER = "rvpilot%d" % os.getpid()  # an account of this run's own
 PACKAGE = "rotorvane"
-MENU_VIEW_X, INSTRUMENTS_Y = 237, 35  # the View menu and its first item (window coordinates)
 
 
 def run(*args, **kw):
@@ -114,20 +113,6 @@ class Session:
             shutil.rmtree(self.scratch, ignore_errors=True)
 
 
-def load_button_x(program):
-    """The middle of the record/play bar's Load button: its yellow folder, the first in the button row."""
-    row = program.x("import", "-window", program.window, "-crop", "1024x1+0+%d" % rvdriver.BAR_Y, "-depth", "8",
-                    "rgb:-").stdout
-    yellow = [x for x in range(len(row) // 3)
-              if row[3 * x] > 230 and 190 <= row[3 * x + 1] <= 235 and row[3 * x + 2] < 150]
-    if not yellow:
-        raise RuntimeError("no Load button in the record/play bar")
-    run_end = yellow[0]
-    while run_end + 1 in yellow:
-        run_end += 1
-    return (yellow[0] + run_end) // 2
-
-
 def take_machine_lock():
     """The lock file held open (released when the process ends), or None when another run kept it."""
     lock = open(LOCK, "w")
@@ -181,13 +166,16 @@ def main():
         # The pilot's first flight: turn the instruments off (View > Instruments), load the shipped demo
         # flight through the chooser, stop with SIGTERM.
         program = session.start_program()
-        program.menu(MENU_VIEW_X, INSTRUMENTS_Y)
-        program.key("r", pause=0.8)
-        program.choose(lambda: program.click(load_button_x(program), rvdriver.BAR_Y, pause=1.0), "Demo Flight.rec")
+        program.menu("View", "Instruments")
+        program.key("r")
+        pilot = os.path.join(session.home, ".local", "share", "rotorvane")
+        demo = open("/usr/lib/rotorvane/recordings/Demo Flight.rec", "rb").read()
+        scratch = os.path.join(pilot, "temporary.rec")
+        program.choose(lambda: program.bar_button("load"), "Demo Flight.rec",
+                       lambda: os.path.isfile(scratch) and open(scratch, "rb").read() == demo)
         program.screenshot("demo-loaded.png")
         assert program.stop() == 0, program.log
 
-        pilot = os.path.join(session.home, ".local", "share", "rotorvane")
         for name in ["UserPrefs.dat", "Settings.ini", "JoystickCalibration.dat", "JoystickMapping.dat",
                      "data/StartUp.par", "FlightLogData.log", "temporary.rec"]:
             path = os.path.join(pilot, name)
@@ -200,12 +188,12 @@ def main():
         assert len(prefs) == 19 and struct.unpack("<I", prefs[:4])[0] == 0x2043ABCF, prefs.hex()
         assert prefs[8] == 0, "instruments still on: " + prefs.hex()
         # The demo flight came from the install folder into the pilot's scratch recording.
-        demo = open("/usr/lib/rotorvane/recordings/Demo Flight.rec", "rb").read()
-        assert open(os.path.join(pilot, "temporary.rec"), "rb").read() == demo
+        assert open(scratch, "rb").read() == demo
         assert set(os.listdir("/usr/lib/rotorvane")) == shipped, "the program wrote into its install folder"
         before = folder_state(pilot)
 
-        # Reinstalling, and upgrading to a newer version, keep every file of the pilot's folder as it was.
+        # Reinstalling, and upgrading to a newer version, keep every file of the pilot's folder as it was
+        # (a second later, so that a file written again would show another modification time).
         time.sleep(1.1)
         run("dpkg", "-i", deb)
         assert folder_state(pilot) == before, "reinstall changed the pilot's folder"

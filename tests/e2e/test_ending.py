@@ -12,21 +12,14 @@ import time
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
-APPEND, VIEW_LOG = (320, 194), (290, 213)  # the items of Simulation > Log
-
-
-def open_log_item(program, item):
-    program.click(48, 9, pause=0.5)  # Simulation
-    program.click(40, 175, pause=0.5)  # Log
-    program.click(*item, pause=1.0)
-
 
 def signals(program_dir):
     for sig in (signal.SIGHUP, signal.SIGQUIT, signal.SIGINT):
         # No xdg-open on the path: "View log" says where the text was written.
         with rvdriver.Program(program_dir, env={"PATH": "/nonexistent"}) as program:
             program.start()
-            open_log_item(program, VIEW_LOG)
+            program.menu("Simulation", "Log", "View log")
+            assert program.wait_output("It was written to"), "View log said nothing"
             assert program.stop(sig) == 0, (sig, program.log)
             program.check_settings_written(sig.name)
             assert not glob.glob(program.path("**", "*.tmp-*"), recursive=True), "temporary files left"
@@ -84,11 +77,13 @@ def failed_save(program_dir):
             print("failed save: the program folder cannot be made read-only here; skipped")
             program.kill()
             return
-        open_log_item(program, APPEND)
+        program.menu("Simulation", "Log", "Append session to log")
+        assert program.wait_window("###messagebox"), "no message about the failed save"
         # The folder is read-only now: the screenshot goes beside it.
         shot = program.dir.rstrip("/") + "-failed-save.png"
         subprocess.run(["import", "-window", program.window, shot], check=True, capture_output=True)
-        program.key("Return", pause=0.5)
+        program.key("Return")
+        assert program.wait_window("###messagebox", shown=False), "Return did not close the message"
         code = program.stop()
     finally:
         program.kill()

@@ -13,8 +13,6 @@ import sys
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
-GRAPHICS, SOUND = 128, 284
-CANOPY_ROW, GEOMETRY_ROW, MOTOR_ROW = 1, 2, 0  # items in the Graphics and Sound menus
 # Rewritten at every exit (settings) or replaced by "Load Recording" (the scratch file).
 WRITTEN_AT_EXIT = {"UserPrefs.dat", "JoystickCalibration.dat", "JoystickMapping.dat", "data/StartUp.par",
                    "Settings.ini", "FlightLogData.log", "temporary.rec", "audio.raw"}
@@ -82,16 +80,17 @@ def run(program_dir, damage, shipped):
         before = digests(program.dir)
         program.start()
         program.dismiss_messages()  # the messages about what could not be read
-        program.key("r", pause=0.5)
+        program.key("r")
         program.bar_button("play")  # the damaged scratch recording
         program.choose(lambda: program.bar_button("load"), "hostile.rec")
         program.bar_button("play")
-        program.key("r", pause=0.5)
-        for item, name in ((CANOPY_ROW, "hostile.jpg"), (GEOMETRY_ROW, "hostile.x")):
-            program.choose(lambda: program.menu(GRAPHICS, row=item, pause=0.0), name)
+        program.key("r")
+        assert program.wait_window("Record Playback", shown=False), "R did not hide the bar"
+        for item, name in (("450 Canopy Graphics", "hostile.jpg"), ("Load Heli Geometry", "hostile.x")):
+            program.choose(lambda: program.menu("Graphics", item), name)
             program.dismiss_messages()
         for _ in range(2):  # the motor sound switched on (and off) reads the damaged loop
-            program.menu(SOUND, row=MOTOR_ROW, pause=0.0)
+            program.menu("Sound", "Motor")
             program.dismiss_messages()  # switched on, it says the loop could not be read
         assert rvdriver.image_size(program.screenshot("hostile-%s.png" % damage))[0] > 0
         code = program.stop()

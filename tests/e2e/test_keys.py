@@ -21,26 +21,26 @@ with rvdriver.Program(sys.argv[1]) as program:
     pause_mark = (width - 24, MENU_HEIGHT + 30)
     assert not near(pixel(base, *pause_mark), BLACK)
 
-    program.key("p", pause=0.5)
-    paused = program.screenshot("paused.png")
-    assert near(pixel(paused, *pause_mark), BLACK), pixel(paused, *pause_mark)
+    program.key("p")
+    paused = program.wait_until("paused.png", lambda shot: near(pixel(shot, *pause_mark), BLACK))
     assert near(pixel(paused, width - 36, MENU_HEIGHT + 30), BLACK)
 
-    program.key("space", pause=0.5)
-    assert not near(pixel(program.screenshot("reset.png"), *pause_mark), BLACK), "Space did not clear the pause"
+    program.key("space")
+    program.wait_until("reset.png", lambda shot: not near(pixel(shot, *pause_mark), BLACK))  # the pause cleared
 
-    program.key("i", pause=0.5)
-    program.key("h", pause=0.5)
-    lamps = program.screenshot("lamps.png")
-    for x in (10, width - 10):
-        assert near(pixel(lamps, x, MENU_HEIGHT + 10), RED, 40), (x, pixel(lamps, x, MENU_HEIGHT + 10))
-    program.key("i", pause=0.5)
-    assert not near(pixel(program.screenshot("unlit.png"), 10, MENU_HEIGHT + 10), RED, 40)
+    program.key("i")
+    program.key("h")
+    program.wait_until("lamps.png", lambda shot: all(near(pixel(shot, x, MENU_HEIGHT + 10), RED, 40)
+                                                     for x in (10, width - 10)))
+    program.key("i")
+    program.wait_until("unlit.png", lambda shot: not near(pixel(shot, 10, MENU_HEIGHT + 10), RED, 40))
 
     before_bar = program.screenshot("before-bar.png")
-    program.key("r", pause=0.6)
+    program.key("r")
+    assert program.wait_window("Record Playback"), "R showed no bar"
     assert rvdriver.differing_pixels(before_bar, program.screenshot("bar.png")) > 2000, "R showed no bar"
-    program.key("r", pause=0.6)
+    program.key("r")
+    assert program.wait_window("Record Playback", shown=False), "R did not hide the bar"
     assert program.stop() == 0, program.log
     log = program.read("FlightLogData.log")
     assert len(log) == 104 and log[:52] == old_record, len(log)

@@ -8,14 +8,13 @@ usage: test_pilot_aids.py PROGRAM_DIR SHIM"""
 import os
 import struct
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
 TX = "RC Transmitter"
 W, H = 1024, 768
-JOYSTICK_X, CHECK_Y = 345, 111  # the Joystick menu's title and its "Transmitter check" row
+INTERLOCK = "Motor off: the throttle was above idle at the start or reset. Bring it to idle once to fly"
 
 
 def calibration_file():
@@ -23,67 +22,48 @@ def calibration_file():
     return struct.pack("<26i", *([65535] * 6 + [32768] * 6 + [0] + [0] * 6 + [32768] * 6 + [0]))
 
 
-def region(shot, x, y, w, h):
-    out = rvdriver.subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "-depth", "8", "rgb:-"],
-                                  capture_output=True, check=True).stdout
-    return out
-
-
-def white_pixels(raw):
-    return sum(1 for i in range(0, len(raw) - 2, 3) if min(raw[i:i + 3]) >= 240)
-
-
-def send(path, line, pause=0.3):
-    with open(path, "a") as f:
-        f.write(line + "\n")
-    time.sleep(pause)
-
-
 with rvdriver.Program(sys.argv[1]) as program:
     program.write("UserPrefs.dat", rvdriver.prefs(instruments=True, smooth=False))
     program.write("JoystickCalibration.dat", calibration_file())
     program.write("Settings.ini", "InstrumentSize = 2\n")
-    commands = program.path("vjoy.txt")
-    open(commands, "w").close()
     # Every axis starts centred: the throttle stick (axis 2) at half.
-    program.env.update({"LD_PRELOAD": sys.argv[2], "RV_VJOY_START": "6 8 1 " + TX, "RV_VJOY_COMMANDS": commands})
+    tx = rvdriver.Transmitters(program, sys.argv[2], ["6 8 1 " + TX])
     program.start()
-    time.sleep(1.0)
     # The rotor speed under the large dial (left, bottom row) stays "0 rpm" while the throttle is at half.
     dial = (0, rvdriver.MENU_HEIGHT + H - rvdriver.MENU_HEIGHT - 40, 260, 40)
     first = program.screenshot("start.png")
-    before = region(first, *dial)
-    assert white_pixels(before) > 30, "no numbers under the large dials: see %s" % first
-    time.sleep(3.0)
-    still = program.screenshot("still.png")
-    assert region(still, *dial) == before, "the rotor turned with the throttle at half at the start: see %s" % still
+    before = rvdriver.region(first, *dial)
+    assert rvdriver.white_pixels(before) > 30, "no numbers under the large dials: see %s" % first
     # The hint above the stick boxes (white text on a dark backing) says why.
-    hint = region(still, 150, 500, 724, 200)
-    assert white_pixels(hint) > 100, "no interlock hint: see %s" % still
+    assert program.wait_text(INTERLOCK, "##Foreground"), "no interlock hint"
+    program.fly(3.0)
+    still = program.screenshot("still.png")
+    assert rvdriver.region(still, *dial) == before, "the rotor turned with the throttle at half at the start: see %s" % still
+    hint = rvdriver.region(still, 150, 500, 724, 200)
+    assert rvdriver.white_pixels(hint) > 100, "no interlock hint: see %s" % still
     # Throttle to idle once, then up again: the motor now runs the rotor up.
-    send(commands, "axis 2 -32768 " + TX, pause=1.0)
-    send(commands, "axis 2 20000 " + TX, pause=3.0)
-    running = program.screenshot("running.png")
-    assert region(running, *dial) != before, "the rotor stayed still after the throttle was at idle: see %s" % running
-    assert white_pixels(region(running, 150, 500, 724, 200)) < white_pixels(hint) - 100, \
+    tx.send("axis 2 -32768 " + TX)
+    assert program.wait_text(INTERLOCK, "##Foreground", shown=False), "the interlock hint stayed"
+    tx.send("axis 2 20000 " + TX)
+    running = program.wait_until("running.png", lambda shot: rvdriver.region(shot, *dial) != before)  # the rotor turns
+    assert rvdriver.white_pixels(rvdriver.region(running, 150, 500, 724, 200)) < rvdriver.white_pixels(hint) - 100, \
         "the interlock hint stayed: see %s" % running
     # Pause: the hint beside the pause mark.
-    send(commands, "axis 2 -32768 " + TX, pause=0.5)
-    program.key("p", pause=1.0)
+    tx.send("axis 2 -32768 " + TX)
+    program.key("p")
+    assert program.wait_text("Paused: P to fly", "##Foreground"), "P did not pause"
     paused = program.screenshot("paused.png")
     assert rvdriver.near(rvdriver.pixel(paused, W - 24, rvdriver.MENU_HEIGHT + 30), (0, 0, 0)), paused
-    assert white_pixels(region(paused, W - 200, rvdriver.MENU_HEIGHT + 20, 150, 20)) > 20, \
+    assert rvdriver.white_pixels(rvdriver.region(paused, W - 200, rvdriver.MENU_HEIGHT + 20, 150, 20)) > 20, \
         "no \"Paused: P to fly\": see %s" % paused
     # Transmitter check: axis X (0) every 2 ms in 1024 levels, axis Y (1) every 25 ms in 64 levels.
-    send(commands, "sweep 0 2 1024 " + TX, pause=0.1)
-    send(commands, "sweep 1 25 64 " + TX, pause=0.1)
-    program.menu(JOYSTICK_X, CHECK_Y, pause=6.0)
+    tx.send("sweep 0 2 1024 " + TX, "sweep 1 25 64 " + TX)
+    program.menu("Joystick", "Transmitter check")
+    for said in ("Axis Y sends a new value only every 2", "Axis Y moves in 64 steps"):
+        assert program.wait_output("Transmitter check: " + said), "not said: %s" % said
     check = program.screenshot("transmitter-check.png")
-    send(commands, "sweep 0 0 0 " + TX, pause=0.1)
-    send(commands, "sweep 1 0 0 " + TX, pause=0.5)
+    tx.send("sweep 0 0 0 " + TX, "sweep 1 0 0 " + TX)
     assert program.stop() == 0
     said = [line for line in program.log.splitlines() if line.startswith("Transmitter check:")]
-    assert any("Axis Y sends a new value only every 2" in line for line in said), (said, check)
-    assert any("Axis Y moves in 64 steps" in line for line in said), (said, check)
     assert not any("Axis X" in line for line in said), (said, check)
 print("pilot aids: ok")

@@ -8,17 +8,10 @@ pass screenshots.
 usage: test_realistic_model.py PROGRAM_DIR [--docs DIR]"""
 import os
 import struct
-import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
-
-MODEL_X = 188        # the Model menu's title
-FLIGHT_MODEL_Y = 238  # its "Flight Model" row
-SPORT_Y = 276        # "450 Sport" in the sub-menu (after "Classic" and "450 3D")
-SUBMENU_X = 470      # inside the sub-menu, right of the Model menu
 
 
 def centred_calibration():
@@ -41,33 +34,19 @@ with rvdriver.Program(sys.argv[1]) as program:
     # No transmitter to take the throttle to idle first: the motor's start interlock is off.
     program.write("Settings.ini", "ThrottleInterlock = 0\n")
     program.start()
-    for _ in range(3):
-        program.click(MODEL_X, 9, pause=0.5)
-        program.click(MODEL_X + 40, FLIGHT_MODEL_Y, pause=0.6)
-        program.screenshot("flight-model-menu.png")
-        program.click(SUBMENU_X, SPORT_Y, pause=0.8)
-        if "FlightModel = 450 Sport" in program.read("Settings.ini").decode():
-            break
-    else:
-        raise AssertionError("450 Sport was not chosen: see %s" % program.path("flight-model-menu.png"))
-    # Paused at the start without a transmitter ("Paused: P to fly" at the top right): fly on. A key
-    # between two slow frames is not seen: pressed again while the hint still shows.
-    for _ in range(4):
-        program.key("p", pause=0.8)
-        shot = program.screenshot("after-p.png")
-        hint = subprocess.run(["convert", shot, "-crop", "100x14+880+44", "-colorspace", "gray", "-format",
-                               "%[fx:maxima]", "info:"], capture_output=True, text=True).stdout
-        if float(hint or 1) < 0.8:  # no white hint text left
-            break
-    else:
-        raise AssertionError("P did not end the pause: see %s" % shot)
-    time.sleep(10.0)  # the soft start: six seconds from rest to the head speed
+    program.menu("Model", "Flight Model", "450 Sport")
+    assert program.poll(lambda: "FlightModel = 450 Sport" in program.read("Settings.ini").decode()), \
+        "450 Sport was not chosen: see %s" % program.screenshot("flight-model.png")
+    # Without a transmitter the simulation may wait paused ("Paused: P to fly" at the top right): fly on.
+    program.wait_frames(2)
+    if program.find("Paused: P to fly", "##Foreground"):
+        program.key("p")
+    assert program.wait_text("Paused: P to fly", "##Foreground", shown=False), "P did not end the pause"
+    program.fly(10.0)  # the soft start: six seconds from rest to the head speed
 
-    program.key("r", pause=1.0)
-    for _ in range(3):
-        program.bar_button("replay")
-        if os.path.exists(program.path("temporary.rec")):
-            break
+    program.key("r")
+    program.bar_button("replay")
+    assert program.poll(lambda: os.path.exists(program.path("temporary.rec"))), "no instant replay"
     frames = replay_rpms(program.path("temporary.rec"))
     rpms = [f[1] for f in frames]
     # From rest after the choice to the head speed, on the pad all the while.

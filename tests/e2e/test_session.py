@@ -13,31 +13,39 @@ import time
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
-SIMULATION, MODEL = 48, 188  # the menu titles
-DIALOGS = [(MODEL, 193, "Model Parameters"), (MODEL, 79, "Exponential Rates"), (MODEL, 98, "Gyro settings"),
-           (MODEL, 212, "Swash Imperfections"), (SIMULATION, 98, "Wind / Turbulence")]
+# (menu, item, the dialog's window)
+DIALOGS = [("Model", "Model Parameters", "Helicopter Settings"), ("Model", "Exponential Rates", "Exponential Rates"),
+           ("Model", "Gyro settings", "Gyro Settings"), ("Model", "Swash Imperfections", "Swash Imperfections"),
+           ("Simulation", "Wind / Turbulence", "Wind Settings")]
 
 seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 25.0
 with rvdriver.Program(sys.argv[1]) as program:
     program.write("UserPrefs.dat", rvdriver.prefs(instruments=True, smooth=False, motor_sound=True))
     begin = time.time()
     program.start(timeout=90)
-    program.key("r", pause=1.0)
-    program.bar_button("record", pause=4.0)
-    program.bar_button("stop", pause=0.5)
+    program.key("r")
+    assert program.wait_window("Record Playback"), "R showed no bar"
+    program.bar_button("record")
+    assert program.poll(lambda: (program.bar_time() or 0) >= 4.0), "the bar counts no time recorded"
+    program.bar_button("stop")
+    assert program.wait_text(lambda text: " / " in text, "Record Playback"), "the recording did not stop"
     recorded = program.read("temporary.rec")
-    program.bar_button("play", pause=2.0)
-    program.bar_button("slow", pause=2.0)
+    program.bar_button("play")
+    assert program.poll(lambda: (program.bar_time() or 0) >= 1.0), "the recording does not play"
+    program.bar_button("slow")
+    at = program.bar_time()
+    assert program.poll(lambda: (program.bar_time() or 0) >= at + 0.5), "slow motion does not play"
     program.screenshot("slow-motion.png")
-    program.bar_button("pause", pause=0.5)
-    program.bar_button("stop", pause=0.5)
-    program.key("r", pause=0.5)
-    for menu, item_y, name in DIALOGS:
-        program.click(menu, 9, pause=0.4)
-        program.click(menu + 30, item_y, pause=0.8)
-        program.screenshot("dialog-%s.png" % name.replace(" ", "-").replace("/", ""))
-        program.key("Return", pause=0.8)
-    program.key("p", pause=0.3)  # the dialogs paused the simulation; resume it
+    program.bar_button("pause")
+    program.bar_button("stop")
+    program.key("r")
+    for menu, item, window in DIALOGS:
+        program.menu(menu, item)
+        assert program.wait_window(window), "%s opened no %s" % (item, window)
+        program.screenshot("dialog-%s.png" % item.replace(" ", "-").replace("/", ""))
+        program.key("Return")
+        assert program.wait_window(window, shown=False), "Return did not confirm %s" % window
+    program.key("p")  # the dialogs paused the simulation; resume it
 
     # The rotor has not turned yet: the motor sound so far is silence.
     audio = program.path("audio.raw")
@@ -45,11 +53,13 @@ with rvdriver.Program(sys.argv[1]) as program:
     assert silent_bytes > 0 and not any(program.read("audio.raw")), "sound while the rotor stands still"
 
     # Load the demo flight through the chooser and play it: the motor sound follows its rotor.
-    program.key("r", pause=0.8)
-    program.choose(lambda: program.bar_button("load"), "Demo Flight.rec")
-    program.bar_button("play", pause=8.0)
+    demo = program.read("recordings/Demo Flight.rec")
+    program.key("r")
+    program.choose(lambda: program.bar_button("load"), "Demo Flight.rec", lambda: program.read("temporary.rec") == demo)
+    program.bar_button("play")
+    assert program.poll(lambda: any(program.read("audio.raw")[silent_bytes:]), timeout=30), \
+        "no motor sound during the demo flight"
     program.screenshot("demo-flight.png")
-    assert any(program.read("audio.raw")[silent_bytes:]), "no motor sound during the demo flight"
     time.sleep(max(0.0, seconds - (time.time() - begin)))
     code = program.stop(timeout=60)
     if any(report in program.log for report in ("WARNING: ThreadSanitizer", "ERROR: AddressSanitizer",

@@ -12,7 +12,6 @@ import math
 import os
 import struct
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
@@ -141,28 +140,17 @@ def goertzel_peak_decimated(samples, low, high, step):
     return best_f
 
 
-def wait_for_sound(program, timeout):
-    """Waits until the last 0.2 s written to the disk output are not silent."""
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if any(program.read("audio.raw")[-40000:]):
-            return True
-        time.sleep(0.1)
-    return False
-
-
 with rvdriver.Program(sys.argv[1]) as program:
     program.write("UserPrefs.dat", rvdriver.prefs(instruments=True, smooth=False, motor_sound=True))
     program.write("recordings/known.rec", known_recording())
     program.start(timeout=90)
-    time.sleep(20.0)  # on the field, nothing recorded
-    program.key("r", pause=1.0)
-    for _ in range(3):
-        program.bar_button("replay")
-        if os.path.exists(program.path("temporary.rec")):
-            break
+    program.fly(20.0)  # on the field, nothing recorded
+    program.key("r")
+    program.bar_button("replay")
+    assert program.poll(lambda: os.path.exists(program.path("temporary.rec"))), "no instant replay"
     replay_frames = check_recording(program.path("temporary.rec"), 300)
-    program.bar_button("play", pause=2.0)
+    program.bar_button("play")
+    assert program.poll(lambda: (program.bar_time() or 0) >= 1.0), "the instant replay does not play"
     program.screenshot("instant-replay.png")
     saved = program.path("recordings", "kept.rec")
     program.choose(lambda: program.bar_button("save"), "kept.rec", lambda: os.path.exists(saved))
@@ -174,29 +162,27 @@ with rvdriver.Program(sys.argv[1]) as program:
     # Escape answers No (pressed again only while the question still shows: a second one would close the
     # record/play bar).
     for _ in range(3):
-        program.key("Escape", pause=0.0)
+        program.key("Escape")
         if program.wait_window("##replace", shown=False, timeout=5):
             break
     else:
         raise AssertionError("Escape did not close the replace question")
     assert program.find_window("Record Playback"), "Escape closed the record/play bar too"
     assert program.read(saved) == before
-    program.bar_button("stop", pause=0.5)
+    program.bar_button("stop")
 
     # The known flight with its motor sound.
     known = known_recording()
     program.choose(lambda: program.bar_button("load"), "known.rec", lambda: program.read("temporary.rec") == known)
-    for _ in range(3):
-        program.bar_button("play", pause=0.0)
-        if wait_for_sound(program, 3.0):
-            break
+    program.bar_button("play")
+    # The last 0.2 s written to the disk output are not silent.
+    assert program.poll(lambda: any(program.read("audio.raw")[-40000:])), "no sound from the known flight"
     # The disk output grows at the sound's own pace: the whole flight has been heard once it grew by the
     # flight's length and a little more.
     start = os.path.getsize(program.path("audio.raw"))
     heard = start + int((SEGMENT_FRAMES * len(SEGMENTS) / 20.0 + 1.5) * RATE * 4)
-    while os.path.getsize(program.path("audio.raw")) < heard:
-        assert program.proc.poll() is None, "the program ended during the playback"
-        time.sleep(0.2)
+    assert program.poll(lambda: os.path.getsize(program.path("audio.raw")) >= heard, timeout=60), \
+        "the program ended during the playback, or its sound stopped"
     program.screenshot("known-flight.png")
     assert program.stop(timeout=60) == 0, program.log
     far_ratio, chop, changes = analyse(program.read("audio.raw"))

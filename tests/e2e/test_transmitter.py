@@ -6,38 +6,33 @@ the old calibration back byte for byte.
 
 usage: test_transmitter.py PROGRAM_DIR SHIM"""
 import os
+import re
 import struct
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(__file__))
 import rvdriver  # noqa: E402
 
 TX = "RC Transmitter"
 PAD = "Game Pad"
-FIRST_OK = (293, 515)   # the first-start Calibrate dialog (with its explanation)
-MENU_OK, MENU_CANCEL = (293, 483), (420, 483)  # Calibrate opened from the menu
-CALIBRATE = (345, 47)  # the Joystick menu's title x and its Calibrate row
-
-
-class Transmitters:
-    def __init__(self, program):
-        self.path = program.path("vjoy.txt")
-        open(self.path, "w").close()
-
-    def send(self, *lines, pause=0.3):
-        with open(self.path, "a") as f:
-            f.write("".join(line + "\n" for line in lines))
-        time.sleep(pause)
 
 
 def start(program, shim, devices):
-    shim = os.path.abspath(shim)  # the program runs in another folder
-    program.env.update({"LD_PRELOAD": shim, "RV_VJOY_START": ";".join(devices),
-                        "RV_VJOY_COMMANDS": program.path("vjoy.txt")})
-    tx = Transmitters(program)
+    tx = rvdriver.Transmitters(program, shim, devices)
     program.start()
     return tx
+
+
+def extents(program):
+    """(min, centre, max) of each axis as Calibrate shows them once it took the centres, top to bottom."""
+    rows = sorted((rect[1], text) for text, rect in program.texts("Calibrate") if re.match(r"min +\d", text))
+    return [tuple(int(v) for v in text.split()[1::2]) for _, text in rows] or [(None,) * 3] * 6
+
+
+def move(program, tx, axis, value, shown):
+    """Moves an axis and waits until Calibrate shows the reading (value + 32768) as extent shown (0 min, 2 max)."""
+    tx.send("axis %d %d %s" % (axis, value, TX))
+    assert program.poll(lambda: extents(program)[axis][shown] == value + 32768), (axis, value, extents(program))
 
 
 def calibration(program):
@@ -52,18 +47,26 @@ def paused(shot, width):
     return rvdriver.near(rvdriver.pixel(shot, width - 24, rvdriver.MENU_HEIGHT + 30), (0, 0, 0))
 
 
+def lost(program, shown=True):
+    """Waits until the hint that the transmitter was lost shows (or is gone)."""
+    return program.wait_text(lambda text: text.startswith("Transmitter lost"), "##Foreground", shown)
+
+
 def first_start(program, shim):
     tx = start(program, shim, ["6 8 1 " + TX])
-    program.click(*FIRST_OK)  # centres taken with every stick centred
+    program.click_on("OK", "Calibrate")  # centres taken with every stick centred
+    assert program.wait_text("Move Sticks in circles", "Calibrate"), "OK took no centres"
     for axis in range(6):
-        for value in (-32768, 32767, 0):  # each held for more than one 100 ms dialog tick
-            tx.send("axis %d %d %s" % (axis, value, TX), pause=0.25)
+        move(program, tx, axis, -32768, 0)
+        move(program, tx, axis, 32767, 2)
+        tx.send("axis %d 0 %s" % (axis, TX))
     tx.send("axis 2 -32768 " + TX)  # throttle stick down
-    program.click(*FIRST_OK)  # the dialog closes
-    program.key("p", pause=0.2)  # the first calibration paused the simulation
+    program.click_on("OK", "Calibrate")
+    assert program.wait_window("Calibrate", shown=False), "the dialog did not close"
+    program.key("p")  # the first calibration paused the simulation
     width, _ = rvdriver.image_size(program.screenshot("first-size.png"))
     a = program.wait_until("first-a.png", lambda shot: not paused(shot, width))  # resumed
-    time.sleep(3.0)
+    program.fly(3.0)
     b = program.screenshot("first-b.png")
     # Centred sticks, throttle down: the model rests on its pad, the picture does not change.
     assert rvdriver.differing_pixels(a, b) < 200, rvdriver.differing_pixels(a, b)
@@ -76,20 +79,23 @@ def first_start(program, shim):
 
 def other_order_and_unplug(program, shim):
     tx = start(program, shim, ["4 12 1 " + PAD, "6 8 1 " + TX])
-    tx.send("axis 1 -32768 " + PAD, "axis 2 -32768 " + TX, pause=0.5)  # the gamepad flies nothing
+    tx.send("axis 1 -32768 " + PAD, "axis 2 -32768 " + TX)  # the gamepad flies nothing
     # Spool up and lift off on the transmitter, then pull its plug.
-    tx.send("axis 2 20000 " + TX, pause=3.0)
+    tx.send("axis 2 20000 " + TX)
+    program.fly(3.0)
     flying = program.screenshot("flying.png")
     width, _ = rvdriver.image_size(flying)
     assert not paused(flying, width)
-    tx.send("detach " + TX, pause=0.2)
-    lost = program.wait_until("lost.png", lambda shot: paused(shot, width))  # unplugging in flight pauses
-    time.sleep(1.0)
-    assert rvdriver.differing_pixels(lost, program.screenshot("lost-later.png")) < 200
-    tx.send("attach 6 8 1 " + TX, "axis 2 -32768 " + TX, "axis 1 32767 " + TX, pause=1.0)
+    tx.send("detach " + TX)
+    assert lost(program), "no hint that the transmitter was lost"
+    lost_shot = program.wait_until("lost.png", lambda shot: paused(shot, width))  # unplugging in flight pauses
+    program.fly(1.0)
+    assert rvdriver.differing_pixels(lost_shot, program.screenshot("lost-later.png")) < 200
+    tx.send("attach 6 8 1 " + TX, "axis 2 -32768 " + TX, "axis 1 32767 " + TX)
+    assert lost(program, shown=False), "the transmitter plugged in again was not found"
     back = program.screenshot("back.png")
     assert paused(back, width), "the pause must stay until the pilot resumes"
-    program.key("p", pause=0.2)
+    program.key("p")
     program.wait_until("resumed.png", lambda shot: not paused(shot, width))
     assert program.stop() == 0
     cal = calibration(program)
@@ -101,23 +107,29 @@ def other_order_and_unplug(program, shim):
 def cancel_restores(program, shim):
     before = calibration(program)["bytes"]
     tx = start(program, shim, ["4 12 1 " + PAD, "6 8 1 " + TX])
-    tx.send("axis 1 32767 " + TX, "axis 2 -32768 " + TX, pause=0.5)
-    program.menu(*CALIBRATE)
+    tx.send("axis 1 32767 " + TX, "axis 2 -32768 " + TX)
+    program.menu("Joystick", "Calibrate")
     tx.send("axis 0 5000 " + TX)
-    program.click(*MENU_OK)  # centres taken off-centre
-    tx.send("axis 0 -20000 " + TX, "axis 0 9000 " + TX)
+    program.click_on("OK", "Calibrate")  # centres taken off-centre
+    assert program.poll(lambda: extents(program)[0][1] == 37768), extents(program)
+    move(program, tx, 0, -20000, 0)
+    move(program, tx, 0, 9000, 2)
     program.screenshot("cancel-before.png")
-    program.click(*MENU_CANCEL)
+    program.click_on("Cancel", "Calibrate")
+    assert program.wait_window("Calibrate", shown=False), "Cancel did not close Calibrate"
     tx.send("axis 0 0 " + TX)
     program.screenshot("cancel-after.png")
     # Esc cancels as well, from the first phase.
-    program.menu(*CALIBRATE)
+    program.menu("Joystick", "Calibrate")
+    assert program.wait_text("Center Sticks", "Calibrate")
     program.screenshot("escape-before.png")
-    program.key("Escape", pause=0.5)
+    program.key("Escape")
+    assert program.wait_window("Calibrate", shown=False), "Escape did not close Calibrate"
     program.screenshot("escape-after.png")
     # Leaving the program with Calibrate open keeps the old calibration too.
-    program.menu(*CALIBRATE)
-    program.click(*MENU_OK)
+    program.menu("Joystick", "Calibrate")
+    program.click_on("OK", "Calibrate")
+    assert program.wait_text("Move Sticks in circles", "Calibrate")
     assert program.stop() == 0
     after = calibration(program)["bytes"]
     assert after == before, "calibration changed: %s vs %s" % (after.hex(), before.hex())

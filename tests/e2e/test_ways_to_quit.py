@@ -44,9 +44,6 @@ def send_delete_window(window):
     x.XCloseDisplay(display)
 
 
-# Row of "Exit" in the Simulation pop-up (ImGui's default font): the last item, after two separators.
-EXIT_Y = 200
-
 
 def startup_picture(program):
     shot = program.screenshot("startup.png")
@@ -61,13 +58,12 @@ for way in ("exit", "close", "sigterm"):
     with rvdriver.Program(sys.argv[1]) as program:
         spawned = time.time()
         program.start()
-        time.sleep(10 if way == "sigterm" else 2)
         if way == "exit":
-            program.click(35, 9, pause=0.5, hold=True)
-            program.click(40, EXIT_Y, pause=0.5, hold=True)
+            program.menu("Simulation", "Exit")
         elif way == "close":
             send_delete_window(int(program.window))
         else:
+            program.fly(10.0)
             startup_picture(program)
             ran = time.time() - program.started
             program.proc.send_signal(15)

@@ -15,7 +15,7 @@ with rvdriver.Program(sys.argv[1]) as program:
     program.write("Settings.ini", "WindowX = 40\nWindowY = 30\nWindowWidth = 900\nWindowHeight = 560\nSmoothMotion = 0\n")
     program.start(timeout=90)
     assert rvdriver.image_size(program.screenshot("placed.png")) == (900, 560)
-    program.key("F11", pause=1.0)
+    program.key("F11")
     assert program.stop() == 0
     saved = program.settings()
     # The windowed size is what is kept while the window fills the screen.
@@ -24,8 +24,8 @@ with rvdriver.Program(sys.argv[1]) as program:
 
     # Full screen again at the next start; F11 brings the stored window back.
     program.start(timeout=90)
-    program.key("F11", pause=1.0)
-    assert rvdriver.image_size(program.screenshot("windowed.png")) == (900, 560)
+    program.key("F11")
+    program.wait_until("windowed.png", lambda shot: rvdriver.image_size(shot) == (900, 560))
     assert program.stop() == 0
     assert program.settings()["FullScreen"] == "0"
 

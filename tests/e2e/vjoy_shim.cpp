@@ -6,7 +6,8 @@
 //   sweep INDEX PERIOD_MS STEPS NAME  moves the axis to and fro over its whole travel in STEPS levels, one
 //                                     level every PERIOD_MS on a thread of its own (as a transmitter that
 //                                     sends at that rate with that resolution); PERIOD_MS 0 stops it
-// RV_VJOY_START holds attach arguments separated by ';'. Every axis starts centred.
+// RV_VJOY_START holds attach arguments separated by ';'. Every axis starts centred. After each command the
+// number of commands applied so far replaces the contents of the file RV_VJOY_COMMANDS.done.
 #include <SDL.h>
 #include <dlfcn.h>
 
@@ -110,6 +111,7 @@ void Run(const std::string& line) {
 
 void FollowCommands(std::string path) {
     std::streamoff done = 0;
+    long applied = 0;
     for (;;) {
         std::ifstream file(path);
         if (file) {
@@ -119,6 +121,7 @@ void FollowCommands(std::string path) {
                 if (file.eof()) break; // a line still being written
                 done = file.tellg();
                 Run(line);
+                std::ofstream(path + ".done", std::ios::trunc) << ++applied << '\n';
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
