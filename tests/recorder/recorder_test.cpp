@@ -439,7 +439,7 @@ TEST_F(RecorderFiles, HugeHeaderCountsInstantReplayTimesNamesAndPlayableFrames) 
     } names[] = {{"caf\xc3\xa9.rec", "caf\xc3\xa9.rec"},
                  {"bad\xff\xfe.rec", "bad??.rec"},
                  {"cut\xc3", "cut?"},
-                 {"over\xc0\xaf", "over??"},
+                 {"over\xc1\x81", "over??"}, // an overlong "A"
                  {"sur\xed\xa0\x80", "sur???"},
                  {"tab\tnew\nline", "tab new line"}};
     for (const auto& c : names)
