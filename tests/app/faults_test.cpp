@@ -33,6 +33,7 @@
 #include "input/controller_switches.h"
 #include "input/joystick_calibration.h"
 #include "log/flight_log_internal.h"
+#include "platform/joystick_device.h"
 #include "platform/key_latch.h"
 #include "recorder/flight_recorder_internal.h"
 #include "render/heli_model.h"
@@ -335,6 +336,7 @@ TEST(Locks, CommandsAndTheTickWaitForTheirLocks) {
     ASSERT_TRUE(InitJoystickDevices());
     Calibration.joystickId = 3; // no device there: nothing but the table is read
     EXPECT_TRUE(WaitsForLock(SDL_LockJoysticks, SDL_UnlockJoysticks, [] { PollJoystick(); }));
+    EXPECT_TRUE(WaitsForLock(SDL_LockJoysticks, SDL_UnlockJoysticks, [] { ReadJoystick(3, false); }));
     // Never waiting for it: whether the transmitter is there, and a frame's poll while the realistic
     // model's steps poll every millisecond (a preempted frame would hold the steps back).
     StepsPollEveryMillisecond = true;
