@@ -42,7 +42,7 @@ TEST(WaveFiles, ReaderAndMotorLoopOnHostileFilesAndTheShippedSounds) {
     auto wave = [&data](const Bytes& f) { return RiffForm("WAVE", {{"fmt ", f}, {"data", data}}); };
     Bytes cut = wave(fmt), stream = cut, fmt18 = Bytes(fmt).le16(0), fmt60 = fmt,
           badGuid = ExtensibleFmt(1, 16);
-    cut.resize(cut.size() - 301); // 3699 data bytes remain
+    cut.erase(cut.end() - 301, cut.end()); // 3699 data bytes remain
     for (size_t i : {4, 5, 6, 7, 40, 41, 42, 43})
         stream[i] = 0xFF; // RIFF and data sizes as a stream writer leaves them
     fmt60.resize(60, 0xAB);
