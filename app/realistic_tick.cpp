@@ -42,9 +42,7 @@ float clockSinceReset = 0.0f; // for the motor interlock: rises every step, 0 on
 bool resetPending = false;    // the program reset the helicopter; the model follows at its next step
 double stepDebt = 0.0;        // simulated steps owed by the speed setting, carried between ticks
 void (*earlierResetHook)() = nullptr;
-double loadSum = 0.0; // the motor's load summed over this tick's steps, for the sound
-int loadSteps = 0;
-float heardLoad = 0.0f; // the load the sound was last given (kept while paused)
+float heardLoad = 0.0f; // the motor's load the sound was last given (kept while paused)
 
 // The drawing's origin sits where the classic model keeps it: RestHeight above the ground at rest, the
 // model's centre of mass skidDepth above it; the difference lies along the body's up axis.
@@ -117,8 +115,10 @@ void RealisticResetHook() {
 }
 
 // The tick's own 50 ms work after its physics steps: the flight log, the recorder frame and trail
-// sample (when the helicopter flew), wind, turbulence, the hover trainer and the sound.
-void FiftyMillisecondWork(const HeliState& start, int32_t startState, float seconds, bool flew) {
+// sample (when the helicopter flew), wind, turbulence, the hover trainer and the sound. loadSum is the
+// motor's load summed over the tick's loadSteps physics steps.
+void FiftyMillisecondWork(const HeliState& start, int32_t startState, float seconds, bool flew,
+                          double loadSum, int loadSteps) {
     if (flew) {
         ClassifyFlightTime(start, startState, seconds);
         RecordFrameAndTrail();
@@ -128,8 +128,6 @@ void FiftyMillisecondWork(const HeliState& start, int32_t startState, float seco
     HoverTrainerTick();
     // The sound hears the motor's mean load over the tick, not one step's governor ripple.
     if (loadSteps > 0) heardLoad = static_cast<float>(loadSum / loadSteps);
-    loadSum = 0.0;
-    loadSteps = 0;
     PublishSoundInputs(Heli.rotorRpm, Heli.pilotDistance, Heli.dopplerFactor, heardLoad);
     PublishSoundPosition(Heli.position.x, Heli.position.y);
 }
@@ -185,8 +183,6 @@ void StepRealisticOnce(RealisticSticks sticks) {
     RealisticEvents ev = StepRealistic(RealisticNow, ActiveFlightModel.params, ActiveFlightModel.derived,
                                        sticks, env, RealisticStepSeconds);
     RealisticSteps += 1;
-    loadSum += RealisticNow.motorLoad;
-    loadSteps += 1;
     if (ev.crashed) {
         CrashCount += 1;
         CrashTicks = 0;
@@ -227,6 +223,8 @@ void RealisticTick() {
     }
     const auto period = duration_cast<steady_clock::duration>(milliseconds(TickPeriodMs));
     bool flew = false;
+    double loadSum = 0.0;
+    int loadSteps = 0;
     for (int k = 0; k < steps; ++k) {
         WaitForPhysicsStep(start + period * k / steps);
         const bool sticksLost = ReadSticksForStep && !ReadSticksForStep();
@@ -238,10 +236,12 @@ void RealisticTick() {
         // The crash countdown runs while paused, as in the classic model.
         if (SimPaused && !crashed) continue;
         StepRealisticOnce(ReadRealisticSticks());
+        loadSum += RealisticNow.motorLoad;
+        loadSteps += 1;
         flew = flew || !crashed;
     }
     std::lock_guard<std::mutex> lock(SimMutex);
-    FiftyMillisecondWork(tickStart, tickStartState, seconds, flew);
+    FiftyMillisecondWork(tickStart, tickStartState, seconds, flew, loadSum, loadSteps);
 }
 
 void InstallRealisticTick() {

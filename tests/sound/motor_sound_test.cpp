@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <utility>
 
 #include "sound/motor_sound.h"
 #include "tests/sound/wave_bytes.h"
@@ -151,8 +152,9 @@ TEST(MotorSound, LoopBufferLengthRateGainAndTheFileLoad) {
     EXPECT_FLOAT_EQ(MotorLoudness(999.0f), 0.0f);
     // With the motor's load the loudness runs from 0.55 of it (motor idle or off) to all of it (full
     // load), and the block follows; a load outside 0..1 or NaN is no load figure.
-    for (float load : {0.0f, 0.5f, 1.0f, 1.5f, std::nanf("")}) {
-        const float share = load >= 0.0f && load <= 1.0f ? 0.55f + 0.45f * load : 1.0f;
+    const std::pair<float, float> shares[] = {
+        {0.0f, 0.55f}, {0.5f, 0.775f}, {1.0f, 1.0f}, {1.5f, 1.0f}, {std::nanf(""), 1.0f}};
+    for (const auto& [load, share] : shares) {
         EXPECT_FLOAT_EQ(MotorLoudness(1750.0f, load), 0.75f * share) << load;
         MotorSoundState t = base, u = base;
         MotorSoundInputs loaded = Inputs(2500.0f, 2.0f);
