@@ -18,6 +18,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/frame_pacing.h"
 #include "platform/ui_dump.h"
 #include "platform/ui_font.h"
 #include "resources/resources.h"
@@ -35,11 +36,7 @@ int uiScaleOverride = 0;
 int uiScale = 1;
 // The windowed placement, kept while the window fills the screen.
 WindowPlacement windowedPlacement;
-using FrameClock = std::chrono::steady_clock;
-FrameClock::time_point nextFrameTime;
-FrameClock::time_point lastFrameShown;
-double frameWorkAverage = 0.0; // seconds
-int refreshesPerFrame = 1;
+FrameClock::time_point nextFrameDue;
 
 void SetWindowIcon() {
     ResourceData icon = FindResourceData(ResourceIcon);
@@ -283,31 +280,19 @@ void EndUiFrame() {
 }
 
 void SwapMainWindow() {
-    const double display = DisplayFramePeriod();
+    const auto refresh =
+        std::chrono::duration_cast<FrameClock::duration>(std::chrono::duration<double>(DisplayFramePeriod()));
+    // The picture is finished here, the scene and the menus over it in one go: a software renderer
+    // rasterizes them in one pass, and the swap below only shows it.
+    glFinish();
     auto before = FrameClock::now();
-    // Time the program spent on this frame since the last one was shown (drawing, events, menus).
-    double work = std::chrono::duration<double>(before - lastFrameShown).count();
-    if (work >= 0.0 && work < 1.0) frameWorkAverage += (work - frameWorkAverage) * 0.1;
     SDL_GL_SwapWindow(window);
     auto now = FrameClock::now();
-    // A swap that waited for the display (vsync) sets the pace itself.
-    if (std::chrono::duration<double>(now - before).count() > display / 4) {
-        nextFrameTime = now;
-        lastFrameShown = now;
-        return;
-    }
-    // Without vsync: every refresh while a frame's work fits in one with room to spare, else every second
-    // one (a software renderer on a slow machine), which keeps the pace even instead of dropping frames at
-    // random. The gap between the two limits keeps a frame cost near one of them from flipping the pace.
-    if (frameWorkAverage > display * 0.8) refreshesPerFrame = 2;
-    if (frameWorkAverage < display * 0.6) refreshesPerFrame = 1;
-    auto period = std::chrono::duration_cast<FrameClock::duration>(
-        std::chrono::duration<double>(display * refreshesPerFrame));
-    nextFrameTime += period;
-    // A frame that ran late starts the count again instead of racing to catch up.
-    if (nextFrameTime < now) nextFrameTime = now;
-    std::this_thread::sleep_until(nextFrameTime);
-    lastFrameShown = FrameClock::now();
+    // A swap that waited for the display (vsync) sets the pace itself; otherwise at most one frame a
+    // refresh, and a frame that took longer is shown as soon as it is ready.
+    nextFrameDue =
+        SwapWaitedForDisplay(now - before, refresh) ? now : NextFrameDue(nextFrameDue, now, refresh);
+    std::this_thread::sleep_until(nextFrameDue);
 }
 
 void ShowMainWindow() {

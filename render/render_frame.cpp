@@ -171,6 +171,4 @@ void RenderFrame(int32_t width, int32_t height) {
     glLineWidth(static_cast<float>(scale));
     DrawStatusMarks(snap, std::max(1, clientWidth / scale));
     glLineWidth(1.0f);
-
-    glFinish();
 }

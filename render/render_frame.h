@@ -24,7 +24,7 @@ void InitGL();
 void ResizeView(int32_t width, int32_t height);
 
 // Draws one frame from FrameSnapshot (take CaptureRenderSnapshot first) into a client area of this size.
-// Ends with glFinish; the caller swaps the buffers.
+// The caller draws the menus over it, finishes the picture and swaps the buffers.
 void RenderFrame(int32_t width, int32_t height);
 
 // Where the camera looks: the smoothed or the live position, lowered by 0.08 rad of elevation when

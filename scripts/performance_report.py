@@ -232,9 +232,9 @@ def main():
                   " resident memory (the process and its children) at 25 s.",
                   "- Hover: Rotorvane plays the shipped demo flight from the record/play bar (15 s). CRRCSim has"
                   " no helicopter hover; its column is its own flight scene from 25 s to 40 s of the same run.",
-                  "- Rotorvane paces its frames to the display (60 Hz under Xvfb), every second refresh while a"
-                  " frame's work takes more than 0.8 of a refresh, so its frames per second never pass 60;"
-                  " CRRCSim draws as fast as it can."]
+                  "- Rotorvane paces its frames to the display (60 Hz under Xvfb): at most one frame a refresh,"
+                  " and a frame that took longer is shown as soon as it is ready, so its frames per second never"
+                  " pass 60; CRRCSim draws as fast as it can."]
     else:
         lines.append("The programs could not be measured (Rotorvane: %s, CRRCSim: %s)." % (
             "yes" if ours else "no", "yes" if crrc else "no"))
