@@ -16,6 +16,7 @@
 #include "platform/key_latch.h"
 #include "platform/quit_signals.h"
 #include "platform/window.h"
+#include "render/textures.h"
 #include "sound/crash_sounds.h"
 
 int main() {
@@ -24,9 +25,12 @@ int main() {
     // Says once when the folder for the pilot's files cannot be written.
     InitProgramDir();
     StartUpBeforeWindow();
+    // The scene's pictures are read while the window and its GL context are made.
+    StartPreparingScenePictures();
 
     if (!CreateMainWindow(1024, 768)) {
         // Nothing is saved when there is no window; the reason was said on stderr.
+        FinishPreparingScenePictures();
         return 1;
     }
     DisableScreenSaverForRun();

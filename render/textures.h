@@ -1,12 +1,19 @@
 // The pictures behind the six scene textures, their upload, and the reload requests served per frame.
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "assets/image.h"
 
 // Loads every picture and uploads every texture; called by InitGL with the context current. The pictures
 // only the textures need are freed once uploaded (the skin and canopy mask stay for the canopy rebuild).
 // A High panorama is first shown at Low and read at full size after the first frame (ServeTextureReloads).
+// Pictures read by StartPreparingScenePictures are taken from it (waiting for it if need be).
 void LoadSceneTextures();
+// Reads the start-up pictures and makes their texture levels on a thread of their own, while the window
+// and its GL context are made (no context needed); after the settings are read, before the window.
+void StartPreparingScenePictures();
+// Waits for that reading and drops it, for a start that ends without a window.
+void FinishPreparingScenePictures();
 
 // Texture filtering of the scene textures: trilinear (the mip levels blended), or bilinear from the nearest
 // mip level, which reads half the texels and is what a software rasterizer can afford.
@@ -22,6 +29,23 @@ void SetBoundTextureFiltering(TextureFiltering filtering);
 // Sets SceneFiltering and applies it to the six scene textures.
 void ApplySceneFiltering(TextureFiltering filtering);
 
+// One level of a texture: tight RGB rows, bottom row first.
+struct TextureLevel {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> rgb;
+};
+// Level 0 first. Empty for a picture without pixels.
+using TextureLevels = std::vector<TextureLevel>;
+
+// Level 0 is the picture bottom row first. For sides that are powers of two the whole mipmap chain
+// follows, each texel the mean of the 2 x 2 texels above it, rounded as gluBuild2DMipmaps rounds it;
+// other sizes keep level 0 only, for GLU to scale at upload. Needs no GL context (any thread).
+TextureLevels PrepareTextureLevels(const RgbImage& image);
+// Uploads the levels under the given texture name (deleted and re-created first when rebuild is set),
+// filtered as SceneFiltering says; a single level that is not a power of two, or a picture larger than
+// the renderer takes, goes through gluBuild2DMipmaps. No levels give one neutral grey texel.
+void UploadTextureLevels(const TextureLevels& levels, uint32_t texture, bool rebuild);
 // Copies the picture bottom row first into a tight buffer and builds the full mipmap chain under the
 // given texture name (deleted and re-created first when rebuild is set), filtered as SceneFiltering says.
 // A picture without pixels is never read: the texture then holds one neutral grey texel.

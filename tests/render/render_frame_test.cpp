@@ -1,10 +1,13 @@
 // Frames drawn with Mesa's software renderer at 800 x 600 and read back pixel by pixel: the scenery, the
 // helicopter, the overlay, and the textures behind them.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/shared_flags.h"
@@ -299,6 +302,53 @@ void RebuildCanopy(int canopyWidth) {
     EXPECT_FALSE(reloadCanopyTexture);
 }
 
+// Every level of a texture as the renderer holds it.
+std::vector<std::vector<uint8_t>> TextureLevelsOf(uint32_t texture, int width, int height) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    std::vector<std::vector<uint8_t>> levels;
+    for (int level = 0;; ++level) {
+        levels.emplace_back(3 * static_cast<size_t>(width) * static_cast<size_t>(height));
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGB, GL_UNSIGNED_BYTE, levels.back().data());
+        if (width == 1 && height == 1) return levels;
+        width = std::max(1, width / 2);
+        height = std::max(1, height / 2);
+    }
+}
+
+TEST(Textures, TheMipmapChainIsTheOneGluBuilds) {
+    // Square, wide, tall, one texel high or wide, and a side reaching 1 long before the other; texels that
+    // differ in every channel so that each rounding shows.
+    for (auto [width, height] : {std::pair{8, 8}, {16, 4}, {2, 16}, {8, 1}, {1, 4}, {64, 2}}) {
+        RgbImage image{};
+        image.width = width;
+        image.height = height;
+        image.stride = ImageStride(width);
+        image.decoded = 1;
+        std::vector<uint8_t> pixels(static_cast<size_t>(image.stride) * static_cast<size_t>(height));
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<uint8_t>((i * 97 + i / 7 * 13 + 5) & 255);
+        image.pixels = pixels.data();
+        // GLU's own chain from the same picture bottom row first, against the chain this program builds.
+        std::vector<uint8_t> flipped;
+        for (int row = height - 1; row >= 0; --row)
+            flipped.insert(flipped.end(), pixels.begin() + row * image.stride,
+                           pixels.begin() + row * image.stride + 3 * width);
+        GLuint textures[2];
+        glGenTextures(2, textures);
+        glBindTexture(GL_TEXTURE_2D, textures[0]);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, flipped.data());
+        UploadTexture(image, textures[1], false);
+        const auto glu = TextureLevelsOf(textures[0], width, height);
+        const auto ours = TextureLevelsOf(textures[1], width, height);
+        ASSERT_EQ(glu.size(), ours.size());
+        for (size_t level = 0; level < glu.size(); ++level)
+            EXPECT_EQ(glu[level], ours[level]) << width << " x " << height << ", level " << level;
+        glDeleteTextures(2, textures);
+    }
+}
+
 TEST(Textures, CanopyIntoTheSkinBackdropResolutionsAndAGreyTexelWithoutPixels) {
     RebuildCanopy(300);
     // The canopy where the mask is dark and in the block from row 438 down, columns 225 to 321.
@@ -350,6 +400,22 @@ TEST(Textures, CanopyIntoTheSkinBackdropResolutionsAndAGreyTexelWithoutPixels) {
     }
     Draw(Bearing(67.5f, 20.0f));
     EXPECT_TRUE(Seen(W / 2, H / 2, 1, Stripes[1]));
+
+    // Pictures read on their own thread while the window is made: the panorama is used when it was read at
+    // the width wanted, and read again when the renderer wants another (a GPU without a stored choice).
+    for (auto [preferHigh, resolution, width] : {std::tuple{true, 1, 1024}, {false, 2, 2048}}) {
+        PreferHighBackdrop = preferHigh;
+        backgroundResolution = resolution;
+        StartPreparingScenePictures();
+        LoadSceneTextures();
+        glBindTexture(GL_TEXTURE_2D, SceneTexture[Backdrop]);
+        EXPECT_EQ(BoundTextureWidth(), width) << resolution;
+        glBindTexture(GL_TEXTURE_2D, SceneTexture[SceneTextureIndex::Grass]);
+        std::vector<uint8_t> texel(3 * static_cast<size_t>(BoundTextureWidth()) * BoundTextureWidth());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texel.data());
+        EXPECT_TRUE(Near({texel[0], texel[1], texel[2]}, Grass, 0));
+    }
+    PreferHighBackdrop = false;
     backgroundResolution = 1;
     ReloadBackdrop();
 }
