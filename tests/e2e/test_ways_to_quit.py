@@ -56,6 +56,10 @@ def startup_picture(program):
 
 for way in ("exit", "close", "sigterm"):
     with rvdriver.Program(sys.argv[1]) as program:
+        if way == "exit":
+            # A first start with no settings at all: the menus in the program's own typeface, where an
+            # item and its shortcut are read as pieces of one text.
+            os.remove(program.path("Settings.ini"))
         spawned = time.time()
         program.start()
         if way == "exit":
