@@ -8,6 +8,7 @@
 #include <cstring>
 #include <future>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "assets/program_paths.h"
@@ -254,7 +255,12 @@ void StartPreparingScenePictures() {
     // is known only once the context is made, so the wider is read and halved when the GPU wants Low.
     const int32_t limit =
         PreferHighBackdrop ? BackdropWidthLimit(2) : StartBackdropLimit(backgroundResolution);
-    preparingScene = std::async(std::launch::async, PrepareScene, limit);
+    try {
+        preparingScene = std::async(std::launch::async, PrepareScene, limit);
+    } catch (const std::system_error&) {
+        // No thread to be had (a process limit): InitGL reads the pictures itself, as it always could.
+        preparingScene = {};
+    }
 }
 
 void FinishPreparingScenePictures() {
