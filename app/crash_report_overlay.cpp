@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/text.h"
 #include "flight/ground.h"
 #include "flight/sim_control.h"
 #include "platform/window.h"
@@ -19,13 +20,7 @@ void DrawCrashReport(int menuHeight, int clientWidth, int clientHeight) {
         text = CrashReportText;
     }
     if (text.empty()) return;
-    std::vector<std::string> lines;
-    for (size_t start = 0;;) {
-        size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
+    const std::vector<std::string> lines = SplitText(text, '\n');
     ImDrawList* draw = ImGui::GetForegroundDrawList();
     ImFont* font = ImGui::GetFont();
     auto widest = [&](float size) {

@@ -7,6 +7,7 @@
 #include "app/settings_dialogs.h"
 #include "assets/program_paths.h"
 #include "assets/safe_file.h"
+#include "assets/text.h"
 #include "flight/heli_state.h"
 #include "flight/sim_control.h"
 #include "log/flight_log.h"
@@ -26,17 +27,12 @@ std::vector<TimeLogLine> lines;
 
 void SplitIntoLines(const std::string& text) {
     lines.clear();
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
+    for (const std::string& line : SplitText(text, '\n')) {
         const size_t tab = line.find('\t');
         if (tab == std::string::npos)
             lines.push_back({line, std::string(), false});
         else
             lines.push_back({line.substr(0, tab), line.substr(tab + 1), true});
-        start = end + 1;
     }
 }
 

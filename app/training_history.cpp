@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "assets/safe_file.h"
+#include "assets/text.h"
 
 namespace {
 constexpr size_t MaxHistoryBytes = 4u << 20;
@@ -60,21 +61,10 @@ std::string FormatTrainingRecord(const TrainingRecord& record) {
 
 TrainingHistory ParseTrainingHistory(const std::string& text) {
     TrainingHistory history;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
+    for (std::string line : SplitText(text, '\n')) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
-        std::vector<std::string> fields;
-        for (size_t from = 0;;) {
-            size_t tab = line.find('\t', from);
-            fields.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
-            if (tab == std::string::npos) break;
-            from = tab + 1;
-        }
+        const std::vector<std::string> fields = SplitText(line, '\t');
         TrainingRecord record;
         if (fields.size() == 4 && ReadDate(fields[0]) && ReadTaskName(fields[1]) &&
             ReadSeconds(fields[2], record.held) && ReadSeconds(fields[3], record.flown) &&

@@ -40,3 +40,13 @@ std::string ShowableText(const std::string& name, char controlStandIn) {
     }
     return shown;
 }
+
+std::vector<std::string> SplitText(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    for (size_t start = 0;;) {
+        const size_t end = text.find(separator, start);
+        pieces.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return pieces;
+        start = end + 1;
+    }
+}

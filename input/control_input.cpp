@@ -20,14 +20,6 @@ static bool PlaybackRunning() {
     return playback.playing && playback.playing();
 }
 
-static float PlayedInput(int32_t function) {
-    return playback.input(function);
-}
-
-static bool PlayedFlag(int32_t index) {
-    return playback.flag(index);
-}
-
 void SetPlaybackControls(const PlaybackControls& source) {
     playback = source;
 }
@@ -45,14 +37,14 @@ static bool SwitchFunctionOn(const uint8_t& keyboard, const uint8_t& keyState, c
 }
 
 bool IsIdleUpOn() {
-    if (PlaybackRunning()) return PlayedFlag(0);
+    if (PlaybackRunning()) return playback.flag(0);
     if (ScriptedControlInput) return ScriptedIdleUp;
     return SwitchFunctionOn(Mapping.keyboardIdleUp, Mapping.keyIdleUpOn, Mapping.idleUpSwitch,
                             Mapping.idleUpReverse);
 }
 
 bool IsThrottleHoldOn() {
-    if (PlaybackRunning()) return PlayedFlag(1);
+    if (PlaybackRunning()) return playback.flag(1);
     if (ScriptedControlInput) return ScriptedThrottleHold;
     return SwitchFunctionOn(Mapping.keyboardThrottleHold, Mapping.keyThrottleHoldOn,
                             Mapping.throttleHoldSwitch, Mapping.throttleHoldReverse);
@@ -68,7 +60,7 @@ static float StickValue(ControlFunction f, bool simCurves) {
 
 float GetControlInput(ControlFunction f) {
     if (!ValidFunction(f)) return 0.0f;
-    if (PlaybackRunning()) return PlayedInput(f);
+    if (PlaybackRunning()) return playback.input(f);
     float v;
     if (ScriptedControlInput) {
         v = ScriptedControlInput(f);
@@ -96,7 +88,7 @@ float GateMotorThrottle(float throttle, float clockSinceReset) {
 }
 
 float GetCollectiveStick() {
-    if (PlaybackRunning()) return PlayedInput(Collective);
+    if (PlaybackRunning()) return playback.input(Collective);
     float collective = GetControlInput(Collective);
     if (ScriptedControlInput) return collective;
     if (!LoadShared(Mapping.useSimCurves))

@@ -25,12 +25,8 @@ bool reloadCanopyTexture = false;
 bool reloadBackdropTexture = false;
 bool reloadHeliTexture = false;
 
-RgbImage doorWindowImage;
-RgbImage bricksImage;
 RgbImage backdropImage;
 RgbImage heliSkinImage;
-RgbImage grassImage;
-RgbImage pebblesImage;
 RgbImage canopyMaskImage;
 TextureFiltering SceneFiltering = TextureFiltering::Trilinear;
 
@@ -169,22 +165,6 @@ int32_t BackdropWidthLimit(int32_t resolution) {
 }
 
 namespace {
-// Reads the panorama at most limit wide (0: full size), uploads it and frees the picture. False when the
-// picture could not be read (said once to the pilot; the texture is then one grey texel).
-bool LoadBackdropAtWidth(int32_t limit) {
-    const std::string path = ReadPath("data/backdrop.jpg");
-    LoadImageFileAtWidth(backdropImage, path, limit);
-    const bool read = !backdropImage.failed;
-    if (!read) ReportReadFailure(path, "a picture");
-    SwapRedBlue(backdropImage);
-    if (limit > 0) ShrinkToWidth(backdropImage, limit);
-    UploadTexture(backdropImage, SceneTexture[Backdrop], true);
-    FreeImage(backdropImage);
-    // The decode and mipmap buffers were large: give their pages back to the system at once.
-    malloc_trim(0);
-    return read;
-}
-
 // Start-up limit of the panorama's width for a Background Resolution: a High panorama is shown at Low
 // first and read at full size after the first frame.
 int32_t StartBackdropLimit(int32_t resolution) {
@@ -210,6 +190,27 @@ PreparedPicture PreparePicture(const std::string& path, int32_t widthLimit) {
     prepared.levels = PrepareTextureLevels(image);
     FreeImage(image);
     return prepared;
+}
+
+// Uploads the panorama as read, says once when it could not be read (the texture is then one grey texel)
+// and gives its buffers back to the system at once: they were large. The picture's sizes stay in
+// backdropImage. False when it could not be read.
+bool UploadBackdrop(PreparedPicture backdrop) {
+    if (backdrop.failed) ReportReadFailure(backdrop.path, "a picture");
+    UploadTextureLevels(backdrop.levels, SceneTexture[Backdrop], true);
+    if (!backdrop.levels.empty()) {
+        backdropImage.width = backdrop.levels.front().width;
+        backdropImage.height = backdrop.levels.front().height;
+    }
+    const bool read = !backdrop.failed;
+    backdrop = PreparedPicture{};
+    malloc_trim(0);
+    return read;
+}
+
+// Reads the panorama at most limit wide (0: full size) and uploads it.
+bool LoadBackdropAtWidth(int32_t limit) {
+    return UploadBackdrop(PreparePicture(ReadPath("data/backdrop.jpg"), limit));
 }
 
 // Every start-up picture; the skin and the canopy mask keep their pixels for the canopy rebuild.
@@ -286,22 +287,10 @@ void LoadSceneTextures() {
     // The full-size panorama takes longer to read than everything else: the first frame shows it at Low
     // (a picture that cannot be read is not tried again).
     servedFrames = 0;
-    bool read;
-    if (scene.backdropLimit == limit) {
-        read = !scene.backdrop.failed;
-        if (!read) ReportReadFailure(scene.backdrop.path, "a picture");
-        UploadTextureLevels(scene.backdrop.levels, SceneTexture[Backdrop], true);
-        // As after a reload, the picture's sizes stay with it.
-        if (!scene.backdrop.levels.empty()) {
-            backdropImage.width = scene.backdrop.levels.front().width;
-            backdropImage.height = scene.backdrop.levels.front().height;
-        }
-        scene = PreparedScene{};
-        malloc_trim(0);
-    } else {
-        scene = PreparedScene{};
-        read = LoadBackdropAtWidth(limit);
-    }
+    PreparedPicture backdrop = std::move(scene.backdrop);
+    const bool readAtLimit = scene.backdropLimit == limit;
+    scene = PreparedScene{};
+    const bool read = readAtLimit ? UploadBackdrop(std::move(backdrop)) : LoadBackdropAtWidth(limit);
     fullBackdropPending = BackdropWidthLimit(backgroundResolution) == 0 && read;
     RebuildCanopySkin();
 }

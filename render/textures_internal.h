@@ -4,12 +4,9 @@
 #include "assets/image.h"
 #include "render/textures.h"
 
-extern RgbImage doorWindowImage;
-extern RgbImage bricksImage;
+// The other pictures are freed once their textures are made; the panorama keeps only its sizes.
 extern RgbImage backdropImage;
-extern RgbImage heliSkinImage;
-extern RgbImage grassImage;
-extern RgbImage pebblesImage;
+extern RgbImage heliSkinImage;   // kept for the canopy rebuild
 extern RgbImage canopyMaskImage; // loaded with the textures, but only used for compositing
 
 // The filtering of the six scene textures (ApplySceneFiltering sets it).
