@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "app/shared_flags.h"
 #include "app/user_prefs.h"
+#include "assets/safe_file.h"
 #include "assets/xmesh.h"
 #include "flight/heli_step.h"
 #include "flight/trail.h"
@@ -414,6 +416,22 @@ TEST(Textures, CanopyIntoTheSkinBackdropResolutionsAndAGreyTexelWithoutPixels) {
         EXPECT_TRUE(Near({texel[0], texel[1], texel[2]}, Grass, 0));
     }
     PreferHighBackdrop = false;
+
+    // A panorama that cannot be read is said once, leaves one grey texel, and a High start does not try it
+    // again after the first frame (here it could be read by then).
+    std::filesystem::rename(Data + "backdrop.jpg", Data + "backdrop.away");
+    ResetUserMessages();
+    backgroundResolution = 3;
+    LoadSceneTextures();
+    std::filesystem::rename(Data + "backdrop.away", Data + "backdrop.jpg");
+    const std::vector<std::string> messages = TakeUserMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(Data + "backdrop.jpg"), std::string::npos) << messages[0];
+    for (int frame = 0; frame < 3; ++frame) {
+        glBindTexture(GL_TEXTURE_2D, SceneTexture[Backdrop]);
+        EXPECT_EQ(BoundTextureWidth(), 1) << frame;
+        ServeTextureReloads();
+    }
     backgroundResolution = 1;
     ReloadBackdrop();
 }
